@@ -1,0 +1,56 @@
+// abru2_control.h: the control API of the simulated RAID stack.
+//
+// Tests and the command-line host use it to pick a topology, apply changes
+// (the same JSON objects as scenario "sim" steps), inject faults and latency,
+// and read counters. The provider never includes this header: to the provider
+// the simulation is just the middleware of abru2.h.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "middleware/abru2.h"
+
+namespace abru2sim {
+
+// Replaces the topology with one read from a JSON file or text. On failure
+// returns false, keeps the previous topology and sets *error to one line
+// naming the file (or "<text>"), the JSON path of the offending value and what
+// was expected, e.g.
+//   "topo.json: $.controllers[0].disks[1].handle: duplicate handle 7".
+// A successful load counts as a change (wakes event waiters).
+ABRU2_API bool LoadTopologyFile(const std::string& path, std::string* error);
+ABRU2_API bool LoadTopologyText(const std::string& json, std::string* error);
+
+// Back to the built-in default topology; clears faults, latency, locate
+// states and counters. Meant for tests.
+ABRU2_API void ResetToDefault();
+
+// The built-in default topology as JSON text.
+ABRU2_API std::string DefaultTopologyText();
+
+// Applies one change object {"op": ...} (set_disk, insert_disk, remove_disk,
+// set_volume, set_version, fail, clear_faults, latency). On failure returns
+// false, changes nothing and sets *error to one line.
+ABRU2_API bool ApplyChange(const std::string& json, std::string* error);
+
+struct Counters {
+  std::map<std::string, uint64_t> calls;  // Ssi* name -> calls (only called ones)
+  uint64_t sessionsOpened = 0;
+  uint64_t sessionsClosed = 0;
+  uint64_t sessionsOpen = 0;
+};
+ABRU2_API Counters GetCounters();
+ABRU2_API void ResetCounters();
+
+// Locate state last set by SsiPhyLocate; false when the PHY is unknown.
+ABRU2_API bool GetLocateState(SSI_HANDLE phy, bool* on);
+
+// Whether SsiInitialize has been called and not finalised.
+ABRU2_API bool IsInitialized();
+
+// The change counter (advanced by every successful change).
+ABRU2_API uint64_t ChangeCount();
+
+}  // namespace abru2sim
