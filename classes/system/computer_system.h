@@ -1,0 +1,20 @@
+// computer_system.h: ZUB_ComputerSystem, one instance per RAID controller,
+// the scoping system every other element names as its owner. Other classes
+// find the system of a controller by comparing their controller-handle text
+// with ControllerHandle.
+#pragma once
+
+#include "framework/interfaces.h"
+#include "framework/record_desc.h"
+
+struct ZUBPROV_API stZUB_ComputerSystem {
+  CZubString NameFormat;          // "HID"
+  CArrayT<uint64_t> Dedicated;    // 30 (host-based RAID controller), 15 (block server)
+  CZubString CreationClassName;   // "Corvo_ZUBe3.0"
+  CZubString Name;                // the controller's name
+  CZubString ControllerHandle;    // the controller's handle, decimal
+
+  static const RecordDesc& Describe();
+};
+
+ZUBPROV_API CZubComputerSystemInterface* PROVIDER_CreateZubComputerSystemInstance();

@@ -1,0 +1,65 @@
+// object_path.h: CIM object paths as the provider writes and reads them.
+//
+// A reference is held as host, namespace and an ordered list of keys, and
+// becomes the text
+//   \\HOST\NAMESPACE:Class.Key1="v1",Key2="v2"
+// (the first key's name carries the class). Nothing in a value is escaped,
+// so ParsePath, the inverse used on references a host passes in, cuts a value
+// at a comma or a double quote. Parsing never throws; a malformed text gives
+// empty or partial fields.
+#pragma once
+
+#include "framework/api.h"
+#include "framework/interfaces.h"
+
+// Text helpers that never throw. Before/After: the text before/after the first
+// marker, "" when it does not occur. Between: after the first m1 and before
+// the first m2 that follows it; "" when either is missing.
+ZUBPROV_API CZubString Before(const CZubString& text, const wchar_t* marker);
+ZUBPROV_API CZubString After(const CZubString& text, const wchar_t* marker);
+ZUBPROV_API CZubString Between(const CZubString& text, const wchar_t* m1, const wchar_t* m2);
+
+class ZUBPROV_API CWbemProperty {
+ public:
+  CWbemProperty() = default;
+  CWbemProperty(const CZubString& name, const CZubString& value) : m_name(name), m_value(value) {}
+
+  // name="value"
+  CZubString ToString() const;
+
+  CZubString m_name;
+  CZubString m_value;
+};
+
+template <class T>
+class CWbemPropertyListInterfaceT {};
+
+class ZUBPROV_API CWbemPropertyList : public CArrayT<CWbemProperty>,
+                                      public CWbemPropertyListInterfaceT<wchar_t> {
+ public:
+  void AddProperty(const CZubString& name, const CZubString& value);
+  // The value of the first key of that name; throws CZubException{4} when
+  // there is none.
+  CZubString GetPropertyValue(const CZubString& name) const;
+};
+
+class ZUBPROV_API CWbemObjectPath {
+ public:
+  // \\host\namespace: followed by the keys joined with commas.
+  CZubString ToString() const;
+  // Fills host, namespace, class name and keys from a path text.
+  void ParsePath(const CZubString& text);
+
+  CZubString m_host;
+  CZubString m_namespace;
+  CZubString m_className;
+  CWbemPropertyList m_keys;
+};
+
+// A path on the container's host and namespace with the given keys, each a
+// (name, value) pair; the first name carries the class ("ZUB_X.Key").
+struct KeyValue {
+  const wchar_t* name;
+  CZubString value;
+};
+ZUBPROV_API CZubString BuildReference(std::initializer_list<KeyValue> keys);

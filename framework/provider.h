@@ -1,0 +1,13 @@
+// provider.h: the top-level objects a host creates first: the provider,
+// which initialises and finalises the middleware and starts the event
+// monitor, and the container through which the host hands in its namespace
+// and computer name.
+#pragma once
+
+#include "framework/interfaces.h"
+
+ZUBPROV_API CZubProviderInterface* PROVIDER_CreateZubProviderInstance();
+ZUBPROV_API CZubContainerInterface* PROVIDER_CreateZubContainerInstance();
+
+// The names last handed to SetComputerNameStrings ("" for both before that).
+ZUBPROV_API stComputerStringNames GetComputerStringNames();

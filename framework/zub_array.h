@@ -1,0 +1,173 @@
+// zub_array.h: CArrayT, the array of every instance list, middleware record
+// list and value list; CSafeArrayT, the same with operations that take the
+// process-wide lock themselves; CAllocPtrT, an owned handle buffer.
+//
+// An array keeps a cursor: GetCurrent reads the element at it, MoveNext
+// advances it and wraps to 0 at the end, so a loop "read, MoveNext until it
+// returns false" visits every element once and leaves the cursor at 0.
+// Elements keep their insertion order; copies are deep.
+#pragma once
+
+#include <cstddef>
+#include <new>
+#include <vector>
+
+#include "framework/zub_lock.h"
+
+template <class T>
+class CArrayT {
+ public:
+  CArrayT() = default;
+  CArrayT(const CArrayT& other) : m_items(other.m_items) {}
+  // Copies the elements; the cursor ends at 0. Self-assignment does nothing.
+  CArrayT& operator=(const CArrayT& other) {
+    if (this == &other) return *this;
+    m_items = other.m_items;
+    m_cursor = 0;
+    return *this;
+  }
+  virtual ~CArrayT() = default;
+
+  void Add(const T& item) { m_items.push_back(item); }
+
+  // Adds all of other's elements after the existing ones; the cursor ends at 0.
+  void Append(const CArrayT& other) {
+    if (this == &other) {
+      std::vector<T> copy(other.m_items);
+      m_items.insert(m_items.end(), copy.begin(), copy.end());
+    } else {
+      m_items.insert(m_items.end(), other.m_items.begin(), other.m_items.end());
+    }
+    m_cursor = 0;
+  }
+
+  // Drops the first element; returns whether elements remain.
+  bool RemoveFirst() {
+    if (m_items.size() <= 1) {
+      RemoveAll();
+      return false;
+    }
+    m_items.erase(m_items.begin());
+    if (m_cursor >= m_items.size()) m_cursor = 0;
+    return true;
+  }
+
+  void RemoveAll() {
+    m_items.clear();
+    m_items.shrink_to_fit();
+    m_cursor = 0;
+  }
+
+  size_t GetCount() const { return m_items.size(); }
+  size_t GetCursor() const { return m_cursor; }
+  T* GetCurrent() { return m_cursor < m_items.size() ? &m_items[m_cursor] : nullptr; }
+  const T* GetCurrent() const { return m_cursor < m_items.size() ? &m_items[m_cursor] : nullptr; }
+  bool MoveNext() {
+    ++m_cursor;
+    if (m_items.empty() || m_cursor >= m_items.size()) {
+      m_cursor = 0;
+      return false;
+    }
+    return true;
+  }
+  void ResetCursor() { m_cursor = 0; }
+  void SetCurrentOrAdd(const T& item) {
+    if (m_items.empty()) {
+      Add(item);
+    } else if (m_cursor < m_items.size()) {
+      m_items[m_cursor] = item;
+    }
+  }
+
+  // Index access and range-for, for readers that do not use the cursor.
+  T& operator[](size_t i) { return m_items[i]; }
+  const T& operator[](size_t i) const { return m_items[i]; }
+  typename std::vector<T>::iterator begin() { return m_items.begin(); }
+  typename std::vector<T>::iterator end() { return m_items.end(); }
+  typename std::vector<T>::const_iterator begin() const { return m_items.begin(); }
+  typename std::vector<T>::const_iterator end() const { return m_items.end(); }
+
+ private:
+  std::vector<T> m_items;
+  size_t m_cursor = 0;
+};
+
+// The shared lists: each of these operations holds the process-wide lock for
+// its own duration. Composite changes (clear and refill, append a record)
+// are made by the caller under CGlobalLock.
+template <class T>
+class CSafeArrayT : public CArrayT<T> {
+  using Base = CArrayT<T>;
+
+ public:
+  CSafeArrayT() = default;
+  CSafeArrayT(const CSafeArrayT& other) : Base() {
+    CGlobalLock lock(GetGlobalLock());
+    Base::operator=(other);
+  }
+  CSafeArrayT& operator=(const CArrayT<T>& other) {
+    CGlobalLock lock(GetGlobalLock());
+    Base::operator=(other);
+    return *this;
+  }
+  CSafeArrayT& operator=(const CSafeArrayT& other) { return *this = static_cast<const Base&>(other); }
+
+  void RemoveAll() {
+    CGlobalLock lock(GetGlobalLock());
+    Base::RemoveAll();
+  }
+  size_t GetCount() const {
+    CGlobalLock lock(GetGlobalLock());
+    return Base::GetCount();
+  }
+  T* GetCurrent() {
+    CGlobalLock lock(GetGlobalLock());
+    return Base::GetCurrent();
+  }
+  bool MoveNext() {
+    CGlobalLock lock(GetGlobalLock());
+    return Base::MoveNext();
+  }
+  void ResetCursor() {
+    CGlobalLock lock(GetGlobalLock());
+    Base::ResetCursor();
+  }
+  void SetCurrentOrAdd(const T& item) {
+    CGlobalLock lock(GetGlobalLock());
+    Base::SetCurrentOrAdd(item);
+  }
+  // Appends one element under the lock.
+  void AddLocked(const T& item) {
+    CGlobalLock lock(GetGlobalLock());
+    Base::Add(item);
+  }
+  // A copy taken under the lock, so a copy racing a rebuild on another
+  // thread sees the empty list or a prefix of the new records.
+  void CopyTo(CArrayT<T>* out) const {
+    CGlobalLock lock(GetGlobalLock());
+    *out = *this;
+  }
+};
+
+// Owns an array of count elements made with array new.
+template <class T>
+class CAllocPtrT {
+ public:
+  // Get() is null when the allocation failed.
+  explicit CAllocPtrT(size_t count) : m_ptr(new (std::nothrow) T[count]()), m_count(m_ptr ? count : 0) {}
+  CAllocPtrT(const CAllocPtrT&) = delete;
+  CAllocPtrT& operator=(const CAllocPtrT&) = delete;
+  virtual ~CAllocPtrT() {
+    delete[] m_ptr;
+    m_ptr = nullptr;
+    m_count = 0;
+  }
+
+  T* Get() const { return m_ptr; }
+  size_t GetCount() const { return m_count; }
+  T& operator[](size_t i) const { return m_ptr[i]; }
+
+ private:
+  T* m_ptr;
+  size_t m_count;
+};
