@@ -54,3 +54,12 @@ ABRU2_API bool IsInitialized();
 ABRU2_API uint64_t ChangeCount();
 
 }  // namespace abru2sim
+
+namespace abru2sim {
+
+// Test seam: hook(name) runs at the start of every later call of the Ssi*
+// function `call` (before faults and work), outside the simulation's lock, so
+// it may apply changes. An empty hook removes it. ResetToDefault removes all.
+ABRU2_API void SetCallHook(const std::string& call, void (*hook)(void* ctx), void* ctx);
+
+}  // namespace abru2sim
