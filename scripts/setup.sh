@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Installs what the project needs and builds it into build/ (Linux).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ZUB_WINDOWS=${ZUB_WINDOWS:-0} scripts/install-deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build

@@ -1,0 +1,109 @@
+// Factories, the shared Initialize/GetData, the provider and the container.
+#include <gtest/gtest.h>
+
+#include "classes/system/computer_system.h"
+#include "framework/class_base.h"
+#include "framework/provider.h"
+#include "sim/abru2_control.h"
+
+namespace {
+
+struct stFake {
+  CZubString Text;
+};
+
+// A class whose Update returns what the test wants and counts its calls.
+template <class Base>
+class CountingClass : public CZubClassT<Base, stFake> {
+ public:
+  PROVIDER_STATUS Update() override {
+    ++updates;
+    this->m_list.RemoveAll();
+    stFake r;
+    r.Text = L"r";
+    this->m_list.AddLocked(r);
+    this->m_list.AddLocked(r);
+    this->m_list.MoveNext();
+    return result;
+  }
+  int updates = 0;
+  PROVIDER_STATUS result = PROVIDER_NOT_FOUND;
+};
+
+class FakeInterface : public CProviderInterfaceBase {
+ public:
+  virtual PROVIDER_STATUS GetData(CArrayT<stFake>* out) = 0;
+};
+class FakeAssociation : public CAssociationInterface {
+ public:
+  virtual PROVIDER_STATUS GetData(CArrayT<stFake>* out) = 0;
+};
+
+TEST(Lifecycle, InitializeReadsOnceForInstancesAndEveryTimeForAssociations) {
+  CountingClass<FakeInterface> instance;
+  EXPECT_FALSE(instance.IsInitialized());
+  EXPECT_EQ(instance.Initialize(), PROVIDER_NOT_FOUND);  // 4 still counts as initialised
+  EXPECT_TRUE(instance.IsInitialized());
+  EXPECT_EQ(instance.Initialize(), PROVIDER_SUCCESS);   // no second read
+  EXPECT_EQ(instance.updates, 1);
+
+  CountingClass<FakeInterface> failing;
+  failing.result = PROVIDER_FAILED;
+  EXPECT_EQ(failing.Initialize(), PROVIDER_FAILED);
+  EXPECT_FALSE(failing.IsInitialized());  // tries again next time
+  failing.result = PROVIDER_SUCCESS;
+  EXPECT_EQ(failing.Initialize(), PROVIDER_SUCCESS);
+  EXPECT_EQ(failing.updates, 2);
+
+  CountingClass<FakeAssociation> association;
+  EXPECT_TRUE(association.m_bAssociation);
+  association.result = PROVIDER_SUCCESS;
+  association.Initialize();
+  EXPECT_EQ(association.updates, 2);  // first call: once as association, once to initialise
+  association.Initialize();
+  EXPECT_EQ(association.updates, 3);
+
+  CArrayT<stFake> out;
+  EXPECT_EQ(association.GetData(nullptr), PROVIDER_INVALID_PARAMETER);
+  EXPECT_EQ(association.GetData(&out), PROVIDER_SUCCESS);
+  EXPECT_EQ(out.GetCount(), 2u);
+  EXPECT_EQ(out.GetCursor(), 0u);  // Initialize reset the list's cursor; copies start at 0
+}
+
+TEST(Lifecycle, FactoriesReturnOneObjectPerClass) {
+  EXPECT_EQ(PROVIDER_CreateZubComputerSystemInstance(), PROVIDER_CreateZubComputerSystemInstance());
+  EXPECT_EQ(PROVIDER_CreateZubProviderInstance(), PROVIDER_CreateZubProviderInstance());
+  EXPECT_EQ(PROVIDER_CreateZubContainerInstance(), PROVIDER_CreateZubContainerInstance());
+  EXPECT_NE(static_cast<void*>(PROVIDER_CreateZubContainerInstance()),
+            static_cast<void*>(PROVIDER_CreateZubProviderInstance()));
+  EXPECT_FALSE(PROVIDER_CreateZubComputerSystemInstance()->m_bAssociation);
+  EXPECT_EQ(PROVIDER_CreateZubProviderInstance()->Update(), PROVIDER_NOT_SUPPORTED);
+}
+
+TEST(Lifecycle, ContainerKeepsExactlyTheNamesGiven) {
+  CZubContainerInterface* container = PROVIDER_CreateZubContainerInstance();
+  EXPECT_EQ(container->Initialize(), PROVIDER_SUCCESS);
+  EXPECT_TRUE(container->IsInitialized());
+  stComputerStringNames names;
+  names.Namespace = L"";
+  names.ComputerName = L"h\u00e9te";
+  EXPECT_EQ(container->SetComputerNameStrings(names), PROVIDER_SUCCESS);
+  EXPECT_EQ(GetComputerStringNames().Namespace.Str(), L"");
+  EXPECT_EQ(GetComputerStringNames().ComputerName.Str(), L"h\u00e9te");
+}
+
+TEST(Lifecycle, ProviderInitialisesOnceAndFinalisesOnce) {
+  abru2sim::ResetToDefault();
+  CZubProviderInterface* provider = PROVIDER_CreateZubProviderInstance();
+  EXPECT_EQ(provider->Initialize(), PROVIDER_SUCCESS);
+  EXPECT_EQ(provider->Initialize(), PROVIDER_SUCCESS);
+  EXPECT_TRUE(abru2sim::IsInitialized());
+  EXPECT_EQ(abru2sim::GetCounters().calls["SsiInitialize"], 1u);
+
+  EXPECT_EQ(provider->Cleanup(), PROVIDER_SUCCESS);
+  EXPECT_EQ(provider->Cleanup(), PROVIDER_SUCCESS);
+  EXPECT_EQ(abru2sim::GetCounters().calls["SsiFinalize"], 1u);
+  EXPECT_FALSE(abru2sim::IsInitialized());
+}
+
+}  // namespace

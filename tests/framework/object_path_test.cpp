@@ -1,0 +1,104 @@
+// Object paths: the exact reference text, and the parser that reads the
+// references a host passes back (which must never throw on bad input).
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "framework/object_path.h"
+#include "framework/provider.h"
+
+namespace {
+
+CZubString ComputerSystemPath() {
+  CWbemObjectPath p;
+  p.m_host = L"HOST1";
+  p.m_namespace = L"root\\Corvo_ZUB";
+  p.m_keys.AddProperty(L"ZUB_ComputerSystem.CreationClassName", L"Corvo_ZUBe3.0");
+  p.m_keys.AddProperty(L"Name", L"AHCI Controller");
+  return p.ToString();
+}
+
+TEST(ObjectPath, TextOfKeysAndOfNoKeys) {
+  EXPECT_EQ(ComputerSystemPath().Str(),
+            L"\\\\HOST1\\root\\Corvo_ZUB:ZUB_ComputerSystem.CreationClassName=\"Corvo_ZUBe3.0\","
+            L"Name=\"AHCI Controller\"");
+
+  CWbemObjectPath empty;
+  EXPECT_EQ(empty.ToString().Str(), L"\\\\\\:");
+  empty.m_host = L"H";
+  empty.m_namespace = L"N";
+  EXPECT_EQ(empty.ToString().Str(), L"\\\\H\\N:");
+
+  CWbemObjectPath odd;
+  odd.m_keys.AddProperty(L"X.K", L"a\"b\\c");  // copied unchanged, not escaped
+  EXPECT_EQ(odd.ToString().Str(), L"\\\\\\:X.K=\"a\"b\\c\"");
+}
+
+TEST(ObjectPath, PropertyLookupTakesFirstAndThrowsWhenMissing) {
+  CWbemPropertyList keys;
+  keys.AddProperty(L"DeviceID", L"first");
+  keys.AddProperty(L"DeviceID", L"second");
+  EXPECT_EQ(keys.GetPropertyValue(L"DeviceID").Str(), L"first");
+  try {
+    keys.GetPropertyValue(L"deviceid");
+    FAIL() << "no exception";
+  } catch (const CZubException& e) {
+    EXPECT_EQ(e.m_status, PROVIDER_NOT_FOUND);
+  }
+}
+
+TEST(ObjectPath, ParseIsTheInverseOfToString) {
+  CWbemObjectPath p;
+  p.ParsePath(ComputerSystemPath());
+  EXPECT_EQ(p.m_host.Str(), L"HOST1");
+  EXPECT_EQ(p.m_namespace.Str(), L"root\\Corvo_ZUB");
+  EXPECT_EQ(p.m_className.Str(), L"ZUB_ComputerSystem");
+  ASSERT_EQ(p.m_keys.GetCount(), 2u);
+  EXPECT_EQ(p.m_keys[0].m_name.Str(), L"CreationClassName");
+  EXPECT_EQ(p.m_keys[0].m_value.Str(), L"Corvo_ZUBe3.0");
+  EXPECT_EQ(p.m_keys[1].m_name.Str(), L"Name");
+  EXPECT_EQ(p.m_keys[1].m_value.Str(), L"AHCI Controller");
+
+  // Parsing again replaces the keys, and formatting gives the class-less text.
+  p.ParsePath(L"\\\\H\\N:ZUB_StorageVolume.DeviceID=\"Data_5000\"");
+  ASSERT_EQ(p.m_keys.GetCount(), 1u);
+  EXPECT_EQ(p.m_keys[0].m_value.Str(), L"Data_5000");
+
+  // A value with a comma is cut there: nothing is escaped on the way out.
+  p.ParsePath(L"\\\\H\\N:C.K=\"a,b\"");
+  EXPECT_EQ(p.m_keys[0].m_value.Str(), L"a,b");
+}
+
+TEST(ObjectPath, MalformedTextsNeverThrow) {
+  CWbemObjectPath p;
+  p.ParsePath(L"no colon at all");
+  EXPECT_EQ(p.m_host.Str(), L"");
+  EXPECT_EQ(p.m_namespace.Str(), L"");
+
+  const std::wstring full = ComputerSystemPath().Str();
+  for (size_t n = 0; n <= full.size(); ++n) {
+    EXPECT_NO_THROW(p.ParsePath(full.substr(0, n).c_str())) << n;
+    EXPECT_NO_THROW(p.ParsePath(full.substr(n).c_str())) << n;
+  }
+  std::mt19937 rng(7);
+  const wchar_t alphabet[] = L"\\:.=\",aZ ";
+  for (int i = 0; i < 5000; ++i) {
+    std::wstring text(rng() % 24, L' ');
+    for (wchar_t& c : text) c = alphabet[rng() % (sizeof alphabet / sizeof alphabet[0] - 1)];
+    EXPECT_NO_THROW(p.ParsePath(text.c_str())) << i;
+  }
+}
+
+TEST(ObjectPath, ReferencesCarryTheContainersNames) {
+  stComputerStringNames names;
+  names.Namespace = L"root\\Corvo_ZUB";
+  names.ComputerName = L"";
+  PROVIDER_CreateZubContainerInstance()->SetComputerNameStrings(names);
+  EXPECT_EQ(BuildReference({{L"ZUB_X.InstanceID", L"1"}}).Str(), L"\\\\\\root\\Corvo_ZUB:ZUB_X.InstanceID=\"1\"");
+  names.ComputerName = L"box";
+  PROVIDER_CreateZubContainerInstance()->SetComputerNameStrings(names);
+  EXPECT_EQ(GetComputerStringNames().ComputerName.Str(), L"box");
+  EXPECT_EQ(BuildReference({{L"ZUB_X.InstanceID", L"1"}}).Str(), L"\\\\box\\root\\Corvo_ZUB:ZUB_X.InstanceID=\"1\"");
+}
+
+}  // namespace

@@ -1,0 +1,137 @@
+// Strings and arrays: the ordering, limits and cursor rules other code
+// builds on (key matching, Update loops, alert delivery).
+#include <gtest/gtest.h>
+
+#include "framework/zub_array.h"
+#include "framework/zub_string.h"
+
+namespace {
+
+PROVIDER_STATUS ThrownStatus(auto&& f) {
+  try {
+    f();
+  } catch (const CZubException& e) {
+    return e.m_status;
+  }
+  return PROVIDER_SUCCESS;
+}
+
+TEST(ZubString, ComparesByLengthFirstThenCodeUnits) {
+  EXPECT_LT(CZubString(L"B").Compare(L"AA"), 0);
+  EXPECT_GT(CZubString(L"AA").Compare(L"B"), 0);
+  EXPECT_EQ(CZubString(L"abc").Compare(L"abc"), 0);
+  EXPECT_EQ(CZubString(L"abd").Compare(L"abc"), 1);
+  EXPECT_EQ(CZubString(L"abc").Compare(L"abe"), -2);
+  EXPECT_EQ(CZubString(L"").Compare(L""), 0);
+  // Case matters: keys are matched exactly.
+  EXPECT_NE(CZubString(L"zub_storagevolume").Compare(L"ZUB_StorageVolume"), 0);
+}
+
+TEST(ZubString, AssignAppendAndNumbers) {
+  CZubString s(L"keep");
+  s.Assign(nullptr);
+  EXPECT_EQ(s.Str(), L"keep");
+  s.Assign(L"whatever", 0);
+  EXPECT_EQ(s.Str(), L"");
+  EXPECT_EQ(s.GetBuffer()[0], L'\0');
+  s.Assign(L"abcdef", 3);
+  EXPECT_EQ(s.Str(), L"abc");
+  s.Append(CZubString());
+  s.Append(L"_");
+  s.AppendNumber(4294967295ULL);
+  EXPECT_EQ(s.Str(), L"abc_4294967295");
+  s.FromNumber(18446744073709551615ULL);
+  EXPECT_EQ(s.Str(), L"18446744073709551615");
+  s.FromNumber(0);
+  EXPECT_EQ(s.Str(), L"0");
+
+  CZubString copy(s);
+  copy = copy;  // self-assignment keeps the text
+  EXPECT_EQ(copy.Str(), L"0");
+  s.Release();
+  EXPECT_EQ(s.GetLength(), 0u);
+  s.Assign(L"again");
+  EXPECT_EQ(s.Str(), L"again");
+}
+
+TEST(ZubString, MidAndFindLimits) {
+  CZubString s(L"Volume_12");
+  EXPECT_EQ(s.Mid(5, 3).Str(), L"");                      // start >= end: no length check
+  EXPECT_EQ(s.Mid(100, 3).Str(), L"");
+  EXPECT_EQ(s.Mid(9, 10).Str(), L"");                     // at the length: empty
+  EXPECT_EQ(ThrownStatus([&] { s.Mid(10, 11); }), PROVIDER_INVALID_PARAMETER);
+  EXPECT_EQ(s.Mid(7, 100).Str(), L"12");                  // end beyond the text is cut
+  EXPECT_EQ(s.Left(6).Str(), L"Volume");
+
+  EXPECT_EQ(s.Find(L"_", 0), 6u);
+  EXPECT_EQ(s.Find(L"", 3), 3u);
+  EXPECT_EQ(ThrownStatus([&] { s.Find(L"", 9); }), PROVIDER_NOT_FOUND);  // start == length
+  EXPECT_EQ(ThrownStatus([&] { s.Find(L"x", 0); }), PROVIDER_NOT_FOUND);
+  EXPECT_EQ(ThrownStatus([&] { s.Find(nullptr, 0); }), PROVIDER_NOT_FOUND);
+  EXPECT_EQ(ThrownStatus([&] { CZubString().Find(L"", 0); }), PROVIDER_NOT_FOUND);
+}
+
+TEST(ZubArray, CursorLoopVisitsEachOnceAndEndsAtZero) {
+  CSafeArrayT<int> empty;
+  int visits = 0;
+  do {
+    if (empty.GetCurrent()) ++visits;
+  } while (empty.MoveNext());
+  EXPECT_EQ(visits, 0);
+  EXPECT_EQ(empty.GetCursor(), 0u);
+
+  CSafeArrayT<int> a;
+  for (int i = 1; i <= 3; ++i) a.AddLocked(i);
+  std::vector<int> seen;
+  do {
+    seen.push_back(*a.GetCurrent());
+  } while (a.MoveNext());
+  EXPECT_EQ(seen, (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(a.GetCursor(), 0u);
+
+  a.MoveNext();
+  a.SetCurrentOrAdd(20);  // replaces the element at the cursor
+  EXPECT_EQ(a[1], 20);
+  CSafeArrayT<int> b;
+  b.SetCurrentOrAdd(7);  // adds to an empty array
+  EXPECT_EQ(b.GetCount(), 1u);
+}
+
+TEST(ZubArray, RemoveFirstAppendAndCopies) {
+  CArrayT<CZubString> a;
+  a.Add(L"one");
+  a.Add(L"two");
+  a.MoveNext();
+  EXPECT_TRUE(a.RemoveFirst());
+  EXPECT_EQ(a.GetCount(), 1u);
+  EXPECT_EQ(a[0].Str(), L"two");
+  EXPECT_FALSE(a.RemoveFirst());  // the last one: empties and says so
+  EXPECT_EQ(a.GetCount(), 0u);
+  EXPECT_FALSE(a.RemoveFirst());
+
+  CArrayT<CZubString> src;
+  src.Add(L"x");
+  src.Add(L"y");
+  src.MoveNext();
+  CArrayT<CZubString> dst;
+  dst.Add(L"old");
+  dst.MoveNext();
+  dst = src;  // previous content discarded, cursor at 0
+  EXPECT_EQ(dst.GetCount(), 2u);
+  EXPECT_EQ(dst.GetCursor(), 0u);
+  dst[0] = L"changed";
+  EXPECT_EQ(src[0].Str(), L"x");  // deep copy
+
+  dst = dst;
+  EXPECT_EQ(dst.GetCount(), 2u);
+
+  dst.MoveNext();
+  dst.Append(src);
+  EXPECT_EQ(dst.GetCount(), 4u);
+  EXPECT_EQ(dst[3].Str(), L"y");
+  EXPECT_EQ(dst.GetCursor(), 0u);
+  dst.Append(dst);  // appending to itself doubles it
+  EXPECT_EQ(dst.GetCount(), 8u);
+}
+
+}  // namespace
