@@ -1,7 +1,11 @@
 // Factories, the shared Initialize/GetData, the provider and the container.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "classes/system/computer_system.h"
+#include "events/event_mon.h"
 #include "framework/class_base.h"
 #include "framework/provider.h"
 #include "sim/abru2_control.h"
@@ -92,13 +96,33 @@ TEST(Lifecycle, ContainerKeepsExactlyTheNamesGiven) {
   EXPECT_EQ(GetComputerStringNames().ComputerName.Str(), L"h\u00e9te");
 }
 
-TEST(Lifecycle, ProviderInitialisesOnceAndFinalisesOnce) {
+void FirstCallback(const stZUB_AlertIndication&) {}
+void SecondCallback(const stZUB_AlertIndication&) {}
+
+// The provider starts the middleware and the monitor once; the monitor stops
+// cleanly (its thread is joined, its event handle freed); Cleanup finalises
+// the middleware once.
+TEST(Lifecycle, ProviderAndMonitorStartOnceAndStopCleanly) {
   abru2sim::ResetToDefault();
+  CEventMonInterface* monitor = PROVIDER_CreateEventMonInstance();
+  EXPECT_EQ(monitor->SetCallBackFunc(&FirstCallback), PROVIDER_SUCCESS);
+  EXPECT_EQ(monitor->SetCallBackFunc(&SecondCallback), PROVIDER_SUCCESS);
+  EXPECT_EQ(monitor->Update(), PROVIDER_NOT_SUPPORTED);
+
   CZubProviderInterface* provider = PROVIDER_CreateZubProviderInstance();
   EXPECT_EQ(provider->Initialize(), PROVIDER_SUCCESS);
   EXPECT_EQ(provider->Initialize(), PROVIDER_SUCCESS);
+  EXPECT_EQ(monitor->Initialize(), PROVIDER_SUCCESS);
   EXPECT_TRUE(abru2sim::IsInitialized());
   EXPECT_EQ(abru2sim::GetCounters().calls["SsiInitialize"], 1u);
+
+  // Wait (bounded) until the monitor thread blocks in the event wait.
+  for (int i = 0; i < 5000 && abru2sim::GetCounters().calls["SsiEventWait"] == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  abru2sim::Counters c = abru2sim::GetCounters();
+  EXPECT_EQ(c.calls["SsiGetEventHandle"], 1u);  // one thread only
+  EXPECT_EQ(monitor->Terminate(), PROVIDER_SUCCESS);  // returns only once the thread ended
+  EXPECT_EQ(abru2sim::GetCounters().calls["SsiFreeEventHandle"], 1u);
 
   EXPECT_EQ(provider->Cleanup(), PROVIDER_SUCCESS);
   EXPECT_EQ(provider->Cleanup(), PROVIDER_SUCCESS);
