@@ -1,0 +1,86 @@
+// control.cpp: the control API of abru2_control.h, used by tests and the
+// command-line host to pick a topology, reset, and read what the provider
+// did (counters, locate states, change count). Changes live in changes.cpp.
+//
+// Topologies are parsed before the lock is taken; only the swap happens
+// under it, so a slow file never holds up the middleware calls.
+#include "sim/state.h"
+#include "sim/topology.h"
+
+namespace abru2sim {
+
+namespace {
+
+void Install(Model&& model) {
+  Sim& sim = TheSim();
+  std::lock_guard<std::mutex> lock(sim.mu);
+  sim.model = std::move(model);
+  sim.Changed();
+}
+
+}  // namespace
+
+bool LoadTopologyFile(const std::string& path, std::string* error) {
+  Model model;
+  if (!ReadTopologyFile(path, &model, error)) return false;
+  Install(std::move(model));
+  return true;
+}
+
+bool LoadTopologyText(const std::string& json, std::string* error) {
+  Model model;
+  if (!ParseTopologyText(json, "<text>", &model, error)) return false;
+  Install(std::move(model));
+  return true;
+}
+
+// The initialised state and open sessions stay: a host that resets keeps
+// working; tests finalise on their own when they need to.
+void ResetToDefault() {
+  Model model = DefaultModel();
+  Sim& sim = TheSim();
+  std::lock_guard<std::mutex> lock(sim.mu);
+  sim.model = std::move(model);
+  sim.faults.clear();
+  sim.latencyUs.clear();
+  sim.counters = Counters{};
+  sim.DropEventHandles();
+  sim.Changed();
+}
+
+Counters GetCounters() {
+  Sim& sim = TheSim();
+  std::lock_guard<std::mutex> lock(sim.mu);
+  Counters c = sim.counters;
+  c.sessionsOpen = sim.sessions.size();
+  return c;
+}
+
+void ResetCounters() {
+  Sim& sim = TheSim();
+  std::lock_guard<std::mutex> lock(sim.mu);
+  sim.counters = Counters{};
+}
+
+bool GetLocateState(SSI_HANDLE phy, bool* on) {
+  Sim& sim = TheSim();
+  std::lock_guard<std::mutex> lock(sim.mu);
+  auto found = sim.model.FindPhy(phy);
+  if (!found) return false;
+  if (on != nullptr) *on = found.item->locate;
+  return true;
+}
+
+bool IsInitialized() {
+  Sim& sim = TheSim();
+  std::lock_guard<std::mutex> lock(sim.mu);
+  return sim.initialized;
+}
+
+uint64_t ChangeCount() {
+  Sim& sim = TheSim();
+  std::lock_guard<std::mutex> lock(sim.mu);
+  return sim.changes;
+}
+
+}  // namespace abru2sim

@@ -1,0 +1,249 @@
+// topology_test.cpp: loading topologies: the rules a file must keep (each
+// refusal names the path and keeps the previous topology), the defaults of
+// keys left out, handle assignment, and the built-in default topology.
+#include <cstdio>
+#include <fstream>
+#include <set>
+
+#include "tests/sim/sim_test_util.h"
+
+using namespace simtest;
+
+namespace {
+
+const char* kPrevious = R"({"controllers": [{"handle": 900, "name": "Previous"}]})";
+
+struct Refusal {
+  const char* json;
+  const char* message;
+};
+
+// Two controllers; the first has disks A, B, C (1000 bytes) and D, E.
+#define CTRL_HEAD R"({"controllers": [{"raid_info": {"levels": {"1": {}, "2": {"strip_kib": 64, "strip_mask": 0}, "8": {}}}, "disks": [{"serial": "A", "size": 1000}, {"serial": "B", "size": 1000}, {"serial": "C", "size": 1000}, {"serial": "D"}, {"serial": "E"}], "volumes": [)"
+#define CTRL_TAIL R"(]}, {"disks": [{"serial": "X"}]}]})"
+
+const Refusal kRefusals[] = {
+    {R"({"controllers": {}})", "<text>: $.controllers: expected an array"},
+    {R"({"controllers": [{"handle": 0}]})", "<text>: $.controllers[0].handle: handle must not be 0"},
+    {R"({"controllers": [{"handle": "7"}]})", "<text>: $.controllers[0].handle: expected an integer 0..4294967295"},
+    {R"({"controllers": [{"handle": 7, "disks": [{"handle": 7}]}]})",
+     "<text>: $.controllers[0].disks[0].handle: duplicate handle 7 (already used at $.controllers[0].handle)"},
+    {R"({"controllers": [{"disks": [{"phy": {"handle": 5}}]}, {"port": {"handle": 5}}]})",
+     "<text>: $.controllers[1].port.handle: duplicate handle 5 (already used at $.controllers[0].disks[0].phy.handle)"},
+    {R"({"controllers": [{"address": [0, 1, 256, 0]}]})",
+     "<text>: $.controllers[0].address[2]: expected an integer 0..255, got 256"},
+    {R"({"controllers": [{"address": [0, 1, 2]}]})",
+     "<text>: $.controllers[0].address: expected an array of 4 integers 0..255"},
+    {R"({"controllers": [{"disks": [{"serial": "123456789012345678901"}]}]})",
+     "<text>: $.controllers[0].disks[0].serial: expected a string of at most 20 bytes, got 21"},
+    {R"({"controllers": [{"disks": [{"model": "12345678901234567890123456789012345678901"}]}]})",
+     "<text>: $.controllers[0].disks[0].model: expected a string of at most 40 bytes, got 41"},
+    {R"({"controllers": [{"disks": [{"serial": "S"}, {"serial": "S"}]}]})",
+     "<text>: $.controllers[0].disks[1].serial: duplicate serial \"S\" (already used at $.controllers[0].disks[0])"},
+    {R"({"controllers": [{"phy_count": 1, "disks": [{}, {}]}]})",
+     "<text>: $.controllers[0].phy_count: expected at least 2 (the controller's disks), got 1"},
+    {R"({"controllers": [{"raid_info": {"levels": {"3": {}}}}]})",
+     "<text>: $.controllers[0].raid_info.levels.3: unknown RAID level \"3\" (expected 1, 2, 4, 8 or 16)"},
+    {R"({"controllers": [{"raid_info": {"levels": {"8": {"strip_kib": 256, "strip_mask": 3}}}}]})",
+     "<text>: $.controllers[0].raid_info.levels.8.strip_mask: expected a mask holding the level's own strip of "
+     "256 KiB (bit 7)"},
+    {R"({"controllers": [{"disks": [{"seral": "A"}]}]})",
+     "<text>: $.controllers[0].disks[0].seral: unknown key \"seral\""},
+    {R"({"controllers": [{"disks": [{"size": -1}]}]})",
+     "<text>: $.controllers[0].disks[0].size: expected an integer 0..18446744073709551615, got -1"},
+    {R"({"controllers": [{"disks": [{"phy": null, "port": {}}]}]})",
+     "<text>: $.controllers[0].disks[0].port: expected null: a disk without a PHY has no port"},
+    {CTRL_HEAD R"({"name": "12345678901234567", "level": 1, "disks": ["A", "B"]})" CTRL_TAIL,
+     "<text>: $.controllers[0].volumes[0].name: expected a string of 1 to 16 bytes, got 17"},
+    {CTRL_HEAD R"({"level": 1, "disks": ["A", "Z"]})" CTRL_TAIL,
+     "<text>: $.controllers[0].volumes[0].disks[1]: no disk with serial \"Z\""},
+    {CTRL_HEAD R"({"level": 1, "disks": ["A", "X"]})" CTRL_TAIL,
+     "<text>: $.controllers[0].volumes[0].disks[1]: disk \"X\" belongs to another controller ($.controllers[1])"},
+    {CTRL_HEAD R"({"level": 1, "disks": ["A", "B"]}, {"level": 1, "disks": ["C", "A"]})" CTRL_TAIL,
+     "<text>: $.controllers[0].volumes[1].disks[1]: disk \"A\" is already a member of $.controllers[0].volumes[0]"},
+    {CTRL_HEAD R"({"level": 1, "disks": ["A", "A"]})" CTRL_TAIL,
+     "<text>: $.controllers[0].volumes[0].disks[1]: disk \"A\" is named twice"},
+    {CTRL_HEAD R"({"level": 8, "disks": ["A", "B"]})" CTRL_TAIL,
+     "<text>: $.controllers[0].volumes[0].disks: RAID5 takes at least 3 disks, got 2"},
+    {CTRL_HEAD R"({"level": 2, "disks": ["A", "B", "C"]})" CTRL_TAIL,
+     "<text>: $.controllers[0].volumes[0].disks: RAID1 takes exactly 2 disks, got 3"},
+    {CTRL_HEAD R"({"level": 16, "disks": ["A", "B", "C", "D"]})" CTRL_TAIL,
+     "<text>: $.controllers[0].volumes[0].level: RAID6 is not among the controller's raid_info levels"},
+    {CTRL_HEAD R"({"level": 3, "disks": ["A", "B"]})" CTRL_TAIL,
+     "<text>: $.controllers[0].volumes[0].level: expected a RAID level code 1, 2, 4, 8 or 16, got 3"},
+    {CTRL_HEAD R"({"level": 2, "strip_kib": 128, "disks": ["A", "B"]})" CTRL_TAIL,
+     "<text>: $.controllers[0].volumes[0].strip_kib: expected a strip RAID1 supports here (64 KiB), got 128"},
+    {CTRL_HEAD R"({"level": 1, "strip_kib": 512, "disks": ["A", "B"]})" CTRL_TAIL,
+     "<text>: $.controllers[0].volumes[0].strip_kib: expected a strip RAID0 supports here (2, 4, 8, 16, 32, 64, "
+     "128 KiB), got 512"},
+    {CTRL_HEAD R"({"level": 2, "size": 1001, "disks": ["A", "B"]})" CTRL_TAIL,
+     "<text>: $.controllers[0].volumes[0].size: expected at most 1000 bytes (RAID1 on these disks), got 1001"},
+    {CTRL_HEAD R"({"disks": ["A", "B"]})" CTRL_TAIL, "<text>: $.controllers[0].volumes[0].level: required key missing"},
+};
+
+std::vector<SSI_HANDLE> Controllers() { return List(SsiGetControllerHandles); }
+
+}  // namespace
+
+TEST_F(SimTest, RefusedTopologiesNameThePathAndKeepThePreviousOne) {
+  Load(kPrevious);
+  const uint64_t changes = abru2sim::ChangeCount();
+  for (const auto& r : kRefusals) {
+    EXPECT_EQ(LoadError(r.json), r.message) << r.json;
+  }
+  EXPECT_EQ(Controllers(), std::vector<SSI_HANDLE>{900});
+  EXPECT_EQ(abru2sim::ChangeCount(), changes);
+
+  const std::string parse = LoadError(R"({"controllers": [})");
+  EXPECT_EQ(parse.rfind("<text>: $: expected valid JSON (byte 18", 0), 0u) << parse;
+}
+
+TEST_F(SimTest, TopologyFileErrorsNameTheFile) {
+  Load(kPrevious);
+  std::string error;
+  EXPECT_FALSE(abru2sim::LoadTopologyFile("/nonexistent/topo.json", &error));
+  EXPECT_EQ(error, "/nonexistent/topo.json: $: expected a readable topology file");
+
+  const std::string path = ::testing::TempDir() + "abru2_topology_test.json";
+  std::ofstream(path) << R"({"controllers": [{"handle": 0}]})";
+  EXPECT_FALSE(abru2sim::LoadTopologyFile(path, &error));
+  EXPECT_EQ(error, path + ": $.controllers[0].handle: handle must not be 0");
+
+  std::ofstream(path) << R"({"controllers": [{"handle": 5}]})";
+  EXPECT_TRUE(abru2sim::LoadTopologyFile(path, &error)) << error;
+  EXPECT_EQ(Controllers(), std::vector<SSI_HANDLE>{5});
+  std::remove(path.c_str());
+}
+
+TEST_F(SimTest, MissingHandlesAreAssignedAroundExplicitOnes) {
+  Load(R"({"controllers": [
+    {"disks": [{"serial": "A"}, {"handle": 2, "serial": "B"}, {"serial": "C", "phy": null}],
+     "volumes": [{"level": 1, "disks": ["A", 2]}]},
+    {"handle": 1, "raid_info": {"handle": 3}, "phy_count": 2}]})");
+  Session s;
+  std::vector<SSI_HANDLE> all;
+  for (HandleCall call : {SsiGetControllerHandles, SsiGetEndDeviceHandles, SsiGetPhyHandles, SsiGetPortHandles,
+                          SsiGetVolumeHandles}) {
+    for (SSI_HANDLE h : List(call)) all.push_back(h);
+  }
+  uint32_t n = 8;
+  SSI_HANDLE raid[8];
+  ASSERT_EQ(SsiGetRaidInfoHandles(s, raid, &n), 0u);
+  all.insert(all.end(), raid, raid + n);
+  const auto volumes = List(SsiGetVolumeHandles);
+  ASSERT_EQ(volumes.size(), 1u);
+  all.push_back(Volume(volumes[0]).arrayHandle);
+
+  // 2 controllers, 3 disks, 3+2 PHYs, 2 controller ports + 2 disk ports,
+  // 1 volume, 2 raid infos, 1 array.
+  EXPECT_EQ(all.size(), 18u);
+  EXPECT_EQ(std::set<SSI_HANDLE>(all.begin(), all.end()).size(), all.size()) << "handles collide";
+  EXPECT_EQ(std::count(all.begin(), all.end(), 0u), 0);
+  EXPECT_EQ(Controllers()[1], 1u);
+  EXPECT_EQ(raid[1], 3u);
+  EXPECT_EQ(List(SsiGetEndDeviceHandles)[1], 2u);
+}
+
+TEST_F(SimTest, KeysLeftOutTakeTheirDefaults) {
+  Load(R"({"controllers": [
+    {"disks": [{"serial": "A"}, {"serial": "B", "phy": null}, {"serial": "C", "size": 4096}],
+     "volumes": [{"level": 1, "disks": ["A", "C"]}]},
+    {"type": 2, "port": null, "phy_count": 3, "disks": [{"serial": "S"}]}]})");
+  Session s;
+  const auto ctrls = Controllers();
+  _SSI_ControllerInfo c{};
+  ASSERT_EQ(SsiGetControllerInfo(s, ctrls[0], &c), 0u);
+  EXPECT_STREQ(c.name, "Controller 0");
+  EXPECT_EQ(c.controllerType, 1);
+
+  // Every RAID level is offered with a 128 KiB strip.
+  _SSI_RaidLevelInfo level{};
+  ASSERT_EQ(SsiGetRaidLevelInfo(s, c.raidInfoHandle, SSI_RAID6, &level), 0u);
+  EXPECT_EQ(level.supported, 1u);
+  EXPECT_EQ(level.stripKib, 128);
+  EXPECT_EQ(level.stripMask, 127u);
+
+  const auto disks = List(SsiGetEndDeviceHandles, SSI_SCOPE_CONTROLLER, ctrls[0]);
+  const auto a = Disk(disks[0]);
+  EXPECT_EQ(a.totalSize, 500107862016ull);
+  EXPECT_EQ(a.sizes[2], 500107862016ull / 512);
+  EXPECT_EQ(a.state, 6);
+  EXPECT_EQ(a.usage, 1) << "a volume member is usage 1";
+  EXPECT_EQ(Disk(disks[1]).usage, 2);
+  EXPECT_TRUE(List(SsiGetPhyHandles, SSI_SCOPE_END_DEVICE, disks[1]).empty()) << "phy null: no PHY";
+
+  const auto phys = List(SsiGetPhyHandles, SSI_SCOPE_CONTROLLER_PHYS, ctrls[0]);
+  ASSERT_EQ(phys.size(), 3u) << "phy_count defaults to the number of disks";
+  _SSI_PhyInfo phy{};
+  ASSERT_EQ(SsiGetPhyInfo(s, phys[2], &phy), 0u);
+  EXPECT_EQ(phy.attachedType, 0u);
+  EXPECT_EQ(phy.phyNumber, 1u) << "the lowest number no disk uses";
+  ASSERT_EQ(SsiGetPhyInfo(s, phys[1], &phy), 0u);
+  EXPECT_EQ(phy.phyNumber, 2u) << "the disk's position";
+  EXPECT_EQ(phy.protocol, 1);
+  EXPECT_EQ(phy.negotiatedLinkRate, 3);
+  EXPECT_EQ(phy.attachedType, 2u);
+  EXPECT_EQ(phy.attachedHandle, disks[2]);
+  _SSI_PortInfo port{};
+  ASSERT_EQ(SsiGetPortInfo(s, phy.portHandle, &port), 0u);
+  EXPECT_EQ(port.attachedHandle, disks[2]);
+
+  const auto v = Volume(List(SsiGetVolumeHandles)[0]);
+  EXPECT_EQ(v.totalSize, 4096u * 2) << "size 0: all the level allows on the smallest member";
+  EXPECT_EQ(v.stripSize, 64u);
+  EXPECT_EQ(v.state, 1);
+  EXPECT_EQ(v.cachePolicy, 1u);
+  EXPECT_STREQ(v.name, "Volume_0");
+
+  // The SAS controller: no port of its own, extra PHYs unattached, SAS protocol.
+  const auto sasPhys = List(SsiGetPhyHandles, SSI_SCOPE_CONTROLLER_PHYS, ctrls[1]);
+  ASSERT_EQ(sasPhys.size(), 3u);
+  ASSERT_EQ(SsiGetPhyInfo(s, sasPhys[0], &phy), 0u);
+  EXPECT_EQ(phy.protocol, 2);
+  ASSERT_EQ(SsiGetPhyInfo(s, sasPhys[2], &phy), 0u);
+  EXPECT_EQ(phy.attachedType, 0u);
+  EXPECT_EQ(phy.phyNumber, 2u);
+  EXPECT_EQ(List(SsiGetPortHandles, SSI_SCOPE_CONTROLLER, ctrls[1]).size(), 1u);
+  EXPECT_EQ(List(SsiGetPortHandles, SSI_SCOPE_CONTROLLER, ctrls[0]).size(), 3u);
+}
+
+TEST_F(SimTest, DefaultTopologyIsTheDocumentedOne) {
+  Load(kPrevious);
+  abru2sim::ResetToDefault();
+  Session s;
+  EXPECT_EQ(Controllers(), (std::vector<SSI_HANDLE>{100, 200}));
+  _SSI_ControllerInfo c{};
+  ASSERT_EQ(SsiGetControllerInfo(s, 100, &c), 0u);
+  EXPECT_EQ(c.controllerType, 1);
+  EXPECT_EQ(c.writeBackOffered, 1u);
+  ASSERT_EQ(SsiGetControllerInfo(s, 200, &c), 0u);
+  EXPECT_EQ(c.controllerType, 2);
+
+  EXPECT_EQ(List(SsiGetEndDeviceHandles, SSI_SCOPE_CONTROLLER, 100), (std::vector<SSI_HANDLE>{110, 111, 112, 113}));
+  EXPECT_EQ(List(SsiGetEndDeviceHandles, SSI_SCOPE_CONTROLLER, 200), (std::vector<SSI_HANDLE>{210, 211, 212, 213}));
+  EXPECT_EQ(Disk(110).totalSize, 500107862016ull);
+  EXPECT_EQ(Disk(113).usage, 4);
+  EXPECT_EQ(Disk(210).totalSize, 1000204886016ull);
+  EXPECT_EQ(Disk(212).usage, 2);
+  EXPECT_EQ(List(SsiGetPhyHandles, SSI_SCOPE_CONTROLLER_PHYS, 100).size(), 6u);
+  EXPECT_EQ(List(SsiGetPortHandles, SSI_SCOPE_CONTROLLER, 100).front(), 102u);
+  EXPECT_EQ(List(SsiGetEnclosureHandles, SSI_SCOPE_CONTROLLER, 200), std::vector<SSI_HANDLE>{203});
+  EXPECT_EQ(List(SsiGetRoutingDeviceHandles, SSI_SCOPE_CONTROLLER, 200), std::vector<SSI_HANDLE>{204});
+
+  const auto data = Volume(150);
+  EXPECT_STREQ(data.name, "Data");
+  EXPECT_EQ(data.raidLevel, SSI_RAID5);
+  EXPECT_EQ(data.stripSize, 32u);
+  EXPECT_EQ(data.cachePolicy, 3u);
+  EXPECT_EQ(data.totalSize, 2 * 500107862016ull);
+  EXPECT_EQ(List(SsiGetEndDeviceHandles, SSI_SCOPE_RAID_ARRAY, data.arrayHandle),
+            (std::vector<SSI_HANDLE>{110, 111, 112}));
+  const auto mirror = Volume(250);
+  EXPECT_STREQ(mirror.name, "Mirror");
+  EXPECT_EQ(mirror.raidLevel, SSI_RAID1);
+  EXPECT_EQ(mirror.numDisks, 2u);
+
+  _SSI_SystemInfo sys{};
+  EXPECT_EQ(SsiGetSystemInfo(&sys), 0u);
+  EXPECT_STRNE(sys.middlewareVersion, "");
+}
