@@ -1,0 +1,99 @@
+// list_loader.h: the one enumeration algorithm behind every wrapper of
+// wrappers.h (the six record lists, LoadVolumes and CRaidInfo::Load).
+//
+// Private to middleware/: the wrappers differ only in their handle call, in
+// what they append per handle (a record fetched by the record call, or the
+// handle itself) and in the scope types their Load accepts, so each of them
+// is one call of LoadHandles (through LoadRecords for the record lists) with
+// those three things.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+
+#include "framework/zub_array.h"
+#include "middleware/abru2.h"
+#include "middleware/wrappers.h"
+
+namespace zubmw {
+
+// The shape of SsiGetXxxHandles; CRaidInfo adapts SsiGetRaidInfoHandles to it.
+using HandleCall = SSI_STATUS (*)(SSI_HANDLE session, uint32_t scopeType, SSI_HANDLE scope, SSI_HANDLE* handles,
+                                  uint32_t* count);
+
+template <class Record>
+using RecordCall = SSI_STATUS (*)(SSI_HANDLE session, SSI_HANDLE handle, Record* info);
+
+// Scope types a Load accepts besides 0. Wrappers without scopes never look
+// at the scope arguments; they always pass 0, 0 to the middleware.
+struct ScopeSet {
+  bool checked;
+  uint32_t typeMask;  // bit t set: scope type t accepted
+
+  // The type is compared before shifting: a caller may pass any 32-bit value.
+  constexpr bool Accepts(uint32_t type) const { return type < 32 && ((typeMask >> type) & 1u) != 0; }
+};
+
+constexpr ScopeSet kNoScope{false, 0};
+constexpr ScopeSet Scopes(std::initializer_list<uint32_t> types) {
+  uint32_t mask = 0;
+  for (uint32_t t : types) mask |= 1u << t;
+  return ScopeSet{true, mask};
+}
+
+// Runs the algorithm. itemFor(session, handle) yields the element appended
+// for one handle; whenEmpty is what a count of 0 returns (0, or 10 for
+// volumes). The session object lives on this frame, so every return below
+// closes it.
+template <class Item, class ItemFor>
+SSI_STATUS LoadHandles(HandleCall handles, ScopeSet scopes, uint32_t scopeType, SSI_HANDLE scopeHandle,
+                       SSI_STATUS whenEmpty, CSafeArrayT<Item>& list, bool& loaded, ItemFor itemFor) {
+  if (scopes.checked && scopeType != SSI_SCOPE_ALL) {
+    if (!scopes.Accepts(scopeType)) return WRAP_BAD_SCOPE;
+    if (scopeHandle == 0) return WRAP_MISSING_ARGUMENT;
+  }
+  loaded = false;
+
+  CSsiBase session;
+  if (SSI_STATUS s = session.Open(); s != SSI_STATUS_SUCCESS) return s;
+
+  // Only the count matters here; a middleware that fails this call reports
+  // no count and so nothing to load.
+  uint32_t count = 0;
+  handles(session.Session(), scopeType, scopeHandle, nullptr, &count);
+  if (count == 0) return whenEmpty;
+
+  CAllocPtrT<SSI_HANDLE> buffer(count);
+  if (buffer.Get() == nullptr) return WRAP_NO_BUFFER;
+  const size_t allocated = buffer.GetCount();
+  if (SSI_STATUS s = handles(session.Session(), scopeType, scopeHandle, buffer.Get(), &count);
+      s != SSI_STATUS_SUCCESS) {
+    return s;
+  }
+
+  list.RemoveAll();
+  // The count may have grown since the buffer was sized; the extra entries
+  // have no handle of their own and repeat the last one we hold.
+  for (uint32_t i = 0; i < count; ++i) {
+    const SSI_HANDLE h = buffer[i < allocated ? i : allocated - 1];
+    list.AddLocked(itemFor(session.Session(), h));
+  }
+  loaded = true;
+  return SSI_STATUS_SUCCESS;
+}
+
+// The common case: one record per handle, read by the record call. Its
+// status is deliberately ignored: a record that could not be read still
+// takes its place in the list, zero-filled, so positions match handles.
+template <class Record>
+SSI_STATUS LoadRecords(HandleCall handles, RecordCall<Record> record, ScopeSet scopes, uint32_t scopeType,
+                       SSI_HANDLE scopeHandle, SSI_STATUS whenEmpty, CSafeArrayT<Record>& list, bool& loaded) {
+  return LoadHandles(handles, scopes, scopeType, scopeHandle, whenEmpty, list, loaded,
+                     [record](SSI_HANDLE session, SSI_HANDLE h) {
+                       Record info{};
+                       record(session, h, &info);
+                       return info;
+                     });
+}
+
+}  // namespace zubmw
