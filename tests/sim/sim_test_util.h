@@ -57,14 +57,18 @@ class Session {
 
 using HandleCall = SSI_STATUS (*)(SSI_HANDLE, uint32_t, SSI_HANDLE, SSI_HANDLE*, uint32_t*);
 
-// The provider's way: count first, then a buffer of that size.
+// The provider's way: count first, then a buffer of that size (again with
+// the new count if another thread added objects in between).
 inline std::vector<SSI_HANDLE> List(HandleCall call, uint32_t scopeType = 0, SSI_HANDLE scope = 0) {
   Session s;
   uint32_t count = 0;
   call(s, scopeType, scope, nullptr, &count);
   std::vector<SSI_HANDLE> handles(count);
-  if (count != 0) {
-    EXPECT_EQ(call(s, scopeType, scope, handles.data(), &count), 0u);
+  for (int attempt = 0; count != 0 && attempt < 100; ++attempt) {
+    handles.resize(count);
+    const SSI_STATUS st = call(s, scopeType, scope, handles.data(), &count);
+    if (st == 0) break;
+    EXPECT_EQ(st, 1u);
   }
   handles.resize(count);
   return handles;
