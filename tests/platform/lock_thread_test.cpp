@@ -1,0 +1,140 @@
+// lock_thread_test.cpp: the process-wide lock and the platform thread, whose
+// implementations differ between the systems (a kernel mutex and CreateThread
+// on Windows, the C++ runtime elsewhere).
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <memory>
+#include <thread>
+
+#include "framework/zub_lock.h"
+#include "platform/platform.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Runs body on a thread of its own and tells whether it ended in good time. A
+// lock fault shows as a thread that never ends; the thread is then left
+// behind so the test fails instead of hanging.
+bool EndsInTime(void (*body)(void*), void* arg) {
+  auto done = std::make_shared<std::promise<void>>();
+  std::future<void> ended = done->get_future();
+  std::thread([body, arg, done] {
+    body(arg);
+    done->set_value();
+  }).detach();
+  return ended.wait_for(30s) == std::future_status::ready;
+}
+
+void TakeGlobalLock(void* acquired) {
+  CGlobalLock lock(GetGlobalLock());
+  static_cast<std::atomic<bool>*>(acquired)->store(true);
+}
+
+// Takes the global lock `taken` times and gives it back `released` times,
+// then starts a thread that takes it too. Tells whether that thread got the
+// lock before this one gave it back entirely.
+bool OtherThreadGetsLockWhileHeld(int taken, int released) {
+  std::atomic<bool> acquired{false};
+  for (int i = 0; i < taken; ++i) GetGlobalLock()->Acquire();
+  for (int i = 0; i < released; ++i) GetGlobalLock()->Release();
+  platform::ThreadHandle other = platform::StartThread(&TakeGlobalLock, &acquired);
+  EXPECT_NE(other, nullptr);
+  // Give the other thread every chance to slip past a faulty lock.
+  std::this_thread::sleep_for(100ms);
+  bool got = acquired.load();
+  for (int i = released; i < taken; ++i) GetGlobalLock()->Release();
+  EXPECT_TRUE(EndsInTime([](void* t) { platform::JoinThread(t); }, other));
+  EXPECT_TRUE(acquired.load());
+  return got;
+}
+
+TEST(ProcessLock, IsOneValidLockForTheProcess) {
+  CS_Block* lock = GetGlobalLock();
+  ASSERT_NE(lock, nullptr);
+  EXPECT_TRUE(lock->IsValid());
+  EXPECT_EQ(GetGlobalLock(), lock);
+  CS_Block* fromOtherThread = nullptr;
+  std::thread([&] { fromOtherThread = GetGlobalLock(); }).join();
+  EXPECT_EQ(fromOtherThread, lock);
+}
+
+TEST(ProcessLock, OwnerMayTakeItAgain) {
+  EXPECT_TRUE(EndsInTime(
+      [](void*) {
+        CGlobalLock outer(GetGlobalLock());
+        CGlobalLock middle(GetGlobalLock());
+        CGlobalLock inner(GetGlobalLock());
+      },
+      nullptr));
+}
+
+TEST(ProcessLock, ExcludesOtherThreadsUntilReleasedAsOftenAsTaken) {
+  EXPECT_FALSE(OtherThreadGetsLockWhileHeld(1, 0));
+  EXPECT_FALSE(OtherThreadGetsLockWhileHeld(2, 1));
+  EXPECT_FALSE(OtherThreadGetsLockWhileHeld(3, 2));
+  // Fully released: free for the next thread at once.
+  std::atomic<bool> acquired{false};
+  EXPECT_TRUE(EndsInTime(&TakeGlobalLock, &acquired));
+}
+
+TEST(PlatformMutex, EachMutexIsItsOwn) {
+  platform::MutexHandle a = platform::CreateRecursiveMutex();
+  platform::MutexHandle b = platform::CreateRecursiveMutex();
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  platform::LockMutex(a);
+  // b must be free for another thread while a is held here.
+  EXPECT_TRUE(EndsInTime(
+      [](void* m) {
+        platform::LockMutex(m);
+        platform::UnlockMutex(m);
+      },
+      b));
+  platform::UnlockMutex(a);
+  platform::CloseMutex(a);
+  platform::CloseMutex(b);
+}
+
+TEST(PlatformMutex, NullHandlesAreIgnored) {
+  platform::LockMutex(nullptr);
+  platform::UnlockMutex(nullptr);
+  platform::CloseMutex(nullptr);
+  platform::JoinThread(nullptr);
+}
+
+struct Work {
+  void* seenArg = nullptr;
+  std::thread::id thread;
+  bool finished = false;
+};
+
+void DoWork(void* arg) {
+  auto* work = static_cast<Work*>(arg);
+  // Finish late, so that a join that does not wait reads unfinished work.
+  std::this_thread::sleep_for(50ms);
+  work->seenArg = arg;
+  work->thread = std::this_thread::get_id();
+  work->finished = true;
+}
+
+TEST(PlatformThread, RunsFunctionWithArgumentAndJoinWaitsForIt) {
+  Work works[4];
+  platform::ThreadHandle threads[4] = {};
+  for (int i = 0; i < 4; ++i) {
+    threads[i] = platform::StartThread(&DoWork, &works[i]);
+    ASSERT_NE(threads[i], nullptr);
+  }
+  for (platform::ThreadHandle t : threads) platform::JoinThread(t);
+  for (const Work& work : works) {
+    EXPECT_TRUE(work.finished);
+    EXPECT_EQ(work.seenArg, &work);
+    EXPECT_NE(work.thread, std::this_thread::get_id());
+  }
+  EXPECT_NE(works[0].thread, works[1].thread);
+}
+
+}  // namespace

@@ -1,0 +1,100 @@
+// text_test.cpp: numbers to decimal text and back, and 8-bit middleware text
+// to wide text and back. The runtimes differ (16-bit wchar_t and msvcrt on
+// Windows, 32-bit wchar_t and glibc elsewhere); the results must not.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "framework/text.h"
+#include "framework/zub_string.h"
+#include "platform/platform.h"
+
+namespace {
+
+struct NumberCase {
+  uint64_t value;
+  const wchar_t* text;
+};
+constexpr NumberCase kNumbers[] = {
+    {0, L"0"},
+    {4294967295u, L"4294967295"},
+    {18446744073709551615u, L"18446744073709551615"},
+};
+
+TEST(Numbers, FormatAndParseFullRange) {
+  for (const NumberCase& c : kNumbers) {
+    SCOPED_TRACE(c.value);
+    wchar_t buf[84];
+    size_t n = platform::FormatU64(buf, 84, c.value);
+    EXPECT_EQ(std::wstring(buf), c.text);
+    EXPECT_EQ(n, std::wstring(c.text).size());
+
+    uint64_t parsed = 7;
+    EXPECT_TRUE(platform::ParseU64(c.text, &parsed));
+    EXPECT_EQ(parsed, c.value);
+
+    CZubString s;
+    s.FromNumber(c.value);
+    EXPECT_EQ(s.Str(), c.text);
+    CZubString appended(L"Disk_");
+    appended.AppendNumber(c.value);
+    EXPECT_EQ(appended.Str(), std::wstring(L"Disk_") + c.text);
+  }
+}
+
+TEST(Numbers, ParseReadsLeadingNumberAndRejectsNonNumbers) {
+  uint64_t v = 0;
+  EXPECT_TRUE(platform::ParseU64(L" 42abc", &v));
+  EXPECT_EQ(v, 42u);
+  for (const wchar_t* bad : {L"", L"abc", L"  "}) {
+    v = 7;
+    EXPECT_FALSE(platform::ParseU64(bad, &v)) << "'" << bad << "'";
+    EXPECT_EQ(v, 7u);
+  }
+  EXPECT_FALSE(platform::ParseU64(nullptr, &v));
+  // A handle keeps the low 32 bits of the number.
+  EXPECT_EQ(HandleFromText(CZubString(L"4294967297")), 1u);
+}
+
+// Every byte but the terminator, in order.
+std::string AllBytes() {
+  std::string bytes;
+  for (int b = 1; b < 256; ++b) bytes.push_back(static_cast<char>(b));
+  return bytes;
+}
+
+TEST(MultiByte, WidensEachByteToTheSameCodeUnit) {
+  std::wstring wide = platform::WidenMultiByte("\xE9t\xE9", 3);
+  EXPECT_EQ(wide, (std::wstring{wchar_t(0xE9), L't', wchar_t(0xE9)}));
+
+  // A signed char must not sign-extend into 0xFFxx (or 0xFFFFFFxx).
+  std::string bytes = AllBytes();
+  wide = platform::WidenMultiByte(bytes.c_str(), bytes.size());
+  ASSERT_EQ(wide.size(), bytes.size());
+  for (size_t i = 0; i < wide.size(); ++i)
+    EXPECT_EQ(static_cast<uint32_t>(wide[i]), i + 1) << "byte " << i + 1;
+
+  char field[8] = "\xE9t\xE9";
+  EXPECT_EQ(FromMultiByte(field).Str(), (std::wstring{wchar_t(0xE9), L't', wchar_t(0xE9)}));
+}
+
+TEST(MultiByte, StopsAtTerminatorOrLimit) {
+  EXPECT_EQ(platform::WidenMultiByte("abc", 2), L"ab");
+  EXPECT_EQ(platform::WidenMultiByte("a\0bc", 4), L"a");
+  // A field filled to its end has no terminator; nothing past it is read.
+  char full[3] = {'\xE9', 'x', 'y'};
+  EXPECT_EQ(platform::WidenMultiByte(full, 3), (std::wstring{wchar_t(0xE9), L'x', L'y'}));
+  EXPECT_EQ(platform::NarrowToMultiByte(L"abcdef", 4), "abcd");
+  EXPECT_EQ(platform::NarrowToMultiByte(std::wstring{wchar_t(0xE9), L't', wchar_t(0xE9)}, 2),
+            "\xE9t");
+}
+
+TEST(MultiByte, RoundTripsEveryByte) {
+  std::string bytes = AllBytes();
+  std::wstring wide = platform::WidenMultiByte(bytes.c_str(), bytes.size());
+  EXPECT_EQ(platform::NarrowToMultiByte(wide, 255), bytes);
+  EXPECT_EQ(platform::NarrowToMultiByte(platform::WidenMultiByte("\xE9t\xE9", 3), 16), "\xE9t\xE9");
+}
+
+}  // namespace
