@@ -1,0 +1,153 @@
+// commands.cpp: classes, list, invoke, watch.
+#include "host/commands.h"
+
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+
+#include "host/errors.h"
+#include "host/lookup.h"
+#include "host/table.h"
+
+namespace zubcim {
+namespace {
+
+std::string StatusText(int status) {
+  switch (status) {
+    case 0: return "0 success";
+    case 1: return "1 failed";
+    case 4: return "4 not found";
+    case 5: return "5 not supported";
+    case 7: return "7 not ready";
+    case 8: return "8 request refused";
+    case 9: return "9 no object";
+    case 11: return "11 invalid parameter";
+  }
+  return std::to_string(status);
+}
+
+Json FieldsJson(const RecordDesc& desc) {
+  Json fields = Json::array();
+  for (const FieldDesc& f : desc.fields) {
+    Json field = {{"name", f.name}, {"type", FieldTypeName(f.type)}};
+    if (f.type == FieldType::Block) field["fields"] = FieldsJson(*f.block());
+    fields.push_back(std::move(field));
+  }
+  return fields;
+}
+
+const char* Kind(const ClassDesc& cls) { return cls.association ? "association" : "instance"; }
+
+std::string MethodNames(const ClassDesc& cls) {
+  std::string out;
+  for (const MethodDesc& m : cls.methods) out += (out.empty() ? "" : " ") + std::string(m.name);
+  return out;
+}
+
+void PrintListHuman(const Json& result) {
+  const Json& instances = result["instances"];
+  std::cout << result["list"].get<std::string>() << ": ";
+  if (instances.empty()) std::cout << "no instance";
+  else std::cout << instances.size() << (instances.size() == 1 ? " instance" : " instances");
+  std::cout << " (status " << StatusText(result["status"].get<int>()) << ")\n";
+  PrintInstances(std::cout, instances, TerminalWidth());
+}
+
+}  // namespace
+
+std::string ReadInput(const std::string& path) {
+  if (path.empty()) return std::string(std::istreambuf_iterator<char>(std::cin), {});
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw BadInput("cannot read " + path);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+Json ParseJson(const std::string& text, const std::string& source) {
+  try {
+    return Json::parse(text);
+  } catch (const Json::parse_error& e) {
+    // Drop the library's "[json.exception.parse_error.101] " tag: the line
+    // is for a person.
+    std::string what = e.what();
+    if (size_t end = what.find("] "); what.rfind("[json.exception", 0) == 0 && end != std::string::npos)
+      what = what.substr(end + 2);
+    throw BadInput(source + ": not valid JSON: " + what);
+  }
+}
+
+void PrintLine(const Json& value) { std::cout << JsonLine(value) << std::endl; }
+
+std::string NotAvailableYet(const std::string& what) {
+  return what + " is not available yet: the event monitor does not deliver alerts to the host yet";
+}
+
+int ClassesCommand(const HostOptions& options) {
+  if (options.json) {
+    for (const ClassDesc& cls : ClassCatalog()) {
+      Json methods = Json::array();
+      for (const MethodDesc& m : cls.methods) methods.push_back(m.name);
+      Json line = Json::object();
+      line["class"] = cls.name;
+      line["kind"] = Kind(cls);
+      line["methods"] = std::move(methods);
+      line["record"] = cls.record().name;
+      line["fields"] = FieldsJson(cls.record());
+      PrintLine(line);
+    }
+    return kExitOk;
+  }
+  std::vector<std::vector<std::string>> rows;
+  for (const ClassDesc& cls : ClassCatalog()) rows.push_back({cls.name, Kind(cls), MethodNames(cls)});
+  PrintColumns(std::cout, {"Class", "Kind", "Methods"}, rows, TerminalWidth());
+  return kExitOk;
+}
+
+int ListCommand(const HostOptions& options, const std::vector<std::string>& names, bool all) {
+  std::vector<const ClassDesc*> classes;
+  if (all) {
+    if (!names.empty()) throw BadInput("list: give class names or --all, not both");
+    for (const ClassDesc& cls : ClassCatalog()) classes.push_back(&cls);
+  } else {
+    if (names.empty()) throw BadInput("list: name at least one class, or --all");
+    // Every name is checked before the library starts: a typo in the third
+    // name must not leave half an answer behind.
+    for (const std::string& name : names) classes.push_back(&RequireClass(name));
+  }
+  Session session(options.session);
+  bool first = true;
+  for (const ClassDesc* cls : classes) {
+    Json result = session.List(*cls);
+    if (options.json) {
+      PrintLine(result);
+    } else {
+      if (!first) std::cout << '\n';
+      PrintListHuman(result);
+    }
+    first = false;
+  }
+  return kExitOk;
+}
+
+int InvokeCommand(const HostOptions& options, const std::string& className, const std::string& methodName,
+                  const std::string& inFile) {
+  const ClassDesc& cls = RequireClass(className);
+  const MethodDesc& method = RequireMethod(cls, methodName);
+  Json in = ParseJson(ReadInput(inFile), inFile.empty() ? "standard input" : inFile);
+  RecordPtr record = InputRecord(cls, method, in);
+  Session session(options.session);
+  Json result = session.Invoke(cls, method, std::move(record));
+  if (options.json) {
+    PrintLine(result);
+  } else {
+    std::cout << cls.name << '.' << method.name << ": status " << StatusText(result["status"].get<int>()) << '\n';
+    PrintRecord(std::cout, result["record"]);
+  }
+  return kExitOk;
+}
+
+int WatchCommand(const HostOptions&, bool) { throw BadInput(NotAvailableYet("watch")); }
+
+}  // namespace zubcim

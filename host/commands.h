@@ -1,0 +1,30 @@
+// commands.h: the verbs of zubcim. Each returns the exit code or throws
+// HostError; all output to standard output goes through here and scenario.cpp.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "host/record_json.h"
+#include "host/session.h"
+
+namespace zubcim {
+
+struct HostOptions {
+  SessionOptions session;
+  bool json = false;
+};
+
+int ClassesCommand(const HostOptions& options);
+int ListCommand(const HostOptions& options, const std::vector<std::string>& classes, bool all);
+int InvokeCommand(const HostOptions& options, const std::string& cls, const std::string& method,
+                  const std::string& inFile);
+int WatchCommand(const HostOptions& options, bool demo);
+
+// Shared with the scenario runner.
+std::string ReadInput(const std::string& path);  // "" reads standard input
+Json ParseJson(const std::string& text, const std::string& source);
+void PrintLine(const Json& value);  // one JSON line, flushed at once for pipes
+std::string NotAvailableYet(const std::string& what);
+
+}  // namespace zubcim

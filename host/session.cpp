@@ -1,0 +1,133 @@
+// session.cpp: start and stop of the library, and the per-class life cycle.
+#include "host/session.h"
+
+#include <atomic>
+#include <cstdlib>
+
+#include "events/event_mon.h"
+#include "framework/provider.h"
+#include "host/errors.h"
+#include "host/wide_text.h"
+#include "platform/platform.h"
+#include "sim/abru2_control.h"
+
+namespace zubcim {
+namespace {
+
+std::atomic<uint64_t> g_alertsDelivered{0};
+
+// The monitor keeps only the first callback it is given, so one must be in
+// place before the provider starts the monitor, even while the host does not
+// yet turn alerts into output.
+void OnAlert(const stZUB_AlertIndication&) { ++g_alertsDelivered; }
+
+CZubString Wide(const std::string& utf8) { return CZubString(FromUtf8(utf8).c_str()); }
+
+}  // namespace
+
+Session::Session(const SessionOptions& options) {
+  // The topology goes in before the middleware is initialised, so that the
+  // provider's first look already sees it.
+  // The simulation reads ABRU2_TOPOLOGY again in SsiInitialize, where it
+  // would silently replace --topology and could only complain on stderr; so
+  // the variable is treated as the default of --topology, checked here.
+  const char* fromEnvironment = std::getenv("ABRU2_TOPOLOGY");
+  std::string topology = options.topology;
+  if (fromEnvironment && *fromEnvironment) {
+    if (!topology.empty())
+      throw BadInput("--topology cannot be used while ABRU2_TOPOLOGY is set (the simulation would read that instead)");
+    topology = fromEnvironment;
+  }
+  if (!topology.empty()) {
+    std::string error;
+    if (!abru2sim::LoadTopologyFile(topology, &error)) throw BadInput(error);
+  }
+
+  // Names first: every object path built afterwards, also on the monitor
+  // thread, must carry them.
+  CZubContainerInterface* container = PROVIDER_CreateZubContainerInstance();
+  if (!container) throw HostError(kExitStartFailed, "the provider's container object could not be created");
+  std::string host = options.computerName ? *options.computerName : platform::HostName();
+  if (!options.computerName && host.empty()) host = "localhost";
+  stComputerStringNames names;
+  names.Namespace = Wide(options.nameSpace);
+  names.ComputerName = Wide(host);
+  if (PROVIDER_STATUS s = container->SetComputerNameStrings(names); s != PROVIDER_SUCCESS)
+    throw HostError(kExitStartFailed, "SetComputerNameStrings failed with status " + std::to_string(s));
+
+  CEventMonInterface* monitor = PROVIDER_CreateEventMonInstance();
+  if (!monitor) throw HostError(kExitStartFailed, "the event monitor object could not be created");
+  if (PROVIDER_STATUS s = monitor->SetCallBackFunc(&OnAlert); s != PROVIDER_SUCCESS)
+    throw HostError(kExitStartFailed, "SetCallBackFunc failed with status " + std::to_string(s));
+
+  CZubProviderInterface* provider = PROVIDER_CreateZubProviderInstance();
+  if (!provider) throw HostError(kExitStartFailed, "the provider object could not be created");
+  PROVIDER_STATUS s = provider->Initialize();
+  m_running = true;  // from here on the monitor may run and must be stopped
+  if (s != PROVIDER_SUCCESS) {
+    Stop();
+    throw HostError(kExitStartFailed, "the provider's Initialize failed with status " + std::to_string(s));
+  }
+  // The provider hides a failed SsiInitialize (its classes retry later), but
+  // a host that cannot reach its RAID stack has nothing to show.
+  if (!abru2sim::IsInitialized()) {
+    Stop();
+    throw HostError(kExitStartFailed, "the simulated RAID stack did not start (SsiInitialize failed)");
+  }
+}
+
+Session::~Session() { Stop(); }
+
+void Session::Stop() {
+  if (!m_running) return;
+  m_running = false;
+  if (CEventMonInterface* monitor = PROVIDER_CreateEventMonInstance()) monitor->Terminate();
+  if (CZubProviderInterface* provider = PROVIDER_CreateZubProviderInstance()) provider->Cleanup();
+}
+
+void Session::InitializeOnce(const ClassDesc& cls, CProviderInterfaceBase& object) {
+  if (m_initialized.insert(&cls).second) object.Initialize();
+}
+
+Json Session::List(const ClassDesc& cls) {
+  Json instances = Json::array();
+  PROVIDER_STATUS status = PROVIDER_NO_OBJECT;
+  if (CProviderInterfaceBase* object = cls.object()) {
+    InitializeOnce(cls, *object);
+    status = object->Update();
+    // GetData even after a failed Update: the host shows what the class
+    // holds, and the status tells how it got there.
+    const RecordDesc& desc = cls.record();
+    PROVIDER_STATUS got = cls.getData([&](const void* record) { instances.push_back(ToJson(desc, record)); });
+    if (status == PROVIDER_SUCCESS) status = got;
+  }
+  Json out = Json::object();
+  out["list"] = cls.name;
+  out["status"] = static_cast<int>(status);
+  out["instances"] = std::move(instances);
+  return out;
+}
+
+Json Session::Invoke(const ClassDesc& cls, const MethodDesc& method, RecordPtr record) {
+  PROVIDER_STATUS status = PROVIDER_NO_OBJECT;
+  if (CProviderInterfaceBase* object = cls.object()) {
+    InitializeOnce(cls, *object);
+    status = method.invoke(record.get());
+  }
+  Json out = Json::object();
+  out["invoke"] = method.name;
+  out["status"] = static_cast<int>(status);
+  out["record"] = ToJson(cls.record(), record.get());
+  return out;
+}
+
+RecordPtr InputRecord(const ClassDesc& cls, const MethodDesc& method, const Json& in) {
+  const RecordDesc& desc = cls.record();
+  RecordPtr record = NewRecord(desc);
+  std::string error;
+  if (!FromJson(desc, in, record.get(), &error))
+    throw BadInput(std::string(cls.name) + "." + method.name + ": " + error);
+  return record;
+}
+
+}  // namespace zubcim

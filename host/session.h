@@ -1,0 +1,53 @@
+// session.h: one run of the library inside this process, started and stopped
+// in the order a CIM provider host uses, and the two requests a host makes of
+// a class (list its instances, call a method) with "Initialize once" tracked
+// per class. The library's objects are process-wide singletons, so there is
+// at most one Session per process.
+#pragma once
+
+#include <optional>
+#include <set>
+#include <string>
+
+#include "framework/catalog.h"
+#include "host/record_json.h"
+
+namespace zubcim {
+
+struct SessionOptions {
+  std::string topology;                     // empty: the simulation's built-in one
+  std::string nameSpace = "root\\Corvo_ZUB";
+  std::optional<std::string> computerName;  // absent: this machine's host name
+};
+
+class Session {
+ public:
+  // Throws HostError: 2 for a topology file the simulation refuses, 1 when
+  // the library or the simulation does not start.
+  explicit Session(const SessionOptions& options);
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // {"list": CLASS, "status": N, "instances": [...]}; N is Update's status,
+  // or GetData's when Update succeeded and GetData did not.
+  Json List(const ClassDesc& cls);
+
+  // {"invoke": METHOD, "status": N, "record": {...}} for a record prepared by
+  // InputRecord.
+  Json Invoke(const ClassDesc& cls, const MethodDesc& method, RecordPtr record);
+
+ private:
+  void InitializeOnce(const ClassDesc& cls, CProviderInterfaceBase& object);
+  void Stop();
+
+  std::set<const ClassDesc*> m_initialized;
+  bool m_running = false;
+};
+
+// A fresh record of the class with the fields of `in` set; throws a bad-input
+// HostError naming the class, method and field. Needs no running session, so
+// a scenario can be checked before anything runs.
+RecordPtr InputRecord(const ClassDesc& cls, const MethodDesc& method, const Json& in);
+
+}  // namespace zubcim

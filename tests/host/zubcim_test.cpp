@@ -1,0 +1,251 @@
+// zubcim_test.cpp: zubcim as scripts see it: JSON lines, exit codes, one-line
+// errors, and the life cycle it drives (visible through the simulation's
+// counters). Every run uses a topology written here.
+#include <algorithm>
+
+#include "classes/system/computer_system.h"
+#include "framework/catalog.h"
+#include "tests/host/zubcim_runner.h"
+
+namespace zubcim_test {
+namespace {
+
+constexpr const char* kTwoControllers = R"({
+  "middleware_version": "13.1.0.1004",
+  "controllers": [
+    {"handle": 11, "name": "Alpha Controller", "type": 1,
+     "disks": [{"handle": 1001, "serial": "ALPHA-DISK-1"}]},
+    {"handle": 22, "name": "Beta Controller", "type": 2,
+     "disks": [{"handle": 2001, "serial": "BETA-DISK-1"}, {"handle": 2002, "serial": "BETA-DISK-2"}]}
+  ]
+})";
+
+std::vector<std::string> FieldNames(const RecordDesc& desc) {
+  std::vector<std::string> names;
+  for (const FieldDesc& f : desc.fields) names.push_back(f.name);
+  return names;
+}
+
+std::vector<std::string> Keys(const Json& object) {
+  std::vector<std::string> keys;
+  for (const auto& [key, value] : object.items()) keys.push_back(key);
+  return keys;
+}
+
+class HostTest : public ZubcimTest {
+ protected:
+  void SetUp() override {
+    ZubcimTest::SetUp();
+    topology_ = "--topology " + Quote(Write("topology.json", kTwoControllers));
+  }
+  Result RunScenario(const std::string& steps) {
+    return Run(topology_ + " run " + Quote(Write("scenario.json", steps)));
+  }
+  std::string topology_;
+};
+
+TEST_F(HostTest, JsonListOfComputerSystemGivesEveryFieldOfEveryController) {
+  Result r = Run(topology_ + " --json list ZUB_ComputerSystem");
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  std::vector<Json> lines = r.json();
+  ASSERT_EQ(lines.size(), 1u);
+  const Json& line = lines[0];
+  EXPECT_EQ(Keys(line), (std::vector<std::string>{"list", "status", "instances"}));
+  EXPECT_EQ(line["list"], "ZUB_ComputerSystem");
+  EXPECT_EQ(line["status"], 0);
+  ASSERT_EQ(line["instances"].size(), 2u);
+
+  const std::vector<std::string> fields = FieldNames(stZUB_ComputerSystem::Describe());
+  const char* names[] = {"Alpha Controller", "Beta Controller"};
+  const char* handles[] = {"11", "22"};
+  for (size_t i = 0; i < 2; ++i) {
+    const Json& instance = line["instances"][i];
+    EXPECT_EQ(Keys(instance), fields) << "record order, every field";
+    EXPECT_EQ(instance["Name"], names[i]);
+    EXPECT_EQ(instance["ControllerHandle"], handles[i]);
+    ASSERT_TRUE(instance["Dedicated"].is_array());
+    for (const Json& v : instance["Dedicated"]) EXPECT_TRUE(v.is_number_unsigned());
+  }
+
+  // The two invocation orders of the global option give the same answer.
+  Result after = Run("--json list ZUB_ComputerSystem " + topology_);
+  EXPECT_EQ(after.code, 0) << after.err;
+  EXPECT_EQ(after.out, r.out);
+}
+
+TEST_F(HostTest, ListAllFollowsTheCatalogueAndShowsEachClassRecord) {
+  Result r = Run(topology_ + " --json list --all");
+  ASSERT_EQ(r.code, 0) << r.err;
+  std::vector<Json> lines = r.json();
+  std::span<const ClassDesc> catalog = ClassCatalog();
+  ASSERT_EQ(lines.size(), catalog.size());
+  for (size_t i = 0; i < catalog.size(); ++i) {
+    EXPECT_EQ(lines[i]["list"], catalog[i].name);
+    EXPECT_TRUE(lines[i]["status"].is_number_integer());
+    for (const Json& instance : lines[i]["instances"])
+      EXPECT_EQ(Keys(instance), FieldNames(catalog[i].record())) << catalog[i].name;
+  }
+  EXPECT_BAD_INPUT(Run(topology_ + " list --all ZUB_ComputerSystem"), "--all");
+  EXPECT_BAD_INPUT(Run(topology_ + " list"), "--all");
+}
+
+TEST_F(HostTest, EverySessionOpenedForAListIsClosed) {
+  Result r = RunScenario(R"([{"list": "ZUB_ComputerSystem"}, {"list": "ZUB_ComputerSystem"}, {"counters": {}}])");
+  ASSERT_EQ(r.code, 0) << r.err;
+  std::vector<Json> lines = r.json();
+  ASSERT_EQ(lines.size(), 3u);
+  const Json& counters = lines[2]["counters"];
+  EXPECT_EQ(Keys(counters), (std::vector<std::string>{"calls", "sessions_opened", "sessions_closed", "sessions_open"}));
+  EXPECT_GT(counters["sessions_opened"].get<uint64_t>(), 0u);
+  EXPECT_EQ(counters["sessions_closed"], counters["sessions_opened"]);
+  EXPECT_EQ(counters["sessions_open"], 0);
+  EXPECT_EQ(counters["calls"]["SsiSessionOpen"], counters["sessions_opened"]);
+  EXPECT_EQ(counters["calls"]["SsiInitialize"], 1) << "the provider initialises the middleware once";
+}
+
+// Each list step asks the class again (Update), so a change made by a sim
+// step between two lists shows in the second.
+TEST_F(HostTest, ScenarioStepsRunInOrderInOneProcess) {
+  Result r = RunScenario(R"([
+    {"list": "ZUB_ComputerSystem"},
+    {"sim": {"op": "fail", "call": "SsiGetControllerHandles", "status": 15, "times": 0}},
+    {"list": "ZUB_ComputerSystem"},
+    {"sim": {"op": "clear_faults"}},
+    {"list": "ZUB_ComputerSystem"},
+    {"sim": {"op": "set_disk", "disk": "NO-SUCH-DISK", "state": 3}},
+    {"counters": {}}
+  ])");
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  std::vector<Json> lines = r.json();
+  ASSERT_EQ(lines.size(), 7u);
+
+  EXPECT_EQ(lines[0]["status"], 0);
+  EXPECT_EQ(lines[0]["instances"].size(), 2u);
+  EXPECT_EQ(lines[1], Json::parse(R"({"sim": "fail", "ok": true})"));
+  EXPECT_NE(lines[2]["status"], 0) << "the failing middleware shows in the status";
+  EXPECT_EQ(lines[2]["instances"].size(), 0u);
+  EXPECT_EQ(lines[3], Json::parse(R"({"sim": "clear_faults", "ok": true})"));
+  EXPECT_EQ(lines[4], lines[0]);
+
+  EXPECT_EQ(Keys(lines[5]), (std::vector<std::string>{"sim", "ok", "error"}));
+  EXPECT_EQ(lines[5]["ok"], false);
+  EXPECT_NE(lines[5]["error"].get<std::string>().find("NO-SUCH-DISK"), std::string::npos) << lines[5];
+
+  const Json& counters = lines[6]["counters"];
+  EXPECT_EQ(counters["sessions_closed"], counters["sessions_opened"]) << "also on the failing path";
+}
+
+TEST_F(HostTest, BadScenariosAreRefusedBeforeAnyStepRuns) {
+  struct Case {
+    const char* steps;
+    const char* mentions;
+  } cases[] = {
+      {R"({"list": "ZUB_ComputerSystem"})", "array"},
+      {R"([{"list": "ZUB_ComputerSystem"}, {"lst": "ZUB_ComputerSystem"}])", "step 2: unknown step \"lst\""},
+      {R"([{"list": "ZUB_ComputerSystm"}])", "ZUB_ComputerSystem"},
+      {R"([{"list": "ZUB_ComputerSystem", "sim": {"op": "clear_faults"}}])", "step 1"},
+      {R"([{"list": 3}])", "step 1"},
+      {R"([{"sim": {"disk": 5}}])", "\"op\""},
+      {R"([{"counters": {}}, {"alerts": {"count": 1, "wait_ms": 10}}])", "not available"},
+      {R"([{"invoke": {"class": "ZUB_ComputerSystem", "method": "Nope", "in": {}}}])", "Nope"},
+      {R"([{"invoke": {"class": "ZUB_NoSuch", "method": "Nope"}}])", "ZUB_NoSuch"},
+      {R"([{"list": "ZUB_ComputerSystem"},)", "not valid JSON"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.steps);
+    EXPECT_BAD_INPUT(RunScenario(c.steps), c.mentions);
+  }
+  EXPECT_BAD_INPUT(Run(topology_ + " run " + Quote((dir_ / "missing.json").string())), "missing.json");
+}
+
+TEST_F(HostTest, ScenarioFromStandardInput) {
+  Result r = Run(topology_ + " run -", R"([{"list": "ZUB_ComputerSystem"}])");
+  ASSERT_EQ(r.code, 0) << r.err;
+  ASSERT_EQ(r.json().size(), 1u);
+  EXPECT_EQ(r.json()[0]["instances"].size(), 2u);
+}
+
+TEST_F(HostTest, TopologyTheSimulationRefusesIsBadInput) {
+  std::string bad = Write("bad.json", R"({"controllers": [{"handle": 0}]})");
+  EXPECT_BAD_INPUT(Run("--topology " + Quote(bad) + " list ZUB_ComputerSystem"), "bad.json");
+  EXPECT_BAD_INPUT(Run("--topology " + Quote(Write("broken.json", "{")) + " list ZUB_ComputerSystem"),
+                   "broken.json");
+  EXPECT_BAD_INPUT(Run("--topology " + Quote((dir_ / "absent.json").string()) + " list ZUB_ComputerSystem"),
+                   "absent.json");
+
+  // The simulation's own variable is held to the same rule, and cannot
+  // silently override --topology.
+  SetEnv("ABRU2_TOPOLOGY", bad.c_str());
+  EXPECT_BAD_INPUT(Run("list ZUB_ComputerSystem"), "bad.json");
+  EXPECT_BAD_INPUT(Run(topology_ + " list ZUB_ComputerSystem"), "ABRU2_TOPOLOGY");
+  SetEnv("ABRU2_TOPOLOGY", (dir_ / "topology.json").string().c_str());
+  Result fromEnv = Run("--json list ZUB_ComputerSystem");
+  EXPECT_EQ(fromEnv.code, 0) << fromEnv.err;
+  EXPECT_NE(fromEnv.out.find("Beta Controller"), std::string::npos);
+}
+
+TEST_F(HostTest, UnknownClassesAreRefusedWithTheClosestNames) {
+  EXPECT_BAD_INPUT(Run(topology_ + " list ZUB_ComputerSystm"), "closest: ZUB_ComputerSystem");
+  EXPECT_BAD_INPUT(Run(topology_ + " list computersystem"), "ZUB_ComputerSystem");
+  // A bad name anywhere stops the command before the first class is listed.
+  EXPECT_BAD_INPUT(Run(topology_ + " --json list ZUB_ComputerSystem ZUB_Nonsense"), "ZUB_Nonsense");
+  EXPECT_BAD_INPUT(Run(topology_ + " list QQQQQQQQQQQQQQQQQQQQ"), "QQQQ");
+  EXPECT_BAD_INPUT(Run(topology_ + " invoke ZUB_Nonsense Foo"), "ZUB_Nonsense");
+  EXPECT_BAD_INPUT(Run(topology_ + " invoke ZUB_ComputerSystem Foo", "{}"), "Foo");
+}
+
+TEST_F(HostTest, CommandLineMistakesAreBadInput) {
+  EXPECT_BAD_INPUT(Run(""), "no command");
+  EXPECT_BAD_INPUT(Run("list --no-such-option ZUB_ComputerSystem"), "--no-such-option");
+  EXPECT_BAD_INPUT(Run("invoke ZUB_ComputerSystem"), "METHOD");
+  EXPECT_BAD_INPUT(Run("frobnicate"), "frobnicate");
+  EXPECT_BAD_INPUT(Run(topology_ + " watch"), "not available");
+  EXPECT_EQ(Run("--help").code, 0);
+}
+
+TEST_F(HostTest, ClassesDescribesEveryCatalogueEntry) {
+  Result r = Run("--json classes");
+  ASSERT_EQ(r.code, 0) << r.err;
+  std::vector<Json> lines = r.json();
+  std::span<const ClassDesc> catalog = ClassCatalog();
+  ASSERT_EQ(lines.size(), catalog.size());
+  for (size_t i = 0; i < catalog.size(); ++i) {
+    EXPECT_EQ(lines[i]["class"], catalog[i].name);
+    EXPECT_EQ(lines[i]["kind"], catalog[i].association ? "association" : "instance");
+    EXPECT_EQ(lines[i]["methods"].size(), catalog[i].methods.size());
+    EXPECT_EQ(lines[i]["fields"].size(), catalog[i].record().fields.size());
+  }
+}
+
+TEST_F(HostTest, TablesPutKeysFirstAndFitTheTerminal) {
+  SetEnv("COLUMNS", "50");
+  Result r = Run(topology_ + " list ZUB_ComputerSystem");
+  ASSERT_EQ(r.code, 0) << r.err;
+  std::vector<std::string> lines = r.outLines();
+  ASSERT_GE(lines.size(), 4u) << r.out;
+  EXPECT_NE(lines[0].find("2 instances"), std::string::npos) << lines[0];
+  EXPECT_EQ(lines[1].rfind("CreationClassName", 0), 0u) << "key column first: " << lines[1];
+  EXPECT_NE(lines[2].find("Alpha Controller"), std::string::npos);
+  EXPECT_NE(lines[3].find("Beta Controller"), std::string::npos);
+  for (const std::string& line : lines) EXPECT_LE(line.size(), 50u) << line;
+
+  // An unusable COLUMNS falls back to the default width instead of cutting
+  // everything away.
+  SetEnv("COLUMNS", "wide");
+  Result fallback = Run(topology_ + " list ZUB_ComputerSystem");
+  EXPECT_NE(fallback.out.find("ControllerHandle"), std::string::npos) << fallback.out;
+}
+
+TEST_F(HostTest, ClassWithoutInstancesIsStillSuccess) {
+  std::string empty = Write("empty.json", R"({"middleware_version": "1.0", "controllers": []})");
+  Result r = Run("--topology " + Quote(empty) + " --json list ZUB_ComputerSystem");
+  ASSERT_EQ(r.code, 0) << r.err;
+  ASSERT_EQ(r.json().size(), 1u);
+  EXPECT_EQ(r.json()[0]["instances"].size(), 0u);
+  EXPECT_NE(r.json()[0]["status"], 0) << "the status tells there was nothing";
+}
+
+}  // namespace
+}  // namespace zubcim_test
