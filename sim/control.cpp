@@ -1,6 +1,7 @@
 // control.cpp: the control API of abru2_control.h, used by tests and the
-// command-line host to pick a topology, reset, and read what the provider
-// did (counters, locate states, change count). Changes live in changes.cpp.
+// command-line host to pick a topology, reset, read what the provider did
+// (counters, locate states, change count) and hook calls. Changes live in
+// changes.cpp.
 //
 // Topologies are parsed before the lock is taken; only the swap happens
 // under it, so a slow file never holds up the middleware calls.
@@ -43,6 +44,7 @@ void ResetToDefault() {
   sim.model = std::move(model);
   sim.faults.clear();
   sim.latencyUs.clear();
+  sim.hooks.clear();
   sim.counters = Counters{};
   sim.DropEventHandles();
   sim.Changed();
@@ -75,6 +77,16 @@ bool IsInitialized() {
   Sim& sim = TheSim();
   std::lock_guard<std::mutex> lock(sim.mu);
   return sim.initialized;
+}
+
+void SetCallHook(const std::string& call, void (*hook)(void* ctx), void* ctx) {
+  Sim& sim = TheSim();
+  std::lock_guard<std::mutex> lock(sim.mu);
+  if (hook == nullptr) {
+    sim.hooks.erase(call);
+  } else {
+    sim.hooks[call] = Sim::Hook{hook, ctx};
+  }
 }
 
 uint64_t ChangeCount() {

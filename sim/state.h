@@ -6,8 +6,9 @@
 // the change counter, all behind one mutex; the condition variable wakes
 // event waiters (events.cpp). Each Ssi* function (enumerate.cpp,
 // configure.cpp, events.cpp, lifecycle.cpp) runs its work through Enter(),
-// which counts the call, sleeps the injected latency outside the lock, then
-// consults the pending faults and the initialised state under the lock.
+// which counts the call, runs a test's call hook and sleeps the injected
+// latency outside the lock, then consults the pending faults and the
+// initialised state under the lock.
 #pragma once
 
 #include <algorithm>
@@ -49,6 +50,12 @@ struct Sim {
   std::map<SSI_HANDLE, uint64_t> events;  // event handle -> change count it has seen
   SSI_HANDLE nextEvent = 1;
 
+  struct Hook {
+    void (*fn)(void*) = nullptr;
+    void* ctx = nullptr;
+  };
+  std::map<std::string, Hook> hooks;  // test seam: runs before a call, unlocked
+
   std::map<std::string, Fault> faults;
   std::map<std::string, uint64_t> latencyUs;  // call name or "*"
   Counters counters;                          // sessionsOpen is derived from sessions
@@ -82,11 +89,14 @@ template <class Work>
 SSI_STATUS Enter(const char* name, bool needsInit, Work&& work) {
   Sim& sim = TheSim();
   uint64_t us = 0;
+  Sim::Hook hook;
   {
     std::lock_guard<std::mutex> lock(sim.mu);
     ++sim.counters.calls[name];
     us = sim.LatencyFor(name);
+    if (auto it = sim.hooks.find(name); it != sim.hooks.end()) hook = it->second;
   }
+  if (hook.fn != nullptr) hook.fn(hook.ctx);
   if (us != 0) std::this_thread::sleep_for(std::chrono::microseconds(us));
   std::unique_lock<std::mutex> lock(sim.mu);
   SSI_STATUS injected = 0;

@@ -106,6 +106,25 @@ TEST_F(SimTest, CountersAndLatency) {
   EXPECT_TRUE(abru2sim::GetCounters().calls.empty());
 }
 
+TEST_F(SimTest, CallHookRunsBeforeTheCallAndMayChangeTheModel) {
+  Load(kSmall);
+  // Between the provider's count and its buffer call a disk arrives.
+  static int runs = 0;
+  runs = 0;
+  abru2sim::SetCallHook("SsiGetEndDeviceHandles", [](void*) {
+    if (++runs == 2) abru2sim::ApplyChange(R"({"op": "insert_disk", "controller": 1, "disk": {}})", nullptr);
+  }, nullptr);
+  Session s;
+  uint32_t count = 0;
+  ASSERT_EQ(SsiGetEndDeviceHandles(s, 0, 0, nullptr, &count), 0u);
+  std::vector<SSI_HANDLE> buf(count);
+  EXPECT_EQ(SsiGetEndDeviceHandles(s, 0, 0, buf.data(), &count), 1u);
+  EXPECT_EQ(count, 4u);
+  abru2sim::SetCallHook("SsiGetEndDeviceHandles", nullptr, nullptr);
+  SsiGetEndDeviceHandles(s, 0, 0, nullptr, &count);
+  EXPECT_EQ(runs, 2);
+}
+
 TEST_F(SimTest, ManyThreadsEnumerateAndChangeAtOnce) {
   Load(kSmall);
   Change(R"({"op": "latency", "call": "SsiGetEndDeviceInfo", "us": 50})");
