@@ -10,7 +10,7 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="${1:-/work/build-win}"
+build="$(cd "${1:-/work/build-win}" && pwd)"
 # shellcheck source=scripts/windows-wine-env.sh
 . "$root/scripts/windows-wine-env.sh" "$build"
 

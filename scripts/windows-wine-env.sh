@@ -4,7 +4,8 @@
 # Mono or Gecko installers (the programs need neither).
 # Exports WINEPREFIX, WINEDEBUG, WINEDLLOVERRIDES and clears DISPLAY.
 
-zub_wine_build="${1:?usage: . windows-wine-env.sh BUILD_DIR}"
+# Wine takes only an absolute prefix path.
+zub_wine_build="$(cd "${1:?usage: . windows-wine-env.sh BUILD_DIR}" && pwd)"
 export WINEPREFIX="$zub_wine_build/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
