@@ -6,4 +6,4 @@
 
 #include "framework/interfaces.h"
 
-ZUBPROV_API CEventMonInterface* PROVIDER_CreateEventMonInstance();
+ZUB_FACTORY CEventMonInterface* PROVIDER_CreateEventMonInstance();

@@ -8,3 +8,7 @@
 #else
 #define ZUBPROV_API ZUB_IMPORT
 #endif
+
+// Factories are exported with C linkage, so a host that loads the library at
+// run time finds them by their plain names (GetProcAddress, dlsym).
+#define ZUB_FACTORY extern "C" ZUBPROV_API

@@ -6,8 +6,8 @@
 
 #include "framework/interfaces.h"
 
-ZUBPROV_API CZubProviderInterface* PROVIDER_CreateZubProviderInstance();
-ZUBPROV_API CZubContainerInterface* PROVIDER_CreateZubContainerInstance();
+ZUB_FACTORY CZubProviderInterface* PROVIDER_CreateZubProviderInstance();
+ZUB_FACTORY CZubContainerInterface* PROVIDER_CreateZubContainerInstance();
 
 // The names last handed to SetComputerNameStrings ("" for both before that).
 ZUBPROV_API stComputerStringNames GetComputerStringNames();

@@ -59,4 +59,18 @@ ZUB_PLATFORM_API std::string LocalTimeText();
 // The machine's host name, "" when unknown.
 ZUB_PLATFORM_API std::string HostName();
 
+// Sets (or, for a null value, removes) an environment variable of this process.
+ZUB_PLATFORM_API void SetEnvironment(const char* name, const char* value);
+
+// Runs a command line through the system's shell and returns the command's
+// exit code (-1 when it did not exit normally).
+ZUB_PLATFORM_API int RunShellCommand(const std::string& command);
+
+// A shared library loaded at run time; null when it could not be loaded.
+// Closing the last reference unloads it, which runs its detach hook.
+using LibraryHandle = void*;
+ZUB_PLATFORM_API LibraryHandle OpenLibrary(const std::string& path);
+ZUB_PLATFORM_API void* FindSymbol(LibraryHandle library, const char* name);
+ZUB_PLATFORM_API void CloseLibrary(LibraryHandle library);
+
 }  // namespace platform

@@ -33,17 +33,7 @@ trap 'rm -rf "$out"' EXIT
 # A fixed computer name: the host name would differ between runs anyway.
 common=(--json --computer-name ZUBCOMPARE)
 
-# Every class: list --all where the host has it, else each name that
-# `classes` prints.
 class_args=(list --all)
-if ! "$lin_exe" list --help 2>/dev/null | grep -q -- '--all'; then
-  mapfile -t names < <("$lin_exe" --json classes | sed -n 's/.*"class": *"\([^"]*\)".*/\1/p')
-  if [ ${#names[@]} -eq 0 ]; then
-    echo "zubcim classes named no class" >&2
-    exit 2
-  fi
-  class_args=(list "${names[@]}")
-fi
 
 # Wine's console turns line ends into CR LF; EventTime is the clock.
 normalise() {

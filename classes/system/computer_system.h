@@ -17,4 +17,4 @@ struct ZUBPROV_API stZUB_ComputerSystem {
   static const RecordDesc& Describe();
 };
 
-ZUBPROV_API CZubComputerSystemInterface* PROVIDER_CreateZubComputerSystemInstance();
+ZUB_FACTORY CZubComputerSystemInterface* PROVIDER_CreateZubComputerSystemInstance();

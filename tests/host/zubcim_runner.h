@@ -14,9 +14,7 @@
 
 #include <nlohmann/json.hpp>
 
-#if !defined(_WIN32)
-#include <sys/wait.h>
-#endif
+#include "platform/platform.h"
 
 namespace zubcim_test {
 
@@ -51,14 +49,7 @@ struct Result {
   }
 };
 
-inline void SetEnv(const char* name, const char* value) {
-#if defined(_WIN32)
-  _putenv_s(name, value ? value : "");
-#else
-  if (value) setenv(name, value, 1);
-  else unsetenv(name);
-#endif
-}
+inline void SetEnv(const char* name, const char* value) { platform::SetEnvironment(name, value); }
 
 // Each test gets its own folder, so tests may run in parallel.
 class ZubcimTest : public ::testing::Test {
@@ -95,16 +86,8 @@ class ZubcimTest : public ::testing::Test {
     const fs::path out = dir_ / "stdout.txt", err = dir_ / "stderr.txt";
     std::string command = Quote(ZUBCIM_PATH) + " " + args + " <" + Quote(in) + " >" + Quote(out.string()) +
                           " 2>" + Quote(err.string());
-#if defined(_WIN32)
-    command = "\"" + command + "\"";  // cmd.exe strips one outer pair of quotes
-#endif
-    int status = std::system(command.c_str());
     Result r;
-#if defined(_WIN32)
-    r.code = status;
-#else
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
+    r.code = platform::RunShellCommand(command);
     r.out = Read(out);
     r.err = Read(err);
     return r;

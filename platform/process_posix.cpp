@@ -1,0 +1,33 @@
+// process_posix.cpp: environment, child commands and run-time loading of
+// shared libraries on POSIX systems.
+#include <dlfcn.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+void SetEnvironment(const char* name, const char* value) {
+  if (value) {
+    setenv(name, value, 1);
+  } else {
+    unsetenv(name);
+  }
+}
+
+int RunShellCommand(const std::string& command) {
+  int status = std::system(command.c_str());
+  return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+LibraryHandle OpenLibrary(const std::string& path) { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); }
+
+void* FindSymbol(LibraryHandle library, const char* name) { return library ? dlsym(library, name) : nullptr; }
+
+void CloseLibrary(LibraryHandle library) {
+  if (library) dlclose(library);
+}
+
+}  // namespace platform

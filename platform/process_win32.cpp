@@ -1,0 +1,30 @@
+// process_win32.cpp: environment, child commands and run-time loading of
+// DLLs on Windows.
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+void SetEnvironment(const char* name, const char* value) { _putenv_s(name, value ? value : ""); }
+
+int RunShellCommand(const std::string& command) {
+  // cmd.exe strips one outer pair of quotes from the whole line.
+  const std::string line = "\"" + command + "\"";
+  return std::system(line.c_str());
+}
+
+LibraryHandle OpenLibrary(const std::string& path) { return LoadLibraryA(path.c_str()); }
+
+void* FindSymbol(LibraryHandle library, const char* name) {
+  if (!library) return nullptr;
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+
+void CloseLibrary(LibraryHandle library) {
+  if (library) FreeLibrary(static_cast<HMODULE>(library));
+}
+
+}  // namespace platform
