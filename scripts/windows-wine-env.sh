@@ -26,3 +26,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     return 1 2>/dev/null || exit 1
   fi
 fi
+
+# One server for the whole run: when ctest starts several programs at once and
+# each would start its own server, one of them may fail before printing
+# anything. A persistent server (kept 30 s after its last client) avoids that.
+wineserver -p30 >/dev/null 2>&1 || true
