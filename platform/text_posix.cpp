@@ -1,5 +1,5 @@
-// text_posix.cpp: wide number formatting and multibyte conversion on the C
-// runtime of POSIX systems (wchar_t is 32 bits wide here).
+// text_posix.cpp: wide number formatting ("%llu") on the C runtime of POSIX
+// systems (wchar_t is 32 bits wide here).
 #include <cstdlib>
 #include <cwchar>
 
@@ -17,32 +17,6 @@ bool ParseU64(const wchar_t* text, uint64_t* value) {
   if (!text || std::swscanf(text, L"%llu", &v) != 1) return false;
   *value = v;
   return true;
-}
-
-std::wstring WidenMultiByte(const char* text, size_t n) {
-  size_t len = 0;
-  while (len < n && text[len] != 0) ++len;
-  std::string bytes(text, len);
-  std::wstring wide(bytes.size(), L'\0');
-  size_t got = std::mbstowcs(wide.data(), bytes.c_str(), wide.size() + 1);
-  if (got != static_cast<size_t>(-1)) {
-    wide.resize(got);
-    return wide;
-  }
-  // The C locale here knows only ASCII; widen byte for byte instead.
-  for (size_t i = 0; i < bytes.size(); ++i) wide[i] = static_cast<unsigned char>(bytes[i]);
-  return wide;
-}
-
-std::string NarrowToMultiByte(const std::wstring& text, size_t n) {
-  std::string bytes(text.size() * MB_CUR_MAX + 1, '\0');
-  size_t got = std::wcstombs(bytes.data(), text.c_str(), bytes.size());
-  if (got == static_cast<size_t>(-1)) {
-    for (size_t i = 0; i < text.size(); ++i) bytes[i] = static_cast<char>(text[i] & 0xFF);
-    got = text.size();
-  }
-  bytes.resize(got < n ? got : n);
-  return bytes;
 }
 
 }  // namespace platform
