@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/platform.h"
+
 namespace zubcim {
 namespace {
 
@@ -63,6 +65,7 @@ size_t TerminalWidth() {
     unsigned long n = std::strtoul(columns, &end, 10);
     if (end != columns && *end == '\0' && n > 0) return n;
   }
+  if (size_t terminal = platform::TerminalColumns(); terminal > 0) return terminal;
   return kDefaultWidth;
 }
 

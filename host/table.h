@@ -11,7 +11,8 @@
 
 namespace zubcim {
 
-// From COLUMNS when it holds a positive number, else 120.
+// From COLUMNS when it holds a positive number, else the terminal's width,
+// else (output to a file or pipe) 120.
 size_t TerminalWidth();
 
 // Rows of cells under a header; every line at most `width` characters.

@@ -59,6 +59,10 @@ ZUB_PLATFORM_API std::string LocalTimeText();
 // The machine's host name, "" when unknown.
 ZUB_PLATFORM_API std::string HostName();
 
+// The width in columns of the terminal standard output writes to; 0 when it
+// is not a terminal or the width is unknown.
+ZUB_PLATFORM_API size_t TerminalColumns();
+
 // Sets (or, for a null value, removes) an environment variable of this process.
 ZUB_PLATFORM_API void SetEnvironment(const char* name, const char* value);
 

@@ -1,6 +1,8 @@
-// process_posix.cpp: environment, child commands and run-time loading of
-// shared libraries on POSIX systems.
+// process_posix.cpp: the terminal, environment, child commands and run-time
+// loading of shared libraries on POSIX systems.
 #include <dlfcn.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -8,6 +10,12 @@
 #include "platform/platform.h"
 
 namespace platform {
+
+size_t TerminalColumns() {
+  winsize size{};
+  if (!isatty(STDOUT_FILENO) || ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0) return 0;
+  return size.ws_col;
+}
 
 void SetEnvironment(const char* name, const char* value) {
   if (value) {

@@ -1,5 +1,5 @@
-// process_win32.cpp: environment, child commands and run-time loading of
-// DLLs on Windows.
+// process_win32.cpp: the console, environment, child commands and run-time
+// loading of DLLs on Windows.
 #include <windows.h>
 
 #include <cstdlib>
@@ -7,6 +7,12 @@
 #include "platform/platform.h"
 
 namespace platform {
+
+size_t TerminalColumns() {
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info)) return 0;
+  return static_cast<size_t>(info.srWindow.Right - info.srWindow.Left + 1);
+}
 
 void SetEnvironment(const char* name, const char* value) { _putenv_s(name, value ? value : ""); }
 
