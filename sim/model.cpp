@@ -132,22 +132,27 @@ Found<Disk> Model::FindDiskBySerial(const std::string& serial) {
   return {};
 }
 
-Found<Volume> Model::FindVolume(SSI_HANDLE h) {
+namespace {
+
+// The first element of one per-controller list that matches.
+template <class T, class Match>
+Found<T> FindInControllers(std::vector<Controller>& controllers, std::vector<T> Controller::*list, Match match) {
   for (auto& c : controllers) {
-    for (auto& v : c.volumes) {
-      if (v.handle == h) return {&c, &v, nullptr};
+    for (auto& item : c.*list) {
+      if (match(item)) return {&c, &item, nullptr};
     }
   }
   return {};
 }
 
+}  // namespace
+
+Found<Volume> Model::FindVolume(SSI_HANDLE h) {
+  return FindInControllers(controllers, &Controller::volumes, [h](const Volume& v) { return v.handle == h; });
+}
+
 Found<Volume> Model::FindArray(SSI_HANDLE h) {
-  for (auto& c : controllers) {
-    for (auto& v : c.volumes) {
-      if (v.array == h) return {&c, &v, nullptr};
-    }
-  }
-  return {};
+  return FindInControllers(controllers, &Controller::volumes, [h](const Volume& v) { return v.array == h; });
 }
 
 Found<Phy> Model::FindPhy(SSI_HANDLE h) {
@@ -173,21 +178,12 @@ Found<Port> Model::FindPort(SSI_HANDLE h) {
 }
 
 Found<Enclosure> Model::FindEnclosure(SSI_HANDLE h) {
-  for (auto& c : controllers) {
-    for (auto& e : c.enclosures) {
-      if (e.handle == h) return {&c, &e, nullptr};
-    }
-  }
-  return {};
+  return FindInControllers(controllers, &Controller::enclosures, [h](const Enclosure& e) { return e.handle == h; });
 }
 
 Found<RoutingDevice> Model::FindRoutingDevice(SSI_HANDLE h) {
-  for (auto& c : controllers) {
-    for (auto& r : c.routingDevices) {
-      if (r.handle == h) return {&c, &r, nullptr};
-    }
-  }
-  return {};
+  return FindInControllers(controllers, &Controller::routingDevices,
+                           [h](const RoutingDevice& r) { return r.handle == h; });
 }
 
 Controller* Model::FindRaidInfo(SSI_HANDLE h) {
