@@ -260,7 +260,7 @@ constexpr Op kOps[] = {
 
 bool ApplyChange(const std::string& json, std::string* error) {
   std::string op = "change";
-  try {
+  return WithOneLineErrors(op, error, [&] {
     const Json change = ParseJson(json);
     if (!change.is_object()) Fail("$", "expected an object with an \"op\"");
     op = ReadText(change.contains("op") ? change["op"] : Json(), "$.op", 0);
@@ -276,13 +276,7 @@ bool ApplyChange(const std::string& json, std::string* error) {
     Sim& sim = TheSim();
     std::lock_guard<std::mutex> lock(sim.mu);
     found->apply(change, sim);
-    return true;
-  } catch (const InputError& e) {
-    if (error != nullptr) *error = op + ": " + e.path + ": " + e.what;
-  } catch (const std::exception& e) {
-    if (error != nullptr) *error = op + ": $: " + e.what();
-  }
-  return false;
+  });
 }
 
 }  // namespace abru2sim

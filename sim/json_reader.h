@@ -3,8 +3,8 @@
 //
 // Every reader knows the JSON path of the value it reads ("$.controllers[0]
 // .disks[1].serial"), the keys its object may hold, and throws InputError
-// naming that path and what was expected. topology.cpp and changes.cpp turn
-// the error into the one-line message the control API returns.
+// naming that path and what was expected; WithOneLineErrors turns it into
+// the one-line message the control API returns.
 #pragma once
 
 #include <array>
@@ -25,6 +25,22 @@ struct InputError {
 };
 
 [[noreturn]] void Fail(const std::string& path, const std::string& what);
+
+// Runs body; an InputError (or any other exception, at path "$") becomes the
+// one-line message "<prefix>: <path>: <what>" in *error, and false. The prefix
+// is read when the error is caught, so the body may still refine it.
+template <class Body>
+bool WithOneLineErrors(const std::string& prefix, std::string* error, Body body) {
+  try {
+    body();
+    return true;
+  } catch (const InputError& e) {
+    if (error != nullptr) *error = prefix + ": " + e.path + ": " + e.what;
+  } catch (const std::exception& e) {
+    if (error != nullptr) *error = prefix + ": $: " + e.what();
+  }
+  return false;
+}
 
 // Parses JSON text; a syntax error is reported at path "$" with the parser's
 // position.

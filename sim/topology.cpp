@@ -422,15 +422,7 @@ Disk ReadDisk(const Json& v, const std::string& path, int32_t controllerType, ui
 Model BuildModel(const Json& root) { return TopologyReader().Read(root); }
 
 bool ParseTopologyText(const std::string& text, const std::string& source, Model* out, std::string* error) {
-  try {
-    *out = BuildModel(ParseJson(text));
-    return true;
-  } catch (const InputError& e) {
-    if (error != nullptr) *error = source + ": " + e.path + ": " + e.what;
-  } catch (const std::exception& e) {
-    if (error != nullptr) *error = source + ": $: " + e.what();
-  }
-  return false;
+  return WithOneLineErrors(source, error, [&] { *out = BuildModel(ParseJson(text)); });
 }
 
 bool ReadTopologyFile(const std::string& path, Model* out, std::string* error) {
