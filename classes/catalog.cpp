@@ -1,23 +1,15 @@
-// catalog.cpp: the table of every class the library serves. A class appears
-// in every host output once it has a line here and a record description.
+// catalog.cpp: the table of every class the library serves, in the order
+// hosts list them (elements before associations). A class appears in every
+// host output once it has a row here and its record a description.
 #include "framework/catalog.h"
 
 #include "classes/system/computer_system.h"
 
-namespace {
-
-const ClassDesc kClasses[] = {
-    DescribeClass<CZubComputerSystemInterface, stZUB_ComputerSystem, &PROVIDER_CreateZubComputerSystemInstance>(
-        "ZUB_ComputerSystem", false),
-};
-
-}  // namespace
-
-std::span<const ClassDesc> ClassCatalog() { return kClasses; }
-
-const ClassDesc* FindClass(std::string_view name) {
-  for (const ClassDesc& c : kClasses) {
-    if (name == c.name) return &c;
-  }
-  return nullptr;
+std::span<const ClassDesc> ClassCatalog() {
+  static const ClassDesc classes[] = {
+      ZubClass<&PROVIDER_CreateZubComputerSystemInstance>(
+          "ZUB_ComputerSystem", "CIM_ComputerSystem",
+          "A host-based RAID controller, the system that scopes its disks, volumes, pools and ports"),
+  };
+  return classes;
 }

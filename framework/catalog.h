@@ -1,26 +1,41 @@
 // catalog.h: the CIM classes the library serves, for hosts that drive them
-// generically (the command-line host, the WBEM server): each entry names the
-// class, its factory, its record description and its extrinsic methods, and
-// copies the instance list out through the class's own GetData.
+// generically (the command-line host, the WBEM server).
+//
+// A catalogue row names the CIM class, its factory, the standard CIM class it
+// specialises, a one-line description and its extrinsic methods; everything
+// else follows from the factory: the interface (its return type), the record
+// (the interface's GetData argument), the association flag (whether the
+// interface is an association interface). Method parameters and the return
+// value are annotations of the record's description (record_desc.h).
+//
+//   ZubClass<&PROVIDER_CreateZubComputerSystemInstance>(
+//       "ZUB_ComputerSystem", "CIM_ComputerSystem", "A RAID controller ...")
+//   ZubClass<&PROVIDER_CreateZubAlarmDeviceInstance>(..., kAlarmMethods)
+//   with kAlarmMethods[] = {ZUB_METHOD(PROVIDER_CreateZubAlarmDeviceInstance, SetAlarmIndicator)}
 #pragma once
 
 #include <functional>
 #include <span>
 #include <string_view>
+#include <type_traits>
+#include <vector>
 
 #include "framework/interfaces.h"
 #include "framework/record_desc.h"
 
 struct MethodDesc {
   const char* name;
-  // Calls the method on the class's object with a record of its type.
+  // Calls the method on the class's object with a record of its type
+  // (9 when the object cannot be created).
   PROVIDER_STATUS (*invoke)(void* record);
 };
 
 using RecordVisitor = std::function<void(const void* record)>;
 
 struct ClassDesc {
-  const char* name;  // the CIM class, e.g. "ZUB_ComputerSystem"
+  const char* name;         // the CIM class, e.g. "ZUB_ComputerSystem"
+  const char* superclass;   // the standard class it specialises, e.g. "CIM_ComputerSystem"
+  const char* description;  // one line for people and the schema
   bool association;
   const RecordDesc& (*record)();
   CProviderInterfaceBase* (*object)();  // the class's factory
@@ -34,39 +49,68 @@ ZUBPROV_API std::span<const ClassDesc> ClassCatalog();
 // The class of that exact name, or null.
 ZUBPROV_API const ClassDesc* FindClass(std::string_view name);
 
-// Building blocks for catalogue entries.
-template <class Iface, class Rec, Iface* (*Factory)()>
+// One parameter of a method: a field of the record, or a field of one of its
+// parameter blocks.
+struct ParameterDesc {
+  const FieldDesc* block;  // the parameter block holding it, or null
+  const FieldDesc* field;
+
+  void* At(void* record) const { return block ? field->at(block->at(record)) : field->at(record); }
+};
+
+// The parameters of `method` in record order (block fields in block order),
+// and the field holding the return value (null when there is none).
+ZUBPROV_API std::vector<ParameterDesc> MethodParameters(const RecordDesc& record, const char* method);
+ZUBPROV_API const FieldDesc* ReturnValueField(const RecordDesc& record);
+
+// ---- building rows ----------------------------------------------------------
+
+template <auto Factory>
+using InterfaceOf = std::remove_pointer_t<decltype(Factory())>;
+
+template <class Iface, class Rec>
+Rec RecordOfGetData(PROVIDER_STATUS (Iface::*)(CArrayT<Rec>*));
+template <auto Factory>
+using RecordOf = decltype(RecordOfGetData(&InterfaceOf<Factory>::GetData));
+
+template <auto Factory>
 PROVIDER_STATUS GetDataOf(const RecordVisitor& visit) {
-  Iface* object = Factory();
+  auto* object = Factory();
   if (!object) return PROVIDER_NO_OBJECT;
-  CArrayT<Rec> records;
+  CArrayT<RecordOf<Factory>> records;
   PROVIDER_STATUS status = object->GetData(&records);
-  for (const Rec& r : records) visit(&r);
+  for (const auto& r : records) visit(&r);
   return status;
 }
 
-template <class Iface, Iface* (*Factory)()>
+template <auto Factory>
 CProviderInterfaceBase* ObjectOf() {
   return Factory();
 }
 
-template <class Iface, class Rec, Iface* (*Factory)(), PROVIDER_STATUS (Iface::*Method)(Rec*)>
+// Methods take the record by pointer, except PutData, which takes a copy.
+template <auto Factory, auto Method>
 PROVIDER_STATUS InvokeOf(void* record) {
-  Iface* object = Factory();
+  auto* object = Factory();
   if (!object) return PROVIDER_NO_OBJECT;
-  return (object->*Method)(static_cast<Rec*>(record));
+  using Rec = RecordOf<Factory>;
+  if constexpr (std::is_invocable_v<decltype(Method), decltype(object), Rec*>)
+    return (object->*Method)(static_cast<Rec*>(record));
+  else
+    return (object->*Method)(*static_cast<Rec*>(record));
 }
 
-template <class Iface, class Rec, Iface* (*Factory)(), PROVIDER_STATUS (Iface::*Method)(Rec)>
-PROVIDER_STATUS InvokeByValueOf(void* record) {
-  Iface* object = Factory();
-  if (!object) return PROVIDER_NO_OBJECT;
-  return (object->*Method)(*static_cast<Rec*>(record));
-}
+#define ZUB_METHOD(Factory, Name) MethodDesc{#Name, &InvokeOf<&Factory, &InterfaceOf<&Factory>::Name>}
 
-template <class Iface, class Rec, Iface* (*Factory)()>
-constexpr ClassDesc DescribeClass(const char* name, bool association,
-                                  std::span<const MethodDesc> methods = {}) {
-  return ClassDesc{name, association, &Rec::Describe, &ObjectOf<Iface, Factory>,
-                   &GetDataOf<Iface, Rec, Factory>, methods};
+template <auto Factory>
+ClassDesc ZubClass(const char* name, const char* superclass, const char* description,
+                   std::span<const MethodDesc> methods = {}) {
+  return ClassDesc{name,
+                   superclass,
+                   description,
+                   std::is_base_of_v<CAssociationInterface, InterfaceOf<Factory>>,
+                   &RecordOf<Factory>::Describe,
+                   &ObjectOf<Factory>,
+                   &GetDataOf<Factory>,
+                   methods};
 }

@@ -1,10 +1,13 @@
 // class_base.h: what every CIM class implementation shares: its singleton,
-// its instance list, and the Initialize and GetData bodies. Implementation
-// side only; a host sees the interfaces.
+// its instance list, the Initialize and GetData bodies, and the Update loop
+// of a class with one record per middleware object. Implementation side
+// only; a host sees the interfaces.
 #pragma once
 
 #include <atomic>
 #include <new>
+#include <optional>
+#include <type_traits>
 
 #include "framework/interfaces.h"
 
@@ -41,6 +44,40 @@ template <class Iface, class Record>
 class CZubClassT : public virtual Iface {
  public:
   using RecordType = Record;
+
+  // Update of a class built from one middleware list: empties the instance
+  // list, loads `wrapper` with `load(wrapper)` and maps each of its records,
+  // in the middleware's order, with `map` (a pure function of the record; it
+  // may return std::optional to leave a record out), appending under the
+  // process-wide lock. Statuses:
+  //   4  the wrapper holds nothing after the first load (whose own status is
+  //      not examined: a failed load leaves an empty wrapper, "none");
+  //   1  the wrapper was found not loaded inside the loop and reloading it
+  //      failed (the records appended so far stay);
+  //   0  otherwise, and the class counts as initialised.
+  template <class Wrapper, class Load, class Map>
+  PROVIDER_STATUS UpdateFromList(Wrapper& wrapper, Load load, Map map) {
+    m_list.RemoveAll();
+    load(wrapper);
+    if (wrapper.m_list.GetCount() == 0) return PROVIDER_NOT_FOUND;
+    do {
+      if (!wrapper.m_bLoaded && load(wrapper) != 0) return PROVIDER_FAILED;
+      const auto item = *wrapper.m_list.GetCurrent();
+      if constexpr (std::is_same_v<decltype(map(item)), Record>) {
+        m_list.AddLocked(map(item));
+      } else {
+        if (std::optional<Record> rec = map(item)) m_list.AddLocked(*rec);
+      }
+    } while (wrapper.m_list.MoveNext());
+    return UpdateDone();
+  }
+
+  // The same for a wrapper whose Load takes no scope (controllers, ports).
+  template <class Wrapper, class Map>
+  PROVIDER_STATUS UpdateFromList(Map map) {
+    Wrapper wrapper;
+    return UpdateFromList(wrapper, [](Wrapper& w) { return w.Load(); }, map);
+  }
 
   PROVIDER_STATUS Initialize() override {
     PROVIDER_STATUS status = SharedInitialize(*this);

@@ -1,7 +1,6 @@
 // object_path.cpp: building and parsing reference texts.
 #include "framework/object_path.h"
 
-#include "framework/provider.h"
 
 CZubString Before(const CZubString& text, const wchar_t* marker) {
   try {
@@ -77,13 +76,4 @@ void CWbemObjectPath::ParsePath(const CZubString& text) {
     m_keys.AddProperty(name, value);
     rest = After(rest, L",");
   }
-}
-
-CZubString BuildReference(std::initializer_list<KeyValue> keys) {
-  stComputerStringNames names = GetComputerStringNames();
-  CWbemObjectPath path;
-  path.m_host = names.ComputerName;
-  path.m_namespace = names.Namespace;
-  for (const KeyValue& k : keys) path.m_keys.AddProperty(k.name, k.value);
-  return path.ToString();
 }

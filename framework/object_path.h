@@ -55,11 +55,3 @@ class ZUBPROV_API CWbemObjectPath {
   CZubString m_className;
   CWbemPropertyList m_keys;
 };
-
-// A path on the container's host and namespace with the given keys, each a
-// (name, value) pair; the first name carries the class ("ZUB_X.Key").
-struct KeyValue {
-  const wchar_t* name;
-  CZubString value;
-};
-ZUBPROV_API CZubString BuildReference(std::initializer_list<KeyValue> keys);

@@ -59,9 +59,16 @@ CZubProviderInterface* PROVIDER_CreateZubProviderInstance() { return Singleton<Z
 
 CZubContainerInterface* PROVIDER_CreateZubContainerInstance() { return Singleton<CZubContainer>(); }
 
-stComputerStringNames GetComputerStringNames() {
+bool ReadComputerStringNames(stComputerStringNames* out) {
   CZubContainer* container = Singleton<CZubContainer>();
-  return container ? container->Names() : stComputerStringNames{};
+  *out = container ? container->Names() : stComputerStringNames{};
+  return container != nullptr;
+}
+
+stComputerStringNames GetComputerStringNames() {
+  stComputerStringNames names;
+  ReadComputerStringNames(&names);
+  return names;
 }
 
 void zub::OnProcessDetach() {

@@ -11,3 +11,6 @@ ZUB_FACTORY CZubContainerInterface* PROVIDER_CreateZubContainerInstance();
 
 // The names last handed to SetComputerNameStrings ("" for both before that).
 ZUBPROV_API stComputerStringNames GetComputerStringNames();
+// The same into *out; false (and empty names) when the container object
+// cannot be obtained.
+ZUBPROV_API bool ReadComputerStringNames(stComputerStringNames* out);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "framework/zub_string.h"
 
@@ -12,6 +13,12 @@ inline CZubString NumberText(uint64_t value) {
   CZubString s;
   s.FromNumber(value);
   return s;
+}
+
+// A text of our own written in ASCII (a field or class name).
+inline CZubString AsciiText(const char* ascii) {
+  const std::wstring wide(ascii, ascii + std::char_traits<char>::length(ascii));
+  return CZubString(wide.c_str());
 }
 
 // A handle read back from its decimal text ("%llu"), truncated to 32 bits;

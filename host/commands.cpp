@@ -6,6 +6,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "host/class_json.h"
 #include "host/errors.h"
 #include "host/lookup.h"
 #include "host/table.h"
@@ -27,16 +28,6 @@ std::string StatusText(int status) {
   return std::to_string(status);
 }
 
-Json FieldsJson(const RecordDesc& desc) {
-  Json fields = Json::array();
-  for (const FieldDesc& f : desc.fields) {
-    Json field = {{"name", f.name}, {"type", FieldTypeName(f.type)}};
-    if (f.type == FieldType::Block) field["fields"] = FieldsJson(*f.block());
-    fields.push_back(std::move(field));
-  }
-  return fields;
-}
-
 const char* Kind(const ClassDesc& cls) { return cls.association ? "association" : "instance"; }
 
 std::string MethodNames(const ClassDesc& cls) {
@@ -45,13 +36,13 @@ std::string MethodNames(const ClassDesc& cls) {
   return out;
 }
 
-void PrintListHuman(const Json& result) {
+void PrintListHuman(const ClassDesc& cls, const Json& result) {
   const Json& instances = result["instances"];
   std::cout << result["list"].get<std::string>() << ": ";
   if (instances.empty()) std::cout << "no instance";
   else std::cout << instances.size() << (instances.size() == 1 ? " instance" : " instances");
   std::cout << " (status " << StatusText(result["status"].get<int>()) << ")\n";
-  PrintInstances(std::cout, instances, TerminalWidth());
+  PrintInstances(std::cout, cls.record(), instances, TerminalWidth());
 }
 
 }  // namespace
@@ -86,22 +77,12 @@ std::string NotAvailableYet(const std::string& what) {
 
 int ClassesCommand(const HostOptions& options) {
   if (options.json) {
-    for (const ClassDesc& cls : ClassCatalog()) {
-      Json methods = Json::array();
-      for (const MethodDesc& m : cls.methods) methods.push_back(m.name);
-      Json line = Json::object();
-      line["class"] = cls.name;
-      line["kind"] = Kind(cls);
-      line["methods"] = std::move(methods);
-      line["record"] = cls.record().name;
-      line["fields"] = FieldsJson(cls.record());
-      PrintLine(line);
-    }
+    for (const ClassDesc& cls : ClassCatalog()) PrintLine(ClassJson(cls));
     return kExitOk;
   }
   std::vector<std::vector<std::string>> rows;
-  for (const ClassDesc& cls : ClassCatalog()) rows.push_back({cls.name, Kind(cls), MethodNames(cls)});
-  PrintColumns(std::cout, {"Class", "Kind", "Methods"}, rows, TerminalWidth());
+  for (const ClassDesc& cls : ClassCatalog()) rows.push_back({cls.name, Kind(cls), cls.superclass, MethodNames(cls)});
+  PrintColumns(std::cout, {"Class", "Kind", "Specialises", "Methods"}, rows, TerminalWidth());
   return kExitOk;
 }
 
@@ -124,7 +105,7 @@ int ListCommand(const HostOptions& options, const std::vector<std::string>& name
       PrintLine(result);
     } else {
       if (!first) std::cout << '\n';
-      PrintListHuman(result);
+      PrintListHuman(*cls, result);
     }
     first = false;
   }

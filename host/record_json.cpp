@@ -1,4 +1,6 @@
-// record_json.cpp: the generic record <-> JSON walk.
+// record_json.cpp: the generic record <-> JSON walk. Everything that depends
+// on a field's storage type is one row of kFieldTypes; the walk itself only
+// recurses into parameter blocks.
 #include "host/record_json.h"
 
 #include <cstdint>
@@ -9,36 +11,6 @@
 namespace zubcim {
 namespace {
 
-std::string TextOf(const CZubString& s) { return ToUtf8(s.Str()); }
-
-Json ValueToJson(const FieldDesc& f, const void* record) {
-  switch (f.type) {
-    case FieldType::Text:
-      return TextOf(f.Ref<CZubString>(record));
-    case FieldType::UInt64:
-      return f.Ref<uint64_t>(record);
-    case FieldType::UInt32:
-      return f.Ref<uint32_t>(record);
-    case FieldType::Int32:
-      return f.Ref<int32_t>(record);
-    case FieldType::UInt8:
-      return static_cast<unsigned>(f.Ref<uint8_t>(record));
-    case FieldType::UInt64List: {
-      Json list = Json::array();
-      for (uint64_t v : f.Ref<CArrayT<uint64_t>>(record)) list.push_back(v);
-      return list;
-    }
-    case FieldType::TextList: {
-      Json list = Json::array();
-      for (const CZubString& s : f.Ref<CArrayT<CZubString>>(record)) list.push_back(TextOf(s));
-      return list;
-    }
-    case FieldType::Block:
-      return ToJson(*f.block(), f.at(const_cast<void*>(record)));
-  }
-  return nullptr;
-}
-
 const char* JsonKind(const Json& v) {
   if (v.is_number_integer() && !v.is_number_unsigned() && v.get<int64_t>() < 0) return "a negative integer";
   if (v.is_number_integer()) return "an integer";
@@ -46,139 +18,157 @@ const char* JsonKind(const Json& v) {
   return v.type_name();
 }
 
-// The one place a JSON value is checked against a field's type.
-class Reader {
- public:
-  explicit Reader(std::string* error) : m_error(error) {}
+// The one place a JSON value is checked: *error names the field's path.
+struct Reader {
+  std::string* error;
 
-  bool Fail(const std::string& path, const std::string& what) {
-    if (m_error) *m_error = "field \"" + path + "\": " + what;
+  bool Fail(const std::string& path, const std::string& what) const {
+    if (error) *error = "field \"" + path + "\": " + what;
     return false;
   }
-  bool Expected(const std::string& path, const char* type, const Json& got) {
-    return Fail(path, std::string("expected ") + type + ", got " + JsonKind(got));
+  bool Expected(const std::string& path, const std::string& type, const Json& got) const {
+    return Fail(path, "expected " + type + ", got " + JsonKind(got));
   }
+};
 
-  // Integers in [min, max]; JSON parsers hand out non-negative integers as
-  // unsigned and negative ones as signed, so both are looked at.
-  template <class T>
-  bool Integer(const std::string& path, const Json& v, const char* type, T* out) {
-    if (!v.is_number_integer()) return Expected(path, type, v);
-    if (v.is_number_unsigned()) {
-      uint64_t u = v.get<uint64_t>();
-      if (u > static_cast<uint64_t>(std::numeric_limits<T>::max()))
-        return Fail(path, std::to_string(u) + " does not fit " + type);
-      *out = static_cast<T>(u);
-      return true;
-    }
-    int64_t s = v.get<int64_t>();
-    if (s < 0 && !std::numeric_limits<T>::is_signed) return Fail(path, std::to_string(s) + " does not fit " + type);
-    if (s < static_cast<int64_t>(std::numeric_limits<T>::min()) ||
-        (s > 0 && static_cast<uint64_t>(s) > static_cast<uint64_t>(std::numeric_limits<T>::max())))
-      return Fail(path, std::to_string(s) + " does not fit " + type);
-    *out = static_cast<T>(s);
-    return true;
+// How one storage type is read from and written to JSON. `Value` is the
+// stored type; `kind` how messages name it.
+template <class Value>
+struct Codec;
+
+template <class Int>
+struct IntegerCodec {
+  static Json ToJson(const Int& v) {
+    if constexpr (sizeof(Int) == 1) return static_cast<unsigned>(v);  // not a character
+    else return v;
   }
+  // JSON parsers hand out non-negative integers as unsigned and negative
+  // ones as signed, so both are looked at.
+  static bool FromJson(const Reader& r, const std::string& path, const Json& v, const char* kind, Int* out) {
+    if (!v.is_number_integer()) return r.Expected(path, kind, v);
+    const auto fits = [&](auto n) { return std::in_range<Int>(n) ? (*out = static_cast<Int>(n), true) : false; };
+    const bool ok = v.is_number_unsigned() ? fits(v.get<uint64_t>()) : fits(v.get<int64_t>());
+    return ok || r.Fail(path, v.dump() + " does not fit " + kind);
+  }
+};
 
-  bool Text(const std::string& path, const Json& v, CZubString* out) {
-    if (!v.is_string()) return Expected(path, "a string", v);
+template <>
+struct Codec<uint64_t> : IntegerCodec<uint64_t> {
+  static constexpr const char* kind = "an unsigned 64-bit integer";
+};
+template <>
+struct Codec<int64_t> : IntegerCodec<int64_t> {
+  static constexpr const char* kind = "a signed 64-bit integer";
+};
+template <>
+struct Codec<uint32_t> : IntegerCodec<uint32_t> {
+  static constexpr const char* kind = "an unsigned 32-bit integer";
+};
+template <>
+struct Codec<int32_t> : IntegerCodec<int32_t> {
+  static constexpr const char* kind = "a signed 32-bit integer";
+};
+template <>
+struct Codec<uint8_t> : IntegerCodec<uint8_t> {
+  static constexpr const char* kind = "an unsigned 8-bit integer";
+};
+
+template <>
+struct Codec<CZubString> {
+  static constexpr const char* kind = "a string";
+  static Json ToJson(const CZubString& s) { return ToUtf8(s.Str()); }
+  static bool FromJson(const Reader& r, const std::string& path, const Json& v, const char*, CZubString* out) {
+    if (!v.is_string()) return r.Expected(path, kind, v);
     std::wstring w = FromUtf8(v.get_ref<const std::string&>());
-    // A record text ends at its first zero, so an embedded one would silently
-    // cut the value.
-    if (w.find(L'\0') != std::wstring::npos) return Fail(path, "text contains a NUL character");
+    // A record text ends at its first zero, so an embedded one would
+    // silently cut the value.
+    if (w.find(L'\0') != std::wstring::npos) return r.Fail(path, "text contains a NUL character");
     out->Assign(w.c_str());
     return true;
   }
+};
 
-  bool Field(const FieldDesc& f, const std::string& path, const Json& v, void* record) {
-    switch (f.type) {
-      case FieldType::Text:
-        return Text(path, v, &f.Ref<CZubString>(record));
-      case FieldType::UInt64:
-        return Integer(path, v, "an unsigned 64-bit integer", &f.Ref<uint64_t>(record));
-      case FieldType::UInt32:
-        return Integer(path, v, "an unsigned 32-bit integer", &f.Ref<uint32_t>(record));
-      case FieldType::Int32:
-        return Integer(path, v, "a signed 32-bit integer", &f.Ref<int32_t>(record));
-      case FieldType::UInt8:
-        return Integer(path, v, "an unsigned 8-bit integer", &f.Ref<uint8_t>(record));
-      case FieldType::UInt64List: {
-        if (!v.is_array()) return Expected(path, "an array of unsigned 64-bit integers", v);
-        CArrayT<uint64_t> list;
-        for (size_t i = 0; i < v.size(); ++i) {
-          uint64_t item = 0;
-          if (!Integer(path + "[" + std::to_string(i) + "]", v[i], "an unsigned 64-bit integer", &item))
-            return false;
-          list.Add(item);
-        }
-        f.Ref<CArrayT<uint64_t>>(record) = list;
-        return true;
-      }
-      case FieldType::TextList: {
-        if (!v.is_array()) return Expected(path, "an array of strings", v);
-        CArrayT<CZubString> list;
-        for (size_t i = 0; i < v.size(); ++i) {
-          CZubString item;
-          if (!Text(path + "[" + std::to_string(i) + "]", v[i], &item)) return false;
-          list.Add(item);
-        }
-        f.Ref<CArrayT<CZubString>>(record) = list;
-        return true;
-      }
-      case FieldType::Block:
-        return Record(*f.block(), path + ".", v, f.at(record), path);
-    }
-    return Fail(path, "field of unknown type");
+template <class Item>
+struct Codec<CArrayT<Item>> {
+  static Json ToJson(const CArrayT<Item>& list) {
+    Json out = Json::array();
+    for (const Item& item : list) out.push_back(Codec<Item>::ToJson(item));
+    return out;
   }
-
-  bool Record(const RecordDesc& desc, const std::string& prefix, const Json& in, void* record,
-              const std::string& self) {
-    if (!in.is_object()) {
-      if (self.empty()) {
-        if (m_error) *m_error = std::string("expected a JSON object of ") + desc.name + " fields, got " + JsonKind(in);
+  static bool FromJson(const Reader& r, const std::string& path, const Json& v, const char*, CArrayT<Item>* out) {
+    if (!v.is_array()) return r.Expected(path, std::string("an array of ") + Codec<Item>::kind, v);
+    CArrayT<Item> list;
+    for (size_t i = 0; i < v.size(); ++i) {
+      Item item{};
+      if (!Codec<Item>::FromJson(r, path + "[" + std::to_string(i) + "]", v[i], Codec<Item>::kind, &item))
         return false;
-      }
-      return Expected(self, "an object", in);
+      list.Add(item);
     }
-    for (const auto& [key, value] : in.items()) {
-      const FieldDesc* f = desc.Find(key.c_str());
-      if (!f) {
-        if (m_error) *m_error = "unknown field \"" + prefix + key + "\" (not in " + desc.name + ")";
-        return false;
-      }
-      if (!Field(*f, prefix + key, value, record)) return false;
-    }
+    *out = list;
     return true;
   }
-
- private:
-  std::string* m_error;
 };
+
+bool ReadRecord(const Reader& r, const RecordDesc& desc, const std::string& prefix, const Json& in, void* record);
+
+// One row per FieldType, in its order.
+struct FieldTypeRow {
+  Json (*toJson)(const FieldDesc& f, const void* record);
+  bool (*fromJson)(const Reader& r, const FieldDesc& f, const std::string& path, const Json& v, void* record);
+};
+
+template <class Value>
+constexpr FieldTypeRow Row() {
+  return {[](const FieldDesc& f, const void* record) { return Codec<Value>::ToJson(f.Value<Value>(record)); },
+          [](const Reader& r, const FieldDesc& f, const std::string& path, const Json& v, void* record) {
+            const char* kind = "";
+            if constexpr (requires { Codec<Value>::kind; }) kind = Codec<Value>::kind;
+            return Codec<Value>::FromJson(r, path, v, kind, &f.Value<Value>(record));
+          }};
+}
+
+constexpr FieldTypeRow kBlockRow = {
+    [](const FieldDesc& f, const void* record) { return ToJson(*f.block(), f.at(const_cast<void*>(record))); },
+    [](const Reader& r, const FieldDesc& f, const std::string& path, const Json& v, void* record) {
+      if (!v.is_object()) return r.Expected(path, "an object", v);
+      return ReadRecord(r, *f.block(), path + ".", v, f.at(record));
+    }};
+
+constexpr FieldTypeRow kFieldTypes[] = {
+    Row<CZubString>(),          Row<uint64_t>(), Row<int64_t>(),
+    Row<uint32_t>(),            Row<int32_t>(),  Row<uint8_t>(),
+    Row<CArrayT<uint64_t>>(),   Row<CArrayT<CZubString>>(), kBlockRow,
+};
+static_assert(std::size(kFieldTypes) == kFieldTypeCount);
+
+const FieldTypeRow& RowOf(const FieldDesc& f) { return kFieldTypes[static_cast<size_t>(f.type)]; }
+
+bool ReadRecord(const Reader& r, const RecordDesc& desc, const std::string& prefix, const Json& in, void* record) {
+  for (const auto& [key, value] : in.items()) {
+    const FieldDesc* f = desc.Find(key.c_str());
+    if (!f) {
+      if (r.error) *r.error = "unknown field \"" + prefix + key + "\" (not in " + desc.name + ")";
+      return false;
+    }
+    if (!RowOf(*f).fromJson(r, *f, prefix + key, value, record)) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
 Json ToJson(const RecordDesc& desc, const void* record) {
   Json out = Json::object();
-  for (const FieldDesc& f : desc.fields) out[f.name] = ValueToJson(f, record);
+  for (const FieldDesc& f : desc.fields) out[f.name] = RowOf(f).toJson(f, record);
   return out;
 }
 
 bool FromJson(const RecordDesc& desc, const Json& in, void* record, std::string* error) {
-  return Reader(error).Record(desc, "", in, record, "");
-}
-
-const char* FieldTypeName(FieldType type) {
-  switch (type) {
-    case FieldType::Text: return "text";
-    case FieldType::UInt64: return "uint64";
-    case FieldType::UInt32: return "uint32";
-    case FieldType::Int32: return "int32";
-    case FieldType::UInt8: return "uint8";
-    case FieldType::UInt64List: return "uint64[]";
-    case FieldType::TextList: return "text[]";
-    case FieldType::Block: return "block";
+  if (!in.is_object()) {
+    if (error) *error = std::string("expected a JSON object of ") + desc.name + " fields, got " + JsonKind(in);
+    return false;
   }
-  return "?";
+  return ReadRecord(Reader{error}, desc, "", in, record);
 }
 
 std::string JsonLine(const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); }

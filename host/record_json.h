@@ -26,9 +26,6 @@ Json ToJson(const RecordDesc& desc, const void* record);
 // The record may then be partly written.
 bool FromJson(const RecordDesc& desc, const Json& in, void* record, std::string* error);
 
-// The kind of value a field holds, as written in messages and `classes`.
-const char* FieldTypeName(FieldType type);
-
 // The whole process writes JSON through this, so a text that is not valid
 // UTF-8 (a simulation message naming a file) cannot abort a dump.
 std::string JsonLine(const Json& value);

@@ -12,14 +12,6 @@ namespace {
 constexpr size_t kDefaultWidth = 120;
 constexpr size_t kMaxCell = 40;  // one long text must not push every other column away
 
-// CIM key properties and the reference roles of associations, most
-// identifying first; any other field keeps its record position after them.
-const char* const kKeyNames[] = {
-    "SystemCreationClassName", "SystemName", "CreationClassName", "Name", "DeviceID", "InstanceID", "Tag",
-    "Antecedent", "Dependent", "GroupComponent", "PartComponent", "ManagedElement", "SystemElement",
-    "SameElement",
-};
-
 bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 size_t Length(const std::string& utf8) {
@@ -97,20 +89,13 @@ void PrintColumns(std::ostream& out, const std::vector<std::string>& header,
   if (cut) out << Head("(cut at " + std::to_string(width) + " columns; --json shows every field)", width) << '\n';
 }
 
-std::vector<std::string> ColumnOrder(const Json& record) {
-  std::vector<std::string> order;
-  for (const char* key : kKeyNames) {
-    if (record.contains(key)) order.push_back(key);
-  }
-  for (const auto& [key, value] : record.items()) {
-    if (std::find(order.begin(), order.end(), key) == order.end()) order.push_back(key);
-  }
-  return order;
-}
-
-void PrintInstances(std::ostream& out, const Json& instances, size_t width) {
+void PrintInstances(std::ostream& out, const RecordDesc& desc, const Json& instances, size_t width) {
   if (instances.empty()) return;
-  std::vector<std::string> header = ColumnOrder(instances.front());
+  std::vector<std::string> header;
+  for (const FieldDesc* key : KeyFields(desc)) header.push_back(key->name);
+  for (const FieldDesc& f : desc.fields) {
+    if (!f.key) header.push_back(f.name);
+  }
   std::vector<std::vector<std::string>> rows;
   for (const Json& record : instances) {
     std::vector<std::string> row;

@@ -19,13 +19,12 @@ size_t TerminalWidth();
 void PrintColumns(std::ostream& out, const std::vector<std::string>& header,
                   const std::vector<std::vector<std::string>>& rows, size_t width);
 
-// Instances in their JSON form (see record_json.h), one row each.
-void PrintInstances(std::ostream& out, const Json& instances, size_t width);
+// Instances of a record type in their JSON form (see record_json.h), one row
+// each: the record's key fields first, in key order, then the others in
+// record order.
+void PrintInstances(std::ostream& out, const RecordDesc& desc, const Json& instances, size_t width);
 
 // One record, a "Field: value" line per field, blocks as "Block.Field".
 void PrintRecord(std::ostream& out, const Json& record);
-
-// Fields that identify an instance, in the order they are shown first.
-std::vector<std::string> ColumnOrder(const Json& record);
 
 }  // namespace zubcim

@@ -89,16 +89,4 @@ TEST(ObjectPath, MalformedTextsNeverThrow) {
   }
 }
 
-TEST(ObjectPath, ReferencesCarryTheContainersNames) {
-  stComputerStringNames names;
-  names.Namespace = L"root\\Corvo_ZUB";
-  names.ComputerName = L"";
-  PROVIDER_CreateZubContainerInstance()->SetComputerNameStrings(names);
-  EXPECT_EQ(BuildReference({{L"ZUB_X.InstanceID", L"1"}}).Str(), L"\\\\\\root\\Corvo_ZUB:ZUB_X.InstanceID=\"1\"");
-  names.ComputerName = L"box";
-  PROVIDER_CreateZubContainerInstance()->SetComputerNameStrings(names);
-  EXPECT_EQ(GetComputerStringNames().ComputerName.Str(), L"box");
-  EXPECT_EQ(BuildReference({{L"ZUB_X.InstanceID", L"1"}}).Str(), L"\\\\box\\root\\Corvo_ZUB:ZUB_X.InstanceID=\"1\"");
-}
-
 }  // namespace

@@ -18,32 +18,24 @@ using zubcim::Json;
 struct TestBlock {
   CZubString Label;
   uint32_t Count = 0;
-  static const RecordDesc& Describe() {
-    static const FieldDesc fields[] = {ZUB_FIELD(TestBlock, Label), ZUB_FIELD(TestBlock, Count)};
-    static const RecordDesc desc = DescribeRecord<TestBlock>("TestBlock", fields);
-    return desc;
-  }
+  static const RecordDesc& Describe();
 };
+ZUB_DESCRIBE(TestBlock, ZUB_FIELD(Label), ZUB_FIELD(Count))
 
 struct TestRecord {
   CZubString Text;
   uint64_t Big = 0;
+  int64_t Wide = 0;
   uint32_t Mid = 0;
   int32_t Signed = 0;
   uint8_t Flag = 0;
   CArrayT<uint64_t> Numbers;
   CArrayT<CZubString> Texts;
   TestBlock Params;
-  static const RecordDesc& Describe() {
-    static const FieldDesc fields[] = {
-        ZUB_FIELD(TestRecord, Text),    ZUB_FIELD(TestRecord, Big),     ZUB_FIELD(TestRecord, Mid),
-        ZUB_FIELD(TestRecord, Signed),  ZUB_FIELD(TestRecord, Flag),    ZUB_FIELD(TestRecord, Numbers),
-        ZUB_FIELD(TestRecord, Texts),   ZUB_FIELD(TestRecord, Params),
-    };
-    static const RecordDesc desc = DescribeRecord<TestRecord>("TestRecord", fields);
-    return desc;
-  }
+  static const RecordDesc& Describe();
 };
+ZUB_DESCRIBE(TestRecord, ZUB_FIELD(Text), ZUB_FIELD(Big), ZUB_FIELD(Wide), ZUB_FIELD(Mid), ZUB_FIELD(Signed),
+             ZUB_FIELD(Flag), ZUB_FIELD(Numbers), ZUB_FIELD(Texts), ZUB_FIELD(Params))
 
 // "Déjà 日本 😀": two-byte, three-byte and four-byte UTF-8; the last one is
 // a surrogate pair where wchar_t has 16 bits.
@@ -53,6 +45,7 @@ TEST(RecordJson, EveryFieldTypeSurvivesARoundTrip) {
   TestRecord rec;
   rec.Text = zubcim::FromUtf8(kUtf8).c_str();
   rec.Big = std::numeric_limits<uint64_t>::max();
+  rec.Wide = std::numeric_limits<int64_t>::min();
   rec.Mid = std::numeric_limits<uint32_t>::max();
   rec.Signed = std::numeric_limits<int32_t>::min();
   rec.Flag = 255;
@@ -67,7 +60,7 @@ TEST(RecordJson, EveryFieldTypeSurvivesARoundTrip) {
   Json json = zubcim::ToJson(desc, &rec);
   EXPECT_EQ(zubcim::JsonLine(json),
             std::string(R"({"Text":")") + kUtf8 +
-                R"(","Big":18446744073709551615,"Mid":4294967295,"Signed":-2147483648,"Flag":255,)"
+                R"(","Big":18446744073709551615,"Wide":-9223372036854775808,"Mid":4294967295,"Signed":-2147483648,"Flag":255,)"
                 R"("Numbers":[0,18446744073709551615],"Texts":["a",")" + kUtf8 +
                 R"("],"Params":{"Label":"inner","Count":7}})");
 
@@ -78,6 +71,7 @@ TEST(RecordJson, EveryFieldTypeSurvivesARoundTrip) {
   EXPECT_EQ(out.Text.Str(), rec.Text.Str());
   EXPECT_EQ(out.Text.GetLength(), sizeof(wchar_t) == 2 ? 10u : 9u);
   EXPECT_EQ(out.Big, rec.Big);
+  EXPECT_EQ(out.Wide, rec.Wide);
   EXPECT_EQ(out.Mid, rec.Mid);
   EXPECT_EQ(out.Signed, rec.Signed);
   EXPECT_EQ(out.Flag, rec.Flag);
@@ -100,6 +94,7 @@ TEST(RecordJson, BadInputIsRefusedNamingTheField) {
       {R"({"Big": -1})", "\"Big\""},
       {R"({"Big": 1.5})", "\"Big\""},
       {R"({"Big": "1"})", "\"Big\""},
+      {R"({"Wide": 9223372036854775808})", "\"Wide\""},
       {R"({"Mid": 4294967296})", "\"Mid\""},
       {R"({"Signed": 2147483648})", "\"Signed\""},
       {R"({"Signed": -2147483649})", "\"Signed\""},

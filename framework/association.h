@@ -1,0 +1,79 @@
+// association.h: the kit of classes that join other classes' lists (the
+// association classes, and methods that look up other classes' instances):
+// reading another class's list, joining two lists, and building a reference
+// to an instance from its record.
+//
+//   CArrayT<stZUB_StorageVolume> volumes;
+//   if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubStorageVolumeInstance>(&volumes)) return s;
+//   CReferenceBuilder refs;
+//   if (!refs.HasContainer()) return PROVIDER_FAILED;
+//   Join(volumes, pools, SameController, [&](const auto& v, const auto& p) {
+//     rec.Dependent = refs.To(L"ZUB_StorageVolume", v); ... });
+#pragma once
+
+#include "framework/catalog.h"
+#include "framework/interfaces.h"
+#include "framework/record_desc.h"
+
+enum class ListNeed {
+  AnyState,  // the list as it is, also from a class that did not initialise
+  Ready,     // 7 when the class is still not initialised after Initialize
+};
+
+// Reads the instance list of the class that Factory makes, as a class that
+// depends on it does: the singleton (created when needed), its Initialize,
+// then its GetData into *out. Returns 9 when the object cannot be created,
+// 7 (with ListNeed::Ready) when it is not initialised afterwards, otherwise
+// GetData's status. *out is emptied first in every case.
+template <auto Factory>
+PROVIDER_STATUS ReadList(CArrayT<RecordOf<Factory>>* out, ListNeed need = ListNeed::AnyState) {
+  out->RemoveAll();
+  auto* object = Factory();
+  if (!object) return PROVIDER_NO_OBJECT;
+  object->Initialize();
+  if (need == ListNeed::Ready && !object->IsInitialized()) return PROVIDER_NOT_READY;
+  return object->GetData(out);
+}
+
+// Builds object paths on the host and namespace the host handed to the
+// container (both empty when it never did).
+class ZUBPROV_API CReferenceBuilder {
+ public:
+  // Reads the container's names once.
+  CReferenceBuilder();
+
+  // False when the container object could not be obtained; references are
+  // then built with an empty host and namespace.
+  bool HasContainer() const { return m_hasContainer; }
+
+  // The path of the instance `record` of class `cimClass`: its keys in key
+  // order, from its description; the first carries the class name
+  // ("ZUB_StorageVolume.CreationClassName"). The class is the caller's,
+  // since several classes share a record type and a reference may name a
+  // general class.
+  CZubString To(const wchar_t* cimClass, const RecordDesc& desc, const void* record) const;
+  template <class Rec>
+  CZubString To(const wchar_t* cimClass, const Rec& record) const {
+    return To(cimClass, Rec::Describe(), &record);
+  }
+
+ private:
+  stComputerStringNames m_names;
+  bool m_hasContainer;
+};
+
+// Calls emit(a, b) for every pair with match(a, b), in the order of `left`,
+// then of `right`.
+template <class A, class B, class Match, class Emit>
+void Join(const CArrayT<A>& left, const CArrayT<B>& right, Match match, Emit emit) {
+  for (const A& a : left) {
+    for (const B& b : right) {
+      if (match(a, b)) emit(a, b);
+    }
+  }
+}
+
+// Records of the same controller: their ControllerHandle texts are equal.
+inline constexpr auto SameController = [](const auto& a, const auto& b) {
+  return a.ControllerHandle.Compare(b.ControllerHandle) == 0;
+};
