@@ -208,8 +208,9 @@ RecordDesc DescribeRecord(const char* name, std::span<const FieldDesc> fields) {
                     sizeof(Rec), alignof(Rec), zubdesc::CountMembers<Rec>()};
 }
 
+#define ZUB_FIELD_OF(Record, Field) DescribeField<&Record::Field>(#Field)
 // Inside ZUB_DESCRIBE, R is the record being described.
-#define ZUB_FIELD(Field) DescribeField<&R::Field>(#Field)
+#define ZUB_FIELD(Field) ZUB_FIELD_OF(R, Field)
 
 // Defines Record::Describe() from its field list.
 #define ZUB_DESCRIBE(Record, ...)                                                 \

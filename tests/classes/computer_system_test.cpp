@@ -1,75 +1,77 @@
-// ZUB_ComputerSystem: one record per controller, straight from the
-// controller records.
+// ZUB_ComputerSystem: its mapping, and its list built through the
+// framework's loop (statuses, order, sessions).
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "classes/system/computer_system.h"
-#include "sim/abru2_control.h"
+#include "tests/support/class_fixture.h"
+#include "tests/support/library_copy.h"
 
 namespace {
 
-class ComputerSystemTest : public ::testing::Test {
- protected:
-  void Load(const std::string& topology) {
-    abru2sim::ResetToDefault();
-    std::string error;
-    ASSERT_TRUE(abru2sim::LoadTopologyText(topology, &error)) << error;
-  }
-  CArrayT<stZUB_ComputerSystem> List(PROVIDER_STATUS expected) {
-    CZubComputerSystemInterface* cs = PROVIDER_CreateZubComputerSystemInstance();
-    EXPECT_EQ(cs->Update(), expected);
-    CArrayT<stZUB_ComputerSystem> out;
-    EXPECT_EQ(cs->GetData(&out), PROVIDER_SUCCESS);
-    return out;
-  }
-};
+using ComputerSystemTest = zubtest::ClassFixture;
 
-TEST_F(ComputerSystemTest, NoControllerIsNotFoundButInitialised) {
-  Load(R"({"middleware_version": "1.0", "controllers": []})");
-  CZubComputerSystemInterface* cs = PROVIDER_CreateZubComputerSystemInstance();
-  if (!cs->IsInitialized()) {  // only the first Initialize of the process reads
-    EXPECT_EQ(cs->Initialize(), PROVIDER_NOT_FOUND);
-    EXPECT_TRUE(cs->IsInitialized());
-  }
-  EXPECT_EQ(List(PROVIDER_NOT_FOUND).GetCount(), 0u);
-  EXPECT_EQ(cs->GetData(nullptr), PROVIDER_INVALID_PARAMETER);
+TEST(ComputerSystemMapping, OneControllerRecordGivesTheSystemRecord) {
+  _SSI_ControllerInfo controller{};
+  controller.handle = 4294967295u;
+  std::strcpy(controller.name, "RAID \xE9");  // 8-bit text in the C locale's encoding
+  stZUB_ComputerSystem rec = ComputerSystemOf(controller);
+  EXPECT_EQ(rec.NameFormat.Str(), L"HID");
+  EXPECT_EQ(rec.CreationClassName.Str(), L"Corvo_ZUBe3.0");
+  EXPECT_EQ(rec.Name.GetLength(), 6u);
+  EXPECT_EQ(rec.Name.Str().substr(0, 5), L"RAID ");
+  ASSERT_EQ(rec.Dedicated.GetCount(), 2u);
+  EXPECT_EQ(rec.Dedicated[0], 30u);
+  EXPECT_EQ(rec.Dedicated[1], 15u);
+  EXPECT_EQ(rec.ControllerHandle.Str(), L"4294967295");
+
+  controller.name[0] = '\0';
+  EXPECT_EQ(ComputerSystemOf(controller).Name.Str(), L"");
 }
 
 TEST_F(ComputerSystemTest, OneRecordPerControllerInMiddlewareOrder) {
   Load(R"({"middleware_version": "1.0", "controllers": [
-    {"handle": 4294967295, "name": "Second in handle order", "disks": []},
-    {"handle": 3, "name": "", "type": 2, "disks": []}]})");
-  CArrayT<stZUB_ComputerSystem> out = List(PROVIDER_SUCCESS);
+    {"handle": 7, "name": "Second in handle order", "disks": []},
+    {"handle": 3, "name": "First", "type": 2, "disks": []}]})");
+  auto out = List<&PROVIDER_CreateZubComputerSystemInstance>();
   ASSERT_EQ(out.GetCount(), 2u);
-  for (const stZUB_ComputerSystem& r : out) {
-    EXPECT_EQ(r.NameFormat.Str(), L"HID");
-    EXPECT_EQ(r.CreationClassName.Str(), L"Corvo_ZUBe3.0");
-    ASSERT_EQ(r.Dedicated.GetCount(), 2u);
-    EXPECT_EQ(r.Dedicated[0], 30u);
-    EXPECT_EQ(r.Dedicated[1], 15u);
-  }
-  EXPECT_EQ(out[0].Name.Str(), L"Second in handle order");
-  EXPECT_EQ(out[0].ControllerHandle.Str(), L"4294967295");
-  EXPECT_EQ(out[1].Name.Str(), L"");
-  EXPECT_EQ(out[1].ControllerHandle.Str(), L"3");
+  EXPECT_EQ(out[0].ControllerHandle.Str(), L"7");
+  EXPECT_EQ(out[1].Name.Str(), L"First");
+  EXPECT_EQ(out.GetCursor(), 0u);
 
-  // A rebuild drops controllers that went away and closes every session.
+  // A rebuild drops controllers that went away.
   Load(R"({"middleware_version": "1.0", "controllers": [{"handle": 9, "name": "Only"}]})");
-  out = List(PROVIDER_SUCCESS);
+  out = List<&PROVIDER_CreateZubComputerSystemInstance>();
   ASSERT_EQ(out.GetCount(), 1u);
   EXPECT_EQ(out[0].Name.Str(), L"Only");
-  abru2sim::Counters c = abru2sim::GetCounters();
-  EXPECT_GT(c.sessionsOpened, 0u);
-  EXPECT_EQ(c.sessionsOpened, c.sessionsClosed);
 }
 
-TEST_F(ComputerSystemTest, FailedControllerEnumerationMeansNoController) {
+TEST_F(ComputerSystemTest, NoControllerOrAFailedEnumerationIsNotFound) {
+  Load(R"({"middleware_version": "1.0", "controllers": []})");
+  EXPECT_EQ(List<&PROVIDER_CreateZubComputerSystemInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
+
   Load(R"({"middleware_version": "1.0", "controllers": [{"handle": 9, "name": "Only"}]})");
-  std::string error;
-  ASSERT_TRUE(abru2sim::ApplyChange(R"({"op": "fail", "call": "SsiGetControllerHandles", "status": 15, "times": 0})",
-                                    &error)) << error;
-  EXPECT_EQ(List(PROVIDER_NOT_FOUND).GetCount(), 0u);
-  abru2sim::Counters c = abru2sim::GetCounters();
-  EXPECT_EQ(c.sessionsOpened, c.sessionsClosed);
+  Fail("SsiGetControllerHandles", SSI_STATUS_FAILED, 0);
+  EXPECT_EQ(List<&PROVIDER_CreateZubComputerSystemInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
+  EXPECT_EQ(PROVIDER_CreateZubComputerSystemInstance()->GetData(nullptr), PROVIDER_INVALID_PARAMETER);
+}
+
+// Only a process's first Initialize reads the middleware: a private copy of
+// the library makes this the first in every run.
+TEST_F(ComputerSystemTest, FirstInitializeWithNoControllerStillInitialises) {
+  Load(R"({"middleware_version": "1.0", "controllers": []})");
+  zubtest::LibraryCopy library(ZUBPROV_PATH);
+  auto* create = library.Find<CZubComputerSystemInterface*()>("PROVIDER_CreateZubComputerSystemInstance");
+  ASSERT_NE(create, nullptr);
+  CZubComputerSystemInterface* cs = create();
+  EXPECT_FALSE(cs->IsInitialized());
+  EXPECT_EQ(cs->Initialize(), PROVIDER_NOT_FOUND);
+  EXPECT_TRUE(cs->IsInitialized());
+  const uint64_t reads = Calls("SsiGetControllerHandles");
+  EXPECT_EQ(cs->Initialize(), PROVIDER_SUCCESS);  // initialised: no second read
+  EXPECT_EQ(Calls("SsiGetControllerHandles"), reads);
+  ExpectSessionsBalanced();
 }
 
 }  // namespace

@@ -72,6 +72,10 @@ TEST(Lifecycle, InitializeReadsOnceForInstancesAndEveryTimeForAssociations) {
   EXPECT_EQ(association.GetData(&out), PROVIDER_SUCCESS);
   EXPECT_EQ(out.GetCount(), 2u);
   EXPECT_EQ(out.GetCursor(), 0u);  // Initialize reset the list's cursor; copies start at 0
+  out.MoveNext();
+  EXPECT_EQ(association.GetData(&out), PROVIDER_SUCCESS);  // a host reuses its array
+  EXPECT_EQ(out.GetCount(), 2u) << "GetData replaces what the array held";
+  EXPECT_EQ(out.GetCursor(), 0u);
 }
 
 TEST(Lifecycle, FactoriesReturnOneObjectPerClass) {

@@ -2,6 +2,11 @@
 // builds on (key matching, Update loops, alert delivery).
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <thread>
+
 #include "framework/zub_array.h"
 #include "framework/zub_string.h"
 
@@ -119,6 +124,16 @@ TEST(ZubArray, RemoveFirstAppendAndCopies) {
   dst = src;  // previous content discarded, cursor at 0
   EXPECT_EQ(dst.GetCount(), 2u);
   EXPECT_EQ(dst.GetCursor(), 0u);
+  CArrayT<CZubString> constructed(src);  // copies start at 0 whatever the source's cursor
+  EXPECT_EQ(constructed.GetCursor(), 0u);
+  CSafeArrayT<CZubString> shared;
+  shared = src;
+  EXPECT_EQ(shared.GetCursor(), 0u);
+  shared.MoveNext();
+  CSafeArrayT<CZubString> sharedCopy(shared);
+  EXPECT_EQ(sharedCopy.GetCursor(), 0u);
+  shared.CopyTo(&dst);
+  EXPECT_EQ(dst.GetCursor(), 0u);
   dst[0] = L"changed";
   EXPECT_EQ(src[0].Str(), L"x");  // deep copy
 
@@ -132,6 +147,40 @@ TEST(ZubArray, RemoveFirstAppendAndCopies) {
   EXPECT_EQ(dst.GetCursor(), 0u);
   dst.Append(dst);  // appending to itself doubles it
   EXPECT_EQ(dst.GetCount(), 8u);
+}
+
+// Every operation of a shared list waits while another thread holds the
+// process-wide lock (which a class holds across a clear-and-refill).
+TEST(ZubSafeArray, EveryOperationTakesTheProcessLock) {
+  CSafeArrayT<uint64_t> list;
+  CArrayT<uint64_t> out;
+  const std::pair<const char*, std::function<void()>> operations[] = {
+      {"AddLocked", [&] { list.AddLocked(1); }},
+      {"GetCount", [&] { list.GetCount(); }},
+      {"GetCurrent", [&] { list.GetCurrent(); }},
+      {"MoveNext", [&] { list.MoveNext(); }},
+      {"ResetCursor", [&] { list.ResetCursor(); }},
+      {"SetCurrentOrAdd", [&] { list.SetCurrentOrAdd(2); }},
+      {"CopyTo", [&] { list.CopyTo(&out); }},
+      {"copy", [&] { CSafeArrayT<uint64_t> copy(list); }},
+      {"assignment", [&] { list = out; }},
+      {"RemoveAll", [&] { list.RemoveAll(); }},
+  };
+  for (const auto& [name, operation] : operations) {
+    std::atomic<bool> done{false};
+    std::thread worker;
+    {
+      CGlobalLock lock(GetGlobalLock());
+      worker = std::thread([&, op = operation] {
+        op();
+        done = true;
+      });
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      EXPECT_FALSE(done) << name << " ran while another thread held the process lock";
+    }
+    worker.join();
+    EXPECT_TRUE(done) << name;
+  }
 }
 
 }  // namespace

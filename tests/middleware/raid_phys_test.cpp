@@ -1,5 +1,5 @@
 // CRaidInfo's queries and CPhys's helpers against the simulated middleware.
-#include "tests/middleware/sim_fixture.h"
+#include "tests/middleware/wrapper_fixture.h"
 
 namespace {
 
@@ -31,6 +31,16 @@ TEST_F(WrapperTest, RaidQueriesUseTheGivenHandleOrTheCursor) {
   EXPECT_EQ(raid.GetSupportedRaidLevels(nullptr, 100), WRAP_MISSING_ARGUMENT);
   EXPECT_EQ(raid.GetRaidLevelInfo(SSI_RAID0, nullptr, 100), WRAP_MISSING_ARGUMENT);
   ExpectSessionsBalanced();
+
+  // All five levels come back in the one order the classes rely on,
+  // whatever order the middleware keeps them in.
+  Load(R"({"middleware_version": "1.0", "controllers": [{"handle": 1, "raid_info": {"handle": 100, "levels": {
+      "16": {}, "4": {}, "1": {}, "8": {}, "2": {}}}}]})");
+  CRaidInfo all;
+  ASSERT_EQ(all.GetSupportedRaidLevels(&levels, 100), 0u);
+  std::vector<uint32_t> codes;
+  for (const auto& level : levels) codes.push_back(level.raidLevel);
+  EXPECT_EQ(codes, (std::vector<uint32_t>{SSI_RAID0, SSI_RAID1, SSI_RAID10, SSI_RAID5, SSI_RAID6}));
 }
 
 TEST_F(WrapperTest, PhyHelpersLoadFirstAndStopWhenTheLoadFails) {

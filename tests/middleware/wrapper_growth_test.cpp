@@ -2,7 +2,7 @@
 // the second call failing) and while our own initialisation fails; the
 // simulation's call hook acts at exactly that moment.
 #include "middleware/list_loader.h"
-#include "tests/middleware/sim_fixture.h"
+#include "tests/middleware/wrapper_fixture.h"
 
 namespace {
 

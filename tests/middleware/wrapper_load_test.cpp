@@ -4,7 +4,7 @@
 #include <functional>
 #include <set>
 
-#include "tests/middleware/sim_fixture.h"
+#include "tests/middleware/wrapper_fixture.h"
 
 namespace {
 
@@ -75,7 +75,7 @@ TEST_F(WrapperTest, NothingFoundLeavesThePreviousList) {
 
   CVolumeList volumes;
   ASSERT_EQ(LoadVolumes(&volumes), 0u);
-  UseTopology(R"({"controllers": [{"handle": 1}]})");
+  Load(R"({"controllers": [{"handle": 1}]})");
   EXPECT_EQ(LoadVolumes(&volumes), WRAP_NO_VOLUME);
   EXPECT_FALSE(volumes.m_bLoaded);
   EXPECT_EQ(Handles(volumes.m_list), (HandleList{5000}));
@@ -112,7 +112,7 @@ TEST_F(WrapperTest, EverySessionIsClosedWhicheverCallFails) {
       SCOPED_TRACE(*calls.begin() + " with a failing " + fault);
       SsiFinalize();  // drops a session a failed close left open
       SsiInitialize();
-      UseTopology(kTwoControllers);
+      Load(kTwoControllers);
       if (!fault.empty()) Fail(fault);
       const SSI_STATUS s = load();
       const abru2sim::Counters n = abru2sim::GetCounters();
@@ -157,6 +157,20 @@ TEST_F(WrapperTest, LoadInitialisesTheMiddlewareWhenNobodyDid) {
   EXPECT_FALSE(g_bMiddlewareInitialized);
   EXPECT_EQ(Calls("SsiSessionOpen"), 0u);
   EXPECT_EQ(Calls("SsiPhyLocate"), 0u);
+}
+
+// A host may finalise the middleware (Cleanup) while a load on another thread
+// holds a session: the session went with the middleware and must not be
+// closed afterwards.
+TEST_F(WrapperTest, NoSessionIsClosedAfterTheMiddlewareWasFinalised) {
+  abru2sim::SetCallHook("SsiGetControllerHandles", [](void*) {
+    g_bMiddlewareInitialized = false;
+    SsiFinalize();
+  }, nullptr);
+  CHostController controllers;
+  controllers.Load();
+  EXPECT_EQ(Calls("SsiSessionOpen"), 1u);
+  EXPECT_EQ(Calls("SsiSessionClose"), 0u);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// sim_fixture.h: the fixture of the wrapper tests (a reset, initialised
-// simulation; counters zeroed after the test's topology is loaded) and the
-// topology most of them read.
+// wrapper_fixture.h: the fixture of the wrapper tests (the class fixture with the
+// topology most of them read already loaded).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,9 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/middleware_state.h"
 #include "middleware/wrappers.h"
-#include "sim/abru2_control.h"
+#include "tests/support/class_fixture.h"
 
 // Alpha: levels 1 and 8, a controller port, three PHYs for two disks, a
 // RAID0 volume on disks 11 then 10. Beta: level 2 only, no controller port,
@@ -31,39 +29,11 @@ inline constexpr const char* kTwoControllers = R"({"middleware_version": "1.0", 
 
 using HandleList = std::vector<SSI_HANDLE>;
 
-class WrapperTest : public ::testing::Test {
+class WrapperTest : public zubtest::ClassFixture {
  protected:
   void SetUp() override {
-    abru2sim::ResetToDefault();
-    SsiInitialize();  // 11 when an earlier test left it initialised
-    g_bMiddlewareInitialized = true;
-    UseTopology(kTwoControllers);
-  }
-  // Also drops call hooks, whose contexts live on the test's stack.
-  void TearDown() override { abru2sim::ResetToDefault(); }
-
-  static void UseTopology(const std::string& json) {
-    std::string error;
-    ASSERT_TRUE(abru2sim::LoadTopologyText(json, &error)) << error;
-    abru2sim::ResetCounters();
-  }
-  // times 0: until cleared.
-  static void Fail(const std::string& call, SSI_STATUS status = SSI_STATUS_FAILED, uint32_t times = 1) {
-    std::string error;
-    ASSERT_TRUE(abru2sim::ApplyChange(R"({"op": "fail", "call": ")" + call + R"(", "status": )" +
-                                          std::to_string(status) + R"(, "times": )" + std::to_string(times) + "}",
-                                      &error))
-        << error;
-  }
-  static uint64_t Calls(const std::string& name) {
-    const abru2sim::Counters c = abru2sim::GetCounters();
-    auto it = c.calls.find(name);
-    return it == c.calls.end() ? 0 : it->second;
-  }
-  static void ExpectSessionsBalanced() {
-    const abru2sim::Counters c = abru2sim::GetCounters();
-    EXPECT_EQ(c.sessionsOpened, c.sessionsClosed);
-    EXPECT_EQ(c.sessionsOpen, 0u);
+    ClassFixture::SetUp();
+    Load(kTwoControllers);
   }
   // Every record starts with its handle; a handle list is its own.
   template <class T>

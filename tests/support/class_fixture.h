@@ -1,0 +1,34 @@
+// class_fixture.h: the fixture of tests of the provider's classes: the
+// simulation fixture, the middleware counted as initialised by the provider,
+// and listing a class the way a host does, checking that every middleware
+// session the listing opened was closed.
+#pragma once
+
+#include "framework/catalog.h"
+#include "framework/middleware_state.h"
+#include "tests/support/sim_fixture.h"
+
+namespace zubtest {
+
+class ClassFixture : public SimFixture {
+ protected:
+  void SetUp() override {
+    SimFixture::SetUp();
+    g_bMiddlewareInitialized = true;
+  }
+
+  // Update (expecting `status`), then GetData of the class Factory makes.
+  template <auto Factory>
+  static CArrayT<RecordOf<Factory>> List(PROVIDER_STATUS status = PROVIDER_SUCCESS) {
+    auto* object = Factory();
+    CArrayT<RecordOf<Factory>> out;
+    EXPECT_NE(object, nullptr);
+    if (!object) return out;
+    EXPECT_EQ(object->Update(), status);
+    EXPECT_EQ(object->GetData(&out), PROVIDER_SUCCESS);
+    ExpectSessionsBalanced();
+    return out;
+  }
+};
+
+}  // namespace zubtest
