@@ -3,6 +3,7 @@
 // host output once it has a row here and its record a description.
 #include "framework/catalog.h"
 
+#include "classes/storage/disk_extent.h"
 #include "classes/system/computer_system.h"
 
 std::span<const ClassDesc> ClassCatalog() {
@@ -10,6 +11,8 @@ std::span<const ClassDesc> ClassCatalog() {
       ZubClass<&PROVIDER_CreateZubComputerSystemInstance>(
           "ZUB_ComputerSystem", "CIM_ComputerSystem",
           "A host-based RAID controller, the system that scopes its disks, volumes, pools and ports"),
+      ZubClass<&PROVIDER_CreateZubStorageExtentDiskInstance>(
+          "ZUB_StorageExtentDisk", "CIM_StorageExtent", "A disk of a RAID controller, as a storage extent"),
   };
   return classes;
 }

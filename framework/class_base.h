@@ -49,27 +49,18 @@ class CZubClassT : public virtual Iface {
   // list, loads `wrapper` with `load(wrapper)` and maps each of its records,
   // in the middleware's order, with `map` (a pure function of the record; it
   // may return std::optional to leave a record out), appending under the
-  // process-wide lock. Statuses:
-  //   4  the wrapper holds nothing after the first load (whose own status is
-  //      not examined: a failed load leaves an empty wrapper, "none");
-  //   1  the wrapper was found not loaded inside the loop and reloading it
-  //      failed (the records appended so far stay);
-  //   0  otherwise, and the class counts as initialised.
+  // process-wide lock. Statuses as ForEachListed.
   template <class Wrapper, class Load, class Map>
   PROVIDER_STATUS UpdateFromList(Wrapper& wrapper, Load load, Map map) {
     m_list.RemoveAll();
-    load(wrapper);
-    if (wrapper.m_list.GetCount() == 0) return PROVIDER_NOT_FOUND;
-    do {
-      if (!wrapper.m_bLoaded && load(wrapper) != 0) return PROVIDER_FAILED;
-      const auto item = *wrapper.m_list.GetCurrent();
+    return ForEachListed(wrapper, load, [&](const auto& item) {
       if constexpr (std::is_same_v<decltype(map(item)), Record>) {
         m_list.AddLocked(map(item));
       } else {
         if (std::optional<Record> rec = map(item)) m_list.AddLocked(*rec);
       }
-    } while (wrapper.m_list.MoveNext());
-    return UpdateDone();
+      return PROVIDER_SUCCESS;
+    });
   }
 
   // The same for a wrapper whose Load takes no scope (controllers, ports).
@@ -77,6 +68,28 @@ class CZubClassT : public virtual Iface {
   PROVIDER_STATUS UpdateFromList(Map map) {
     Wrapper wrapper;
     return UpdateFromList(wrapper, [](Wrapper& w) { return w.Load(); }, map);
+  }
+
+  // The loop behind UpdateFromList, for classes that append records
+  // themselves (several per middleware object, or from a second list):
+  // loads `wrapper`, then calls `visit(record)` for each of its records in
+  // the middleware's order. Statuses:
+  //   4  the wrapper holds nothing after the first load (whose own status is
+  //      not examined: a failed load leaves an empty wrapper, "none");
+  //   1  the wrapper was found not loaded inside the loop and reloading it
+  //      failed (the records appended so far stay);
+  //   a non-zero status of `visit`, which ends the loop;
+  //   0  otherwise, and the class counts as initialised.
+  template <class Wrapper, class Load, class Visit>
+  PROVIDER_STATUS ForEachListed(Wrapper& wrapper, Load load, Visit visit) {
+    load(wrapper);
+    if (wrapper.m_list.GetCount() == 0) return PROVIDER_NOT_FOUND;
+    do {
+      if (!wrapper.m_bLoaded && load(wrapper) != 0) return PROVIDER_FAILED;
+      const auto item = *wrapper.m_list.GetCurrent();
+      if (PROVIDER_STATUS s = visit(item); s != PROVIDER_SUCCESS) return s;
+    } while (wrapper.m_list.MoveNext());
+    return UpdateDone();
   }
 
   PROVIDER_STATUS Initialize() override {

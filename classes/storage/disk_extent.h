@@ -1,0 +1,76 @@
+// disk_extent.h: ZUB_StorageExtentDisk, one instance per disk (end device)
+// of every controller, in controller order and then the middleware's order.
+// Pools, volumes, spares and the storage associations find a disk through
+// EndDeviceHandle or ControllerHandle (decimal handle texts); across
+// refreshes a disk is identified by EndDeviceHandle.
+//
+// Update: 0 listed; 4 the middleware reports no controller; 1 a controller
+// or end-device enumeration failed (the records appended so far stay). Each
+// Update first keeps the list it replaces as the previous list, which change
+// detection compares with. Reads the controller list and each controller's
+// end devices.
+#pragma once
+
+#include <vector>
+
+#include "framework/interfaces.h"
+#include "framework/record_desc.h"
+#include "middleware/abru2.h"
+
+struct ZUBPROV_API stZUB_StorageExtentDisk {
+  CZubString CreationClassName;        // "ZUB_StorageExtentDisk"
+  CZubString DeviceID;                 // end-device handle, decimal
+  CZubString SystemCreationClassName;  // "Corvo_ZUBe3.0"
+  CZubString SystemName;               // "Disk_" + end-device handle
+  uint64_t FixedValue1 = 0;            // 2
+  uint64_t DiskCategory = 0;           // 1 for usage 5 or 6, else 3
+  uint64_t SizeA = 0;                  // end-device sizes, unchanged
+  uint64_t SizeB = 0;
+  uint64_t SizeC = 0;
+  uint64_t DiskSize = 0;               // what pools add up and offer
+  int64_t DiskUsage = 0;               // 1 member, 2 available, 4 spare; also 0, 5, 6
+  int64_t DiskState = 0;               // 3 failed, 4 failure predicted, 6 normal
+  int64_t DeviceValue1 = 0;
+  int64_t DeviceValue2 = 0;
+  CZubString FirmwareRevision;
+  CZubString Model;
+  CZubString SerialNumber;
+  CZubString EndDeviceHandle;          // decimal
+  CZubString ControllerHandle;         // the controller it was enumerated under, decimal
+  uint8_t AvailableForPool = 0;        // usage 2 or 6 and not barred from pools
+  uint8_t DeviceFlag = 0;              // barred from pools
+
+  static const RecordDesc& Describe();
+};
+
+ZUB_FACTORY CZubStorageExtentDiskInterface* PROVIDER_CreateZubStorageExtentDiskInstance();
+
+// The record of one end device enumerated under `controller`.
+stZUB_StorageExtentDisk DiskExtentOf(const _SSI_EndDeviceInfo& disk, SSI_HANDLE controller);
+
+// Disk alert kinds, as change detection raises them.
+enum DiskAlertKind : uint32_t {
+  kDiskInserted = 1,
+  kDiskFailed = 2,
+  kDiskRemoved = 3,
+  kDiskFailing = 4,
+  kDiskMarkedPrimordial = 5,
+  kDiskMarkedSpare = 6,
+  kDiskSpareUsed = 7,
+  kDiskSpareReleased = 8,
+  kDiskHealthy = 9,
+};
+
+struct DiskChange {
+  const stZUB_StorageExtentDisk* disk;  // the current record; the previous one for a removal
+  DiskAlertKind kind;
+};
+
+// What changed between two lists of disks, in the order alerts are raised:
+// more disks now: each disk whose EndDeviceHandle was not there before is
+// inserted; fewer: each previous disk no longer there is removed; as many:
+// the i-th disks are compared (state: 3 failed, 4 failing, 6 healthy; usage:
+// 2 marked primordial, 4 marked spare, and from spare 4 to 1 spare used, to
+// 0 or 2 spare released). The pointers point into the two lists.
+std::vector<DiskChange> DiskChanges(const CArrayT<stZUB_StorageExtentDisk>& previous,
+                                    const CArrayT<stZUB_StorageExtentDisk>& current);
