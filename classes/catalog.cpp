@@ -3,13 +3,20 @@
 // host output once it has a row here and its record a description.
 #include "framework/catalog.h"
 
+#include "classes/system/card.h"
 #include "classes/system/computer_system.h"
+#include "classes/system/port_controller.h"
 
 std::span<const ClassDesc> ClassCatalog() {
   static const ClassDesc classes[] = {
       ZubClass<&PROVIDER_CreateZubComputerSystemInstance>(
           "ZUB_ComputerSystem", "CIM_ComputerSystem",
           "A host-based RAID controller, the system that scopes its disks, volumes, pools and ports"),
+      ZubClass<&PROVIDER_CreateZubCardInstance>(
+          "ZUB_Card", "CIM_Card", "The card or chipset that carries a host-based RAID controller"),
+      ZubClass<&PROVIDER_CreateZubPortControllerInstance>(
+          "ZUB_PortController", "CIM_PortController",
+          "The port controller of a host-based RAID controller: its type, address and PHY count"),
   };
   return classes;
 }
