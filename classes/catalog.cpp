@@ -4,13 +4,20 @@
 #include "framework/catalog.h"
 
 #include "classes/storage/disk_extent.h"
+#include "classes/system/card.h"
 #include "classes/system/computer_system.h"
+#include "classes/system/port_controller.h"
 
 std::span<const ClassDesc> ClassCatalog() {
   static const ClassDesc classes[] = {
       ZubClass<&PROVIDER_CreateZubComputerSystemInstance>(
           "ZUB_ComputerSystem", "CIM_ComputerSystem",
           "A host-based RAID controller, the system that scopes its disks, volumes, pools and ports"),
+      ZubClass<&PROVIDER_CreateZubCardInstance>(
+          "ZUB_Card", "CIM_Card", "The card or chipset that carries a host-based RAID controller"),
+      ZubClass<&PROVIDER_CreateZubPortControllerInstance>(
+          "ZUB_PortController", "CIM_PortController",
+          "The port controller of a host-based RAID controller: its type, address and PHY count"),
       ZubClass<&PROVIDER_CreateZubStorageExtentDiskInstance>(
           "ZUB_StorageExtentDisk", "CIM_StorageExtent", "A disk of a RAID controller, as a storage extent"),
   };

@@ -1,6 +1,7 @@
 // tables.h: the value tables and texts that several classes share, each in
-// one place: RAID levels (middleware code, names, redundancy facts), volume
-// health, cache policies, and the constant texts records repeat.
+// one place: controller types, RAID levels (middleware code, names,
+// redundancy facts), volume health, cache policies, and the constant texts
+// records repeat.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +14,11 @@
 inline constexpr const wchar_t* kSystemCreationClassName = L"Corvo_ZUBe3.0";
 // The namespace of registered profiles and indication filters.
 inline constexpr const wchar_t* kInteropNamespace = L"root\\Interop";
+
+// Controller types, as the controller record gives them and as
+// ZUB_PortController's HostControllerType carries them.
+inline constexpr int32_t kControllerTypeAhci = 1;
+inline constexpr int32_t kControllerTypeDox = 2;
 
 // One RAID level the middleware knows, in the order the middleware is asked
 // about them (RAID0, RAID1, RAID10, RAID5, RAID6).
