@@ -6,7 +6,6 @@
 
 #include "classes/system/computer_system.h"
 #include "tests/support/class_fixture.h"
-#include "tests/support/library_copy.h"
 
 namespace {
 
@@ -55,23 +54,6 @@ TEST_F(ComputerSystemTest, NoControllerOrAFailedEnumerationIsNotFound) {
   Fail("SsiGetControllerHandles", SSI_STATUS_FAILED, 0);
   EXPECT_EQ(List<&PROVIDER_CreateZubComputerSystemInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
   EXPECT_EQ(PROVIDER_CreateZubComputerSystemInstance()->GetData(nullptr), PROVIDER_INVALID_PARAMETER);
-}
-
-// Only a process's first Initialize reads the middleware: a private copy of
-// the library makes this the first in every run.
-TEST_F(ComputerSystemTest, FirstInitializeWithNoControllerStillInitialises) {
-  Load(R"({"middleware_version": "1.0", "controllers": []})");
-  zubtest::LibraryCopy library(ZUBPROV_PATH);
-  auto* create = library.Find<CZubComputerSystemInterface*()>("PROVIDER_CreateZubComputerSystemInstance");
-  ASSERT_NE(create, nullptr);
-  CZubComputerSystemInterface* cs = create();
-  EXPECT_FALSE(cs->IsInitialized());
-  EXPECT_EQ(cs->Initialize(), PROVIDER_NOT_FOUND);
-  EXPECT_TRUE(cs->IsInitialized());
-  const uint64_t reads = Calls("SsiGetControllerHandles");
-  EXPECT_EQ(cs->Initialize(), PROVIDER_SUCCESS);  // initialised: no second read
-  EXPECT_EQ(Calls("SsiGetControllerHandles"), reads);
-  ExpectSessionsBalanced();
 }
 
 }  // namespace

@@ -124,11 +124,8 @@ TEST_F(DiskExtentTest, DisksOfEveryControllerInControllerThenMiddlewareOrder) {
   EXPECT_EQ(disks[2].DiskState, 3);
 
   // The first controller's disks are counted, then fetching them fails.
-  static int calls;
-  calls = 0;
-  abru2sim::SetCallHook("SsiGetEndDeviceHandles", [](void*) {
-    if (++calls == 2) Fail("SsiGetEndDeviceHandles");
-  }, nullptr);
+  zubtest::NthCall fill{2, [] { Fail("SsiGetEndDeviceHandles"); }};
+  fill.Install("SsiGetEndDeviceHandles");
   EXPECT_EQ(List<&PROVIDER_CreateZubStorageExtentDiskInstance>(PROVIDER_FAILED).GetCount(), 0u);
   abru2sim::SetCallHook("SsiGetEndDeviceHandles", nullptr, nullptr);
 

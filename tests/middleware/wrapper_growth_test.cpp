@@ -6,18 +6,7 @@
 
 namespace {
 
-// Runs act() on the nth call of the hooked function only.
-struct NthCall {
-  int nth;
-  void (*act)();
-  int seen = 0;
-  void Install(const char* call) {
-    abru2sim::SetCallHook(call, [](void* self) {
-      auto* hook = static_cast<NthCall*>(self);
-      if (++hook->seen == hook->nth) hook->act();
-    }, this);
-  }
-};
+using zubtest::NthCall;
 
 void Apply(const char* change) {
   std::string error;

@@ -13,6 +13,21 @@
 
 namespace zubtest {
 
+// Runs act() at the start of the nth call of the hooked function only (for a
+// fault or a change between two calls of one load). The fixture's TearDown
+// removes the hook.
+struct NthCall {
+  int nth;
+  void (*act)();
+  int seen = 0;
+  void Install(const char* call) {
+    abru2sim::SetCallHook(call, [](void* self) {
+      auto* hook = static_cast<NthCall*>(self);
+      if (++hook->seen == hook->nth) hook->act();
+    }, this);
+  }
+};
+
 class SimFixture : public ::testing::Test {
  protected:
   void SetUp() override {
