@@ -4,9 +4,20 @@
 #include "framework/catalog.h"
 
 #include "classes/storage/disk_extent.h"
+#include "classes/storage/storage_pool.h"
 #include "classes/system/card.h"
 #include "classes/system/computer_system.h"
 #include "classes/system/port_controller.h"
+
+namespace {
+
+const MethodDesc kPoolMethods[] = {
+    ZUB_METHOD(PROVIDER_CreateZubStoragePoolInstance, GetSupportedSizes),
+    ZUB_METHOD(PROVIDER_CreateZubStoragePoolInstance, GetSupportedSizeRange),
+    ZUB_METHOD(PROVIDER_CreateZubStoragePoolInstance, GetAvailableExtents),
+};
+
+}  // namespace
 
 std::span<const ClassDesc> ClassCatalog() {
   static const ClassDesc classes[] = {
@@ -20,6 +31,9 @@ std::span<const ClassDesc> ClassCatalog() {
           "The port controller of a host-based RAID controller: its type, address and PHY count"),
       ZubClass<&PROVIDER_CreateZubStorageExtentDiskInstance>(
           "ZUB_StorageExtentDisk", "CIM_StorageExtent", "A disk of a RAID controller, as a storage extent"),
+      ZubClass<&PROVIDER_CreateZubStoragePoolInstance>(
+          "ZUB_StoragePool", "CIM_StoragePool",
+          "The unallocated capacity of a controller: its available disks, as a primordial pool", kPoolMethods),
   };
   return classes;
 }

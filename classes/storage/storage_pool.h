@@ -1,0 +1,67 @@
+// storage_pool.h: ZUB_StoragePool, the unallocated capacity of each port
+// controller as one primordial pool ("Unallocated Storage Pool"), and the
+// size queries a client makes before creating a volume. A pool's key is its
+// InstanceID, the controller handle in decimal; its disks are the disk
+// extents of that controller that are available for a pool.
+//
+// Update: 0 (also when no pool results); 4 no port controller or no disk
+// extent; 9 a class it reads cannot be created. Each Update keeps the list
+// it replaces as the previous list for change detection. Reads
+// ZUB_PortController and ZUB_StorageExtentDisk.
+//
+// Methods (the record names the pool by InstanceID):
+//   GetSupportedSizes: ReturnValue 2 and status 0 for an element type other
+//     than 2; status 1 with ReturnValue 2 when the pool or its disks are not
+//     found; else Sizes gets s, 2s, ... ns (s the smallest of n sizes), 0.
+//   GetSupportedSizeRange: the same checks; minimum and divisor s, maximum ns.
+//   GetAvailableExtents: always status 0; ReturnValue 0, 5 pool not found,
+//     4 no pool, no disk-extent object or no disk.
+#pragma once
+
+#include <vector>
+
+#include "framework/interfaces.h"
+#include "framework/record_desc.h"
+
+struct stZUB_StorageExtentDisk;
+
+struct ZUBPROV_API stZUB_StoragePool {
+  CZubString InstanceID;        // the controller handle, decimal
+  CZubString PoolID;            // "Primordial_" + InstanceID
+  uint8_t Primordial = 0;       // 1
+  uint64_t FixedSpace = 0;      // 0
+  uint64_t AvailableSpace = 0;  // DiskSize of the available, healthy disks
+  uint64_t FixedValue1 = 0;     // 5
+  CZubString ElementName;       // "Unallocated Storage Pool"
+  CZubString Caption;           // PoolID
+  CZubString Description;       // "Unallocated Storage Pool"
+  uint64_t FixedValue2 = 0;     // 19
+  CZubString ControllerHandle;  // the port controller's InstanceID
+  CZubString ControllerName;    // the port controller's ElementName
+  // Method parameters.
+  uint64_t SizesElementType = 0;
+  CZubString SizesGoal;
+  CArrayT<uint64_t> Sizes;
+  uint64_t RangeElementType = 0;
+  CZubString RangeGoal;
+  uint64_t MinimumVolumeSize = 0;
+  uint64_t MaximumVolumeSize = 0;
+  uint64_t VolumeSizeDivisor = 0;
+  CZubString ExtentsGoal;
+  CArrayT<CZubString> AvailableExtents;
+  uint64_t ReturnValue = 0;
+
+  static const RecordDesc& Describe();
+};
+
+ZUB_FACTORY CZubStoragePoolInterface* PROVIDER_CreateZubStoragePoolInstance();
+
+// The pools that previous → current changed, in alert order: the pools beyond
+// the shorter list's count, or (equal counts) each current pool whose
+// identity or space differs from the one at its position.
+std::vector<const stZUB_StoragePool*> PoolChanges(const CArrayT<stZUB_StoragePool>& previous,
+                                                  const CArrayT<stZUB_StoragePool>& current);
+
+// The sizes a volume of the pool's disks may take: the DiskSize of each disk
+// of `controller` available for a pool (any state), ascending.
+std::vector<uint64_t> PoolDiskSizes(const CArrayT<stZUB_StorageExtentDisk>& disks, const CZubString& controller);
