@@ -51,6 +51,32 @@ TEST_F(SimTest, EventWaitsSeeChangesAndFreeing) {
   EXPECT_NE(SsiEventWait(0, ev2), 0u);
 }
 
+// The provider's monitor takes one handle for the life of the process, so a
+// reset between two tests must never leave it deaf.
+TEST_F(SimTest, EventHandlesSurviveTopologyLoadsAndResets) {
+  SSI_HANDLE ev = 0;
+  ASSERT_EQ(SsiGetEventHandle(&ev), 0u);
+  for (void (*step)() : {+[] { Load(kSmall); }, +[] { abru2sim::ResetToDefault(); }}) {
+    step();
+    EXPECT_EQ(SsiEventWait(0, ev), 0u) << "the load or reset itself is a change";
+    EXPECT_NE(SsiEventWait(0, ev), 0u);
+    EXPECT_EQ(SsiRescan(), 0u);
+    EXPECT_EQ(SsiEventWait(0, ev), 0u) << "later changes are seen again";
+  }
+
+  abru2sim::ResetCounters();
+  auto waiter = std::async(std::launch::async, [ev] { return SsiEventWait(SSI_NO_TIMEOUT, ev); });
+  for (int i = 0; i < 5000 && abru2sim::GetCounters().calls.count("SsiEventWait") == 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  abru2sim::ResetToDefault();
+  const bool woke = waiter.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+  if (!woke) SsiFreeEventHandle(ev);  // releases the waiter, so the test ends
+  EXPECT_TRUE(woke);
+  EXPECT_EQ(waiter.get(), 0u) << "a waiter blocked during a reset wakes with 0";
+  EXPECT_EQ(SsiFreeEventHandle(ev), 0u);
+}
+
 TEST_F(SimTest, FaultsFailTheNextCallsWithoutEffect) {
   Load(kSmall);
   Change(R"({"op": "fail", "call": "SsiVolumeDelete", "status": 23})");
