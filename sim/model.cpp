@@ -29,6 +29,11 @@ const RaidLevelRule* FindRaidLevel(uint32_t code) {
   return nullptr;
 }
 
+const RaidLevelRule& SizeRule(uint32_t code) {
+  const RaidLevelRule* rule = FindRaidLevel(code);
+  return rule != nullptr ? *rule : kRaidLevels[0];
+}
+
 uint64_t RaidCapacity(const RaidLevelRule& rule, uint64_t disks, uint64_t smallestDisk) {
   if (disks < rule.minDisks) return 0;
   const uint64_t dataDisks = rule.mirrored ? disks / 2 : disks - rule.parityDisks;
@@ -93,9 +98,7 @@ uint64_t Controller::SmallestMember(const Volume& v) {
 }
 
 uint64_t Controller::Capacity(const Volume& v) {
-  const RaidLevelRule* rule = FindRaidLevel(v.level);
-  if (rule == nullptr) return 0;
-  return RaidCapacity(*rule, v.disks.size() + v.lostMembers, SmallestMember(v));
+  return RaidCapacity(SizeRule(v.level), v.disks.size() + v.lostMembers, SmallestMember(v));
 }
 
 bool HandleAllocator::Claim(SSI_HANDLE h) {

@@ -37,6 +37,8 @@ struct RaidLevelRule {
 
 // nullptr for a code that is not one of 1, 2, 4, 8, 16.
 const RaidLevelRule* FindRaidLevel(uint32_t code);
+// The rule sizes follow: a code the stack does not know counts as RAID0.
+const RaidLevelRule& SizeRule(uint32_t code);
 uint64_t RaidCapacity(const RaidLevelRule& rule, uint64_t disks, uint64_t smallestDisk);
 // "at least 3", "exactly 2": how a message states the member count a level takes.
 std::string DiskCountText(const RaidLevelRule& rule);
@@ -105,6 +107,7 @@ struct Disk {
   int32_t value144 = 0;
   uint32_t noPool = 0;
   std::optional<uint64_t> address64;
+  std::optional<SSI_HANDLE> raidInfo;  // none: its controller's
   std::optional<Phy> phy;    // none: the disk is not reachable through a PHY
   std::optional<Port> port;  // the port its PHY belongs to
 };
@@ -123,7 +126,7 @@ struct Volume {
   SSI_HANDLE handle = kNoHandle;
   SSI_HANDLE array = kNoHandle;
   std::string name;
-  uint32_t level = 0;
+  uint32_t level = 0;       // any code, also one the stack does not know
   uint32_t stripCode = 0;  // 2048-byte units
   uint64_t size = 0;
   std::vector<SSI_HANDLE> disks;  // members in array order

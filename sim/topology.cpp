@@ -31,6 +31,7 @@ constexpr int32_t kDefaultStripKib = 128;
 constexpr uint32_t kDefaultStripMask = 127;
 constexpr std::array<int32_t, 2> kDefaultLink{3, 3};
 const Json kNoObject = Json::object();
+const LevelSupport kUnlistedLevel{true, kDefaultStripKib, kDefaultStripMask};
 
 std::string At(const std::string& path, size_t i) { return path + "[" + std::to_string(i) + "]"; }
 
@@ -297,15 +298,12 @@ class TopologyReader {
     Claim(vol.array, r.PathOf("array_handle"));
     vol.name = r.Text("name", kVolumeNameMax, "Volume_" + std::to_string(vi), 1);
 
+    // Any code, listed by the controller or not: a middleware may report a
+    // level the provider does not know or the controller does not offer.
     vol.level = static_cast<uint32_t>(ReadUnsigned(r.Required("level"), r.PathOf("level"), kU32));
-    const RaidLevelRule* rule = FindRaidLevel(vol.level);
-    if (rule == nullptr) {
-      Fail(r.PathOf("level"), "expected a RAID level code 1, 2, 4, 8 or 16, got " + std::to_string(vol.level));
-    }
-    const LevelSupport* support = c.raid.Find(vol.level);
-    if (support == nullptr) {
-      Fail(r.PathOf("level"), std::string(rule->name) + " is not among the controller's raid_info levels");
-    }
+    const RaidLevelRule* rule = &SizeRule(vol.level);
+    const LevelSupport* listed = c.raid.Find(vol.level);
+    const LevelSupport* support = listed != nullptr ? listed : &kUnlistedLevel;
 
     const Json& refs = r.Required("disks");
     const std::string disksPath = r.PathOf("disks");
@@ -388,7 +386,7 @@ Disk ReadDisk(const Json& v, const std::string& path, int32_t controllerType, ui
               const HandleClaim& claim) {
   ObjectReader r(v, path,
                  {"handle", "serial", "model", "firmware", "size", "sizes", "state", "usage", "value24", "value144",
-                  "no_pool", "address64", "phy", "port"});
+                  "no_pool", "address64", "raid_info_handle", "phy", "port"});
   Disk d;
   d.handle = r.Handle("handle");
   claim(d.handle, r.PathOf("handle"));
@@ -407,6 +405,9 @@ Disk ReadDisk(const Json& v, const std::string& path, int32_t controllerType, ui
   d.value144 = I32(r, "value144", 0);
   d.noPool = U32(r, "no_pool", 0);
   d.address64 = r.OptionalWide("address64");
+  // Any value: one that names no controller's RAID info is what a confused
+  // middleware reports, and the provider must cope with it.
+  if (r.Has("raid_info_handle")) d.raidInfo = U32(r, "raid_info_handle", 0);
   if (!r.IsNull("phy")) {
     d.phy = ReadPhy(r.Has("phy") ? *r.Get("phy") : kNoObject, r.PathOf("phy"), DefaultProtocol(controllerType),
                     defaultPhyNumber, kDefaultLink, claim);
