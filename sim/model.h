@@ -39,9 +39,8 @@ struct RaidLevelRule {
 const RaidLevelRule* FindRaidLevel(uint32_t code);
 // The rule sizes follow: a code the stack does not know counts as RAID0.
 const RaidLevelRule& SizeRule(uint32_t code);
+// 0 when the disks are fewer than the level needs.
 uint64_t RaidCapacity(const RaidLevelRule& rule, uint64_t disks, uint64_t smallestDisk);
-// "at least 3", "exactly 2": how a message states the member count a level takes.
-std::string DiskCountText(const RaidLevelRule& rule);
 
 // The handle value that stands for "none" in every record.
 constexpr SSI_HANDLE kNoHandle = 0;
@@ -72,8 +71,6 @@ struct LevelSupport {
 // bit inside the mask, or exactly the level's own strip when the mask is 0.
 bool StripAllowed(const LevelSupport& level, uint32_t stripCode);
 uint32_t DefaultStripCode(const LevelSupport& level);
-// "8, 16, 32 KiB": the strips a level accepts, for messages.
-std::string AllowedStripsText(const LevelSupport& level);
 
 struct RaidInfo {
   SSI_HANDLE handle = kNoHandle;
@@ -156,7 +153,8 @@ struct Controller {
   std::vector<Volume> volumes;
 
   Disk* FindDisk(SSI_HANDLE h);
-  Volume* VolumeOfDisk(SSI_HANDLE disk);
+  // A disk may be a member of several arrays (volumes sharing disks).
+  bool IsMember(SSI_HANDLE disk) const;
   // Bytes of the smallest present member (0 when none is left).
   uint64_t SmallestMember(const Volume& v);
   // What the volume's level yields on its members, counting lost ones.
@@ -193,7 +191,6 @@ struct Model {
 
   Controller* FindController(SSI_HANDLE h);
   Found<Disk> FindDisk(SSI_HANDLE h);
-  Found<Disk> FindDiskBySerial(const std::string& serial);
   Found<Volume> FindVolume(SSI_HANDLE h);
   Found<Volume> FindArray(SSI_HANDLE h);
   Found<Phy> FindPhy(SSI_HANDLE h);
