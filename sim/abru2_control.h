@@ -19,12 +19,17 @@ namespace abru2sim {
 // naming the file (or "<text>"), the JSON path of the offending value and what
 // was expected, e.g.
 //   "topo.json: $.controllers[0].disks[1].handle: duplicate handle 7".
-// A successful load counts as a change (wakes event waiters).
+// A successful load counts as a change: it wakes every event waiter with 0,
+// and every event handle stays valid.
 ABRU2_API bool LoadTopologyFile(const std::string& path, std::string* error);
 ABRU2_API bool LoadTopologyText(const std::string& json, std::string* error);
 
-// Back to the built-in default topology; clears faults, latency, locate
-// states and counters. Meant for tests.
+// Back to the built-in default topology, for tests. Clears faults, latency,
+// call hooks, locate states and counters. Keeps whether the middleware is
+// initialised, the open sessions and every event handle, so a running host
+// (and its event monitor) keeps working; like a load it counts as a change.
+// Only SsiFreeEventHandle (for its handle) and SsiFinalize (for all) end
+// event handles.
 ABRU2_API void ResetToDefault();
 
 // The built-in default topology as JSON text.

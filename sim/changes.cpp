@@ -42,7 +42,17 @@ Found<T> Resolve(const ObjectReader& r, const char* key, const char* what,
 }
 
 Found<Disk> DiskByHandle(Model& m, SSI_HANDLE h) { return m.FindDisk(h); }
-Found<Disk> DiskBySerial(Model& m, const std::string& serial, bool*) { return m.FindDiskBySerial(serial); }
+Found<Disk> DiskBySerial(Model& m, const std::string& serial, bool* ambiguous) {
+  Found<Disk> found;
+  for (auto& c : m.controllers) {
+    for (auto& d : c.disks) {
+      if (serial.empty() || d.serial != serial) continue;
+      if (found) *ambiguous = true;
+      found = {&c, &d, &d};
+    }
+  }
+  return found;
+}
 
 Found<Volume> VolumeByHandle(Model& m, SSI_HANDLE h) { return m.FindVolume(h); }
 Found<Volume> VolumeByName(Model& m, const std::string& name, bool* ambiguous) {
@@ -115,17 +125,8 @@ void InsertDisk(const Json& change, Sim& sim) {
     }
   };
   Disk d = ReadDisk(r.Required("disk"), r.PathOf("disk"), c.type, LowestFreePhyNumber(c), claim);
-  if (!d.serial.empty() && sim.model.FindDiskBySerial(d.serial)) {
-    Fail(r.PathOf("disk") + ".serial", "duplicate serial \"" + d.serial + "\"");
-  }
   auto freePhy = c.freePhys.end();
   if (d.phy) {
-    for (const auto& other : c.disks) {
-      if (other.phy && other.phy->number == d.phy->number) {
-        Fail(r.PathOf("disk") + ".phy.number",
-             "PHY number " + std::to_string(d.phy->number) + " is already attached to a disk");
-      }
-    }
     freePhy = std::find_if(c.freePhys.begin(), c.freePhys.end(),
                            [&](const Phy& p) { return p.number == d.phy->number; });
   }
@@ -145,19 +146,19 @@ void InsertDisk(const Json& change, Sim& sim) {
   sim.Changed();
 }
 
-// A member disk that goes leaves its volume in place, one member short:
-// degraded while the level can bear the loss, failed beyond that.
+// A member disk that goes leaves each of its volumes in place, one member
+// short: degraded while the level can bear the loss, failed beyond that.
 void RemoveDisk(const Json& change, Sim& sim) {
   ObjectReader r(change, "$", {"op", "disk"});
   auto found = ResolveDisk(r, sim.model);
   Controller& c = *found.controller;
   const Disk& d = *found.item;
-  if (Volume* v = c.VolumeOfDisk(d.handle)) {
-    v->disks.erase(std::find(v->disks.begin(), v->disks.end(), d.handle));
-    ++v->lostMembers;
-    const RaidLevelRule* rule = FindRaidLevel(v->level);
-    const bool lost = rule == nullptr || v->lostMembers > rule->toleratedLosses;
-    v->state = lost ? kVolumeFailed : kVolumeDegraded;
+  for (Volume& v : c.volumes) {
+    auto member = std::find(v.disks.begin(), v.disks.end(), d.handle);
+    if (member == v.disks.end()) continue;
+    v.disks.erase(member);
+    ++v.lostMembers;
+    v.state = v.lostMembers > SizeRule(v.level).toleratedLosses ? kVolumeFailed : kVolumeDegraded;
   }
   sim.model.handles.Release(d.handle);
   if (d.phy) sim.model.handles.Release(d.phy->handle);
@@ -170,7 +171,7 @@ void SetVolume(const Json& change, Sim& sim) {
   ObjectReader r(change, "$", {"op", "volume", "name", "state", "cache", "size"});
   auto found = Resolve<Volume>(r, "volume", "volume", VolumeByHandle, VolumeByName, sim.model);
   Volume& v = *found.item;
-  std::string name = r.Text("name", 16, v.name, 1);
+  std::string name = r.Text("name", 16, v.name);
   const int32_t state = static_cast<int32_t>(r.Signed("state", kI32Min, kI32Max, v.state));
   const uint32_t cache = static_cast<uint32_t>(r.Unsigned("cache", kU32, v.cache));
   const uint64_t capacity = found.controller->Capacity(v);

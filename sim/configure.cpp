@@ -202,12 +202,14 @@ ABRU2_API SSI_STATUS SsiVolumeDelete(SSI_HANDLE volume) {
     auto found = sim.model.FindVolume(volume);
     if (!found) return kInvalid;
     Controller& c = *found.controller;
-    for (SSI_HANDLE h : found.item->disks) {
-      if (Disk* d = c.FindDisk(h)) d->usage = kUsageAvailable;
-    }
+    const std::vector<SSI_HANDLE> members = found.item->disks;
     sim.model.handles.Release(found.item->handle);
     sim.model.handles.Release(found.item->array);
     c.volumes.erase(c.volumes.begin() + (found.item - c.volumes.data()));
+    // A disk that still holds another volume stays a member.
+    for (SSI_HANDLE h : members) {
+      if (Disk* d = c.FindDisk(h); d != nullptr && !c.IsMember(h)) d->usage = kUsageAvailable;
+    }
     sim.Changed();
     return SSI_STATUS_SUCCESS;
   });

@@ -35,8 +35,11 @@ bool LoadTopologyText(const std::string& json, std::string* error) {
   return true;
 }
 
-// The initialised state and open sessions stay: a host that resets keeps
-// working; tests finalise on their own when they need to.
+// What a test sets up goes (topology, locate states, faults, latency,
+// hooks, counters); what a running host holds stays: the initialised state,
+// open sessions and event handles. The reset is a change like any other, so
+// a host's event monitor, which keeps one handle for the life of the
+// process, wakes and reads the new topology instead of going deaf.
 void ResetToDefault() {
   Model model = DefaultModel();
   Sim& sim = TheSim();
@@ -46,7 +49,6 @@ void ResetToDefault() {
   sim.latencyUs.clear();
   sim.hooks.clear();
   sim.counters = Counters{};
-  sim.DropEventHandles();
   sim.Changed();
 }
 

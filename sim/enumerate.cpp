@@ -238,7 +238,7 @@ ABRU2_API SSI_STATUS SsiGetEndDeviceInfo(SSI_HANDLE session, SSI_HANDLE handle, 
     r.address64Present = d.address64 ? 1 : 0;
     r.address64 = d.address64.value_or(0);
     r.value24 = d.value24;
-    r.raidInfoHandle = found.controller->raid.handle;
+    r.raidInfoHandle = d.raidInfo.value_or(found.controller->raid.handle);
     CopyText(r.serialNo, sizeof r.serialNo, d.serial);
     CopyText(r.model, sizeof r.model, d.model);
     CopyText(r.firmware, sizeof r.firmware, d.firmware);

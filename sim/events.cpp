@@ -1,10 +1,11 @@
 // events.cpp: event handles and waiting for a change of the configuration.
 //
 // A handle remembers the change count it has seen (state.h). Every change
-// (configure.cpp, changes.cpp, topology loads) advances the count and
-// notifies the condition variable; a waiter returns once the count differs
-// from what its handle saw. Waiting releases the lock, so other calls and
-// changes go on meanwhile.
+// (configure.cpp, changes.cpp, topology loads and resets) advances the count
+// and notifies the condition variable; a waiter returns once the count
+// differs from what its handle saw. Waiting releases the lock, so other calls
+// and changes go on meanwhile. Only SsiFreeEventHandle and SsiFinalize end a
+// handle.
 #include "sim/state.h"
 
 using namespace abru2sim;

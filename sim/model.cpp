@@ -29,15 +29,15 @@ const RaidLevelRule* FindRaidLevel(uint32_t code) {
   return nullptr;
 }
 
+const RaidLevelRule& SizeRule(uint32_t code) {
+  const RaidLevelRule* rule = FindRaidLevel(code);
+  return rule != nullptr ? *rule : kRaidLevels[0];
+}
+
 uint64_t RaidCapacity(const RaidLevelRule& rule, uint64_t disks, uint64_t smallestDisk) {
   if (disks < rule.minDisks) return 0;
   const uint64_t dataDisks = rule.mirrored ? disks / 2 : disks - rule.parityDisks;
   return dataDisks * smallestDisk;
-}
-
-std::string DiskCountText(const RaidLevelRule& rule) {
-  if (rule.minDisks == rule.maxDisks) return "exactly " + std::to_string(rule.minDisks);
-  return "at least " + std::to_string(rule.minDisks);
 }
 
 bool StripAllowed(const LevelSupport& level, uint32_t stripCode) {
@@ -48,17 +48,6 @@ bool StripAllowed(const LevelSupport& level, uint32_t stripCode) {
 
 uint32_t DefaultStripCode(const LevelSupport& level) {
   return level.stripKib > 0 ? static_cast<uint32_t>(level.stripKib) / 2 : 0;
-}
-
-std::string AllowedStripsText(const LevelSupport& level) {
-  if (level.stripMask == 0) return std::to_string(level.stripKib) + " KiB";
-  std::string text;
-  for (uint32_t bit = 0; bit < 32; ++bit) {
-    if ((level.stripMask >> bit & 1u) == 0) continue;
-    if (!text.empty()) text += ", ";
-    text += std::to_string(uint64_t{2} << bit);
-  }
-  return text + " KiB";
 }
 
 const LevelSupport* RaidInfo::Find(uint32_t code) const {
@@ -73,11 +62,10 @@ Disk* Controller::FindDisk(SSI_HANDLE h) {
   return nullptr;
 }
 
-Volume* Controller::VolumeOfDisk(SSI_HANDLE disk) {
-  for (auto& v : volumes) {
-    if (std::find(v.disks.begin(), v.disks.end(), disk) != v.disks.end()) return &v;
-  }
-  return nullptr;
+bool Controller::IsMember(SSI_HANDLE disk) const {
+  return std::any_of(volumes.begin(), volumes.end(), [disk](const Volume& v) {
+    return std::find(v.disks.begin(), v.disks.end(), disk) != v.disks.end();
+  });
 }
 
 uint64_t Controller::SmallestMember(const Volume& v) {
@@ -93,9 +81,7 @@ uint64_t Controller::SmallestMember(const Volume& v) {
 }
 
 uint64_t Controller::Capacity(const Volume& v) {
-  const RaidLevelRule* rule = FindRaidLevel(v.level);
-  if (rule == nullptr) return 0;
-  return RaidCapacity(*rule, v.disks.size() + v.lostMembers, SmallestMember(v));
+  return RaidCapacity(SizeRule(v.level), v.disks.size() + v.lostMembers, SmallestMember(v));
 }
 
 bool HandleAllocator::Claim(SSI_HANDLE h) {
@@ -119,15 +105,6 @@ Controller* Model::FindController(SSI_HANDLE h) {
 Found<Disk> Model::FindDisk(SSI_HANDLE h) {
   for (auto& c : controllers) {
     if (Disk* d = c.FindDisk(h)) return {&c, d, d};
-  }
-  return {};
-}
-
-Found<Disk> Model::FindDiskBySerial(const std::string& serial) {
-  for (auto& c : controllers) {
-    for (auto& d : c.disks) {
-      if (!serial.empty() && d.serial == serial) return {&c, &d, &d};
-    }
   }
   return {};
 }

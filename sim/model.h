@@ -37,9 +37,10 @@ struct RaidLevelRule {
 
 // nullptr for a code that is not one of 1, 2, 4, 8, 16.
 const RaidLevelRule* FindRaidLevel(uint32_t code);
+// The rule sizes follow: a code the stack does not know counts as RAID0.
+const RaidLevelRule& SizeRule(uint32_t code);
+// 0 when the disks are fewer than the level needs.
 uint64_t RaidCapacity(const RaidLevelRule& rule, uint64_t disks, uint64_t smallestDisk);
-// "at least 3", "exactly 2": how a message states the member count a level takes.
-std::string DiskCountText(const RaidLevelRule& rule);
 
 // The handle value that stands for "none" in every record.
 constexpr SSI_HANDLE kNoHandle = 0;
@@ -70,8 +71,6 @@ struct LevelSupport {
 // bit inside the mask, or exactly the level's own strip when the mask is 0.
 bool StripAllowed(const LevelSupport& level, uint32_t stripCode);
 uint32_t DefaultStripCode(const LevelSupport& level);
-// "8, 16, 32 KiB": the strips a level accepts, for messages.
-std::string AllowedStripsText(const LevelSupport& level);
 
 struct RaidInfo {
   SSI_HANDLE handle = kNoHandle;
@@ -105,6 +104,7 @@ struct Disk {
   int32_t value144 = 0;
   uint32_t noPool = 0;
   std::optional<uint64_t> address64;
+  std::optional<SSI_HANDLE> raidInfo;  // none: its controller's
   std::optional<Phy> phy;    // none: the disk is not reachable through a PHY
   std::optional<Port> port;  // the port its PHY belongs to
 };
@@ -123,7 +123,7 @@ struct Volume {
   SSI_HANDLE handle = kNoHandle;
   SSI_HANDLE array = kNoHandle;
   std::string name;
-  uint32_t level = 0;
+  uint32_t level = 0;       // any code, also one the stack does not know
   uint32_t stripCode = 0;  // 2048-byte units
   uint64_t size = 0;
   std::vector<SSI_HANDLE> disks;  // members in array order
@@ -153,7 +153,8 @@ struct Controller {
   std::vector<Volume> volumes;
 
   Disk* FindDisk(SSI_HANDLE h);
-  Volume* VolumeOfDisk(SSI_HANDLE disk);
+  // A disk may be a member of several arrays (volumes sharing disks).
+  bool IsMember(SSI_HANDLE disk) const;
   // Bytes of the smallest present member (0 when none is left).
   uint64_t SmallestMember(const Volume& v);
   // What the volume's level yields on its members, counting lost ones.
@@ -190,7 +191,6 @@ struct Model {
 
   Controller* FindController(SSI_HANDLE h);
   Found<Disk> FindDisk(SSI_HANDLE h);
-  Found<Disk> FindDiskBySerial(const std::string& serial);
   Found<Volume> FindVolume(SSI_HANDLE h);
   Found<Volume> FindArray(SSI_HANDLE h);
   Found<Phy> FindPhy(SSI_HANDLE h);

@@ -65,7 +65,8 @@ struct Sim {
     ++changes;
     cv.notify_all();
   }
-  // Drops every event handle; waiters on them return a failure.
+  // Drops every event handle (only SsiFinalize does); waiters on them
+  // return a failure.
   void DropEventHandles() {
     events.clear();
     cv.notify_all();

@@ -1,7 +1,10 @@
-// configure_test.cpp: the configuration calls: what each refuses (and that a
-// refusal changes nothing) and what each success does to the model.
+// configure_test.cpp: what changes the model: the configuration calls (what
+// each refuses, without effect, and what each success does) and the change
+// objects of the control API (their effects and one-line refusals).
 #include <algorithm>
 #include <cstring>
+#include <set>
+#include <tuple>
 
 #include "tests/sim/sim_test_util.h"
 
@@ -9,22 +12,26 @@ using namespace simtest;
 
 namespace {
 
-// Controller 1: disks 11..14 available (1000 bytes, 14 is 2000), 15 spare,
-// 16 failed, 17 not allowed in a pool, 18+19 a RAID1 (volume 30, array 31).
-// Controller 2: disk 21.
-const char* kRaidBox = R"({"controllers": [
-  {"handle": 1,
-   "raid_info": {"levels": {"1": {"strip_kib": 128, "strip_mask": 124}, "2": {"strip_kib": 64, "strip_mask": 0},
-                            "8": {"strip_kib": 64, "strip_mask": 124}}},
-   "disks": [{"handle": 11, "size": 1000}, {"handle": 12, "size": 1000}, {"handle": 13, "size": 1000},
-             {"handle": 14, "size": 2000}, {"handle": 15, "size": 1000, "usage": 4},
-             {"handle": 16, "size": 1000, "state": 3}, {"handle": 17, "size": 1000, "no_pool": 1},
-             {"handle": 18, "size": 1000}, {"handle": 19, "size": 1000, "phy": {"handle": 90}}],
-   "volumes": [{"handle": 30, "array_handle": 31, "name": "M", "level": 2, "disks": [18, 19]}]},
-  {"handle": 2, "disks": [{"handle": 21, "size": 1000}]}]})";
+// Box: RAID5 "R5" of A, B, C (volume 30, array 31, 1500 of 2000 bytes used),
+// RAID1 "R1" of D, E (40, 41; E's PHY is 90), F and G (2000 bytes)
+// available, 18 a spare, 19 failed, 20 kept out of pools, unattached PHY 95
+// (number 10). Controller 2: disks 21, 22.
+const char* kBox = R"({"middleware_version": "1.0", "controllers": [
+  {"handle": 1, "name": "Box", "raid_info": {"levels": {"1": {"strip_kib": 128, "strip_mask": 124},
+     "2": {"strip_kib": 64, "strip_mask": 0}, "8": {"strip_kib": 64, "strip_mask": 124}}},
+   "disks": [{"handle": 11, "serial": "A", "size": 1000}, {"handle": 12, "serial": "B", "size": 1000},
+             {"handle": 13, "serial": "C", "size": 1000}, {"handle": 14, "serial": "D", "size": 1000},
+             {"handle": 15, "serial": "E", "size": 1000, "phy": {"handle": 90}},
+             {"handle": 16, "serial": "F", "size": 1000}, {"handle": 17, "serial": "G", "size": 2000},
+             {"handle": 18, "size": 1000, "usage": 4},
+             {"handle": 19, "size": 1000, "state": 3}, {"handle": 20, "size": 1000, "no_pool": 1}],
+   "phys": [{"handle": 95}],
+   "volumes": [{"handle": 30, "array_handle": 31, "name": "R5", "level": 8, "size": 1500, "disks": ["A", "B", "C"]},
+               {"handle": 40, "array_handle": 41, "name": "R1", "level": 2, "disks": ["D", "E"]}]},
+  {"handle": 2, "disks": [{"handle": 21, "size": 1000}, {"handle": 22, "size": 1000}]}]})";
 
-_SSI_CreateFromDisksParams Block(std::vector<SSI_HANDLE>& disks, uint32_t level, const char* name = "New",
-                                 uint32_t strip = 0, uint64_t size = 0) {
+SSI_STATUS Create(V disks, uint32_t level, uint32_t strip = 0, uint64_t size = 0, const char* name = "New",
+                  SSI_HANDLE* out = nullptr) {
   _SSI_CreateFromDisksParams p{};
   p.disks = disks.data();
   p.numDisks = static_cast<uint32_t>(disks.size());
@@ -32,175 +39,237 @@ _SSI_CreateFromDisksParams Block(std::vector<SSI_HANDLE>& disks, uint32_t level,
   p.stripSize = strip;
   p.raidLevel = level;
   p.size = size;
-  return p;
+  SSI_HANDLE ignored = 0;
+  return SsiVolumeCreateFromDisks(p, out != nullptr ? out : &ignored);
 }
 
-SSI_STATUS Create(std::vector<SSI_HANDLE> disks, uint32_t level, const char* name = "New", uint32_t strip = 0,
-                  uint64_t size = 0, SSI_HANDLE* out = nullptr) {
-  SSI_HANDLE v = 0;
-  return SsiVolumeCreateFromDisks(Block(disks, level, name, strip, size), out != nullptr ? out : &v);
+SSI_STATUS Modify(SSI_HANDLE volume, uint32_t level, V disks = {}, uint32_t strip = 0, uint64_t size = 0) {
+  _SSI_RaidLevelModifyParams p{};
+  p.stripSize = strip;
+  p.raidLevel = level;
+  p.size = size;
+  p.disks = disks.data();
+  p.numDisks = static_cast<uint32_t>(disks.size());
+  return SsiRaidLevelModify(volume, p);
+}
+
+SSI_STATUS Add(SSI_HANDLE array, V disks) {
+  return SsiAddDisksToArray(array, disks.data(), static_cast<uint32_t>(disks.size()));
 }
 
 }  // namespace
 
-TEST_F(SimTest, VolumeCreationRefusesBadRequestsWithoutEffect) {
-  Load(kRaidBox);
+TEST_F(SimTest, VolumeCreationChecksEveryArgumentThenBuilds) {
+  Load(kBox);
   const uint64_t changes = abru2sim::ChangeCount();
-  std::vector<SSI_HANDLE> none;
-  SSI_HANDLE v = 0;
-  EXPECT_EQ(SsiVolumeCreateFromDisks(Block(none, SSI_RAID0), &v), 14u) << "no disks";
-  EXPECT_EQ(Create({11, 99}, SSI_RAID0), 14u) << "unknown disk";
-  EXPECT_EQ(Create({11, 21}, SSI_RAID0), 14u) << "two controllers";
-  EXPECT_EQ(Create({11, 11}, SSI_RAID0), 14u) << "same disk twice";
-  EXPECT_EQ(Create({11, 12}, SSI_RAID0, ""), 14u) << "empty name";
-  EXPECT_EQ(Create({11, 12}, 3), 14u) << "no such level";
-  EXPECT_EQ(Create({11, 12, 13, 14}, SSI_RAID6), 14u) << "level not offered";
-  EXPECT_EQ(Create({11, 12, 13}, SSI_RAID1), 14u) << "RAID1 takes two";
-  EXPECT_EQ(Create({11, 12}, SSI_RAID5), 14u) << "RAID5 takes three";
-  EXPECT_EQ(Create({11, 12}, SSI_RAID0, "N", 3), 14u) << "strip not a power of two";
-  EXPECT_EQ(Create({11, 12}, SSI_RAID0, "N", 2), 14u) << "strip outside the mask";
-  EXPECT_EQ(Create({11, 12}, SSI_RAID1, "N", 64), 14u) << "mask 0: only the level's own strip";
-  EXPECT_EQ(Create({11, 14}, SSI_RAID0, "N", 0, 2001), 14u) << "beyond 2 x the smallest disk";
-  EXPECT_EQ(Create({11, 18}, SSI_RAID0), 18u) << "a member";
-  EXPECT_EQ(Create({11, 16}, SSI_RAID0), 18u) << "a failed disk";
-  EXPECT_EQ(Create({11, 17}, SSI_RAID0), 18u) << "a disk kept out of pools";
-  std::vector<SSI_HANDLE> two{11, 12};
-  EXPECT_EQ(SsiVolumeCreateFromDisks(Block(two, SSI_RAID0), nullptr), 14u);
-
-  EXPECT_EQ(List(SsiGetVolumeHandles), std::vector<SSI_HANDLE>{30});
-  EXPECT_EQ(Disk(11).usage, 2);
+  const struct {
+    V disks;
+    uint32_t level, strip;
+    uint64_t size;
+    SSI_STATUS status;
+    const char* why;
+  } refusals[] = {
+      {{}, 1, 0, 0, 14, "no disks"},           {{16, 99}, 1, 0, 0, 14, "unknown disk"},
+      {{16, 21}, 1, 0, 0, 14, "two controllers"}, {{16, 16}, 1, 0, 0, 14, "same disk twice"},
+      {{16, 17}, 3, 0, 0, 14, "no such level"},   {{16, 17, 18, 20}, 16, 0, 0, 14, "level not offered"},
+      {{16, 17, 18}, 2, 0, 0, 14, "RAID1 takes two"}, {{16, 17}, 8, 0, 0, 14, "RAID5 takes three"},
+      {{16, 17}, 1, 3, 0, 14, "strip not a power of two"}, {{16, 17}, 1, 2, 0, 14, "strip outside the mask"},
+      {{16, 17}, 2, 64, 0, 14, "mask 0: only the level's own strip"},
+      {{16, 17}, 1, 0, 2001, 14, "beyond 2 x the smallest disk"},
+      {{16, 11}, 1, 0, 0, 18, "a member"},     {{16, 19}, 1, 0, 0, 18, "a failed disk"},
+      {{16, 20}, 1, 0, 0, 18, "a disk kept out of pools"},
+  };
+  for (const auto& r : refusals) EXPECT_EQ(Create(r.disks, r.level, r.strip, r.size), r.status) << r.why;
+  EXPECT_EQ(Create({16, 17}, 1, 0, 0, ""), 14u) << "empty name";
+  EXPECT_EQ(SsiVolumeCreateFromDisks(_SSI_CreateFromDisksParams{}, nullptr), 14u);
+  EXPECT_EQ(List(SsiGetVolumeHandles), (V{30, 40}));
+  EXPECT_EQ(Disk(16).usage, 2);
   EXPECT_EQ(abru2sim::ChangeCount(), changes);
-}
 
-TEST_F(SimTest, VolumeCreationBuildsVolumeAndArray) {
-  Load(kRaidBox);
-  const uint64_t changes = abru2sim::ChangeCount();
-  SSI_HANDLE v = 0;
   // 17 bytes fill the field with no terminator; a spare may join too.
-  ASSERT_EQ(Create({11, 14, 15}, SSI_RAID5, "SeventeenBytesXYZ", 0, 0, &v), 0u);
-  EXPECT_NE(v, 0u);
+  SSI_HANDLE v = 0;
+  ASSERT_EQ(Create({16, 17, 18}, SSI_RAID5, 0, 0, "SeventeenBytesXYZ", &v), 0u);
   EXPECT_EQ(abru2sim::ChangeCount(), changes + 1);
-  EXPECT_EQ(List(SsiGetVolumeHandles), (std::vector<SSI_HANDLE>{30, v}));
+  EXPECT_EQ(List(SsiGetVolumeHandles), (V{30, 40, v}));
   const auto info = Volume(v);
   EXPECT_STREQ(info.name, "SeventeenBytesXY") << "the record keeps its terminator";
-  EXPECT_EQ(info.raidLevel, SSI_RAID5);
-  EXPECT_EQ(info.stripSize, 32u) << "strip 0: the level's own 64 KiB";
-  EXPECT_EQ(info.totalSize, 2000u) << "size 0: (3 - 1) x 1000";
-  EXPECT_EQ(info.numDisks, 3u);
-  EXPECT_NE(info.arrayHandle, 0u);
-  EXPECT_NE(info.arrayHandle, v);
-  EXPECT_EQ(List(SsiGetEndDeviceHandles, SSI_SCOPE_RAID_ARRAY, info.arrayHandle),
-            (std::vector<SSI_HANDLE>{11, 14, 15}));
-  EXPECT_EQ(Disk(15).usage, 1);
-
-  ASSERT_EQ(Create({12, 13}, SSI_RAID0, "Small", 4, 1500, &v), 0u);
-  EXPECT_EQ(Volume(v).totalSize, 1500u);
-  EXPECT_EQ(Volume(v).stripSize, 4u);
+  EXPECT_EQ(std::make_tuple(info.raidLevel, info.stripSize, info.totalSize, info.numDisks),
+            std::make_tuple(8u, 32u, uint64_t{2000}, 3u))
+      << "strip 0: the level's own 64 KiB; size 0: (3 - 1) x 1000";
+  EXPECT_EQ(List(SsiGetEndDeviceHandles, SSI_SCOPE_RAID_ARRAY, info.arrayHandle), (V{16, 17, 18}));
+  EXPECT_EQ(std::set<SSI_HANDLE>({v, info.arrayHandle, 0}).size(), 3u);
+  EXPECT_EQ(Disk(18).usage, 1);
+  ASSERT_EQ(Create({21, 22}, SSI_RAID0, 4, 1500, "Small", &v), 0u);
+  EXPECT_EQ(std::make_tuple(Volume(v).totalSize, Volume(v).stripSize), std::make_tuple(uint64_t{1500}, 4u));
 }
 
 TEST_F(SimTest, VolumeChangesCheckAndApply) {
-  Load(kRaidBox);
+  Load(kBox);
   // Expand: never smaller, never beyond the capacity.
-  EXPECT_EQ(SsiExpandVolume(99, 1000), 14u);
-  SSI_HANDLE r0 = 0;
-  ASSERT_EQ(Create({11, 12}, SSI_RAID0, "R0", 0, 1000, &r0), 0u);
-  EXPECT_EQ(SsiExpandVolume(r0, 999), 14u);
-  EXPECT_EQ(SsiExpandVolume(r0, 2001), 14u);
-  EXPECT_EQ(SsiExpandVolume(r0, 2000), 0u);
-  EXPECT_EQ(Volume(r0).totalSize, 2000u);
+  EXPECT_EQ(SsiExpandVolume(99, 1500), 14u);
+  EXPECT_EQ(SsiExpandVolume(30, 1499), 14u);
+  EXPECT_EQ(SsiExpandVolume(30, 2001), 14u);
+  EXPECT_EQ(SsiExpandVolume(30, 2000), 0u);
+  EXPECT_EQ(Volume(30).totalSize, 2000u);
 
-  // Adding disks: RAID0 grows, a RAID1 cannot take a third disk.
-  const SSI_HANDLE r0Array = Volume(r0).arrayHandle;
-  SSI_HANDLE add[] = {13};
-  EXPECT_EQ(SsiAddDisksToArray(31, add, 1), 14u);
-  EXPECT_EQ(SsiAddDisksToArray(999, add, 1), 14u);
-  SSI_HANDLE member[] = {18};
-  EXPECT_EQ(SsiAddDisksToArray(r0Array, member, 1), 18u);
-  ASSERT_EQ(SsiAddDisksToArray(r0Array, add, 1), 0u);
-  EXPECT_EQ(Volume(r0).numDisks, 3u);
-  EXPECT_EQ(Disk(13).usage, 1);
-  EXPECT_EQ(SsiExpandVolume(r0, 3000), 0u) << "the new disk adds capacity";
+  // Adding disks: the RAID5 grows, the RAID1 cannot take a third disk.
+  EXPECT_EQ(Add(41, {16}), 14u);
+  EXPECT_EQ(Add(999, {16}), 14u);
+  EXPECT_EQ(Add(31, {14}), 18u) << "a member";
+  ASSERT_EQ(Add(31, {16}), 0u);
+  EXPECT_EQ(std::make_tuple(Volume(30).numDisks, Disk(16).usage), std::make_tuple(4u, 1));
+  EXPECT_EQ(SsiExpandVolume(30, 3000), 0u) << "the new disk adds capacity";
 
-  // Level change: RAID1 (30) to RAID5 with disk 14 added; it may not shrink.
-  _SSI_RaidLevelModifyParams m{};
-  SSI_HANDLE extra[] = {14};
-  m.raidLevel = SSI_RAID5;
-  m.disks = extra;
-  m.numDisks = 1;
-  EXPECT_EQ(SsiRaidLevelModify(999, m), 14u);
-  m.stripSize = 1;
-  EXPECT_EQ(SsiRaidLevelModify(30, m), 14u) << "strip outside RAID5's mask";
-  m.stripSize = 0;
-  m.size = 2001;
-  EXPECT_EQ(SsiRaidLevelModify(30, m), 14u) << "beyond the capacity";
-  m.size = 0;
-  m.raidLevel = SSI_RAID1;
-  EXPECT_EQ(SsiRaidLevelModify(30, m), 14u) << "three disks in a RAID1";
-  m.raidLevel = SSI_RAID5;
-  ASSERT_EQ(SsiRaidLevelModify(30, m), 0u);
-  auto v = Volume(30);
-  EXPECT_EQ(v.raidLevel, SSI_RAID5);
-  EXPECT_EQ(v.stripSize, 32u);
-  EXPECT_EQ(v.totalSize, 2000u);
-  EXPECT_EQ(v.numDisks, 3u);
-  m.raidLevel = SSI_RAID0;
-  m.numDisks = 0;
-  m.size = 1000;
-  EXPECT_EQ(SsiRaidLevelModify(30, m), 14u) << "a migration never shrinks the volume";
+  // Level change: the RAID1 becomes a RAID5 with G added; it may not shrink.
+  EXPECT_EQ(Modify(999, SSI_RAID5, {17}), 14u);
+  EXPECT_EQ(Modify(40, SSI_RAID5, {17}, 1), 14u) << "strip outside RAID5's mask";
+  EXPECT_EQ(Modify(40, SSI_RAID5, {17}, 0, 2001), 14u) << "beyond the capacity";
+  EXPECT_EQ(Modify(40, SSI_RAID1, {17}), 14u) << "three disks in a RAID1";
+  ASSERT_EQ(Modify(40, SSI_RAID5, {17}), 0u);
+  const auto v = Volume(40);
+  EXPECT_EQ(std::make_tuple(v.raidLevel, v.stripSize, v.totalSize, v.numDisks),
+            std::make_tuple(8u, 32u, uint64_t{2000}, 3u));
+  EXPECT_EQ(Modify(40, SSI_RAID0, {}, 0, 1000), 14u) << "a migration never shrinks the volume";
 
-  // Rename takes up to 17 bytes; cache policy 1..3.
-  char name17[17];
-  std::memcpy(name17, "ABCDEFGHIJKLMNOPQ", 17);
-  EXPECT_EQ(SsiVolumeRename(30, name17), 0u);
-  EXPECT_STREQ(Volume(30).name, "ABCDEFGHIJKLMNOP");
-  EXPECT_EQ(SsiVolumeRename(30, ""), 14u);
+  // Rename reads up to 17 bytes; cache policy 1..3.
+  EXPECT_EQ(SsiVolumeRename(40, "ABCDEFGHIJKLMNOPQ_not_read"), 0u);
+  EXPECT_STREQ(Volume(40).name, "ABCDEFGHIJKLMNOP");
+  EXPECT_EQ(SsiVolumeRename(40, ""), 14u);
   EXPECT_EQ(SsiVolumeRename(99, "x"), 14u);
-  EXPECT_EQ(SsiVolumeRename(30, "Short"), 0u);
-  EXPECT_STREQ(Volume(30).name, "Short");
-  EXPECT_EQ(SsiVolumeSetCachePolicy(30, 0), 14u);
-  EXPECT_EQ(SsiVolumeSetCachePolicy(30, 4), 14u);
+  EXPECT_EQ(SsiVolumeSetCachePolicy(40, 0), 14u);
+  EXPECT_EQ(SsiVolumeSetCachePolicy(40, 4), 14u);
   for (uint32_t policy : {3u, 2u, 1u}) {
-    EXPECT_EQ(SsiVolumeSetCachePolicy(30, policy), 0u);
-    EXPECT_EQ(Volume(30).cachePolicy, policy);
+    EXPECT_EQ(SsiVolumeSetCachePolicy(40, policy), 0u);
+    EXPECT_EQ(Volume(40).cachePolicy, policy);
   }
 
   // Delete frees the members and forgets volume and array.
   EXPECT_EQ(SsiVolumeDelete(99), 14u);
-  ASSERT_EQ(SsiVolumeDelete(30), 0u);
-  EXPECT_EQ(List(SsiGetVolumeHandles), std::vector<SSI_HANDLE>{r0});
-  EXPECT_EQ(List(SsiGetEndDeviceHandles, SSI_SCOPE_RAID_ARRAY, 31), std::vector<SSI_HANDLE>{});
-  EXPECT_EQ(Disk(18).usage, 2);
-  EXPECT_EQ(Disk(14).usage, 2);
+  ASSERT_EQ(SsiVolumeDelete(40), 0u);
+  EXPECT_EQ(List(SsiGetVolumeHandles), V{30});
+  EXPECT_EQ(List(SsiGetEndDeviceHandles, SSI_SCOPE_RAID_ARRAY, 41), V{});
+  EXPECT_EQ(std::make_tuple(Disk(14).usage, Disk(17).usage), std::make_tuple(2, 2));
   _SSI_VolumeInfo gone{};
-  EXPECT_EQ(SsiGetVolumeInfo(0, 30, &gone), 14u);
+  EXPECT_EQ(SsiGetVolumeInfo(0, 40, &gone), 14u);
 }
 
 TEST_F(SimTest, SparesLocateAndRescan) {
-  Load(kRaidBox);
+  Load(kBox);
   EXPECT_EQ(SsiDiskMarkAsSpare(99, 0), 14u);
-  EXPECT_EQ(SsiDiskMarkAsSpare(18, 0), 18u) << "a member";
-  EXPECT_EQ(SsiDiskMarkAsSpare(15, 0), 18u) << "already a spare";
-  EXPECT_EQ(SsiDiskMarkAsSpare(11, 0), 0u);
-  EXPECT_EQ(Disk(11).usage, 4);
-  EXPECT_EQ(SsiDiskMarkAsSpare(12, 31), 0u) << "a spare for one array";
-  EXPECT_EQ(SsiDiskMarkAsSpare(13, 999), 14u) << "unknown array";
-  EXPECT_EQ(SsiDiskUnmarkAsSpare(11), 0u);
-  EXPECT_EQ(Disk(11).usage, 2);
+  EXPECT_EQ(SsiDiskMarkAsSpare(21, 999), 14u) << "unknown array";
+  for (SSI_HANDLE refused : {11, 18, 19, 20}) {
+    EXPECT_EQ(SsiDiskMarkAsSpare(refused, 0), 18u) << "member, spare, failed, kept out of pools: " << refused;
+  }
+  EXPECT_EQ(SsiDiskMarkAsSpare(16, 0), 0u);
+  EXPECT_EQ(SsiDiskMarkAsSpare(17, 31), 0u) << "a spare for one array";
+  EXPECT_EQ(std::make_tuple(Disk(16).usage, Disk(17).usage), std::make_tuple(4, 4));
+  EXPECT_EQ(SsiDiskUnmarkAsSpare(16), 0u);
+  EXPECT_EQ(Disk(16).usage, 2);
+  EXPECT_EQ(SsiDiskUnmarkAsSpare(16), 18u);
   EXPECT_EQ(SsiDiskUnmarkAsSpare(11), 18u);
-  EXPECT_EQ(SsiDiskUnmarkAsSpare(18), 18u);
   EXPECT_EQ(SsiDiskUnmarkAsSpare(99), 14u);
 
   bool on = false;
-  EXPECT_EQ(SsiPhyLocate(90, 1), 0u);
-  ASSERT_TRUE(abru2sim::GetLocateState(90, &on));
-  EXPECT_TRUE(on);
-  EXPECT_EQ(SsiPhyLocate(90, 0), 0u);
-  ASSERT_TRUE(abru2sim::GetLocateState(90, &on));
-  EXPECT_FALSE(on);
-  EXPECT_EQ(SsiPhyLocate(19, 1), 14u) << "a disk is not a PHY";
-  EXPECT_FALSE(abru2sim::GetLocateState(19, &on));
+  for (uint32_t flag : {1u, 0u}) {
+    EXPECT_EQ(SsiPhyLocate(90, flag), 0u);
+    ASSERT_TRUE(abru2sim::GetLocateState(90, &on));
+    EXPECT_EQ(on, flag != 0);
+  }
+  EXPECT_EQ(SsiPhyLocate(15, 1), 14u) << "a disk is not a PHY";
+  EXPECT_FALSE(abru2sim::GetLocateState(15, &on));
 
   const uint64_t changes = abru2sim::ChangeCount();
   EXPECT_EQ(SsiRescan(), 0u);
   EXPECT_EQ(abru2sim::ChangeCount(), changes + 1);
+}
+
+TEST_F(SimTest, ChangeObjectsSetDiskVolumeAndVersion) {
+  Load(kBox);
+  const uint64_t changes = abru2sim::ChangeCount();
+  Change(R"({"op": "set_disk", "disk": "F", "state": 3, "usage": 5, "no_pool": 1, "size": 7, "firmware": "X1"})");
+  const auto d = Disk(16);
+  EXPECT_EQ(std::make_tuple(d.state, d.usage, d.noPool, d.totalSize), std::make_tuple(3, 5, 1u, uint64_t{7}));
+  EXPECT_STREQ(d.firmware, "X1");
+  Change(R"({"op": "set_disk", "disk": 16, "state": 6})");
+  EXPECT_EQ(std::make_tuple(Disk(16).state, Disk(16).usage), std::make_tuple(6, 5)) << "keys left out stay";
+  Change(R"({"op": "set_volume", "volume": "R5", "name": "Renamed", "state": 2, "cache": 3, "size": 1800})");
+  const auto v = Volume(30);
+  EXPECT_STREQ(v.name, "Renamed");
+  EXPECT_EQ(std::make_tuple(v.state, v.cachePolicy, v.totalSize), std::make_tuple(2, 3u, uint64_t{1800}));
+
+  Change(R"({"op": "set_version", "controller": "Box", "driver_version": "2.0"})");
+  Session s;
+  _SSI_ControllerInfo c{};
+  ASSERT_EQ(SsiGetControllerInfo(s, 1, &c), 0u);
+  EXPECT_STREQ(c.driverVersion, "2.0");
+  Change(R"({"op": "set_version", "middleware_version": null})");
+  _SSI_SystemInfo sys{};
+  EXPECT_EQ(SsiGetSystemInfo(&sys), SSI_STATUS_FAILED);
+  Change(R"({"op": "set_version", "middleware_version": "3.0"})");
+  EXPECT_EQ(SsiGetSystemInfo(&sys), 0u);
+  EXPECT_STREQ(sys.middlewareVersion, "3.0");
+  EXPECT_EQ(abru2sim::ChangeCount(), changes + 6);
+
+  // Refusals: one line each, nothing changed.
+  EXPECT_EQ(ChangeError(R"({"op": "set_disk", "disk": "Q"})"), "set_disk: $.disk: no disk \"Q\"");
+  EXPECT_EQ(ChangeError(R"({"op": "set_volume", "volume": 30, "size": 2001})"),
+            "set_volume: $.size: expected at most 2000 bytes, got 2001");
+  EXPECT_EQ(ChangeError(R"({"op": "set_version", "controller": 9, "driver_version": "1"})"),
+            "set_version: $.controller: no controller 9");
+  EXPECT_EQ(ChangeError(R"({"op": "explode"})").rfind("explode: $.op: unknown op \"explode\"", 0), 0u);
+  EXPECT_EQ(ChangeError("{").rfind("change: $: expected valid JSON", 0), 0u);
+  EXPECT_EQ(std::make_tuple(Disk(16).state, Volume(30).totalSize), std::make_tuple(6, uint64_t{1800}));
+  EXPECT_EQ(abru2sim::ChangeCount(), changes + 6);
+}
+
+TEST_F(SimTest, DisksGoDegradingTheirVolumesAndCome) {
+  Load(kBox);
+  Change(R"({"op": "remove_disk", "disk": "B"})");
+  const auto v = Volume(30);
+  EXPECT_EQ(std::make_tuple(v.state, v.numDisks, v.totalSize), std::make_tuple(2, 2u, uint64_t{1500}))
+      << "RAID5 bears one loss; the size stays";
+  EXPECT_EQ(List(SsiGetEndDeviceHandles, SSI_SCOPE_RAID_ARRAY, 31), (V{11, 13}));
+  EXPECT_EQ(List(SsiGetPhyHandles, SSI_SCOPE_CONTROLLER_PHYS, 1).size(), 10u) << "its PHY went with it";
+  EXPECT_EQ(List(SsiGetPortHandles, SSI_SCOPE_CONTROLLER, 1).size(), 10u) << "and its port";
+  _SSI_EndDeviceInfo gone{};
+  EXPECT_EQ(SsiGetEndDeviceInfo(Session(), 12, &gone), 14u);
+  EXPECT_EQ(Modify(30, SSI_RAID0), SSI_STATUS_REFUSED) << "no migration while degraded";
+  ASSERT_EQ(Add(31, {16}), 0u) << "F takes B's place: a rebuild";
+  EXPECT_EQ(std::make_tuple(Volume(30).state, Volume(30).numDisks), std::make_tuple(1, 3u));
+  Change(R"({"op": "remove_disk", "disk": 14})");
+  Change(R"({"op": "remove_disk", "disk": "E"})");
+  EXPECT_EQ(std::make_tuple(Volume(40).state, Volume(40).numDisks), std::make_tuple(16, 0u))
+      << "a RAID1 without members has lost its data";
+
+  // B's PHY number (1) is free again: a disk plugs into the lowest free
+  // number; plugging into an unattached PHY's number replaces that PHY.
+  Change(R"({"op": "insert_disk", "controller": "Box", "disk": {"handle": 500, "serial": "K", "size": 3000}})");
+  EXPECT_EQ(List(SsiGetEndDeviceHandles, SSI_SCOPE_CONTROLLER, 1).back(), 500u);
+  EXPECT_EQ(Disk(500).totalSize, 3000u);
+  EXPECT_EQ(Phy(List(SsiGetPhyHandles, SSI_SCOPE_END_DEVICE, 500).at(0)).phyNumber, 1u);
+  Change(R"({"op": "insert_disk", "controller": 1, "disk": {"phy": {"number": 10}}})");
+  const V phys = List(SsiGetPhyHandles, SSI_SCOPE_CONTROLLER_PHYS, 1);
+  EXPECT_EQ(std::make_tuple(phys.size(), std::count(phys.begin(), phys.end(), 95u)), std::make_tuple(size_t{9}, 0L));
+  EXPECT_EQ(ChangeError(R"({"op": "insert_disk", "controller": 1, "disk": {"handle": 30}})"),
+            "insert_disk: $.disk.handle: duplicate handle 30");
+  EXPECT_EQ(ChangeError(R"({"op": "insert_disk", "controller": 1, "disk": {"serial": "123456789012345678901"}})"),
+            "insert_disk: $.disk.serial: expected a string of at most 20 bytes, got 21");
+  // A serial or PHY number already in use is what a middleware may report;
+  // only naming such a serial is ambiguous.
+  Change(R"({"op": "insert_disk", "controller": 1, "disk": {"serial": "A", "phy": {"number": 0}}})");
+  EXPECT_EQ(List(SsiGetEndDeviceHandles).size(), 12u);
+  EXPECT_EQ(ChangeError(R"({"op": "set_disk", "disk": "A", "state": 3})"),
+            "set_disk: $.disk: more than one disk is named \"A\"");
+
+  // Two volumes on the same disks: a disk that goes takes a member from
+  // both; a disk stays a member while one of them is left.
+  Load(R"({"controllers": [{"disks": [{"handle": 11}, {"handle": 12}, {"handle": 13}],
+    "volumes": [{"handle": 30, "level": 1, "disks": [11, 12, 13]},
+                {"handle": 40, "level": 8, "disks": [11, 12, 13]}]}]})");
+  Change(R"({"op": "remove_disk", "disk": 13})");
+  EXPECT_EQ(std::make_tuple(Volume(30).state, Volume(40).state), std::make_tuple(16, 2)) << "RAID0 bears no loss";
+  ASSERT_EQ(SsiVolumeDelete(30), 0u);
+  EXPECT_EQ(Disk(11).usage, 1);
+  ASSERT_EQ(SsiVolumeDelete(40), 0u);
+  EXPECT_EQ(Disk(11).usage, 2);
 }

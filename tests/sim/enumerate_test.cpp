@@ -1,7 +1,10 @@
 // enumerate_test.cpp: handle enumerations by scope, the two-step count
-// protocol, sessions, records and the initialised state.
+// protocol, sessions and the initialised state, and the records with the
+// values a topology gives or leaves to their defaults.
 #include <cstring>
+#include <set>
 #include <string>
+#include <tuple>
 
 #include "tests/sim/sim_test_util.h"
 
@@ -9,6 +12,10 @@ using namespace simtest;
 
 namespace {
 
+constexpr uint64_t kDiskSize = 500107862016ull;
+
+// Controller 1 spells out most keys; the rest, and all of controller 5,
+// take their defaults.
 const char* kTwoControllers = R"({
   "middleware_version": "9.9.9",
   "controllers": [
@@ -18,107 +25,115 @@ const char* kTwoControllers = R"({
      "port": {"handle": 3, "address64": 77},
      "disks": [
        {"handle": 10, "serial": "S10", "model": "M", "firmware": "F", "size": 2000, "sizes": [1, 2, 3],
-        "value24": -4, "value144": 44, "no_pool": 1, "address64": 99,
-        "phy": {"handle": 20, "number": 3, "protocol": 4, "link": [1, 2]}, "port": {"handle": 30, "address": [1, 2, 3, 4]}},
+        "value24": -4, "value144": 44, "no_pool": 1, "address64": 99, "state": 4, "usage": 5,
+        "phy": {"handle": 20, "number": 3, "protocol": 4, "link": [1, 2]},
+        "port": {"handle": 30, "address": [1, 2, 3, 4]}},
        {"handle": 11, "serial": "S11", "phy": {"handle": 21}, "port": {"handle": 31}},
        {"handle": 12, "serial": "S12", "phy": {"handle": 22}, "port": {"handle": 32}}],
-     "volumes": [{"handle": 40, "array_handle": 41, "name": "V", "level": 1, "disks": [12, 11]}]},
+     "volumes": [{"handle": 40, "array_handle": 41, "level": 1, "disks": [12, 11], "state": 4, "cache": 3, "flag": 5}]},
     {"handle": 5, "type": 2, "port": null,
      "enclosures": [{"handle": 50, "vendor": "ENCLOSURE-VENDOR-THAT-IS-TOO-LONG", "version": "v"}],
      "routing_devices": [{"handle": 60, "vendor": "R", "version": "1"}, {"handle": 61}],
-     "disks": [{"handle": 15, "phy": {"handle": 25}, "port": {"handle": 35}}]}
+     "disks": [{"handle": 15, "phy": {"handle": 25}, "port": {"handle": 35}}, {"handle": 16, "phy": null}]}
   ]})";
-
-using V = std::vector<SSI_HANDLE>;
 
 }  // namespace
 
 TEST_F(SimTest, ScopesSelectTheRightObjectsInFileOrder) {
   Load(kTwoControllers);
-
   EXPECT_EQ(List(SsiGetControllerHandles), (V{1, 5}));
-  EXPECT_EQ(List(SsiGetEndDeviceHandles), (V{10, 11, 12, 15}));
-  EXPECT_EQ(List(SsiGetEndDeviceHandles, SSI_SCOPE_CONTROLLER, 5), (V{15}));
+  EXPECT_EQ(List(SsiGetEndDeviceHandles), (V{10, 11, 12, 15, 16}));
+  EXPECT_EQ(List(SsiGetEndDeviceHandles, SSI_SCOPE_CONTROLLER, 5), (V{15, 16}));
   EXPECT_EQ(List(SsiGetEndDeviceHandles, SSI_SCOPE_RAID_ARRAY, 41), (V{12, 11})) << "volume order";
   EXPECT_EQ(List(SsiGetPhyHandles, SSI_SCOPE_END_DEVICE, 11), (V{21}));
-  const V phys = List(SsiGetPhyHandles, SSI_SCOPE_CONTROLLER_PHYS, 1);
-  ASSERT_EQ(phys.size(), 4u);
-  EXPECT_EQ(V(phys.begin(), phys.begin() + 3), (V{20, 21, 22}));
-  EXPECT_EQ(List(SsiGetPhyHandles).size(), 5u);
+  // Handles left out are assigned in file order around the explicit ones.
+  EXPECT_EQ(List(SsiGetPhyHandles, SSI_SCOPE_CONTROLLER_PHYS, 1), (V{20, 21, 22, 4})) << "4: unattached";
+  EXPECT_EQ(List(SsiGetPhyHandles), (V{20, 21, 22, 4, 25, 7}));
   EXPECT_EQ(List(SsiGetPortHandles), (V{3, 30, 31, 32, 35}));
   EXPECT_EQ(List(SsiGetEnclosureHandles, SSI_SCOPE_CONTROLLER, 5), (V{50}));
   EXPECT_EQ(List(SsiGetEnclosureHandles, SSI_SCOPE_CONTROLLER, 1), V{});
   EXPECT_EQ(List(SsiGetRoutingDeviceHandles), (V{60, 61}));
   EXPECT_EQ(List(SsiGetVolumeHandles), (V{40}));
-
+  EXPECT_EQ(List(SsiGetVolumeHandles, SSI_SCOPE_RAID_ARRAY, 41), (V{40}));
   // Unknown scope handles and handles of the wrong kind give nothing.
   EXPECT_EQ(List(SsiGetEndDeviceHandles, SSI_SCOPE_CONTROLLER, 999), V{});
   EXPECT_EQ(List(SsiGetEndDeviceHandles, SSI_SCOPE_RAID_ARRAY, 40), V{}) << "a volume is not an array";
   EXPECT_EQ(List(SsiGetPhyHandles, SSI_SCOPE_END_DEVICE, 1), V{});
 
-  // A scope the kind cannot be enumerated by.
+  // A short buffer gets the count and nothing else (List covers the rest).
   Session s;
-  uint32_t count = 7;
-  EXPECT_EQ(SsiGetControllerHandles(s, SSI_SCOPE_RAID_ARRAY, 41, nullptr, &count), SSI_STATUS_INVALID_PARAMETER);
-  EXPECT_EQ(count, 0u);
-}
-
-TEST_F(SimTest, TwoStepCountProtocol) {
-  Load(kTwoControllers);
-  Session s;
-  uint32_t count = 0;
-  EXPECT_EQ(SsiGetEndDeviceHandles(s, 0, 0, nullptr, &count), 0u);
-  EXPECT_EQ(count, 4u);
-
-  SSI_HANDLE buf[8] = {};
-  count = 2;
-  EXPECT_EQ(SsiGetEndDeviceHandles(s, 0, 0, buf, &count), 1u) << "buffer too small";
-  EXPECT_EQ(count, 4u);
-  EXPECT_EQ(buf[0], 0u) << "nothing written into a short buffer";
-
-  count = 8;
-  EXPECT_EQ(SsiGetEndDeviceHandles(s, 0, 0, buf, &count), 0u);
-  EXPECT_EQ(count, 4u);
-  EXPECT_EQ(V(buf, buf + 4), (V{10, 11, 12, 15}));
-
-  count = 0;
-  EXPECT_EQ(SsiGetRaidInfoHandles(s, nullptr, &count), 0u);
-  EXPECT_EQ(count, 2u);
+  uint32_t count = 2;
+  SSI_HANDLE buf[2] = {};
+  EXPECT_EQ(SsiGetEndDeviceHandles(s, 0, 0, buf, &count), 1u);
+  EXPECT_EQ(std::make_tuple(count, buf[0]), std::make_tuple(5u, 0u));
   count = 1;
   EXPECT_EQ(SsiGetRaidInfoHandles(s, buf, &count), 1u);
   EXPECT_EQ(count, 2u);
+  EXPECT_EQ(SsiGetRaidInfoHandles(s, nullptr, &count), 0u);
+  EXPECT_EQ(SsiGetRaidInfoHandles(s, buf, &count), 0u);
+  EXPECT_EQ(V(buf, buf + 2), (V{2, 6}));
+}
+
+// A scope type a call does not know is refused (14, count 0), never served
+// as some other scope or as an empty list: a middleware that took any value
+// would hide a provider passing the wrong one.
+TEST_F(SimTest, EnumerationsRefuseScopeTypesTheyDoNotKnow) {
+  Load(kTwoControllers);
+  const struct {
+    const char* name;
+    HandleCall call;
+    std::set<uint32_t> scopes;
+  } calls[] = {
+      {"controllers", SsiGetControllerHandles, {0}},     {"enclosures", SsiGetEnclosureHandles, {0, 2}},
+      {"end devices", SsiGetEndDeviceHandles, {0, 2, 8}}, {"PHYs", SsiGetPhyHandles, {0, 1, 2, 4}},
+      {"ports", SsiGetPortHandles, {0, 2}},               {"routing devices", SsiGetRoutingDeviceHandles, {0, 2}},
+      {"volumes", SsiGetVolumeHandles, {0, 2, 8}},
+  };
+  Session s;
+  for (const auto& c : calls) {
+    for (uint32_t type : {0u, 1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 16u, 31u, 32u, 33u, 0x80000000u, 0xFFFFFFFFu}) {
+      const bool known = c.scopes.count(type) != 0;
+      uint32_t count = 7;
+      EXPECT_EQ(c.call(s, type, 1, nullptr, &count), known ? 0u : SSI_STATUS_INVALID_PARAMETER)
+          << c.name << ", scope type " << type;
+      EXPECT_TRUE(known || count == 0) << c.name << ", scope type " << type << ": count " << count;
+    }
+  }
 }
 
 TEST_F(SimTest, SessionsAndInitialisationGateEveryCall) {
   Load(kTwoControllers);
   uint32_t count = 0;
+  _SSI_ControllerInfo c{};
+  _SSI_VolumeInfo v{};
   EXPECT_EQ(SsiGetControllerHandles(0, 0, 0, nullptr, &count), SSI_STATUS_INVALID_PARAMETER);
   EXPECT_EQ(SsiGetControllerHandles(12345, 0, 0, nullptr, &count), SSI_STATUS_INVALID_PARAMETER);
-  _SSI_ControllerInfo c{};
   EXPECT_EQ(SsiGetControllerInfo(0, 1, &c), SSI_STATUS_INVALID_PARAMETER);
-  _SSI_VolumeInfo v{};
   EXPECT_EQ(SsiGetVolumeInfo(0, 40, &v), 0u) << "volume records need no session";
-
   SSI_HANDLE a = 0, b = 0;
   ASSERT_EQ(SsiSessionOpen(&a), 0u);
   ASSERT_EQ(SsiSessionOpen(&b), 0u);
-  EXPECT_NE(a, 0u);
-  EXPECT_NE(a, b);
+  EXPECT_EQ(std::set<SSI_HANDLE>({0, a, b}).size(), 3u);
   EXPECT_EQ(SsiSessionClose(a), 0u);
   EXPECT_EQ(SsiSessionClose(a), SSI_STATUS_INVALID_PARAMETER);
   EXPECT_EQ(SsiGetControllerHandles(a, 0, 0, nullptr, &count), SSI_STATUS_INVALID_PARAMETER) << "closed";
   EXPECT_EQ(SsiGetControllerHandles(b, 0, 0, nullptr, &count), 0u);
 
+  // Finalising ends sessions and event handles; a waiter is released.
+  SSI_HANDLE ev = 0;
+  ASSERT_EQ(SsiGetEventHandle(&ev), 0u);
+  auto waiter = StartWaiter(ev);
   EXPECT_EQ(SsiInitialize(), SSI_STATUS_ALREADY_INITIALIZED);
   ASSERT_EQ(SsiFinalize(), 0u);
+  EXPECT_NE(Outcome(waiter, ev), 0u);
   EXPECT_FALSE(abru2sim::IsInitialized());
   EXPECT_EQ(SsiSessionOpen(&a), 12u);
   EXPECT_EQ(SsiGetVolumeInfo(0, 40, &v), 12u);
   EXPECT_EQ(SsiRescan(), 12u);
   EXPECT_EQ(SsiFinalize(), 12u);
   ASSERT_EQ(SsiInitialize(), 0u);
-  EXPECT_EQ(SsiGetControllerHandles(b, 0, 0, nullptr, &count), SSI_STATUS_INVALID_PARAMETER)
-      << "sessions end with the middleware";
+  EXPECT_EQ(SsiGetControllerHandles(b, 0, 0, nullptr, &count), SSI_STATUS_INVALID_PARAMETER);
+  EXPECT_EQ(SsiEventWait(0, ev), SSI_STATUS_INVALID_PARAMETER);
   EXPECT_EQ(List(SsiGetControllerHandles), (V{1, 5})) << "the loaded topology survives re-initialisation";
 }
 
@@ -127,98 +142,78 @@ TEST_F(SimTest, RecordsCarryTheTopologyValues) {
   Session s;
   _SSI_ControllerInfo c{};
   ASSERT_EQ(SsiGetControllerInfo(s, 1, &c), 0u);
-  EXPECT_EQ(c.handle, 1u);
-  EXPECT_EQ(c.address[3], 5);
-  EXPECT_EQ(c.address64Present, 0u);
+  EXPECT_EQ(std::make_tuple(c.handle, c.address[3], c.address64Present, c.raidInfoHandle, c.controllerType),
+            std::make_tuple(1u, uint8_t{5}, 0u, 2u, 1)) << "type 1 by default";
   EXPECT_STREQ(c.name, "First");
-  EXPECT_EQ(c.raidInfoHandle, 2u);
   EXPECT_STREQ(c.driverVersion, "1.2.3");
-  EXPECT_EQ(c.id, 4660);
-  EXPECT_EQ(c.revision, 7);
-  EXPECT_EQ(c.vendor, 32902);
-  EXPECT_EQ(c.featureFlag, 9u);
-  EXPECT_EQ(c.writeBackOffered, 1u);
-
+  EXPECT_EQ(std::make_tuple(c.id, c.revision, c.vendor, c.featureFlag, c.writeBackOffered),
+            std::make_tuple(uint16_t{4660}, uint8_t{7}, uint16_t{32902}, 9u, 1u));
   const auto d = Disk(10);
-  EXPECT_EQ(d.address64Present, 1u);
-  EXPECT_EQ(d.address64, 99u);
-  EXPECT_EQ(d.value24, -4);
-  EXPECT_EQ(d.raidInfoHandle, 2u);
-  EXPECT_STREQ(d.serialNo, "S10");
-  EXPECT_EQ(d.value144, 44);
-  EXPECT_EQ(d.totalSize, 2000u);
-  EXPECT_EQ(d.sizes[1], 2u);
-  EXPECT_EQ(d.noPool, 1u);
-
-  _SSI_PhyInfo p{};
-  ASSERT_EQ(SsiGetPhyInfo(s, 20, &p), 0u);
-  EXPECT_EQ(p.phyNumber, 3u);
-  EXPECT_EQ(p.protocol, 4);
-  EXPECT_EQ(p.portHandle, 30u);
-  EXPECT_EQ(p.attachedHandle, 10u);
-  EXPECT_EQ(p.negotiatedLinkRate, 1);
-  EXPECT_EQ(p.maxLinkRate, 2);
-
+  EXPECT_EQ(std::make_tuple(d.address64Present, d.address64, d.value24, d.raidInfoHandle, d.value144),
+            std::make_tuple(1u, uint64_t{99}, -4, 2u, 44));
+  EXPECT_EQ(std::make_tuple(d.state, d.usage, d.totalSize, d.sizes[1], d.noPool),
+            std::make_tuple(4, 5, uint64_t{2000}, uint64_t{2}, 1u));
+  EXPECT_EQ(std::string(d.serialNo) + d.model + d.firmware, "S10MF");
+  const auto d11 = Disk(11);
+  EXPECT_EQ(std::make_tuple(d11.totalSize, d11.sizes[2], d11.state, d11.usage, Disk(16).usage),
+            std::make_tuple(kDiskSize, kDiskSize / 512, 6, 1, 2))
+      << "defaults; a volume member is usage 1";
+  EXPECT_TRUE(List(SsiGetPhyHandles, SSI_SCOPE_END_DEVICE, 16).empty()) << "phy null: no PHY";
+  auto p = Phy(20);
+  EXPECT_EQ(std::make_tuple(p.phyNumber, p.protocol, p.portHandle, p.attachedType, p.attachedHandle,
+                            p.negotiatedLinkRate, p.maxLinkRate),
+            std::make_tuple(3u, 4, 30u, 2u, 10u, 1, 2));
+  const auto p21 = Phy(21);
+  EXPECT_EQ(std::make_tuple(p21.phyNumber, p21.protocol, p21.negotiatedLinkRate, p21.maxLinkRate),
+            std::make_tuple(1u, 1, 3, 3)) << "its disk's position; SATA on AHCI";
+  EXPECT_EQ(std::make_tuple(Phy(4).phyNumber, Phy(4).attachedType, Phy(25).protocol, Phy(7).phyNumber),
+            std::make_tuple(0u, 0u, 2, 1u)) << "unattached PHYs take the lowest free numbers; SAS on DOX";
   _SSI_PortInfo port{};
   ASSERT_EQ(SsiGetPortInfo(s, 3, &port), 0u);
-  EXPECT_EQ(port.attachedType, 1u);
-  EXPECT_EQ(port.attachedHandle, 1u);
+  EXPECT_EQ(std::make_tuple(port.attachedType, port.attachedHandle, port.address64Present, port.address64),
+            std::make_tuple(1u, 1u, 1u, uint64_t{77}));
   EXPECT_EQ(port.address[1], 31) << "a controller port defaults to the controller's address";
-  EXPECT_EQ(port.address64Present, 1u);
-  EXPECT_EQ(port.address64, 77u);
   ASSERT_EQ(SsiGetPortInfo(s, 30, &port), 0u);
-  EXPECT_EQ(port.attachedType, 2u);
-  EXPECT_EQ(port.address[3], 4);
-
+  EXPECT_EQ(std::make_tuple(port.attachedType, port.attachedHandle, port.address[3]),
+            std::make_tuple(2u, 10u, uint8_t{4}));
   _SSI_EnclosureInfo e{};
   ASSERT_EQ(SsiGetEnclosureInfo(s, 50, &e), 0u);
-  EXPECT_EQ(std::string(e.vendor), std::string("ENCLOSURE-VENDOR-THAT-IS-TOO-LONG").substr(0, 23))
-      << "texts are cut to their field, terminator included";
+  EXPECT_EQ(std::string(e.vendor) + e.version, "ENCLOSURE-VENDOR-THAT-Iv") << "cut to the field, terminator included";
   _SSI_RoutingDeviceInfo r{};
   ASSERT_EQ(SsiGetRoutingDeviceInfo(s, 60, &r), 0u);
-  EXPECT_STREQ(r.vendor, "R");
-
-  const auto v = Volume(40);
-  EXPECT_EQ(v.arrayHandle, 41u);
-  EXPECT_EQ(v.raidLevel, SSI_RAID0);
-  EXPECT_EQ(v.stripSize, 8u);
-  EXPECT_EQ(v.numDisks, 2u);
-
+  EXPECT_EQ(std::string(r.vendor) + r.version, "R1");
+  auto v = Volume(40);
+  EXPECT_EQ(std::make_tuple(v.arrayHandle, v.raidLevel, v.stripSize, v.numDisks, v.state, v.cachePolicy, v.flag),
+            std::make_tuple(41u, 1u, 8u, 2u, 4, 3u, 5u)) << "strip: the level's own 16 KiB";
+  EXPECT_EQ(std::make_tuple(std::string(v.name), v.totalSize), std::make_tuple(std::string("Volume_0"), 2 * kDiskSize))
+      << "size 0: all the level allows on the members";
   _SSI_RaidInfo ri{};
   ASSERT_EQ(SsiGetRaidInfo(s, 2, &ri), 0u);
-  EXPECT_EQ(ri.value4, 5u);
-  EXPECT_EQ(ri.value16, 6u);
+  EXPECT_EQ(std::make_tuple(ri.value4, ri.value16), std::make_tuple(5u, 6u));
   _SSI_RaidLevelInfo li{};
   ASSERT_EQ(SsiGetRaidLevelInfo(s, 2, SSI_RAID0, &li), 0u);
-  EXPECT_EQ(li.supported, 1u);
-  EXPECT_EQ(li.stripKib, 16);
-  EXPECT_EQ(li.stripMask, 12u);
+  EXPECT_EQ(std::make_tuple(li.supported, li.stripKib, li.stripMask), std::make_tuple(1u, 16, 12u));
   ASSERT_EQ(SsiGetRaidLevelInfo(s, 2, SSI_RAID5, &li), 0u);
   EXPECT_EQ(li.supported, 0u) << "unlisted level";
   EXPECT_EQ(SsiGetRaidLevelInfo(s, 2, 3, &li), SSI_STATUS_INVALID_PARAMETER);
-
+  ASSERT_EQ(SsiGetControllerInfo(s, 5, &c), 0u);
+  EXPECT_EQ(std::make_tuple(std::string(c.name), c.raidInfoHandle), std::make_tuple(std::string("Controller 1"), 6u));
+  ASSERT_EQ(SsiGetRaidLevelInfo(s, 6, SSI_RAID6, &li), 0u);
+  EXPECT_EQ(std::make_tuple(li.supported, li.stripKib, li.stripMask), std::make_tuple(1u, 128, 127u))
+      << "no levels listed: all, 128 KiB";
   _SSI_SystemInfo sys{};
   ASSERT_EQ(SsiGetSystemInfo(&sys), 0u);
   EXPECT_STREQ(sys.middlewareVersion, "9.9.9");
-}
 
-TEST_F(SimTest, UnknownHandlesGiveZeroedRecordsAndStatus14) {
-  Load(R"({"controllers": [{"handle": 1, "disks": [{"handle": 2}]}]})");
-  Session s;
-  _SSI_EndDeviceInfo d;
-  std::memset(&d, 0xAB, sizeof d);
-  EXPECT_EQ(SsiGetEndDeviceInfo(s, 1, &d), SSI_STATUS_INVALID_PARAMETER) << "a controller is not a disk";
-  const _SSI_EndDeviceInfo zero{};
-  EXPECT_EQ(std::memcmp(&d, &zero, sizeof d), 0);
-  _SSI_VolumeInfo v;
+  // Unknown handles and handles of another kind: 14 and a zeroed record.
+  _SSI_EndDeviceInfo bad, zero{};
+  std::memset(&bad, 0xAB, sizeof bad);
+  EXPECT_EQ(SsiGetEndDeviceInfo(s, 1, &bad), SSI_STATUS_INVALID_PARAMETER);
+  EXPECT_EQ(std::memcmp(&bad, &zero, sizeof bad), 0);
   std::memset(&v, 0xAB, sizeof v);
-  EXPECT_EQ(SsiGetVolumeInfo(s, 2, &v), SSI_STATUS_INVALID_PARAMETER);
-  EXPECT_EQ(v.handle, 0u);
-  _SSI_PhyInfo p{};
-  EXPECT_EQ(SsiGetPhyInfo(s, 777, &p), SSI_STATUS_INVALID_PARAMETER);
-  _SSI_RaidInfo ri{};
-  EXPECT_EQ(SsiGetRaidInfo(s, 1, &ri), SSI_STATUS_INVALID_PARAMETER);
-
-  _SSI_SystemInfo sys{};
+  EXPECT_EQ(SsiGetVolumeInfo(s, 41, &v), SSI_STATUS_INVALID_PARAMETER) << "an array is not a volume";
+  EXPECT_EQ(std::make_tuple(v.handle, SsiGetPhyInfo(s, 777, &p), SsiGetRaidInfo(s, 1, &ri)),
+            std::make_tuple(0u, 14u, 14u));
+  Load(R"({"controllers": []})");
   EXPECT_EQ(SsiGetSystemInfo(&sys), SSI_STATUS_FAILED) << "no middleware_version";
 }

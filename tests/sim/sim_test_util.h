@@ -1,16 +1,22 @@
 // sim_test_util.h: what every simulation test shares: a fixture that puts
 // the simulation back to a known state, an RAII session, and short forms
-// for loading a topology and listing handles.
+// for loading a topology, applying a change, listing handles and reading
+// records.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "sim/abru2_control.h"
 
 namespace simtest {
+
+using V = std::vector<SSI_HANDLE>;
 
 class SimTest : public ::testing::Test {
  protected:
@@ -19,27 +25,24 @@ class SimTest : public ::testing::Test {
     const SSI_STATUS st = SsiInitialize();
     ASSERT_TRUE(st == 0 || st == SSI_STATUS_ALREADY_INITIALIZED);
   }
-
-  static void Load(const std::string& json) {
-    std::string error;
-    ASSERT_TRUE(abru2sim::LoadTopologyText(json, &error)) << error;
-  }
-
+  // The one-line error of a load or change that must fail.
   static std::string LoadError(const std::string& json) {
     std::string error;
     EXPECT_FALSE(abru2sim::LoadTopologyText(json, &error));
     return error;
   }
-
-  static void Change(const std::string& json) {
-    std::string error;
-    ASSERT_TRUE(abru2sim::ApplyChange(json, &error)) << error;
-  }
-
   static std::string ChangeError(const std::string& json) {
     std::string error;
     EXPECT_FALSE(abru2sim::ApplyChange(json, &error));
     return error;
+  }
+  static void Load(const std::string& json) {
+    std::string error;
+    ASSERT_TRUE(abru2sim::LoadTopologyText(json, &error)) << error;
+  }
+  static void Change(const std::string& json) {
+    std::string error;
+    ASSERT_TRUE(abru2sim::ApplyChange(json, &error)) << error;
   }
 };
 
@@ -59,11 +62,11 @@ using HandleCall = SSI_STATUS (*)(SSI_HANDLE, uint32_t, SSI_HANDLE, SSI_HANDLE*,
 
 // The provider's way: count first, then a buffer of that size (again with
 // the new count if another thread added objects in between).
-inline std::vector<SSI_HANDLE> List(HandleCall call, uint32_t scopeType = 0, SSI_HANDLE scope = 0) {
+inline V List(HandleCall call, uint32_t scopeType = 0, SSI_HANDLE scope = 0) {
   Session s;
   uint32_t count = 0;
   call(s, scopeType, scope, nullptr, &count);
-  std::vector<SSI_HANDLE> handles(count);
+  V handles(count);
   for (int attempt = 0; count != 0 && attempt < 100; ++attempt) {
     handles.resize(count);
     const SSI_STATUS st = call(s, scopeType, scope, handles.data(), &count);
@@ -74,17 +77,39 @@ inline std::vector<SSI_HANDLE> List(HandleCall call, uint32_t scopeType = 0, SSI
   return handles;
 }
 
-inline _SSI_EndDeviceInfo Disk(SSI_HANDLE h) {
+// A record that must exist: the call's status is checked.
+template <class Record>
+Record Get(SSI_STATUS (*call)(SSI_HANDLE, SSI_HANDLE, Record*), SSI_HANDLE h) {
   Session s;
-  _SSI_EndDeviceInfo info{};
-  EXPECT_EQ(SsiGetEndDeviceInfo(s, h, &info), 0u) << "disk " << h;
+  Record info{};
+  EXPECT_EQ(call(s, h, &info), 0u) << "handle " << h;
   return info;
 }
 
-inline _SSI_VolumeInfo Volume(SSI_HANDLE h) {
-  _SSI_VolumeInfo info{};
-  EXPECT_EQ(SsiGetVolumeInfo(0, h, &info), 0u) << "volume " << h;
-  return info;
+// Waits in another thread; returns once the wait has been entered, which is
+// enough: a change made after that is seen whether or not the waiter has
+// blocked yet.
+inline std::future<SSI_STATUS> StartWaiter(SSI_HANDLE ev) {
+  abru2sim::ResetCounters();
+  auto waiter = std::async(std::launch::async, [ev] { return SsiEventWait(SSI_NO_TIMEOUT, ev); });
+  for (int i = 0; i < 5000 && abru2sim::GetCounters().calls.count("SsiEventWait") == 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return waiter;
 }
+
+// The waiter's status. One still blocked after a generous bound is released
+// by freeing its handle, so a lost wake-up fails the test instead of hanging.
+inline SSI_STATUS Outcome(std::future<SSI_STATUS>& waiter, SSI_HANDLE ev) {
+  if (waiter.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+    ADD_FAILURE() << "the waiter did not wake";
+    SsiFreeEventHandle(ev);
+  }
+  return waiter.get();
+}
+
+inline _SSI_EndDeviceInfo Disk(SSI_HANDLE h) { return Get(SsiGetEndDeviceInfo, h); }
+inline _SSI_PhyInfo Phy(SSI_HANDLE h) { return Get(SsiGetPhyInfo, h); }
+inline _SSI_VolumeInfo Volume(SSI_HANDLE h) { return Get(SsiGetVolumeInfo, h); }
 
 }  // namespace simtest
