@@ -1,6 +1,5 @@
-// sim_test_util.h: what every simulation test shares: a fixture that puts
-// the simulation back to a known state, an RAII session, and short forms
-// for loading a topology, applying a change, listing handles and reading
+// sim_test_util.h: what every simulation test shares: the simulation
+// fixture, an RAII session, and short forms for listing handles and reading
 // records.
 #pragma once
 
@@ -13,38 +12,14 @@
 #include <vector>
 
 #include "sim/abru2_control.h"
+#include "tests/support/sim_fixture.h"
 
 namespace simtest {
 
 using V = std::vector<SSI_HANDLE>;
 
-class SimTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    abru2sim::ResetToDefault();
-    const SSI_STATUS st = SsiInitialize();
-    ASSERT_TRUE(st == 0 || st == SSI_STATUS_ALREADY_INITIALIZED);
-  }
-  // The one-line error of a load or change that must fail.
-  static std::string LoadError(const std::string& json) {
-    std::string error;
-    EXPECT_FALSE(abru2sim::LoadTopologyText(json, &error));
-    return error;
-  }
-  static std::string ChangeError(const std::string& json) {
-    std::string error;
-    EXPECT_FALSE(abru2sim::ApplyChange(json, &error));
-    return error;
-  }
-  static void Load(const std::string& json) {
-    std::string error;
-    ASSERT_TRUE(abru2sim::LoadTopologyText(json, &error)) << error;
-  }
-  static void Change(const std::string& json) {
-    std::string error;
-    ASSERT_TRUE(abru2sim::ApplyChange(json, &error)) << error;
-  }
-};
+// The shared simulation fixture (tests/support/sim_fixture.h).
+using SimTest = zubtest::SimFixture;
 
 class Session {
  public:
