@@ -3,6 +3,8 @@
 // host output once it has a row here and its record a description.
 #include "framework/catalog.h"
 
+#include "classes/config/storage_capabilities.h"
+#include "classes/config/storage_setting.h"
 #include "classes/storage/disk_extent.h"
 #include "classes/storage/storage_pool.h"
 #include "classes/system/card.h"
@@ -15,6 +17,15 @@ const MethodDesc kPoolMethods[] = {
     ZUB_METHOD(PROVIDER_CreateZubStoragePoolInstance, GetSupportedSizes),
     ZUB_METHOD(PROVIDER_CreateZubStoragePoolInstance, GetSupportedSizeRange),
     ZUB_METHOD(PROVIDER_CreateZubStoragePoolInstance, GetAvailableExtents),
+};
+const MethodDesc kCapabilitiesMethods[] = {
+    ZUB_METHOD(PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance, CreateSetting),
+};
+const MethodDesc kPrimordialSettingOperations[] = {
+    ZUB_HOST_OPERATION(PROVIDER_CreateZubStorageSettingPrimordialInstance, PutData),
+};
+const MethodDesc kVolumeSettingOperations[] = {
+    ZUB_HOST_OPERATION(PROVIDER_CreateZubStorageSettingVolumeInstance, PutData),
 };
 
 }  // namespace
@@ -34,6 +45,16 @@ std::span<const ClassDesc> ClassCatalog() {
       ZubClass<&PROVIDER_CreateZubStoragePoolInstance>(
           "ZUB_StoragePool", "CIM_StoragePool",
           "The unallocated capacity of a controller: its available disks, as a primordial pool", kPoolMethods),
+      ZubClass<&PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance>(
+          "ZUB_StorageCapabilitiesPrimordial", "CIM_StorageCapabilities",
+          "What the primordial pool of a controller can offer; generates storage settings", kCapabilitiesMethods),
+      ZubClass<&PROVIDER_CreateZubStorageSettingPrimordialInstance>(
+          "ZUB_StorageSettingPrimordial", "CIM_StorageSetting",
+          "A storage setting generated from a pool's capabilities, the goal of a new volume",
+          kPrimordialSettingOperations),
+      ZubClass<&PROVIDER_CreateZubStorageSettingVolumeInstance>(
+          "ZUB_StorageSettingVolume", "CIM_StorageSetting",
+          "The storage setting of an existing volume, the goal of its modification", kVolumeSettingOperations),
   };
   return classes;
 }

@@ -28,6 +28,10 @@ struct MethodDesc {
   // Calls the method on the class's object with a record of its type
   // (9 when the object cannot be created).
   PROVIDER_STATUS (*invoke)(void* record);
+  // An extrinsic CIM method; false for an operation a host calls for an
+  // intrinsic one (PutData, behind ModifyInstance), which is no part of the
+  // class's CIM definition.
+  bool extrinsic = true;
 };
 
 using RecordVisitor = std::function<void(const void* record)>;
@@ -100,7 +104,9 @@ PROVIDER_STATUS InvokeOf(void* record) {
     return (object->*Method)(*static_cast<Rec*>(record));
 }
 
-#define ZUB_METHOD(Factory, Name) MethodDesc{#Name, &InvokeOf<&Factory, &InterfaceOf<&Factory>::Name>}
+#define ZUB_METHOD(Factory, Name) MethodDesc{#Name, &InvokeOf<&Factory, &InterfaceOf<&Factory>::Name>, true}
+#define ZUB_HOST_OPERATION(Factory, Name) \
+  MethodDesc{#Name, &InvokeOf<&Factory, &InterfaceOf<&Factory>::Name>, false}
 
 template <auto Factory>
 ClassDesc ZubClass(const char* name, const char* superclass, const char* description,

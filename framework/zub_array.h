@@ -52,6 +52,12 @@ class CArrayT {
     return true;
   }
 
+  // Drops element i (nothing when there is none); the cursor goes to 0.
+  void RemoveAt(size_t i) {
+    if (i < m_items.size()) m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(i));
+    m_cursor = 0;
+  }
+
   void RemoveAll() {
     m_items.clear();
     m_items.shrink_to_fit();

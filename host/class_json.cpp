@@ -43,7 +43,9 @@ Json Method(const RecordDesc& desc, const MethodDesc& method) {
 Json ClassJson(const ClassDesc& cls) {
   const RecordDesc& desc = cls.record();
   Json methods = Json::array();
-  for (const MethodDesc& m : cls.methods) methods.push_back(Method(desc, m));
+  for (const MethodDesc& m : cls.methods) {
+    if (m.extrinsic) methods.push_back(Method(desc, m));
+  }
   Json out = Json::object();
   out["class"] = cls.name;
   out["kind"] = cls.association ? "association" : "instance";

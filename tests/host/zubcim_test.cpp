@@ -217,7 +217,9 @@ TEST_F(HostTest, ClassesDescribesEveryCatalogueEntry) {
     EXPECT_EQ(lines[i]["class"], catalog[i].name);
     EXPECT_EQ(lines[i]["kind"], catalog[i].association ? "association" : "instance");
     EXPECT_EQ(lines[i]["superclass"].get<std::string>().rfind("CIM_", 0), 0u);
-    EXPECT_EQ(lines[i]["methods"].size(), catalog[i].methods.size());
+    size_t extrinsic = 0;
+    for (const MethodDesc& m : catalog[i].methods) extrinsic += m.extrinsic;
+    EXPECT_EQ(lines[i]["methods"].size(), extrinsic);
   }
   // Internal fields are no properties; CIM types may differ from storage.
   const Json& cs = lines[0];
