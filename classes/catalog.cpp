@@ -7,6 +7,7 @@
 #include "classes/config/storage_setting.h"
 #include "classes/storage/disk_extent.h"
 #include "classes/storage/storage_pool.h"
+#include "classes/storage/storage_volume.h"
 #include "classes/system/card.h"
 #include "classes/system/computer_system.h"
 #include "classes/system/port_controller.h"
@@ -42,6 +43,8 @@ std::span<const ClassDesc> ClassCatalog() {
           "The port controller of a host-based RAID controller: its type, address and PHY count"),
       ZubClass<&PROVIDER_CreateZubStorageExtentDiskInstance>(
           "ZUB_StorageExtentDisk", "CIM_StorageExtent", "A disk of a RAID controller, as a storage extent"),
+      ZubClass<&PROVIDER_CreateZubStorageVolumeInstance>(
+          "ZUB_StorageVolume", "CIM_StorageVolume", "A RAID volume: its level, size, strip, health and cache policy"),
       ZubClass<&PROVIDER_CreateZubStoragePoolInstance>(
           "ZUB_StoragePool", "CIM_StoragePool",
           "The unallocated capacity of a controller: its available disks, as a primordial pool", kPoolMethods),

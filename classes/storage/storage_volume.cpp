@@ -1,0 +1,249 @@
+// storage_volume.cpp: CZubStorageVolume: the volumes, the volume settings it
+// files for them, and what changed since the previous list.
+#include "classes/storage/storage_volume.h"
+
+#include <algorithm>
+#include <bit>
+#include <limits>
+
+#include "classes/config/storage_setting.h"
+#include "classes/storage/disk_extent.h"
+#include "classes/tables.h"
+#include "framework/association.h"
+#include "framework/class_base.h"
+#include "framework/text.h"
+#include "middleware/wrappers.h"
+
+ZUB_DESCRIBE(stZUB_StorageVolume,
+    ZUB_FIELD(CreationClassName).Key(1),
+    ZUB_FIELD(DeviceID).Key(2),
+    ZUB_FIELD(SystemCreationClassName).Key(3),
+    ZUB_FIELD(SystemName).Key(4),
+    ZUB_FIELD(ElementName),
+    ZUB_FIELD(Caption),
+    ZUB_FIELD(FixedValue1).Cim(CimType::UInt16),
+    ZUB_FIELD(FixedValue2).Cim(CimType::UInt16),
+    ZUB_FIELD(FixedValue3).Cim(CimType::UInt16),
+    ZUB_FIELD(FixedValue4).Cim(CimType::UInt16),
+    ZUB_FIELD(Description),
+    ZUB_FIELD(RedundancyFlag).Cim(CimType::Boolean),
+    ZUB_FIELD(FixedFlag).Cim(CimType::Boolean),
+    ZUB_FIELD(NoSinglePointOfFailure).Cim(CimType::Boolean),
+    ZUB_FIELD(DataRedundancy).Cim(CimType::UInt16),
+    ZUB_FIELD(PackageRedundancy).Cim(CimType::UInt16),
+    ZUB_FIELD(HealthState).Cim(CimType::UInt16),
+    ZUB_FIELD(RaidLevel),
+    ZUB_FIELD(VolumeSize),
+    ZUB_FIELD(StripSize),
+    ZUB_FIELD(NumberOfDisks),
+    ZUB_FIELD(VolumeFlag).Cim(CimType::Boolean),
+    ZUB_FIELD(VolumeState).Cim(CimType::SInt32),
+    ZUB_FIELD(CachePolicy),
+    ZUB_FIELD(ControllerHandle).Internal(),
+    ZUB_FIELD(VolumeHandle).Internal(),
+    ZUB_FIELD(ArrayHandle).Internal())
+
+namespace {
+
+bool SameVolume(const stZUB_StorageVolume& a, const stZUB_StorageVolume& b) {
+  return a.ElementName.Compare(b.ElementName) == 0 && a.ControllerHandle.Compare(b.ControllerHandle) == 0;
+}
+
+// The fields whose change is a modification.
+bool Unchanged(const stZUB_StorageVolume& a, const stZUB_StorageVolume& b) {
+  return a.ElementName.Compare(b.ElementName) == 0 && a.Description.Compare(b.Description) == 0 &&
+         a.NoSinglePointOfFailure == b.NoSinglePointOfFailure && a.DataRedundancy == b.DataRedundancy &&
+         a.PackageRedundancy == b.PackageRedundancy && a.HealthState == b.HealthState &&
+         a.RaidLevel.Compare(b.RaidLevel) == 0 && a.VolumeSize == b.VolumeSize && a.StripSize == b.StripSize &&
+         a.NumberOfDisks == b.NumberOfDisks && a.CachePolicy.Compare(b.CachePolicy) == 0 &&
+         a.ControllerHandle.Compare(b.ControllerHandle) == 0 && a.VolumeHandle.Compare(b.VolumeHandle) == 0;
+}
+
+bool HasSame(const CArrayT<stZUB_StorageVolume>& list, const stZUB_StorageVolume& v) {
+  return std::any_of(list.begin(), list.end(), [&](const stZUB_StorageVolume& o) { return SameVolume(o, v); });
+}
+
+// A volume's setting as filed the first time its volume is listed.
+class SettingFiler {
+ public:
+  SettingFiler(const stZUB_StorageVolume& volume, uint32_t level, const _SSI_ControllerInfo& controller,
+               uint32_t cachePolicy) {
+    s.SettingOption1 = s.ExtentStripeLength = s.SettingOption2 = s.SettingOption3 = s.SettingOption4 = 2;
+    s.NoSinglePointOfFailure = volume.NoSinglePointOfFailure;
+    s.DataRedundancyMax = s.DataRedundancyMin = s.DataRedundancyGoal = volume.DataRedundancy;
+    s.PackageRedundancyMax = s.PackageRedundancyMin = s.PackageRedundancyGoal = volume.PackageRedundancy;
+    s.RaidLevel = volume.RaidLevel;
+    s.VolumeName = volume.ElementName;
+    s.ElementName = L"Volume storage settings";
+    s.Description = L"Volume storage settings for this controller";
+    s.InstanceID = L"VolumeSetting_";
+    s.InstanceID.Append(s.VolumeName);
+    s.Caption = volume.RaidLevel;
+    s.CachePolicy = volume.CachePolicy;
+    s.SupportedCachePolicies = SupportedCachePolicies(controller, cachePolicy);
+    s.ControllerHandle = NumberText(controller.handle);
+    s.SmallestDiskBlocks = std::numeric_limits<uint64_t>::max();
+    m_level = level;
+    m_strip = volume.StripSize;
+    m_raidInfo = controller.raidInfoHandle;
+  }
+
+  // The paths of the array's disks and the smallest of their SizeB.
+  void AddDisks(const CEndDevices& array, const CArrayT<stZUB_StorageExtentDisk>& disks) {
+    CReferenceBuilder refs;
+    for (const _SSI_EndDeviceInfo& member : array.m_list) {
+      for (const stZUB_StorageExtentDisk& disk : disks) {
+        if (HandleFromText(disk.EndDeviceHandle) != member.handle) continue;
+        s.SmallestDiskBlocks = std::min(s.SmallestDiskBlocks, disk.SizeB);
+        s.MemberDisks.Add(refs.To(L"ZUB_StorageExtentDisk", disk));
+      }
+    }
+  }
+
+  // The RAID information of the controller: false when it cannot be read.
+  bool AddRaidInfo() {
+    CRaidInfo raid;
+    _SSI_RaidInfo info{};
+    CArrayT<CRaidInfo::_stSupportedRaidLevelInfo> levels;
+    if (raid.GetRaidInfo(&info, m_raidInfo) != SSI_STATUS_SUCCESS) return false;
+    s.RaidInfoValue1 = info.value4;
+    s.RaidInfoValue2 = info.value16;
+    if (raid.GetSupportedRaidLevels(&levels, m_raidInfo) != SSI_STATUS_SUCCESS) return false;
+    for (const auto& entry : levels) {
+      s.SupportedRaidLevels.Add(SupportedRaidLevelText(entry.raidLevel));
+      if (entry.raidLevel != m_level) continue;
+      s.UserDataStripeDepth = static_cast<uint64_t>(m_strip);
+      s.UserDataStripeDepthMin = SmallestStrip(entry.info.stripMask);
+      s.UserDataStripeDepthMax = LargestStrip(entry.info.stripMask);
+    }
+    return true;
+  }
+
+  void File() {
+    s.ChangeableType = 2;
+    AddSetting(SettingList::Volume, s);
+  }
+
+ private:
+  stZUB_StorageSetting s;
+  uint32_t m_level = 0;
+  int64_t m_strip = 0;
+  SSI_HANDLE m_raidInfo = 0;
+};
+
+bool HasSetting(const CArrayT<stZUB_StorageSetting>& settings, const CZubString& name, SSI_HANDLE controller) {
+  return std::any_of(settings.begin(), settings.end(), [&](const stZUB_StorageSetting& s) {
+    return s.VolumeName.Compare(name) == 0 && HandleFromText(s.ControllerHandle) == controller;
+  });
+}
+
+class CZubStorageVolume : public CZubClassT<CZubStorageVolumeInterface, stZUB_StorageVolume> {
+ public:
+  PROVIDER_STATUS Update() override {
+    {
+      CGlobalLock lock(GetGlobalLock());
+      m_previous = m_list;
+      m_list.RemoveAll();
+    }
+    CVolumeList volumes;
+    return ForEachListed(volumes, [](CVolumeList& w) { return LoadVolumes(&w); },
+                         [&](const _SSI_VolumeInfo& volume) { return Add(volume); });
+  }
+
+ private:
+  PROVIDER_STATUS Add(const _SSI_VolumeInfo& volume) {
+    stZUB_StorageVolume rec = VolumeOf(volume);
+    CEndDevices array;
+    array.Load(SSI_SCOPE_RAID_ARRAY, volume.arrayHandle);
+    if (array.m_list.GetCount() == 0) return PROVIDER_NOT_FOUND;
+    CHostController controllers;
+    controllers.Load();
+    if (controllers.m_list.GetCount() == 0) return PROVIDER_NOT_FOUND;
+    // The controller whose RAID info the array's first disk names; when none
+    // does, the last one visited stands in (the key stays empty).
+    const _SSI_ControllerInfo* controller = nullptr;
+    for (const _SSI_ControllerInfo& c : controllers.m_list) {
+      controller = &c;
+      if (c.raidInfoHandle == array.m_list[0].raidInfoHandle) {
+        rec.ControllerHandle = NumberText(c.handle);
+        break;
+      }
+    }
+    CArrayT<stZUB_StorageSetting> settings;
+    if (ReadList<&PROVIDER_CreateZubStorageSettingVolumeInstance>(&settings) == PROVIDER_NO_OBJECT)
+      return PROVIDER_NO_OBJECT;
+    if (!HasSetting(settings, rec.ElementName, controller->handle)) {
+      SettingFiler filer(rec, volume.raidLevel, *controller, volume.cachePolicy);
+      CArrayT<stZUB_StorageExtentDisk> disks;
+      if (ReadList<&PROVIDER_CreateZubStorageExtentDiskInstance>(&disks) == PROVIDER_NO_OBJECT)
+        return PROVIDER_FAILED;
+      filer.AddDisks(array, disks);
+      if (!filer.AddRaidInfo()) return PROVIDER_FAILED;
+      filer.File();
+    }
+    m_list.AddLocked(rec);
+    return PROVIDER_SUCCESS;
+  }
+
+  CArrayT<stZUB_StorageVolume> m_previous;
+};
+
+}  // namespace
+
+stZUB_StorageVolume VolumeOf(const _SSI_VolumeInfo& volume) {
+  stZUB_StorageVolume rec;
+  const CZubString handle = NumberText(volume.handle);
+  rec.CreationClassName = L"ZUB_StorageVolume";
+  rec.ElementName = FromMultiByte(volume.name);
+  rec.DeviceID = rec.ElementName;
+  rec.DeviceID.Append(L"_");
+  rec.DeviceID.Append(handle);
+  rec.SystemCreationClassName = kSystemCreationClassName;
+  rec.SystemName = L"Volume_";
+  rec.SystemName.Append(handle);
+  rec.VolumeSize = volume.totalSize;
+  rec.StripSize = static_cast<int32_t>(volume.stripSize << 11);
+  rec.NumberOfDisks = volume.numDisks;
+  rec.VolumeFlag = volume.flag != 0;
+  rec.VolumeState = volume.state;
+  rec.HealthState = VolumeHealthState(volume.state);
+  rec.ArrayHandle = NumberText(volume.arrayHandle);
+  rec.VolumeHandle = handle;
+  rec.CachePolicy = CachePolicyText(volume.cachePolicy);
+  rec.RaidLevel = VolumeRaidLevelText(volume.raidLevel);
+  if (const RaidLevel* level = RaidLevelByCode(volume.raidLevel)) {
+    rec.NoSinglePointOfFailure = level->NoSinglePointOfFailure();
+    rec.DataRedundancy = level->DataRedundancy(rec.NumberOfDisks);
+    rec.PackageRedundancy = level->PackageRedundancy(rec.NumberOfDisks);
+  }
+  rec.Description = L"Volume storage of type: ";
+  rec.Description.Append(rec.RaidLevel);
+  rec.RedundancyFlag = rec.NoSinglePointOfFailure;
+  rec.Caption = rec.RaidLevel;
+  rec.FixedValue3 = rec.FixedValue4 = 2;
+  return rec;
+}
+
+uint64_t SmallestStrip(uint32_t mask) { return mask ? uint64_t{2048} << std::countr_zero(mask) : 0; }
+uint64_t LargestStrip(uint32_t mask) { return mask ? uint64_t{2048} << (31 - std::countl_zero(mask)) : 0; }
+
+std::vector<VolumeChange> VolumeChanges(const CArrayT<stZUB_StorageVolume>& previous,
+                                        const CArrayT<stZUB_StorageVolume>& current) {
+  std::vector<VolumeChange> out;
+  if (current.GetCount() > previous.GetCount()) {
+    for (const stZUB_StorageVolume& v : current) {
+      if (!HasSame(previous, v)) out.push_back({&v, kVolumeCreated});
+    }
+  } else if (previous.GetCount() > current.GetCount()) {
+    for (const stZUB_StorageVolume& v : previous) {
+      if (!HasSame(current, v)) out.push_back({&v, kVolumeDeleted});
+    }
+  } else {
+    for (size_t i = 0; i < current.GetCount(); ++i) {
+      if (!Unchanged(current[i], previous[i])) out.push_back({&current[i], kVolumeModified});
+    }
+  }
+  return out;
+}
+
+CZubStorageVolumeInterface* PROVIDER_CreateZubStorageVolumeInstance() { return Singleton<CZubStorageVolume>(); }

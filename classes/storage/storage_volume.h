@@ -1,0 +1,78 @@
+// storage_volume.h: ZUB_StorageVolume, one instance per RAID volume. Its
+// keys are CreationClassName, DeviceID (name "_" handle), SystemCreationClassName
+// and SystemName ("Volume_" handle); across refreshes a volume is the same
+// volume when its ElementName and ControllerHandle are. Update also files a
+// volume setting (ZUB_StorageSettingVolume) for each volume that has none:
+// its member disks' paths, the strip limits of its level, the controller's
+// cache policies; the configuration service uses it to change the volume.
+//
+// Update: 0 listed; 4 no volume, a volume's array reports no disk, or no
+// controller; 1 a re-enumeration failed, the disk-extent object is missing,
+// or the RAID info or levels could not be read; 9 the volume-setting object
+// is missing. The records appended before a failure stay. Each Update keeps
+// the list it replaces as the previous list for change detection. Reads the
+// volumes, their arrays' disks, the controllers and their RAID information,
+// ZUB_StorageExtentDisk and ZUB_StorageSettingVolume.
+#pragma once
+
+#include <vector>
+
+#include "framework/interfaces.h"
+#include "framework/record_desc.h"
+#include "middleware/abru2.h"
+
+struct ZUBPROV_API stZUB_StorageVolume {
+  CZubString CreationClassName;        // "ZUB_StorageVolume"
+  CZubString DeviceID;                 // name "_" handle
+  CZubString SystemCreationClassName;  // "Corvo_ZUBe3.0"
+  CZubString SystemName;               // "Volume_" handle
+  CZubString ElementName;              // the volume's name
+  CZubString Caption;                  // RaidLevel
+  uint64_t FixedValue1 = 0;            // 0
+  uint64_t FixedValue2 = 0;            // 0
+  uint64_t FixedValue3 = 0;            // 2
+  uint64_t FixedValue4 = 0;            // 2
+  CZubString Description;              // "Volume storage of type: " RaidLevel
+  uint8_t RedundancyFlag = 0;          // NoSinglePointOfFailure
+  uint8_t FixedFlag = 0;               // 0
+  uint8_t NoSinglePointOfFailure = 0;
+  uint64_t DataRedundancy = 0;
+  uint64_t PackageRedundancy = 0;
+  uint64_t HealthState = 0;
+  CZubString RaidLevel;                // "RAID5", or "Invalid or Unknown"
+  uint64_t VolumeSize = 0;
+  int64_t StripSize = 0;               // bytes
+  uint64_t NumberOfDisks = 0;
+  uint8_t VolumeFlag = 0;
+  int64_t VolumeState = 0;             // the middleware's, unchanged
+  CZubString CachePolicy;
+  CZubString ControllerHandle;         // decimal; empty when no controller owns its disks
+  CZubString VolumeHandle;             // decimal
+  CZubString ArrayHandle;              // decimal
+
+  static const RecordDesc& Describe();
+};
+
+ZUB_FACTORY CZubStorageVolumeInterface* PROVIDER_CreateZubStorageVolumeInstance();
+
+// The record of one middleware volume; ControllerHandle is left empty.
+stZUB_StorageVolume VolumeOf(const _SSI_VolumeInfo& volume);
+
+// Strip limits of a level's mask of supported strips (bit k: 2048 << k
+// bytes): the smallest and largest; both 0 for an empty mask.
+uint64_t SmallestStrip(uint32_t mask);
+uint64_t LargestStrip(uint32_t mask);
+
+enum VolumeAlertKind : uint32_t { kVolumeCreated = 1, kVolumeModified = 2, kVolumeDeleted = 3 };
+
+struct VolumeChange {
+  const stZUB_StorageVolume* volume;  // the current record; the previous one for a deletion
+  VolumeAlertKind kind;
+};
+
+// What changed between two lists of volumes, in alert order: more volumes
+// now: each volume (same ElementName and ControllerHandle) not there before
+// was created; fewer: each previous volume no longer there was deleted; as
+// many: each position whose records differ in a compared field was modified.
+std::vector<VolumeChange> VolumeChanges(const CArrayT<stZUB_StorageVolume>& previous,
+                                        const CArrayT<stZUB_StorageVolume>& current);
