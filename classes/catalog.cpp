@@ -4,6 +4,7 @@
 #include "framework/catalog.h"
 
 #include "classes/config/storage_capabilities.h"
+#include "classes/config/storage_configuration_service.h"
 #include "classes/config/storage_setting.h"
 #include "classes/storage/disk_extent.h"
 #include "classes/storage/storage_pool.h"
@@ -21,6 +22,11 @@ const MethodDesc kPoolMethods[] = {
 };
 const MethodDesc kCapabilitiesMethods[] = {
     ZUB_METHOD(PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance, CreateSetting),
+};
+const MethodDesc kConfigurationMethods[] = {
+    ZUB_METHOD(PROVIDER_CreateZubStorageConfigurationServiceInstance, CreateOrModifyElementFromElements),
+    ZUB_METHOD(PROVIDER_CreateZubStorageConfigurationServiceInstance, ReturnToStoragePool),
+    ZUB_METHOD(PROVIDER_CreateZubStorageConfigurationServiceInstance, ScsiScan),
 };
 const MethodDesc kPrimordialSettingOperations[] = {
     ZUB_HOST_OPERATION(PROVIDER_CreateZubStorageSettingPrimordialInstance, PutData),
@@ -51,6 +57,10 @@ std::span<const ClassDesc> ClassCatalog() {
       ZubClass<&PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance>(
           "ZUB_StorageCapabilitiesPrimordial", "CIM_StorageCapabilities",
           "What the primordial pool of a controller can offer; generates storage settings", kCapabilitiesMethods),
+      ZubClass<&PROVIDER_CreateZubStorageConfigurationServiceInstance>(
+          "ZUB_StorageConfigurationService", "CIM_StorageConfigurationService",
+          "Creates, modifies and deletes the volumes of a controller and rescans the RAID stack",
+          kConfigurationMethods),
       ZubClass<&PROVIDER_CreateZubStorageSettingPrimordialInstance>(
           "ZUB_StorageSettingPrimordial", "CIM_StorageSetting",
           "A storage setting generated from a pool's capabilities, the goal of a new volume",

@@ -42,10 +42,19 @@ void CWbemPropertyList::AddProperty(const CZubString& name, const CZubString& va
 }
 
 CZubString CWbemPropertyList::GetPropertyValue(const CZubString& name) const {
+  CZubString value;
+  if (!TryGetPropertyValue(name, &value)) throw CZubException{PROVIDER_NOT_FOUND};
+  return value;
+}
+
+bool CWbemPropertyList::TryGetPropertyValue(const CZubString& name, CZubString* value) const {
   for (const CWbemProperty& p : *this) {
-    if (p.m_name.Compare(name) == 0) return p.m_value;
+    if (p.m_name.Compare(name) == 0) {
+      *value = p.m_value;
+      return true;
+    }
   }
-  throw CZubException{PROVIDER_NOT_FOUND};
+  return false;
 }
 
 CZubString CWbemObjectPath::ToString() const {

@@ -41,6 +41,9 @@ class ZUBPROV_API CWbemPropertyList : public CArrayT<CWbemProperty>,
   // The value of the first key of that name; throws CZubException{4} when
   // there is none.
   CZubString GetPropertyValue(const CZubString& name) const;
+  // The same without an exception: false (and *value untouched) when no key
+  // has that name.
+  bool TryGetPropertyValue(const CZubString& name, CZubString* value) const;
 };
 
 class ZUBPROV_API CWbemObjectPath {
