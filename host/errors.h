@@ -12,6 +12,7 @@ enum ExitCode : int {
   kExitOk = 0,
   kExitStartFailed = 1,  // the library or the simulation did not start
   kExitBadInput = 2,     // bad command line, file or JSON
+  kExitMethodFailed = 3, // a task verb's method reported a failure (volume, spare, locate)
 };
 
 class HostError : public std::runtime_error {

@@ -49,6 +49,8 @@ Session::Session(const SessionOptions& options) {
   if (!container) throw HostError(kExitStartFailed, "the provider's container object could not be created");
   std::string host = options.computerName ? *options.computerName : platform::HostName();
   if (!options.computerName && host.empty()) host = "localhost";
+  m_computerName = host;
+  m_namespace = options.nameSpace;
   stComputerStringNames names;
   names.Namespace = Wide(options.nameSpace);
   names.ComputerName = Wide(host);

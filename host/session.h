@@ -37,11 +37,17 @@ class Session {
   // InputRecord.
   Json Invoke(const ClassDesc& cls, const MethodDesc& method, RecordPtr record);
 
+  // The names handed to the library: every path it builds carries them.
+  const std::string& ComputerName() const { return m_computerName; }
+  const std::string& Namespace() const { return m_namespace; }
+
  private:
   void InitializeOnce(const ClassDesc& cls, CProviderInterfaceBase& object);
   void Stop();
 
   std::set<const ClassDesc*> m_initialized;
+  std::string m_computerName;
+  std::string m_namespace;
   bool m_running = false;
 };
 

@@ -1,0 +1,202 @@
+// volume_command.cpp: the volume verbs.
+#include "host/volume_command.h"
+
+#include <algorithm>
+#include <cctype>
+#include <iostream>
+
+#include "host/cim_client.h"
+#include "host/errors.h"
+
+namespace zubcim {
+namespace {
+
+const char* const kLevels[] = {"RAID0", "RAID1", "RAID10", "RAID5", "RAID6"};
+const char* const kCachePolicies[] = {"CACHING_OFF", "WRITE_THROUGH", "WRITEBACK"};
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+template <size_t N>
+std::string OneOf(const std::string& value, const char* const (&allowed)[N], const std::string& what) {
+  const std::string upper = Upper(value);
+  for (const char* a : allowed) {
+    if (upper == a) return upper;
+  }
+  std::string list;
+  for (const char* a : allowed) list += (list.empty() ? "" : ", ") + std::string(a);
+  throw BadInput(what + " \"" + value + "\" is not one of " + list);
+}
+
+std::string Text(const Json& record, const char* field) { return record.value(field, ""); }
+
+// The one instance whose field equals the value (among several fields).
+Json FindOne(const Json& instances, std::initializer_list<const char*> fields, const std::string& value,
+             const std::string& what) {
+  std::vector<Json> hits;
+  for (const Json& r : instances) {
+    if (std::any_of(fields.begin(), fields.end(), [&](const char* f) { return Text(r, f) == value; }))
+      hits.push_back(r);
+  }
+  if (hits.size() == 1) return hits[0];
+  std::string names;
+  for (const Json& r : instances) names += (names.empty() ? "" : ", ") + Text(r, *fields.begin());
+  if (hits.empty()) throw BadInput("no " + what + " \"" + value + "\" (there are: " + names + ")");
+  throw BadInput(what + " \"" + value + "\" is ambiguous; name it by " + *(fields.end() - 1));
+}
+
+// Method outcome: one line for people (or the JSON of the call), and the exit code.
+int Report(const HostOptions& options, const std::string& verb, const std::string& method, const Json& result,
+           const std::string& success) {
+  const uint64_t rv = result["record"].value("ReturnValue", uint64_t{0});
+  const int status = result["status"].get<int>();
+  if (options.json) {
+    PrintLine({{"volume", verb}, {"invoke", method}, {"status", status}, {"record", result["record"]}});
+  } else {
+    std::cout << "volume " << verb << ": " << method << " returned CIM return value " << ReturnValueText(rv);
+    if (status != 0) std::cout << ", status " << status;
+    std::cout << '\n';
+    if (rv == 0 && status == 0 && !success.empty()) std::cout << success << '\n';
+  }
+  return rv == 0 && status == 0 ? kExitOk : kExitMethodFailed;
+}
+
+// Calls a method of the configuration service of `controller`, on that
+// service's instance as a CIM client does, with one parameter block set.
+Json CallService(CimClient& client, const std::string& controller, const char* method, const char* block,
+                 const Json& params) {
+  Json service = FindOne(client.Instances("ZUB_StorageConfigurationService"), {"ControllerHandle"}, controller,
+                         "storage configuration service of controller");
+  service[block] = params;
+  return client.Invoke("ZUB_StorageConfigurationService", method, service);
+}
+
+Json DiskReferences(CimClient& client, const std::vector<std::string>& disks) {
+  Json refs = Json::array();
+  if (disks.empty()) return refs;
+  const Json all = client.Instances("ZUB_StorageExtentDisk");
+  for (const std::string& d : disks) {
+    refs.push_back(client.Reference("ZUB_StorageExtentDisk", FindOne(all, {"SerialNumber", "DeviceID"}, d, "disk")));
+  }
+  return refs;
+}
+
+// The goal values of a request, set on a setting record.
+void SetGoals(const VolumeRequest& r, Json* setting) {
+  if (!r.level.empty()) (*setting)["RaidLevel"] = OneOf(r.level, kLevels, "RAID level");
+  if (!r.strip.empty()) (*setting)["UserDataStripeDepth"] = ParseBytes(r.strip, "strip size");
+  if (!r.cache.empty()) (*setting)["CachePolicy"] = OneOf(r.cache, kCachePolicies, "cache policy");
+}
+
+Json FindVolume(CimClient& client, const std::string& volume) {
+  return FindOne(client.Instances("ZUB_StorageVolume"), {"ElementName", "DeviceID"}, volume, "volume");
+}
+
+}  // namespace
+
+uint64_t ParseBytes(const std::string& text, const std::string& what) {
+  size_t end = 0;
+  uint64_t value = 0;
+  try {
+    value = std::stoull(text, &end);
+  } catch (const std::exception&) {
+    throw BadInput(what + " \"" + text + "\" is not a number of bytes");
+  }
+  const std::string unit = Upper(text.substr(end));
+  const std::pair<const char*, int> units[] = {{"", 0}, {"K", 10}, {"KB", 10}, {"KIB", 10}, {"M", 20}, {"MB", 20},
+                                               {"MIB", 20}, {"G", 30}, {"GB", 30}, {"GIB", 30}, {"T", 40}, {"TB", 40},
+                                               {"TIB", 40}};
+  for (auto [name, shift] : units) {
+    if (unit == name && (value << shift >> shift) == value && text[0] != '-') return value << shift;
+  }
+  throw BadInput(what + " \"" + text + "\" is not a number of bytes (units: K, M, G, T)");
+}
+
+int VolumeCreateCommand(const HostOptions& options, const VolumeRequest& r) {
+  if (r.controller.empty() || r.name.empty() || r.level.empty() || r.disks.empty())
+    throw BadInput("volume create needs --controller, --name, --level and --disks");
+  const std::string level = OneOf(r.level, kLevels, "RAID level");
+  const uint64_t size = r.size.empty() ? 0 : ParseBytes(r.size, "size");
+  Session session(options.session);
+  CimClient client(session);
+  const std::string controller = Text(FindOne(client.Instances("ZUB_PortController"), {"ElementName", "InstanceID"},
+                                              r.controller, "controller"),
+                                      "InstanceID");
+
+  // A goal setting from the pool's capabilities, with the requested values.
+  const Json caps = client.Instances("ZUB_StorageCapabilitiesPrimordial");
+  if (std::none_of(caps.begin(), caps.end(), [&](const Json& c) { return Text(c, "InstanceID") == controller; }))
+    throw HostError(kExitMethodFailed, "controller " + r.controller + " has no available disk (no primordial pool)");
+  Json created = client.Invoke("ZUB_StorageCapabilitiesPrimordial", "CreateSetting",
+                               {{"InstanceID", controller}, {"SettingType", 3}});
+  if (created["record"]["ReturnValue"] != 0) return Report(options, "create", "CreateSetting", created, "");
+  const std::string goal = Text(created["record"], "NewSetting");
+  Json setting;
+  for (const Json& s : client.Instances("ZUB_StorageSettingPrimordial")) {
+    if (goal.find("\"" + Text(s, "InstanceID") + "\"") != std::string::npos) setting = s;
+  }
+  SetGoals(r, &setting);
+  setting["RaidLevel"] = level;
+  client.Invoke("ZUB_StorageSettingPrimordial", "PutData", setting);
+
+  // The sizes the pool offers bound what may be asked for.
+  Json sizes = client.Invoke("ZUB_StoragePool", "GetSupportedSizes", {{"InstanceID", controller},
+                                                                      {"SizesElementType", 2}});
+  const Json& offered = sizes["record"]["Sizes"];
+  if (size != 0 && !offered.empty() && size > offered.back().get<uint64_t>())
+    throw HostError(kExitMethodFailed, "size " + r.size + " is larger than the pool offers (" +
+                                           std::to_string(offered.back().get<uint64_t>()) + " bytes)");
+
+  Json params = {{"ElementName", r.name}, {"ElementType", 2}, {"Goal", goal}, {"Size", size},
+                 {"InElements", DiskReferences(client, r.disks)}};
+  Json result = CallService(client, controller, "CreateOrModifyElementFromElements", "CreateOrModifyParams", params);
+  const Json& out = result["record"]["CreateOrModifyParams"];
+  return Report(options, "create", "CreateOrModifyElementFromElements", result,
+                "created " + Text(out, "TheElement") + ", " + std::to_string(out.value("Size", uint64_t{0})) +
+                    " bytes");
+}
+
+int VolumeModifyCommand(const HostOptions& options, const VolumeRequest& r) {
+  if (r.volume.empty()) throw BadInput("volume modify needs the volume's name");
+  if (r.name.empty() && r.level.empty() && r.strip.empty() && r.cache.empty() && r.size.empty() && r.disks.empty())
+    throw BadInput("volume modify: nothing to change (--name, --level, --strip, --cache, --size, --add-disks)");
+  Session session(options.session);
+  CimClient client(session);
+  const Json volume = FindVolume(client, r.volume);
+  const std::string controller = Text(volume, "ControllerHandle");
+  Json setting;
+  for (const Json& s : client.Instances("ZUB_StorageSettingVolume")) {
+    if (Text(s, "VolumeName") == Text(volume, "ElementName") && Text(s, "ControllerHandle") == controller)
+      setting = s;
+  }
+  if (setting.is_null())
+    throw HostError(kExitMethodFailed, "volume " + r.volume + " has no volume setting to use as the goal");
+  SetGoals(r, &setting);
+  client.Invoke("ZUB_StorageSettingVolume", "PutData", setting);
+
+  const uint64_t size = r.size.empty() ? volume["VolumeSize"].get<uint64_t>() : ParseBytes(r.size, "size");
+  Json params = {{"ElementName", r.name},
+                 {"ElementType", 2},
+                 {"Goal", client.Reference("ZUB_StorageSettingVolume", setting)},
+                 {"Size", size},
+                 {"InElements", DiskReferences(client, r.disks)},
+                 {"TheElement", client.Reference("ZUB_StorageVolume", volume)}};
+  Json result = CallService(client, controller, "CreateOrModifyElementFromElements", "CreateOrModifyParams", params);
+  return Report(options, "modify", "CreateOrModifyElementFromElements", result,
+                "modified " + Text(volume, "DeviceID"));
+}
+
+int VolumeDeleteCommand(const HostOptions& options, const VolumeRequest& r) {
+  if (r.volume.empty()) throw BadInput("volume delete needs the volume's name");
+  Session session(options.session);
+  CimClient client(session);
+  const Json volume = FindVolume(client, r.volume);
+  Json result = CallService(client, Text(volume, "ControllerHandle"), "ReturnToStoragePool",
+                            "ReturnToStoragePoolParams",
+                            {{"TheElement", client.Reference("ZUB_StorageVolume", volume)}});
+  return Report(options, "delete", "ReturnToStoragePool", result, "deleted " + Text(volume, "DeviceID"));
+}
+
+}  // namespace zubcim

@@ -1,0 +1,66 @@
+// zubcim volume create|modify|delete as a person uses them: one command
+// each, the outcome in words or as JSON, exit 3 when the method failed and 2
+// for input that names nothing or makes no sense.
+#include "tests/host/zubcim_runner.h"
+
+namespace zubcim_test {
+namespace {
+
+// "Ctl" offers disks D1 to D4 (D1, D2 in volume "Old"); "Other" has D9.
+constexpr const char* kTopology = R"({"middleware_version": "1.0", "controllers": [
+  {"handle": 3, "name": "Ctl", "write_back_offered": 1,
+   "disks": [{"handle": 31, "serial": "D1"}, {"handle": 32, "serial": "D2"}, {"handle": 33, "serial": "D3"},
+             {"handle": 34, "serial": "D4"}],
+   "volumes": [{"handle": 300, "array_handle": 301, "name": "Old", "level": 2, "disks": ["D1", "D2"]}]},
+  {"handle": 9, "name": "Other", "disks": [{"handle": 91, "serial": "D9"}]}]})";
+
+class VolumeVerbTest : public ZubcimTest {
+ protected:
+  void SetUp() override {
+    ZubcimTest::SetUp();
+    topology_ = "--topology " + Quote(Write("topology.json", kTopology)) + " ";
+  }
+  Result Volume(const std::string& args) { return Run(topology_ + args); }
+  std::string topology_;
+};
+
+TEST_F(VolumeVerbTest, CreateModifyAndDeleteInOneCommandEach) {
+  Result created = Volume("--json volume create --controller Ctl --level RAID1 --strip 64K --cache writeback "
+                          "--name Data --disks D3 34");
+  ASSERT_EQ(created.code, 0) << created.err << created.out;
+  ASSERT_EQ(created.json().size(), 1u);
+  const Json line = created.json()[0];
+  EXPECT_EQ(line["volume"], "create");
+  EXPECT_EQ(line["record"]["ReturnValue"], 0);
+  const std::string path = line["record"]["CreateOrModifyParams"]["TheElement"];
+  EXPECT_NE(path.find("ZUB_StorageVolume.CreationClassName=\"ZUB_StorageVolume\",DeviceID=\"Data_"), std::string::npos)
+      << path;
+  EXPECT_GT(line["record"]["CreateOrModifyParams"]["Size"].get<uint64_t>(), 0u);
+
+  Result renamed = Volume("volume modify Old --name Renamed --cache WRITEBACK");
+  EXPECT_EQ(renamed.code, 0) << renamed.err;
+  EXPECT_NE(renamed.out.find("0 (success)"), std::string::npos) << renamed.out;
+  EXPECT_EQ(Volume("volume modify Old_300 --add-disks D3 D4 --level RAID10").code, 0);
+  Result deleted = Volume("volume delete Old");
+  EXPECT_EQ(deleted.code, 0) << deleted.err;
+  EXPECT_NE(deleted.out.find("deleted Old_300"), std::string::npos) << deleted.out;
+}
+
+TEST_F(VolumeVerbTest, FailuresAndMistakes) {
+  Result busy = Volume("volume create --controller 3 --level RAID0 --name Busy --disks D1 D3");
+  EXPECT_EQ(busy.code, 3) << "a disk in use: the method fails: " << busy.out;
+  EXPECT_NE(busy.out.find("5 (invalid parameter)"), std::string::npos) << busy.out;
+  Result noPool = Volume("volume create --controller Ctl --level RAID0 --name X --disks D9 --size 1T");
+  EXPECT_EQ(noPool.code, 3) << noPool.out << noPool.err;
+
+  EXPECT_BAD_INPUT(Volume("volume create --controller Nowhere --level RAID0 --name X --disks D3"), "Nowhere");
+  EXPECT_BAD_INPUT(Volume("volume create --controller Ctl --level RAID7 --name X --disks D3"), "RAID7");
+  EXPECT_BAD_INPUT(Volume("volume create --controller Ctl --level RAID0 --name X --disks D7"), "D7");
+  EXPECT_BAD_INPUT(Volume("volume create --controller Ctl --level RAID0 --name X --disks D3 --strip 64Q"), "64Q");
+  EXPECT_BAD_INPUT(Volume("volume modify Old"), "nothing to change");
+  EXPECT_BAD_INPUT(Volume("volume delete Nope"), "Nope");
+  EXPECT_BAD_INPUT(Volume("volume create --name X"), "--controller");
+}
+
+}  // namespace
+}  // namespace zubcim_test
