@@ -13,6 +13,10 @@ packages=(
 if [ "${ZUB_WINDOWS:-1}" = 1 ]; then
   packages+=(g++-mingw-w64-x86-64 wine64 wine)
 fi
+# The fuzz targets: clang with its sanitizer and libFuzzer runtimes.
+if [ "${ZUB_FUZZ:-1}" = 1 ]; then
+  packages+=(clang libclang-rt-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
