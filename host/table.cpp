@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/platform.h"
+#include "platform/process/process.h"
 
 namespace zubcim {
 namespace {

@@ -9,7 +9,7 @@
 #include <random>
 
 #include "framework/interfaces.h"
-#include "platform/platform.h"
+#include "platform/process/process.h"
 #include "sim/abru2_control.h"
 
 namespace {
