@@ -37,7 +37,7 @@ PROVIDER_STATUS ReadList(CArrayT<RecordOf<Factory>>* out, ListNeed need = ListNe
 
 // Builds object paths on the host and namespace the host handed to the
 // container (both empty when it never did).
-class ZUBPROV_API CReferenceBuilder {
+class CReferenceBuilder {
  public:
   // Reads the container's names once.
   CReferenceBuilder();

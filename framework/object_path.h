@@ -15,11 +15,11 @@
 // Text helpers that never throw. Before/After: the text before/after the first
 // marker, "" when it does not occur. Between: after the first m1 and before
 // the first m2 that follows it; "" when either is missing.
-ZUBPROV_API CZubString Before(const CZubString& text, const wchar_t* marker);
-ZUBPROV_API CZubString After(const CZubString& text, const wchar_t* marker);
-ZUBPROV_API CZubString Between(const CZubString& text, const wchar_t* m1, const wchar_t* m2);
+CZubString Before(const CZubString& text, const wchar_t* marker);
+CZubString After(const CZubString& text, const wchar_t* marker);
+CZubString Between(const CZubString& text, const wchar_t* m1, const wchar_t* m2);
 
-class ZUBPROV_API CWbemProperty {
+class CWbemProperty {
  public:
   CWbemProperty() = default;
   CWbemProperty(const CZubString& name, const CZubString& value) : m_name(name), m_value(value) {}
@@ -34,8 +34,8 @@ class ZUBPROV_API CWbemProperty {
 template <class T>
 class CWbemPropertyListInterfaceT {};
 
-class ZUBPROV_API CWbemPropertyList : public CArrayT<CWbemProperty>,
-                                      public CWbemPropertyListInterfaceT<wchar_t> {
+class CWbemPropertyList : public CArrayT<CWbemProperty>,
+                          public CWbemPropertyListInterfaceT<wchar_t> {
  public:
   void AddProperty(const CZubString& name, const CZubString& value);
   // The value of the first key of that name; throws CZubException{4} when
@@ -46,7 +46,7 @@ class ZUBPROV_API CWbemPropertyList : public CArrayT<CWbemProperty>,
   bool TryGetPropertyValue(const CZubString& name, CZubString* value) const;
 };
 
-class ZUBPROV_API CWbemObjectPath {
+class CWbemObjectPath {
  public:
   // \\host\namespace: followed by the keys joined with commas.
   CZubString ToString() const;

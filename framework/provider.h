@@ -13,4 +13,4 @@ ZUB_FACTORY CZubContainerInterface* PROVIDER_CreateZubContainerInstance();
 ZUBPROV_API stComputerStringNames GetComputerStringNames();
 // The same into *out; false (and empty names) when the container object
 // cannot be obtained.
-ZUBPROV_API bool ReadComputerStringNames(stComputerStringNames* out);
+bool ReadComputerStringNames(stComputerStringNames* out);

@@ -143,7 +143,7 @@ ZUBPROV_API std::string CimTypeName(const FieldDesc& field);
 // "" when `desc` names every data member of its record exactly once and in
 // declaration order (also inside parameter blocks) and its keys are numbered
 // 1..n; otherwise one line saying what is wrong.
-ZUBPROV_API std::string CheckDescription(const RecordDesc& desc);
+std::string CheckDescription(const RecordDesc& desc);
 
 // The key fields of a description in key order.
 ZUBPROV_API std::vector<const FieldDesc*> KeyFields(const RecordDesc& desc);

@@ -27,7 +27,7 @@ class CZubMutex {
 class CS_Block : public CZubMutex {};
 
 // The single lock of the process.
-ZUBPROV_API CS_Block* GetGlobalLock();
+CS_Block* GetGlobalLock();
 
 template <class Lock>
 class CAutoLockT {

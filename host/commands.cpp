@@ -32,7 +32,10 @@ const char* Kind(const ClassDesc& cls) { return cls.association ? "association" 
 
 std::string MethodNames(const ClassDesc& cls) {
   std::string out;
-  for (const MethodDesc& m : cls.methods) out += (out.empty() ? "" : " ") + std::string(m.name);
+  for (const MethodDesc& m : cls.methods) {
+    if (!out.empty()) out += ' ';
+    out += m.name;
+  }
   return out;
 }
 

@@ -8,7 +8,7 @@
 #include "framework/provider.h"
 #include "host/errors.h"
 #include "host/wide_text.h"
-#include "platform/platform.h"
+#include "platform/process/process.h"
 #include "sim/abru2_control.h"
 
 namespace zubcim {

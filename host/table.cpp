@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/platform.h"
+#include "platform/process/process.h"
 
 namespace zubcim {
 namespace {
@@ -32,7 +32,10 @@ std::string Cell(const Json& v) {
   if (v.is_string()) {
     text = v.get<std::string>();
   } else if (v.is_array()) {
-    for (const Json& item : v) text += (text.empty() ? "" : ",") + Cell(item);
+    for (const Json& item : v) {
+      if (!text.empty()) text += ',';
+      text += Cell(item);
+    }
   } else {
     text = JsonLine(v);
   }

@@ -1,6 +1,4 @@
-// system_posix.cpp: local time and host name on POSIX systems.
-#include <unistd.h>
-
+// system_posix.cpp: local time on POSIX systems.
 #include <ctime>
 
 #include "platform/platform.h"
@@ -13,12 +11,6 @@ std::string LocalTimeText() {
   localtime_r(&now, &local);
   char buf[64] = {};
   asctime_r(&local, buf);
-  return buf;
-}
-
-std::string HostName() {
-  char buf[256] = {};
-  if (gethostname(buf, sizeof buf - 1) != 0) return "";
   return buf;
 }
 

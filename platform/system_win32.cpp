@@ -1,4 +1,4 @@
-// system_win32.cpp: local time and host name on Windows.
+// system_win32.cpp: local time on Windows.
 #include <windows.h>
 
 #include <ctime>
@@ -14,17 +14,6 @@ std::string LocalTimeText() {
   if (!local) return "";
   const char* text = asctime(local);
   return text ? text : "";
-}
-
-std::string HostName() {
-  // The DNS host name is what gethostname() gives on POSIX systems (the
-  // NetBIOS name would be upper-cased and cut to 15 characters).
-  char buf[256] = {};
-  DWORD size = sizeof buf;
-  if (GetComputerNameExA(ComputerNameDnsHostname, buf, &size)) return buf;
-  size = sizeof buf;
-  if (GetComputerNameA(buf, &size)) return buf;
-  return "";
 }
 
 }  // namespace platform

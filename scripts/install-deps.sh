@@ -7,10 +7,15 @@ packages=(
   cmake ninja-build g++ pkg-config
   nlohmann-json3-dev libcli11-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
+  ccache
 )
 # The Windows build: the mingw-w64 cross compiler and Wine to run its tests.
 if [ "${ZUB_WINDOWS:-1}" = 1 ]; then
   packages+=(g++-mingw-w64-x86-64 wine64 wine)
+fi
+# The fuzz targets: clang with its sanitizer and libFuzzer runtimes.
+if [ "${ZUB_FUZZ:-1}" = 1 ]; then
+  packages+=(clang libclang-rt-dev)
 fi
 
 missing=()

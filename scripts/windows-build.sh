@@ -4,7 +4,8 @@
 #
 #   scripts/windows-build.sh [BUILD_DIR]    (default /work/build-win)
 #
-# Extra CMake options may be passed in ZUB_CMAKE_ARGS.
+# It builds Release, the configuration that ships. Extra CMake options may be
+# passed in ZUB_CMAKE_ARGS (e.g. -DCMAKE_BUILD_TYPE=Debug, which wins).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -17,5 +18,5 @@ fi
 
 # shellcheck disable=SC2086  # ZUB_CMAKE_ARGS is a list of options
 cmake -S "$root" -B "$build" "${generator[@]}" \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" ${ZUB_CMAKE_ARGS:-}
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release ${ZUB_CMAKE_ARGS:-}
 cmake --build "$build" --parallel "$(nproc)"

@@ -14,7 +14,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/platform.h"
+#include "platform/process/process.h"
 
 namespace zubcim_test {
 

@@ -11,7 +11,7 @@
 #include <random>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/process/process.h"
 
 namespace zubtest {
 

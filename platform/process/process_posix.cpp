@@ -1,5 +1,5 @@
-// process_posix.cpp: the terminal, environment, child commands and run-time
-// loading of shared libraries on POSIX systems.
+// process_posix.cpp: host name, terminal, environment, child commands and
+// run-time loading of shared libraries on POSIX systems.
 #include <dlfcn.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -7,9 +7,15 @@
 
 #include <cstdlib>
 
-#include "platform/platform.h"
+#include "platform/process/process.h"
 
 namespace platform {
+
+std::string HostName() {
+  char buf[256] = {};
+  if (gethostname(buf, sizeof buf - 1) != 0) return "";
+  return buf;
+}
 
 size_t TerminalColumns() {
   winsize size{};

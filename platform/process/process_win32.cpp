@@ -1,12 +1,23 @@
-// process_win32.cpp: the console, environment, child commands and run-time
-// loading of DLLs on Windows.
+// process_win32.cpp: host name, console, environment, child commands and
+// run-time loading of DLLs on Windows.
 #include <windows.h>
 
 #include <cstdlib>
 
-#include "platform/platform.h"
+#include "platform/process/process.h"
 
 namespace platform {
+
+std::string HostName() {
+  // The DNS host name is what gethostname() gives on POSIX systems (the
+  // NetBIOS name would be upper-cased and cut to 15 characters).
+  char buf[256] = {};
+  DWORD size = sizeof buf;
+  if (GetComputerNameExA(ComputerNameDnsHostname, buf, &size)) return buf;
+  size = sizeof buf;
+  if (GetComputerNameA(buf, &size)) return buf;
+  return "";
+}
 
 size_t TerminalColumns() {
   CONSOLE_SCREEN_BUFFER_INFO info;

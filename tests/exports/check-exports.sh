@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# check-exports.sh: compares what a built provider library exports with the
+# intended list (zubprov.exports beside this script), so that a new export is
+# a decision, never an accident. CTest runs it on every build.
+#
+#   tests/exports/check-exports.sh LIBRARY linux|windows LIST TOOL
+#
+# linux: TOOL is nm, and the exports are the shared object's defined dynamic
+# symbols; windows: TOOL is the mingw-w64 objdump, and the exports are the
+# DLL's export table. Names are compared demangled (c++filt). Exits 0 when
+# the exports match the list, 1 when they differ, 2 on bad use.
+set -euo pipefail
+
+if [ $# -ne 4 ] || { [ "$2" != linux ] && [ "$2" != windows ]; }; then
+  echo "usage: $0 LIBRARY linux|windows LIST TOOL" >&2
+  exit 2
+fi
+library=$1 system=$2 list=$3 tool=$4
+for f in "$library" "$list"; do
+  [ -f "$f" ] || { echo "$f not found" >&2; exit 2; }
+done
+
+if [ "$system" = linux ]; then
+  raw=$("$tool" -D --defined-only "$library" | awk 'NF >= 3 { print $3 }')
+else
+  # The export table's names follow the "[Ordinal/Name Pointer] Table" line,
+  # one "[   n] name" a line, up to the first empty line.
+  raw=$("$tool" -p "$library" |
+    awk '/\[Ordinal\/Name Pointer\] Table/ { t = 1; next } NF == 0 { t = 0 } t { sub(/^[^]]*\] /, ""); print }')
+fi
+if [ -z "$raw" ]; then
+  echo "no exports read from $library with $tool" >&2
+  exit 2
+fi
+
+actual=$(mktemp)
+trap 'rm -f "$actual"' EXIT
+printf '%s\n' "$raw" | c++filt | sort -u >"$actual"
+
+# The list: one entry a line, optionally "linux: " or "windows: " in front;
+# "class NAME" covers every symbol of that class (members, vtable, typeinfo
+# and its name), and on Windows, which exports every marked class whole,
+# requires its typeinfo. Everything else is an exact name that must be there.
+awk -v os="$system" -v listfile="$list" '
+  function trim(s) { sub(/^[ \t]+/, "", s); sub(/[ \t]+$/, "", s); return s }
+  FNR == NR {
+    line = trim($0)
+    if (line == "" || line ~ /^#/) next
+    if (line ~ /^(linux|windows):/) {
+      tag = line; sub(/:.*/, "", tag)
+      if (tag != os) next
+      line = trim(substr(line, length(tag) + 2))
+    }
+    if (line ~ /^class /) classes[trim(substr(line, 7))] = 1
+    else names[line] = 1
+    next
+  }
+  {
+    seen[$0] = 1
+    nseen++
+    if ($0 in names) next
+    covered = 0
+    for (c in classes) {
+      if (index($0, c "::") == 1 || $0 == "vtable for " c || $0 == "typeinfo for " c ||
+          $0 == "typeinfo name for " c) { covered = 1; break }
+    }
+    if (!covered) extra[++nextra] = $0
+  }
+  END {
+    for (n in names) if (!(n in seen)) missing[++nmissing] = n
+    if (os == "windows")
+      for (c in classes) if (!(("typeinfo for " c) in seen)) missing[++nmissing] = "class " c
+    if (!nextra && !nmissing) {
+      printf "the library exports exactly what %s lists (%d symbols)\n", listfile, nseen
+      exit 0
+    }
+    if (nextra) {
+      print "New exports, not in " listfile ":"
+      for (i = 1; i <= nextra; i++) print "  + " extra[i]
+    }
+    if (nmissing) {
+      print "Missing exports, listed in " listfile " but not exported:"
+      for (i = 1; i <= nmissing; i++) print "  - " missing[i]
+    }
+    print ""
+    print "Every export can be called by the host process the provider runs in, so each"
+    print "is a decision. A new one a host needs: add its line to " listfile
+    print "(\"linux: \" or \"windows: \" in front when one system alone exports it) and"
+    print "mark it ZUBPROV_API or ZUB_FACTORY (framework/api.h). Otherwise take the mark"
+    print "off: everything unmarked stays inside the library. A missing one: put its mark"
+    print "back, or remove its line when hosts no longer need it."
+    exit 1
+  }
+' "$list" "$actual"
