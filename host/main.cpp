@@ -11,6 +11,7 @@
 #include "host/commands.h"
 #include "host/errors.h"
 #include "host/scenario.h"
+#include "host/wbem/wbem_commands.h"
 
 namespace {
 
@@ -67,6 +68,8 @@ int main(int argc, char** argv) {
   CLI::App* watch = app.add_subcommand("watch", "print alerts as they are delivered");
   watch->add_flag("--demo", demo, "also drive a short built-in sequence of changes");
 
+  auto runWbemCommand = AddWbemCommands(app);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -81,6 +84,7 @@ int main(int argc, char** argv) {
     if (*invoke) return InvokeCommand(options, invokeClass, invokeMethod, invokeIn);
     if (*run) return RunCommand(options, scenario);
     if (*watch) return WatchCommand(options, demo);
+    if (std::optional<int> code = runWbemCommand(options)) return *code;
     return Fail(kExitBadInput, "no command given (see zubcim --help)");
   } catch (const HostError& e) {
     return Fail(e.code(), e.what());
