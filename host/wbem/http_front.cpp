@@ -110,6 +110,7 @@ bool HttpFront::Bind(const HttpSettings& settings, std::string* error) {
   server.set_keep_alive_timeout(settings.readTimeoutSeconds);
   server.set_keep_alive_max_count(1000);
   server.set_payload_max_length(settings.maxBody);
+  server.set_tcp_nodelay(true);  // answers go out in two writes: no Nagle wait between them
   Impl* impl = m_impl.get();
   server.Post(".*", [impl](const httplib::Request& req, httplib::Response& res) { impl->Handle(req, res); });
   auto notAllowed = [](const httplib::Request&, httplib::Response& res) {
