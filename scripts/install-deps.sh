@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   nlohmann-json3-dev libcli11-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libcpp-httplib-dev libpugixml-dev libssl-dev sblim-wbemcli
+  libcpp-httplib-dev libpugixml-dev libssl-dev sblim-wbemcli openssl
 )
 # The Windows build: the mingw-w64 cross compiler and Wine to run its tests.
 if [ "${ZUB_WINDOWS:-1}" = 1 ]; then

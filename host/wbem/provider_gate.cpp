@@ -12,7 +12,10 @@ CProviderInterfaceBase& ProviderGate::Object(const CimClass& cls) {
 
 void ProviderGate::Refresh(const CimClass& cls, const std::function<void(const void*)>& visit) {
   CProviderInterfaceBase& object = Object(cls);
+  // An enumeration that meets the RAID stack changing under it fails (1);
+  // the next one sees the new state, so a failed refresh is tried again.
   PROVIDER_STATUS status = object.Update();
+  for (int retry = 0; retry < 2 && status == PROVIDER_FAILED; ++retry) status = object.Update();
   if (status != PROVIDER_SUCCESS && status != PROVIDER_NOT_FOUND)
     throw CimFault(kCimFailed, cls.name + ": the provider's Update returned status " + std::to_string(status));
   if (PROVIDER_STATUS got = cls.desc->getData(visit); got != PROVIDER_SUCCESS)

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <sstream>
 #include <thread>
 
@@ -159,6 +160,8 @@ TEST_F(Http, AStalledClientDoesNotHoldUpOthers) {
 TEST_F(Http, ClientsEnumerateWhileTheSimulationChanges) {
   Start(nullptr, 6);
   std::atomic<int> bad{0};
+  std::mutex firstBadMutex;
+  std::string firstBad;
   std::vector<std::thread> readers;
   for (int t = 0; t < 4; ++t) {
     readers.emplace_back([&] {
@@ -166,7 +169,11 @@ TEST_F(Http, ClientsEnumerateWhileTheSimulationChanges) {
       for (int i = 0; i < 40; ++i) {
         httplib::Result r = Post(client, kDisks);
         const size_t n = r ? Names(r->body) : 0;
-        if (!r || r->status != 200 || (n != 3 && n != 4)) ++bad;
+        if (!r || r->status != 200 || (n != 3 && n != 4)) {
+          ++bad;
+          std::lock_guard<std::mutex> lock(firstBadMutex);
+          if (firstBad.empty()) firstBad = r ? std::to_string(r->status) + " " + r->body : "no answer";
+        }
       }
     });
   }
@@ -179,7 +186,7 @@ TEST_F(Http, ClientsEnumerateWhileTheSimulationChanges) {
     EXPECT_TRUE(b && b->status == 200) << (b ? b->body : "no answer");
   }
   for (std::thread& t : readers) t.join();
-  EXPECT_EQ(bad, 0);
+  EXPECT_EQ(bad, 0) << firstBad;
 }
 
 }  // namespace
