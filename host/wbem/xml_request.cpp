@@ -8,6 +8,8 @@ namespace {
 
 bool Is(pugi::xml_node node, const char* name) { return std::strcmp(node.name(), name) == 0; }
 
+constexpr int kMaxReferenceDepth = 8;
+
 // The major version of "2.0", "1.4", ...: the part before the dot.
 std::string Major(const char* version) {
   std::string v = version;
@@ -111,6 +113,13 @@ std::vector<std::string> ReadStringArray(pugi::xml_node param, const char* what)
 
 CimPath ReadInstanceName(pugi::xml_node instanceName) {
   if (!instanceName || !Is(instanceName, "INSTANCENAME")) Invalid("expected an INSTANCENAME");
+  // References inside keys inside references: a path of the CIM classes
+  // nests a few levels at most; a request nesting deeper is refused before
+  // the recursion could exhaust a worker's stack.
+  int depth = 0;
+  for (pugi::xml_node up = instanceName.parent(); up; up = up.parent()) {
+    if (Is(up, "VALUE.REFERENCE") && ++depth > kMaxReferenceDepth) Invalid("references nest too deeply");
+  }
   CimPath path;
   path.className = instanceName.attribute("CLASSNAME").value();
   if (path.className.empty()) Invalid("an INSTANCENAME has no CLASSNAME");

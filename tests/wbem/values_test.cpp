@@ -149,6 +149,15 @@ TEST(ReferenceForms, EachFormBecomesTheLibrarysTextAndParsesBack) {
     EXPECT_EQ(parsed.m_keys[0].m_name.Str(), L"CreationClassName");
     EXPECT_EQ(parsed.m_keys[1].m_value.Str(), L"C 1");
   }
+  // A reference key nested far deeper than any class needs is refused.
+  std::string nested = "<VALUE.REFERENCE>" + name + "</VALUE.REFERENCE>";
+  for (int i = 0; i < 1000; ++i)
+    nested = R"(<VALUE.REFERENCE><INSTANCENAME CLASSNAME="ZUB_L"><KEYBINDING NAME="Up">)" + nested +
+             "</KEYBINDING></INSTANCENAME></VALUE.REFERENCE>";
+  pugi::xml_document deep;
+  ASSERT_TRUE(deep.load_string(nested.c_str()));
+  EXPECT_EQ(FaultOf([&] { ReadReference(deep.first_child()); }), kCimInvalidParameter);
+
   pugi::xml_document classPath;
   classPath.load_string("<VALUE.REFERENCE><CLASSNAME NAME=\"ZUB_X\"/></VALUE.REFERENCE>");
   EXPECT_EQ(FaultOf([&] { ReadReference(classPath.first_child()); }), kCimInvalidParameter);
