@@ -17,7 +17,6 @@ struct OpContext {
   ProviderGate& gate;
   const Request& request;
   std::string nameSpace;  // canonical
-  std::string className;  // for the log
 
   // A class of the request's namespace; CimFault (invalid class) otherwise.
   const CimClass& RequireClass(const std::string& name) const;

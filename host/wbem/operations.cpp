@@ -257,7 +257,7 @@ Outcome Operations::Handle(const std::string& body, const CimHeaders& headers) {
   out.className = ClassOfRequest(request);
   if (!headers.cimMethod.empty() && !EqualsNoCase(PercentDecode(headers.cimMethod), request.name))
     return refuse(400, "header-mismatch");
-  OpContext ctx{m_schema, m_gate, request, CanonicalNamespace(request.nameSpace), out.className};
+  OpContext ctx{m_schema, m_gate, request, CanonicalNamespace(request.nameSpace)};
   try {
     out.body = Run(ctx);
   } catch (const CimFault& e) {
