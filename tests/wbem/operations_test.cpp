@@ -2,6 +2,8 @@
 // with, on the test catalogue (see wbem_fixture.h).
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "tests/wbem/wbem_fixture.h"
 
 namespace {
@@ -176,6 +178,11 @@ TEST_F(Operations, AssociationsFollowTheLinksWithEveryFilter) {
   pugi::xml_node link = ReturnValue(doc).child("OBJECTPATH").child("INSTANCEPATH").child("INSTANCENAME");
   EXPECT_STREQ(link.attribute("CLASSNAME").value(), "ZUB_ScratchSystemDisk");
   EXPECT_TRUE(link.child("KEYBINDING").child("VALUE.REFERENCE").child("INSTANCEPATH"));
+  // The link's own path, as a client sends it back: its keys are references.
+  std::ostringstream linkName;
+  link.print(linkName, "", pugi::format_raw);
+  doc = Op("GetInstance", "<IPARAMVALUE NAME=\"InstanceName\">" + linkName.str() + "</IPARAMVALUE>");
+  EXPECT_STREQ(ReturnValue(doc).child("INSTANCE").attribute("CLASSNAME").value(), "ZUB_ScratchSystemDisk") << last.body;
   auto refs = [&](const std::string& filters) {
     pugi::xml_document d = Op("References", Object(DiskName("21")) + filters);
     EXPECT_EQ(ErrorOf(d), 0) << last.body;
