@@ -12,6 +12,7 @@
 #include "host/errors.h"
 #include "host/scenario.h"
 #include "host/volume_command.h"
+#include "host/wbem/wbem_commands.h"
 
 namespace {
 
@@ -68,27 +69,8 @@ int main(int argc, char** argv) {
   CLI::App* watch = app.add_subcommand("watch", "print alerts as they are delivered");
   watch->add_flag("--demo", demo, "also drive a short built-in sequence of changes");
 
-  VolumeRequest volume;
-  CLI::App* volumeCmd = app.add_subcommand("volume", "create, modify or delete a RAID volume, as a CIM client would");
-  volumeCmd->require_subcommand(1);
-  CLI::App* volumeCreate = volumeCmd->add_subcommand("create", "create a volume from disks");
-  volumeCreate->add_option("--controller", volume.controller, "controller name or handle")->required();
-  volumeCreate->add_option("--name", volume.name, "volume name (at most 17 characters)")->required();
-  volumeCreate->add_option("--level", volume.level, "RAID0, RAID1, RAID10, RAID5 or RAID6")->required();
-  volumeCreate->add_option("--disks", volume.disks, "disks by serial number or DeviceID")->required();
-  volumeCreate->add_option("--strip", volume.strip, "strip size, e.g. 64K; default: the level's");
-  volumeCreate->add_option("--cache", volume.cache, "CACHING_OFF, WRITE_THROUGH or WRITEBACK");
-  volumeCreate->add_option("--size", volume.size, "size, e.g. 100G; default: the largest the disks allow");
-  CLI::App* volumeModify = volumeCmd->add_subcommand("modify", "rename, expand, add disks, change level or cache");
-  volumeModify->add_option("VOLUME", volume.volume, "volume name or DeviceID")->required();
-  volumeModify->add_option("--name", volume.name, "new name");
-  volumeModify->add_option("--level", volume.level, "new RAID level");
-  volumeModify->add_option("--strip", volume.strip, "new strip size");
-  volumeModify->add_option("--cache", volume.cache, "new cache policy");
-  volumeModify->add_option("--size", volume.size, "new (larger) size");
-  volumeModify->add_option("--add-disks", volume.disks, "disks to add, by serial number or DeviceID");
-  CLI::App* volumeDelete = volumeCmd->add_subcommand("delete", "delete a volume (its disks return to the pool)");
-  volumeDelete->add_option("VOLUME", volume.volume, "volume name or DeviceID")->required();
+  auto runVolumeCommand = AddVolumeCommands(app);
+  auto runWbemCommand = AddWbemCommands(app);
 
   try {
     app.parse(argc, argv);
@@ -104,9 +86,8 @@ int main(int argc, char** argv) {
     if (*invoke) return InvokeCommand(options, invokeClass, invokeMethod, invokeIn);
     if (*run) return RunCommand(options, scenario);
     if (*watch) return WatchCommand(options, demo);
-    if (*volumeCreate) return VolumeCreateCommand(options, volume);
-    if (*volumeModify) return VolumeModifyCommand(options, volume);
-    if (*volumeDelete) return VolumeDeleteCommand(options, volume);
+    if (std::optional<int> code = runVolumeCommand(options)) return *code;
+    if (std::optional<int> code = runWbemCommand(options)) return *code;
     return Fail(kExitBadInput, "no command given (see zubcim --help)");
   } catch (const HostError& e) {
     return Fail(e.code(), e.what());

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <iostream>
+#include <memory>
 
 #include "host/cim_client.h"
 #include "host/errors.h"
@@ -197,6 +198,37 @@ int VolumeDeleteCommand(const HostOptions& options, const VolumeRequest& r) {
                             "ReturnToStoragePoolParams",
                             {{"TheElement", client.Reference("ZUB_StorageVolume", volume)}});
   return Report(options, "delete", "ReturnToStoragePool", result, "deleted " + Text(volume, "DeviceID"));
+}
+
+std::function<std::optional<int>(const HostOptions&)> AddVolumeCommands(CLI::App& app) {
+  auto request = std::make_shared<VolumeRequest>();
+  VolumeRequest& r = *request;
+  CLI::App* volume = app.add_subcommand("volume", "create, modify or delete a RAID volume, as a CIM client would");
+  volume->require_subcommand(1);
+  CLI::App* create = volume->add_subcommand("create", "create a volume from disks");
+  create->add_option("--controller", r.controller, "controller name or handle")->required();
+  create->add_option("--name", r.name, "volume name (at most 17 characters)")->required();
+  create->add_option("--level", r.level, "RAID0, RAID1, RAID10, RAID5 or RAID6")->required();
+  create->add_option("--disks", r.disks, "disks by serial number or DeviceID")->required();
+  create->add_option("--strip", r.strip, "strip size, e.g. 64K; default: the level's");
+  create->add_option("--cache", r.cache, "CACHING_OFF, WRITE_THROUGH or WRITEBACK");
+  create->add_option("--size", r.size, "size, e.g. 100G; default: the largest the disks allow");
+  CLI::App* modify = volume->add_subcommand("modify", "rename, expand, add disks, change level or cache");
+  modify->add_option("VOLUME", r.volume, "volume name or DeviceID")->required();
+  modify->add_option("--name", r.name, "new name");
+  modify->add_option("--level", r.level, "new RAID level");
+  modify->add_option("--strip", r.strip, "new strip size");
+  modify->add_option("--cache", r.cache, "new cache policy");
+  modify->add_option("--size", r.size, "new (larger) size");
+  modify->add_option("--add-disks", r.disks, "disks to add, by serial number or DeviceID");
+  CLI::App* remove = volume->add_subcommand("delete", "delete a volume (its disks return to the pool)");
+  remove->add_option("VOLUME", r.volume, "volume name or DeviceID")->required();
+  return [=](const HostOptions& options) -> std::optional<int> {
+    if (*create) return VolumeCreateCommand(options, *request);
+    if (*modify) return VolumeModifyCommand(options, *request);
+    if (*remove) return VolumeDeleteCommand(options, *request);
+    return std::nullopt;
+  };
 }
 
 }  // namespace zubcim

@@ -6,8 +6,12 @@
 // method reported a failure.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include <CLI/CLI.hpp>
 
 #include "host/commands.h"
 
@@ -23,6 +27,10 @@ struct VolumeRequest {
   std::string size;        // bytes, or with K, M, G, T; create: default the largest
   std::vector<std::string> disks;  // serial numbers or DeviceIDs (create: the disks; modify: disks to add)
 };
+
+// Adds `volume create|modify|delete` to `app`; the returned function runs the
+// one chosen (its exit code) or returns nothing when none was.
+std::function<std::optional<int>(const HostOptions&)> AddVolumeCommands(CLI::App& app);
 
 int VolumeCreateCommand(const HostOptions& options, const VolumeRequest& request);
 int VolumeModifyCommand(const HostOptions& options, const VolumeRequest& request);

@@ -8,6 +8,7 @@ packages=(
   nlohmann-json3-dev libcli11-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   ccache
+  libcpp-httplib-dev libpugixml-dev libssl-dev sblim-wbemcli openssl
 )
 # The Windows build: the mingw-w64 cross compiler and Wine to run its tests.
 if [ "${ZUB_WINDOWS:-1}" = 1 ]; then

@@ -1,0 +1,277 @@
+// operations.cpp: request checks, dispatch, and the class and instance
+// operations. Associations are in associations.cpp, methods and
+// ModifyInstance in methods.cpp.
+#include "host/wbem/operations.h"
+
+#include <algorithm>
+#include <cctype>
+#include <functional>
+#include <initializer_list>
+
+#include "host/wbem/op_context.h"
+
+namespace zubwbem {
+namespace {
+
+std::string Major(const std::string& version) { return version.substr(0, version.find('.')); }
+
+bool StartsWithNoCase(const std::string& text, std::string_view prefix) {
+  return text.size() >= prefix.size() && EqualsNoCase(std::string_view(text).substr(0, prefix.size()), prefix);
+}
+
+// ---- class operations --------------------------------------------------------
+
+ClassOptions ClassOptionsOf(const OpContext& ctx) {
+  ClassOptions options;
+  options.localOnly = ctx.Flag("LocalOnly", true);
+  options.qualifiers = ctx.Flag("IncludeQualifiers", true);
+  options.classOrigin = ctx.Flag("IncludeClassOrigin", false);
+  options.properties = ctx.Properties();
+  return options;
+}
+
+std::string GetClass(OpContext& ctx) {
+  const CimClass& cls = ctx.RequireClass(ReadClassName(ctx.request.Param("ClassName"), "ClassName"));
+  XmlOut out;
+  out.Class(cls, ClassOptionsOf(ctx));
+  return std::move(out.Text());
+}
+
+// The classes EnumerateClasses and EnumerateClassNames answer with.
+std::vector<const CimClass*> SelectClasses(OpContext& ctx) {
+  pugi::xml_node param = ctx.request.Param("ClassName");
+  const CimClass* base = nullptr;
+  if (param && param.child("CLASSNAME")) base = &ctx.RequireClass(ReadClassName(param, "ClassName"));
+  const bool deep = ctx.Flag("DeepInheritance", false);
+  std::vector<const CimClass*> out;
+  for (const CimClass* cls : ctx.schema.ClassesIn(ctx.nameSpace)) {
+    if (base) {
+      if (cls == base) continue;
+      if (deep ? !ctx.schema.IsA(*cls, base->name) : !EqualsNoCase(cls->superclass, base->name)) continue;
+    } else if (!deep && !cls->superclass.empty()) {
+      continue;
+    }
+    out.push_back(cls);
+  }
+  return out;
+}
+
+std::string EnumerateClasses(OpContext& ctx) {
+  ClassOptions options = ClassOptionsOf(ctx);
+  XmlOut out;
+  for (const CimClass* cls : SelectClasses(ctx)) out.Class(*cls, options);
+  return std::move(out.Text());
+}
+
+std::string EnumerateClassNames(OpContext& ctx) {
+  XmlOut out;
+  for (const CimClass* cls : SelectClasses(ctx)) out.Open("CLASSNAME").Attr("NAME", cls->name).Raw("/>\n");
+  return std::move(out.Text());
+}
+
+// ---- instance operations -----------------------------------------------------
+
+std::string EnumerateInstances(OpContext& ctx, bool names) {
+  const CimClass& cls = ctx.RequireClass(ReadClassName(ctx.request.Param("ClassName"), "ClassName"));
+  InstanceOptions options;
+  options.properties = ctx.Properties();
+  options.classOrigin = ctx.Flag("IncludeClassOrigin", false);
+  const bool deep = ctx.Flag("DeepInheritance", true);
+  XmlOut out;
+  for (const CimClass* served : ctx.schema.Served(ctx.nameSpace, cls.name)) {
+    options.declaredIn = deep || served == &cls ? nullptr : &cls;
+    const std::vector<Instance> instances = ctx.gate.List(*served);
+    out.Text().reserve(out.Text().size() + instances.size() * (names ? 400 : 2200));
+    for (const Instance& instance : instances) {
+      if (names) {
+        out.InstanceName(instance.path);
+        out.Raw("\n");
+        continue;
+      }
+      out.Raw("<VALUE.NAMEDINSTANCE>\n");
+      out.InstanceName(instance.path);
+      out.Raw("\n");
+      out.Instance(instance, options);
+      out.Raw("</VALUE.NAMEDINSTANCE>\n");
+    }
+  }
+  return std::move(out.Text());
+}
+
+std::string GetInstance(OpContext& ctx) {
+  pugi::xml_node param = ctx.request.Param("InstanceName");
+  if (!param) throw CimFault(kCimInvalidParameter, "GetInstance needs InstanceName");
+  CimPath wanted = ReadInstanceName(param.child("INSTANCENAME"));
+  const CimClass& cls = ctx.RequireClass(wanted.className);
+  CheckKeys(cls, wanted);
+  InstanceOptions options;
+  options.properties = ctx.Properties();
+  options.classOrigin = ctx.Flag("IncludeClassOrigin", false);
+  for (const CimClass* served : ctx.schema.Served(ctx.nameSpace, cls.name)) {
+    for (const Instance& instance : ctx.gate.List(*served)) {
+      if (!KeysMatch(instance.path, wanted)) continue;
+      XmlOut out;
+      out.Instance(instance, options);
+      return std::move(out.Text());
+    }
+  }
+  throw CimFault(kCimNotFound, "no instance " + Describe(wanted) + " in " + ctx.nameSpace);
+}
+
+// ---- dispatch ----------------------------------------------------------------
+
+struct Operation {
+  const char* name;
+  std::vector<const char*> params;  // the IPARAMVALUEs it takes
+  std::function<std::string(OpContext&)> run;
+  bool returnsNothing = false;
+};
+
+const std::vector<Operation>& OperationTable() {
+  static const std::vector<Operation> table = {
+      {"GetClass", {"ClassName", "LocalOnly", "IncludeQualifiers", "IncludeClassOrigin", "PropertyList"}, GetClass},
+      {"EnumerateClasses",
+       {"ClassName", "DeepInheritance", "LocalOnly", "IncludeQualifiers", "IncludeClassOrigin"},
+       EnumerateClasses},
+      {"EnumerateClassNames", {"ClassName", "DeepInheritance"}, EnumerateClassNames},
+      {"GetInstance",
+       {"InstanceName", "LocalOnly", "IncludeQualifiers", "IncludeClassOrigin", "PropertyList"},
+       GetInstance},
+      {"EnumerateInstances",
+       {"ClassName", "LocalOnly", "DeepInheritance", "IncludeQualifiers", "IncludeClassOrigin", "PropertyList"},
+       [](OpContext& ctx) { return EnumerateInstances(ctx, false); }},
+      {"EnumerateInstanceNames", {"ClassName"}, [](OpContext& ctx) { return EnumerateInstances(ctx, true); }},
+      {"Associators",
+       {"ObjectName", "AssocClass", "ResultClass", "Role", "ResultRole", "IncludeQualifiers", "IncludeClassOrigin",
+        "PropertyList"},
+       [](OpContext& ctx) { return Associators(ctx, false); }},
+      {"AssociatorNames",
+       {"ObjectName", "AssocClass", "ResultClass", "Role", "ResultRole"},
+       [](OpContext& ctx) { return Associators(ctx, true); }},
+      {"References",
+       {"ObjectName", "ResultClass", "Role", "IncludeQualifiers", "IncludeClassOrigin", "PropertyList"},
+       [](OpContext& ctx) { return References(ctx, false); }},
+      {"ReferenceNames", {"ObjectName", "ResultClass", "Role"}, [](OpContext& ctx) { return References(ctx, true); }},
+      {"ModifyInstance",
+       {"ModifiedInstance", "IncludeQualifiers", "PropertyList"},
+       [](OpContext& ctx) {
+         ModifyInstance(ctx);
+         return std::string();
+       },
+       true},
+      // CreateInstance and DeleteInstance (indication subscriptions) join here.
+  };
+  return table;
+}
+
+std::string ClassOfRequest(const Request& request) {
+  if (!request.intrinsic) return request.className;
+  for (const char* name : {"ClassName", "InstanceName", "ObjectName", "ModifiedInstance"}) {
+    pugi::xml_node param = request.Param(name);
+    if (!param) continue;
+    if (pugi::xml_node c = param.child("CLASSNAME")) return c.attribute("NAME").value();
+    if (pugi::xml_node i = param.child("INSTANCENAME")) return i.attribute("CLASSNAME").value();
+    if (pugi::xml_node n = param.child("VALUE.NAMEDINSTANCE").child("INSTANCENAME"))
+      return n.attribute("CLASSNAME").value();
+  }
+  return "";
+}
+
+std::string Run(OpContext& ctx) {
+  const Request& request = ctx.request;
+  if (!ctx.schema.HasNamespace(ctx.nameSpace))
+    throw CimFault(kCimInvalidNamespace, "namespace \"" + request.nameSpace + "\" is not served (root/corvo_zub, root/interop)");
+  if (!request.intrinsic) return MethodResponse(request.id, request.name, InvokeMethod(ctx));
+  for (const Operation& op : OperationTable()) {
+    if (!EqualsNoCase(op.name, request.name)) continue;
+    for (pugi::xml_node p : request.params) {
+      const char* name = p.attribute("NAME").value();
+      if (std::none_of(op.params.begin(), op.params.end(), [&](const char* known) { return EqualsNoCase(known, name); }))
+        throw CimFault(kCimInvalidParameter, std::string(op.name) + " takes no parameter \"" + name + "\"");
+    }
+    std::string body = op.run(ctx);
+    return IMethodResponse(request.id, op.name, op.returnsNothing ? nullptr : &body);
+  }
+  throw CimFault(kCimNotSupported, "the operation " + request.name + " is not supported");
+}
+
+}  // namespace
+
+const CimClass& OpContext::RequireClass(const std::string& name) const {
+  const CimClass* cls = schema.Find(nameSpace, name);
+  if (!cls) throw CimFault(kCimInvalidClass, "class " + name + " does not exist in namespace " + nameSpace);
+  return *cls;
+}
+
+bool OpContext::Flag(const char* name, bool fallback) const {
+  pugi::xml_node param = request.Param(name);
+  if (!param || !param.child("VALUE")) return fallback;
+  return ReadBoolean(param, name);
+}
+
+PropertyFilter OpContext::Properties() const {
+  pugi::xml_node param = request.Param("PropertyList");
+  if (!param || !param.child("VALUE.ARRAY")) return PropertyFilter();
+  return PropertyFilter(ReadStringArray(param, "PropertyList"));
+}
+
+const std::vector<Instance>& InstanceCache::Of(const CimClass& cls) {
+  auto it = m_lists.find(&cls);
+  if (it == m_lists.end()) it = m_lists.emplace(&cls, m_gate.List(cls)).first;
+  return it->second;
+}
+
+std::string PercentDecode(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size()) {
+      auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+      if (hex(text[i + 1]) && hex(text[i + 2])) {
+        out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+        i += 2;
+        continue;
+      }
+    }
+    out += text[i];
+  }
+  return out;
+}
+
+Outcome Operations::Handle(const std::string& body, const CimHeaders& headers) {
+  Outcome out;
+  auto refuse = [&](int http, const std::string& cimError) {
+    out.http = http;
+    out.cimError = cimError;
+    out.cimStatus = -1;
+    return out;
+  };
+  if (!EqualsNoCase(headers.cimOperation, "MethodCall")) return refuse(400, "unsupported-operation");
+  if (!headers.protocolVersion.empty() && Major(headers.protocolVersion) != "1")
+    return refuse(501, "unsupported-protocol-version");
+  if (!headers.contentType.empty() && !StartsWithNoCase(headers.contentType, "application/xml") &&
+      !StartsWithNoCase(headers.contentType, "text/xml"))
+    return refuse(400, "header-mismatch");
+  Request request;
+  if (std::optional<BadRequest> bad = ParseRequest(body, &request)) return refuse(bad->http, bad->cimError);
+  out.operation = request.name;
+  out.className = ClassOfRequest(request);
+  if (!headers.cimMethod.empty() && !EqualsNoCase(PercentDecode(headers.cimMethod), request.name))
+    return refuse(400, "header-mismatch");
+  OpContext ctx{m_schema, m_gate, request, CanonicalNamespace(request.nameSpace)};
+  try {
+    out.body = Run(ctx);
+  } catch (const CimFault& e) {
+    out.cimStatus = e.code();
+    out.body = ErrorResponse(request.id, request.name, request.intrinsic, e.code(), e.what());
+  } catch (const std::exception& e) {
+    out.cimStatus = kCimFailed;
+    out.body = ErrorResponse(request.id, request.name, request.intrinsic, kCimFailed,
+                             std::string("internal error: ") + e.what());
+  } catch (...) {
+    out.cimStatus = kCimFailed;
+    out.body = ErrorResponse(request.id, request.name, request.intrinsic, kCimFailed, "internal error");
+  }
+  return out;
+}
+
+}  // namespace zubwbem

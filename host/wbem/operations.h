@@ -1,0 +1,43 @@
+// operations.h: one CIM-XML request in, one response out: the DSP0200
+// intrinsic operations and extrinsic method calls, answered from the schema
+// and the library (through the gate). Never throws.
+#pragma once
+
+#include <string>
+
+#include "host/wbem/provider_gate.h"
+#include "host/wbem/schema.h"
+
+namespace zubwbem {
+
+// The CIM headers of a request (values as received).
+struct CimHeaders {
+  std::string cimOperation;
+  std::string cimMethod;
+  std::string cimObject;
+  std::string protocolVersion;
+  std::string contentType;
+};
+
+struct Outcome {
+  int http = 200;
+  std::string cimError;  // CIMError header of a refused request
+  std::string body;
+  std::string operation;  // for the log
+  std::string className;
+  int cimStatus = 0;
+};
+
+class Operations {
+ public:
+  Operations(const Schema& schema, ProviderGate& gate) : m_schema(schema), m_gate(gate) {}
+  Outcome Handle(const std::string& body, const CimHeaders& headers);
+
+ private:
+  const Schema& m_schema;
+  ProviderGate& m_gate;
+};
+
+std::string PercentDecode(const std::string& text);
+
+}  // namespace zubwbem

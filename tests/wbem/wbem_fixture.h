@@ -1,0 +1,125 @@
+// wbem_fixture.h: the server's operations on a catalogue made for the tests:
+// the library's ZUB_ComputerSystem and ZUB_StorageExtentDisk on a topology
+// written here, a scratch association joining them, and a scratch service
+// whose record has a field of every kind and a method with every kind of
+// parameter (plus PutData, the write path of ModifyInstance).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <pugixml.hpp>
+
+#include "classes/storage/disk_extent.h"
+#include "classes/system/computer_system.h"
+#include "framework/association.h"
+#include "framework/class_base.h"
+#include "framework/object_path.h"
+#include "host/wbem/operations.h"
+#include "tests/support/sim_fixture.h"
+
+namespace wbemtest {
+
+// ---- the scratch association ----------------------------------------------
+
+struct stScratchLink {
+  CZubString GroupComponent;
+  CZubString PartComponent;
+  static const RecordDesc& Describe();
+};
+
+class ScratchLinkInterface : public CAssociationInterface {
+ public:
+  virtual PROVIDER_STATUS GetData(CArrayT<stScratchLink>* out) = 0;
+};
+
+class ScratchLink : public CZubClassT<ScratchLinkInterface, stScratchLink> {
+ public:
+  PROVIDER_STATUS Update() override;
+};
+ScratchLinkInterface* CreateScratchLink();
+
+// ---- the scratch service ------------------------------------------------------
+
+struct stScratchService {
+  CZubString CreationClassName;
+  CZubString Name;
+  CZubString Text;
+  uint64_t Big = 0;
+  int64_t Signed = 0;
+  uint32_t Count = 0;
+  int32_t Offset = 0;
+  uint8_t Flag = 0;        // boolean
+  uint64_t Mode = 0;       // uint16
+  uint8_t Small = 0;       // uint8
+  int64_t Tiny = 0;        // sint8
+  CZubString When;         // datetime
+  CArrayT<uint64_t> Sizes;
+  CArrayT<CZubString> Names;
+  CZubString Owner;        // reference to ZUB_ComputerSystem
+  CZubString Reserved;     // internal: must reach the methods
+  CZubString InText;
+  CArrayT<uint64_t> InSizes;
+  uint8_t InForce = 0;
+  CZubString InTarget;
+  CArrayT<CZubString> InElements;
+  uint64_t Size = 0;
+  CZubString OutText;
+  CZubString OutTarget;
+  CArrayT<uint64_t> OutSizes;
+  CZubString OutNothing;
+  uint32_t ReturnValue = 0;
+  static const RecordDesc& Describe();
+};
+
+class ScratchServiceInterface : public CProviderInterfaceBase {
+ public:
+  virtual PROVIDER_STATUS GetData(CArrayT<stScratchService>* out) = 0;
+  virtual PROVIDER_STATUS Echo(stScratchService* rec) = 0;
+  virtual PROVIDER_STATUS PutData(stScratchService rec) = 0;
+};
+
+class ScratchService : public CZubClassT<ScratchServiceInterface, stScratchService> {
+ public:
+  PROVIDER_STATUS Update() override;
+  PROVIDER_STATUS Echo(stScratchService* rec) override;
+  PROVIDER_STATUS PutData(stScratchService rec) override;
+  std::vector<stScratchService> source;
+  PROVIDER_STATUS putStatus = PROVIDER_SUCCESS;
+};
+ScratchServiceInterface* CreateScratchService();
+ScratchService& Service();
+stScratchService ServiceRecord(const wchar_t* name);
+
+std::span<const ClassDesc> TestCatalog();
+
+// The topology: controller C1 (handle 1) with disks 11 and 12, controller C2
+// (handle 2) with disk 21.
+extern const char* const kTopology;
+
+std::string DiskName(const std::string& id);    // INSTANCENAME of a disk
+std::string SystemName(const std::string& ctrl);  // INSTANCENAME of a controller
+std::string ServiceName(const std::string& name);
+
+// A simple request around an IMETHODCALL body.
+std::string IntrinsicRequest(const std::string& op, const std::string& params, const std::string& ns = "root/corvo_zub");
+std::string MethodRequest(const std::string& method, const std::string& target, const std::string& params);
+
+class WbemFixture : public zubtest::SimFixture {
+ protected:
+  void SetUp() override;
+
+  // Runs a request; the response document.
+  pugi::xml_document Call(const std::string& body);
+  pugi::xml_document Op(const std::string& op, const std::string& params) { return Call(IntrinsicRequest(op, params)); }
+  // The CIM error code of a response (0: none).
+  static int ErrorOf(const pugi::xml_document& doc);
+  static pugi::xml_node ReturnValue(const pugi::xml_document& doc);
+
+  zubwbem::Schema schema{TestCatalog()};
+  zubwbem::ProviderGate gate{zubwbem::PathDefaults{"testhost", "root/corvo_zub"}};
+  zubwbem::Operations ops{schema, gate};
+  zubwbem::Outcome last;
+};
+
+}  // namespace wbemtest
