@@ -12,6 +12,7 @@
 #include "classes/system/card.h"
 #include "classes/system/computer_system.h"
 #include "classes/system/port_controller.h"
+#include "events/indication_filter.h"
 
 namespace {
 
@@ -68,6 +69,9 @@ std::span<const ClassDesc> ClassCatalog() {
       ZubClass<&PROVIDER_CreateZubStorageSettingVolumeInstance>(
           "ZUB_StorageSettingVolume", "CIM_StorageSetting",
           "The storage setting of an existing volume, the goal of its modification", kVolumeSettingOperations),
+      ZubClass<&PROVIDER_CreateZubIndicationFilterInstance>(
+          "ZUB_IndicationFilter", "CIM_IndicationFilter",
+          "A filter a CIM client subscribes with to receive the provider's alerts of one class, or all of them"),
   };
   return classes;
 }
