@@ -10,13 +10,13 @@ namespace {
 // and raise alerts; the others re-read their list. A class fills in its
 // accessor when it lands (see event_registry.h).
 constexpr EventRegistrationRow kRows[] = {
-    {"CZubStorageVolume", nullptr},
-    {"CZubStorageExtentDisk", nullptr},
+    {"CZubStorageVolume", &StorageVolumeEvents},
+    {"CZubStorageExtentDisk", &StorageExtentDiskEvents},
     {"CZubSoftwareIdentity", nullptr},
-    {"CZubStoragePool", nullptr},
+    {"CZubStoragePool", &StoragePoolEvents},
     {"CZubAlarmDevice", nullptr},
-    {"CZubStorageSettingVolume", nullptr},
-    {"CZubStorageCapabilitiesPrimordial", nullptr},
+    {"CZubStorageSettingVolume", &StorageSettingVolumeEvents},
+    {"CZubStorageCapabilitiesPrimordial", &StorageCapabilitiesEvents},
     {"CZubDAPort", nullptr},
     {"CZubATALogicalPort", nullptr},
     {"CZubATAProtocolController", nullptr},

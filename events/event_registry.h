@@ -27,6 +27,13 @@ struct EventRegistrationRow {
   EventRegistrationAccessor registration;
 };
 
+// The accessors of the registered classes, each defined next to its class.
+CEventRegisterInterface* StorageVolumeEvents();
+CEventRegisterInterface* StorageExtentDiskEvents();
+CEventRegisterInterface* StoragePoolEvents();
+CEventRegisterInterface* StorageSettingVolumeEvents();
+CEventRegisterInterface* StorageCapabilitiesEvents();
+
 // The fourteen rows, in visiting order.
 std::span<const EventRegistrationRow> EventRegistrationTable();
 inline constexpr size_t kEventRegistrationRows = 14;
