@@ -5,14 +5,16 @@
 #include <chrono>
 #include <vector>
 
+#include "host/cim_client.h"
 #include "host/errors.h"
 #include "host/lookup.h"
+#include "host/volume_command.h"
 #include "sim/abru2_control.h"
 
 namespace zubcim {
 namespace {
 
-enum class StepKind { List, Invoke, Sim, Alerts, Counters };
+enum class StepKind { List, Invoke, Sim, Alerts, Counters, Volume };
 
 struct Step {
   StepKind kind;
@@ -29,7 +31,7 @@ const std::string& RequireString(const Json& object, const char* key, const std:
 
 Step CheckStep(const Json& step) {
   if (!step.is_object() || step.size() != 1)
-    throw BadInput("expected an object with one key: list, invoke, sim, alerts or counters");
+    throw BadInput("expected an object with one key: list, invoke, sim, alerts, counters or volume");
   const std::string& kind = step.begin().key();
   const Json& arg = step.begin().value();
 
@@ -68,7 +70,14 @@ Step CheckStep(const Json& step) {
     }
     return {StepKind::Alerts, nullptr, nullptr, arg};
   }
-  throw BadInput("unknown step \"" + kind + "\"; expected list, invoke, sim, alerts or counters");
+  if (kind == "volume") {
+    // {"volume": {"create": {...request...}}}: a volume verb inside the run.
+    if (!arg.is_object() || arg.size() != 1)
+      throw BadInput("volume takes an object with one key: create, modify or delete");
+    VolumeRequestFromJson(arg.begin().value());  // only to reject bad fields now
+    return {StepKind::Volume, nullptr, nullptr, arg};
+  }
+  throw BadInput("unknown step \"" + kind + "\"; expected list, invoke, sim, alerts, counters or volume");
 }
 
 std::vector<Step> CheckScenario(const Json& scenario, const std::string& source) {
@@ -123,11 +132,23 @@ Json CountersStep() {
 
 }  // namespace
 
+// A volume verb's outcome; a request that names nothing is reported on its
+// line and the run goes on.
+Json VolumeStep(CimClient& client, const Json& argument) {
+  const std::string& verb = argument.begin().key();
+  try {
+    return RunVolumeVerb(client, verb, VolumeRequestFromJson(argument.begin().value())).ToJson();
+  } catch (const HostError& e) {
+    return {{"volume", verb}, {"error", e.what()}};
+  }
+}
+
 int RunCommand(const HostOptions& options, const std::string& scenarioFile) {
   const bool fromStdin = scenarioFile == "-";
   const std::string source = fromStdin ? "standard input" : scenarioFile;
   std::vector<Step> steps = CheckScenario(ParseJson(ReadInput(fromStdin ? "" : scenarioFile), source), source);
   Session session(options.session);
+  CimClient client(session);
   session.WaitUntilMonitoring();  // no change a step makes may go unnoticed
   for (const Step& step : steps) {
     switch (step.kind) {
@@ -145,6 +166,9 @@ int RunCommand(const HostOptions& options, const std::string& scenarioFile) {
         break;
       case StepKind::Counters:
         PrintLine(CountersStep());
+        break;
+      case StepKind::Volume:
+        PrintLine(VolumeStep(client, step.argument));
         break;
     }
   }

@@ -49,20 +49,24 @@ Json FindOne(const Json& instances, std::initializer_list<const char*> fields, c
   throw BadInput(what + " \"" + value + "\" is ambiguous; name it by " + *(fields.end() - 1));
 }
 
-// Method outcome: one line for people (or the JSON of the call), and the exit code.
-int Report(const HostOptions& options, const std::string& verb, const std::string& method, const Json& result,
-           const std::string& success) {
-  const uint64_t rv = result["record"].value("ReturnValue", uint64_t{0});
-  const int status = result["status"].get<int>();
+VolumeOutcome Outcome(const char* verb, const char* method, const Json& result, const std::string& success) {
+  VolumeOutcome out{verb, method, result, ""};
+  if (out.Succeeded()) out.success = success;
+  return out;
+}
+
+// The outcome for people (or as JSON), and the exit code.
+int Report(const HostOptions& options, const VolumeOutcome& outcome) {
   if (options.json) {
-    PrintLine({{"volume", verb}, {"invoke", method}, {"status", status}, {"record", result["record"]}});
+    PrintLine(outcome.ToJson());
   } else {
-    std::cout << "volume " << verb << ": " << method << " returned CIM return value " << ReturnValueText(rv);
-    if (status != 0) std::cout << ", status " << status;
+    std::cout << "volume " << outcome.verb << ": " << outcome.method << " returned CIM return value "
+              << ReturnValueText(outcome.ReturnValue());
+    if (outcome.Status() != 0) std::cout << ", status " << outcome.Status();
     std::cout << '\n';
-    if (rv == 0 && status == 0 && !success.empty()) std::cout << success << '\n';
+    if (!outcome.success.empty()) std::cout << outcome.success << '\n';
   }
-  return rv == 0 && status == 0 ? kExitOk : kExitMethodFailed;
+  return outcome.Succeeded() ? kExitOk : kExitMethodFailed;
 }
 
 // Calls a method of the configuration service of `controller`, on that
@@ -116,13 +120,11 @@ uint64_t ParseBytes(const std::string& text, const std::string& what) {
   throw BadInput(what + " \"" + text + "\" is not a number of bytes (units: K, M, G, T)");
 }
 
-int VolumeCreateCommand(const HostOptions& options, const VolumeRequest& r) {
+static VolumeOutcome CreateVolume(CimClient& client, const VolumeRequest& r) {
   if (r.controller.empty() || r.name.empty() || r.level.empty() || r.disks.empty())
     throw BadInput("volume create needs --controller, --name, --level and --disks");
   const std::string level = OneOf(r.level, kLevels, "RAID level");
   const uint64_t size = r.size.empty() ? 0 : ParseBytes(r.size, "size");
-  Session session(options.session);
-  CimClient client(session);
   const std::string controller = Text(FindOne(client.Instances("ZUB_PortController"), {"ElementName", "InstanceID"},
                                               r.controller, "controller"),
                                       "InstanceID");
@@ -133,7 +135,7 @@ int VolumeCreateCommand(const HostOptions& options, const VolumeRequest& r) {
     throw HostError(kExitMethodFailed, "controller " + r.controller + " has no available disk (no primordial pool)");
   Json created = client.Invoke("ZUB_StorageCapabilitiesPrimordial", "CreateSetting",
                                {{"InstanceID", controller}, {"SettingType", 3}});
-  if (created["record"]["ReturnValue"] != 0) return Report(options, "create", "CreateSetting", created, "");
+  if (created["record"]["ReturnValue"] != 0) return Outcome("create", "CreateSetting", created, "");
   const std::string goal = Text(created["record"], "NewSetting");
   Json setting;
   for (const Json& s : client.Instances("ZUB_StorageSettingPrimordial")) {
@@ -155,17 +157,15 @@ int VolumeCreateCommand(const HostOptions& options, const VolumeRequest& r) {
                  {"InElements", DiskReferences(client, r.disks)}};
   Json result = CallService(client, controller, "CreateOrModifyElementFromElements", "CreateOrModifyParams", params);
   const Json& out = result["record"]["CreateOrModifyParams"];
-  return Report(options, "create", "CreateOrModifyElementFromElements", result,
+  return Outcome("create", "CreateOrModifyElementFromElements", result,
                 "created " + Text(out, "TheElement") + ", " + std::to_string(out.value("Size", uint64_t{0})) +
                     " bytes");
 }
 
-int VolumeModifyCommand(const HostOptions& options, const VolumeRequest& r) {
+static VolumeOutcome ModifyVolume(CimClient& client, const VolumeRequest& r) {
   if (r.volume.empty()) throw BadInput("volume modify needs the volume's name");
   if (r.name.empty() && r.level.empty() && r.strip.empty() && r.cache.empty() && r.size.empty() && r.disks.empty())
     throw BadInput("volume modify: nothing to change (--name, --level, --strip, --cache, --size, --add-disks)");
-  Session session(options.session);
-  CimClient client(session);
   const Json volume = FindVolume(client, r.volume);
   const std::string controller = Text(volume, "ControllerHandle");
   Json setting;
@@ -186,20 +186,67 @@ int VolumeModifyCommand(const HostOptions& options, const VolumeRequest& r) {
                  {"InElements", DiskReferences(client, r.disks)},
                  {"TheElement", client.Reference("ZUB_StorageVolume", volume)}};
   Json result = CallService(client, controller, "CreateOrModifyElementFromElements", "CreateOrModifyParams", params);
-  return Report(options, "modify", "CreateOrModifyElementFromElements", result,
+  return Outcome("modify", "CreateOrModifyElementFromElements", result,
                 "modified " + Text(volume, "DeviceID"));
 }
 
-int VolumeDeleteCommand(const HostOptions& options, const VolumeRequest& r) {
+static VolumeOutcome DeleteVolume(CimClient& client, const VolumeRequest& r) {
   if (r.volume.empty()) throw BadInput("volume delete needs the volume's name");
-  Session session(options.session);
-  CimClient client(session);
   const Json volume = FindVolume(client, r.volume);
   Json result = CallService(client, Text(volume, "ControllerHandle"), "ReturnToStoragePool",
                             "ReturnToStoragePoolParams",
                             {{"TheElement", client.Reference("ZUB_StorageVolume", volume)}});
-  return Report(options, "delete", "ReturnToStoragePool", result, "deleted " + Text(volume, "DeviceID"));
+  return Outcome("delete", "ReturnToStoragePool", result, "deleted " + Text(volume, "DeviceID"));
 }
+
+Json VolumeOutcome::ToJson() const {
+  return {{"volume", verb}, {"invoke", method}, {"status", Status()}, {"record", result["record"]}};
+}
+
+VolumeOutcome RunVolumeVerb(CimClient& client, const std::string& verb, const VolumeRequest& request) {
+  if (verb == "create") return CreateVolume(client, request);
+  if (verb == "modify") return ModifyVolume(client, request);
+  if (verb == "delete") return DeleteVolume(client, request);
+  throw BadInput("volume: unknown verb \"" + verb + "\" (create, modify or delete)");
+}
+
+VolumeRequest VolumeRequestFromJson(const Json& in) {
+  VolumeRequest r;
+  if (!in.is_object()) throw BadInput("a volume request is an object");
+  for (const auto& [key, value] : in.items()) {
+    std::string* text = key == "volume"       ? &r.volume
+                        : key == "controller" ? &r.controller
+                        : key == "name"       ? &r.name
+                        : key == "level"      ? &r.level
+                        : key == "strip"      ? &r.strip
+                        : key == "cache"      ? &r.cache
+                        : key == "size"       ? &r.size
+                                              : nullptr;
+    if (text && value.is_string()) {
+      *text = value.get<std::string>();
+    } else if (key == "disks" && value.is_array() &&
+               std::all_of(value.begin(), value.end(), [](const Json& d) { return d.is_string(); })) {
+      r.disks = value.get<std::vector<std::string>>();
+    } else {
+      throw BadInput("volume request: \"" + key + "\" is not a known field of the right type");
+    }
+  }
+  return r;
+}
+
+namespace {
+
+int RunCommandOf(const HostOptions& options, const std::string& verb, const VolumeRequest& request) {
+  Session session(options.session);
+  CimClient client(session);
+  return Report(options, RunVolumeVerb(client, verb, request));
+}
+
+}  // namespace
+
+int VolumeCreateCommand(const HostOptions& options, const VolumeRequest& r) { return RunCommandOf(options, "create", r); }
+int VolumeModifyCommand(const HostOptions& options, const VolumeRequest& r) { return RunCommandOf(options, "modify", r); }
+int VolumeDeleteCommand(const HostOptions& options, const VolumeRequest& r) { return RunCommandOf(options, "delete", r); }
 
 std::function<std::optional<int>(const HostOptions&)> AddVolumeCommands(CLI::App& app) {
   auto request = std::make_shared<VolumeRequest>();

@@ -32,6 +32,29 @@ struct VolumeRequest {
 // one chosen (its exit code) or returns nothing when none was.
 std::function<std::optional<int>(const HostOptions&)> AddVolumeCommands(CLI::App& app);
 
+class CimClient;
+
+// What a volume verb did: the method it called last and its result.
+struct VolumeOutcome {
+  std::string verb;     // create, modify, delete
+  std::string method;   // the CIM method called last
+  Json result;          // {"status", "record"} of that call
+  std::string success;  // a line for people when it succeeded
+
+  uint64_t ReturnValue() const { return result["record"].value("ReturnValue", uint64_t{0}); }
+  int Status() const { return result["status"].get<int>(); }
+  bool Succeeded() const { return ReturnValue() == 0 && Status() == 0; }
+  // {"volume": VERB, "invoke": METHOD, "status": N, "record": {...}}
+  Json ToJson() const;
+};
+
+// Runs one verb on a running session (the commands below and the `volume`
+// step of `run`); throws a bad-input HostError for a request naming nothing.
+VolumeOutcome RunVolumeVerb(CimClient& client, const std::string& verb, const VolumeRequest& request);
+// A request from JSON: {"controller", "name", "level", "strip", "cache",
+// "size", "volume" (texts), "disks" (texts)}.
+VolumeRequest VolumeRequestFromJson(const Json& in);
+
 int VolumeCreateCommand(const HostOptions& options, const VolumeRequest& request);
 int VolumeModifyCommand(const HostOptions& options, const VolumeRequest& request);
 int VolumeDeleteCommand(const HostOptions& options, const VolumeRequest& request);

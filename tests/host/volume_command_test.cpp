@@ -62,5 +62,32 @@ TEST_F(VolumeVerbTest, FailuresAndMistakes) {
   EXPECT_BAD_INPUT(Volume("volume create --name X"), "--controller");
 }
 
+// In a run, one stack lives across steps: the created volume is listed with
+// its setting, its creation and deletion raise their alerts, and a request
+// naming nothing is reported on its line without ending the run.
+TEST_F(VolumeVerbTest, VolumeStepsInARun) {
+  Result r = Volume("run " + Quote(Write("scenario.json", R"([
+    {"volume": {"create": {"controller": "Ctl", "level": "RAID0", "name": "Fresh", "disks": ["D3", "D4"]}}},
+    {"alerts": {"count": 2, "wait_ms": 20000}},
+    {"list": "ZUB_StorageSettingVolume"},
+    {"volume": {"delete": {"volume": "Nope"}}},
+    {"volume": {"delete": {"volume": "Fresh"}}},
+    {"alerts": {"count": 4, "wait_ms": 20000}}
+  ])")));
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::vector<Json> lines = r.json();
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[0]["record"]["ReturnValue"], 0);
+  EXPECT_EQ(lines[1]["alerts"][0]["AlertClassName"], "ZUB_AlertVolumeCreated");
+  bool filed = false;
+  for (const Json& s : lines[2]["instances"]) filed |= s["InstanceID"] == "VolumeSetting_Fresh";
+  EXPECT_TRUE(filed) << lines[2];
+  EXPECT_NE(lines[3]["error"].get<std::string>().find("Nope"), std::string::npos);
+  EXPECT_EQ(lines[4]["record"]["ReturnValue"], 0);
+  EXPECT_EQ(lines[5]["alerts"][0]["AlertClassName"], "ZUB_AlertVolumeDeleted");
+  EXPECT_EQ(lines[5]["alerts"][0]["AlertingManagedElement"], "N/A");
+  EXPECT_BAD_INPUT(Volume("run " + Quote(Write("bad.json", R"([{"volume": {"create": {"disks": 3}}}])"))), "disks");
+}
+
 }  // namespace
 }  // namespace zubcim_test
