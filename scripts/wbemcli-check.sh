@@ -88,7 +88,7 @@ check "gi disk"                1 ' CreationClassName="ZUB_StorageExtentDisk",Dev
 check "gi disk, two properties" 1 ' DiskSize=1000204886016,Model="SEAGATE ST1000NM0023"$' -- wbemcli gi "$(disk 212)" DiskSize,Model
 check "gi system"              1 'Name="AHCI SATA Controller"' -- wbemcli gi "$(system 'AHCI SATA Controller')"
 check "ecn"                    - ':ZUB_StorageExtentDisk$' -- wbemcli ecn "$ns"
-check "ecn interop"            0 '' -- wbemcli ecn "$url/root/interop"
+check "ecn interop"            - ':ZUB_IndicationFilter$' -- wbemcli ecn "$url/root/interop"
 check "gc system"              1 ':ZUB_ComputerSystem NameFormat=,Dedicated=,CreationClassName=,Name=$' -- wbemcli gc "$ns:ZUB_ComputerSystem"
 check "gc keys"                - '^-Name#=$' -- wbemcli gc -nl -t "$ns:ZUB_ComputerSystem"
 # No association class is in the catalogue yet: the answers are empty and
