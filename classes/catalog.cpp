@@ -7,6 +7,7 @@
 #include "classes/config/storage_configuration_service.h"
 #include "classes/config/storage_setting.h"
 #include "classes/storage/disk_extent.h"
+#include "classes/storage/redundancy_set.h"
 #include "classes/storage/storage_pool.h"
 #include "classes/storage/storage_volume.h"
 #include "classes/system/card.h"
@@ -55,6 +56,9 @@ std::span<const ClassDesc> ClassCatalog() {
       ZubClass<&PROVIDER_CreateZubStoragePoolInstance>(
           "ZUB_StoragePool", "CIM_StoragePool",
           "The unallocated capacity of a controller: its available disks, as a primordial pool", kPoolMethods),
+      ZubClass<&PROVIDER_CreateZubStorageRedundancySetInstance>(
+          "ZUB_StorageRedundancySet", "CIM_StorageRedundancySet",
+          "The protection the spare disks of a controller give its RAID volumes, and whether a healthy spare is left"),
       ZubClass<&PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance>(
           "ZUB_StorageCapabilitiesPrimordial", "CIM_StorageCapabilities",
           "What the primordial pool of a controller can offer; generates storage settings", kCapabilitiesMethods),
@@ -72,6 +76,14 @@ std::span<const ClassDesc> ClassCatalog() {
       ZubClass<&PROVIDER_CreateZubIndicationFilterInstance>(
           "ZUB_IndicationFilter", "CIM_IndicationFilter",
           "A filter a CIM client subscribes with to receive the provider's alerts of one class, or all of them"),
+      // Associations.
+      ZubClass<&PROVIDER_CreateZubMemberOfCollectionInstance>(
+          "ZUB_MemberOfCollection", "CIM_MemberOfCollection",
+          "A member disk of a redundant volume, in the redundancy set of its controller"),
+      ZubClass<&PROVIDER_CreateZubHostedCollectionInstance>(
+          "ZUB_HostedCollection", "CIM_HostedCollection", "A controller's system and its redundancy set"),
+      ZubClass<&PROVIDER_CreateZubIsSpareInstance>(
+          "ZUB_IsSpare", "CIM_IsSpare", "A spare disk and the redundancy set of its controller"),
   };
   return classes;
 }
