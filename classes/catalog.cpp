@@ -8,6 +8,7 @@
 #include "classes/config/storage_setting.h"
 #include "classes/storage/disk_extent.h"
 #include "classes/storage/redundancy_set.h"
+#include "classes/storage/storage_associations.h"
 #include "classes/storage/storage_pool.h"
 #include "classes/storage/storage_volume.h"
 #include "classes/system/card.h"
@@ -84,6 +85,13 @@ std::span<const ClassDesc> ClassCatalog() {
           "ZUB_HostedCollection", "CIM_HostedCollection", "A controller's system and its redundancy set"),
       ZubClass<&PROVIDER_CreateZubIsSpareInstance>(
           "ZUB_IsSpare", "CIM_IsSpare", "A spare disk and the redundancy set of its controller"),
+      ZubClass<&PROVIDER_CreateZubAllocatedFromStoragePoolInstance>(
+          "ZUB_AllocatedFromStoragePool", "CIM_AllocatedFromStoragePool",
+          "A volume and the pool of its controller, with the space the volume takes"),
+      ZubClass<&PROVIDER_CreateZubConcreteComponentInstance>(
+          "ZUB_ConcreteComponent", "CIM_ConcreteComponent", "A disk available for a pool, and the pool of its controller"),
+      ZubClass<&PROVIDER_CreateZubConcreteDependencyInstance>(
+          "ZUB_ConcreteDependency", "CIM_ConcreteDependency", "A volume and each of its member disks"),
   };
   return classes;
 }
