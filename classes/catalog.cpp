@@ -3,6 +3,7 @@
 // host output once it has a row here and its record a description.
 #include "framework/catalog.h"
 
+#include "classes/config/capability_associations.h"
 #include "classes/config/storage_capabilities.h"
 #include "classes/config/storage_configuration_service.h"
 #include "classes/config/storage_setting.h"
@@ -92,6 +93,16 @@ std::span<const ClassDesc> ClassCatalog() {
           "ZUB_ConcreteComponent", "CIM_ConcreteComponent", "A disk available for a pool, and the pool of its controller"),
       ZubClass<&PROVIDER_CreateZubConcreteDependencyInstance>(
           "ZUB_ConcreteDependency", "CIM_ConcreteDependency", "A volume and each of its member disks"),
+      ZubClass<&PROVIDER_CreateZubElementCapabilitiesInstance>(
+          "ZUB_ElementCapabilities", "CIM_ElementCapabilities", "A pool and the storage capabilities of its controller"),
+      ZubClass<&PROVIDER_CreateZubStorageSettingsGeneratedFromCapabilitiesInstance>(
+          "ZUB_StorageSettingsGeneratedFromCapabilities", "CIM_StorageSettingsGeneratedFromCapabilities",
+          "A storage setting and the capabilities that generated it"),
+      ZubClass<&PROVIDER_CreateZubStorageSettingsAssociatedToCapabilitiesInstance>(
+          "ZUB_StorageSettingsAssociatedToCapabilities", "CIM_StorageSettingsAssociatedToCapabilities",
+          "A storage setting and the capabilities it belongs to"),
+      ZubClass<&PROVIDER_CreateZubElementSettingDataInstance>(
+          "ZUB_ElementSettingData", "CIM_ElementSettingData", "A volume and the volume settings of its name"),
   };
   return classes;
 }
