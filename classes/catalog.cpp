@@ -15,6 +15,7 @@
 #include "classes/system/card.h"
 #include "classes/system/computer_system.h"
 #include "classes/system/port_controller.h"
+#include "classes/system/product.h"
 #include "events/indication_filter.h"
 
 namespace {
@@ -51,6 +52,14 @@ std::span<const ClassDesc> ClassCatalog() {
       ZubClass<&PROVIDER_CreateZubPortControllerInstance>(
           "ZUB_PortController", "CIM_PortController",
           "The port controller of a host-based RAID controller: its type, address and PHY count"),
+      ZubClass<&PROVIDER_CreateZubProductHBAInstance>(
+          "ZUB_ProductHBA", "CIM_Product", "A RAID controller as a product: its vendor and driver version"),
+      ZubClass<&PROVIDER_CreateZubProductDiskInstance>(
+          "ZUB_ProductDisk", "CIM_Product", "A disk as a product: its model and firmware revision"),
+      ZubClass<&PROVIDER_CreateZubProductEnclosureInstance>(
+          "ZUB_ProductEnclosure", "CIM_Product", "A disk enclosure as a product: its vendor and version"),
+      ZubClass<&PROVIDER_CreateZubProductRouterInstance>(
+          "ZUB_ProductRouter", "CIM_Product", "An expander (routing device) as a product: its vendor and version"),
       ZubClass<&PROVIDER_CreateZubStorageExtentDiskInstance>(
           "ZUB_StorageExtentDisk", "CIM_StorageExtent", "A disk of a RAID controller, as a storage extent"),
       ZubClass<&PROVIDER_CreateZubStorageVolumeInstance>(
@@ -103,6 +112,13 @@ std::span<const ClassDesc> ClassCatalog() {
           "A storage setting and the capabilities it belongs to"),
       ZubClass<&PROVIDER_CreateZubElementSettingDataInstance>(
           "ZUB_ElementSettingData", "CIM_ElementSettingData", "A volume and the volume settings of its name"),
+      ZubClass<&PROVIDER_CreateZubProductPhysicalComponentInstance>(
+          "ZUB_ProductPhysicalComponent", "CIM_ProductPhysicalComponent",
+          "A controller, disk, enclosure or expander product and the card of its controller"),
+      ZubClass<&PROVIDER_CreateZubComputerSystemPackageInstance>(
+          "ZUB_ComputerSystemPackage", "CIM_ComputerSystemPackage", "A controller's system and its card"),
+      ZubClass<&PROVIDER_CreateZubRealizesInstance>(
+          "ZUB_Realizes", "CIM_Realizes", "A port controller and the card that realizes it"),
   };
   return classes;
 }
