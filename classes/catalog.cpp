@@ -3,15 +3,19 @@
 // host output once it has a row here and its record a description.
 #include "framework/catalog.h"
 
+#include "classes/config/capability_associations.h"
 #include "classes/config/storage_capabilities.h"
 #include "classes/config/storage_configuration_service.h"
 #include "classes/config/storage_setting.h"
 #include "classes/storage/disk_extent.h"
+#include "classes/storage/redundancy_set.h"
+#include "classes/storage/storage_associations.h"
 #include "classes/storage/storage_pool.h"
 #include "classes/storage/storage_volume.h"
 #include "classes/system/card.h"
 #include "classes/system/computer_system.h"
 #include "classes/system/port_controller.h"
+#include "classes/system/product.h"
 #include "events/indication_filter.h"
 
 namespace {
@@ -48,6 +52,14 @@ std::span<const ClassDesc> ClassCatalog() {
       ZubClass<&PROVIDER_CreateZubPortControllerInstance>(
           "ZUB_PortController", "CIM_PortController",
           "The port controller of a host-based RAID controller: its type, address and PHY count"),
+      ZubClass<&PROVIDER_CreateZubProductHBAInstance>(
+          "ZUB_ProductHBA", "CIM_Product", "A RAID controller as a product: its vendor and driver version"),
+      ZubClass<&PROVIDER_CreateZubProductDiskInstance>(
+          "ZUB_ProductDisk", "CIM_Product", "A disk as a product: its model and firmware revision"),
+      ZubClass<&PROVIDER_CreateZubProductEnclosureInstance>(
+          "ZUB_ProductEnclosure", "CIM_Product", "A disk enclosure as a product: its vendor and version"),
+      ZubClass<&PROVIDER_CreateZubProductRouterInstance>(
+          "ZUB_ProductRouter", "CIM_Product", "An expander (routing device) as a product: its vendor and version"),
       ZubClass<&PROVIDER_CreateZubStorageExtentDiskInstance>(
           "ZUB_StorageExtentDisk", "CIM_StorageExtent", "A disk of a RAID controller, as a storage extent"),
       ZubClass<&PROVIDER_CreateZubStorageVolumeInstance>(
@@ -55,6 +67,9 @@ std::span<const ClassDesc> ClassCatalog() {
       ZubClass<&PROVIDER_CreateZubStoragePoolInstance>(
           "ZUB_StoragePool", "CIM_StoragePool",
           "The unallocated capacity of a controller: its available disks, as a primordial pool", kPoolMethods),
+      ZubClass<&PROVIDER_CreateZubStorageRedundancySetInstance>(
+          "ZUB_StorageRedundancySet", "CIM_StorageRedundancySet",
+          "The protection the spare disks of a controller give its RAID volumes, and whether a healthy spare is left"),
       ZubClass<&PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance>(
           "ZUB_StorageCapabilitiesPrimordial", "CIM_StorageCapabilities",
           "What the primordial pool of a controller can offer; generates storage settings", kCapabilitiesMethods),
@@ -72,6 +87,38 @@ std::span<const ClassDesc> ClassCatalog() {
       ZubClass<&PROVIDER_CreateZubIndicationFilterInstance>(
           "ZUB_IndicationFilter", "CIM_IndicationFilter",
           "A filter a CIM client subscribes with to receive the provider's alerts of one class, or all of them"),
+      // Associations.
+      ZubClass<&PROVIDER_CreateZubMemberOfCollectionInstance>(
+          "ZUB_MemberOfCollection", "CIM_MemberOfCollection",
+          "A member disk of a redundant volume, in the redundancy set of its controller"),
+      ZubClass<&PROVIDER_CreateZubHostedCollectionInstance>(
+          "ZUB_HostedCollection", "CIM_HostedCollection", "A controller's system and its redundancy set"),
+      ZubClass<&PROVIDER_CreateZubIsSpareInstance>(
+          "ZUB_IsSpare", "CIM_IsSpare", "A spare disk and the redundancy set of its controller"),
+      ZubClass<&PROVIDER_CreateZubAllocatedFromStoragePoolInstance>(
+          "ZUB_AllocatedFromStoragePool", "CIM_AllocatedFromStoragePool",
+          "A volume and the pool of its controller, with the space the volume takes"),
+      ZubClass<&PROVIDER_CreateZubConcreteComponentInstance>(
+          "ZUB_ConcreteComponent", "CIM_ConcreteComponent", "A disk available for a pool, and the pool of its controller"),
+      ZubClass<&PROVIDER_CreateZubConcreteDependencyInstance>(
+          "ZUB_ConcreteDependency", "CIM_ConcreteDependency", "A volume and each of its member disks"),
+      ZubClass<&PROVIDER_CreateZubElementCapabilitiesInstance>(
+          "ZUB_ElementCapabilities", "CIM_ElementCapabilities", "A pool and the storage capabilities of its controller"),
+      ZubClass<&PROVIDER_CreateZubStorageSettingsGeneratedFromCapabilitiesInstance>(
+          "ZUB_StorageSettingsGeneratedFromCapabilities", "CIM_StorageSettingsGeneratedFromCapabilities",
+          "A storage setting and the capabilities that generated it"),
+      ZubClass<&PROVIDER_CreateZubStorageSettingsAssociatedToCapabilitiesInstance>(
+          "ZUB_StorageSettingsAssociatedToCapabilities", "CIM_StorageSettingsAssociatedToCapabilities",
+          "A storage setting and the capabilities it belongs to"),
+      ZubClass<&PROVIDER_CreateZubElementSettingDataInstance>(
+          "ZUB_ElementSettingData", "CIM_ElementSettingData", "A volume and the volume settings of its name"),
+      ZubClass<&PROVIDER_CreateZubProductPhysicalComponentInstance>(
+          "ZUB_ProductPhysicalComponent", "CIM_ProductPhysicalComponent",
+          "A controller, disk, enclosure or expander product and the card of its controller"),
+      ZubClass<&PROVIDER_CreateZubComputerSystemPackageInstance>(
+          "ZUB_ComputerSystemPackage", "CIM_ComputerSystemPackage", "A controller's system and its card"),
+      ZubClass<&PROVIDER_CreateZubRealizesInstance>(
+          "ZUB_Realizes", "CIM_Realizes", "A port controller and the card that realizes it"),
   };
   return classes;
 }

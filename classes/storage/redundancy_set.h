@@ -1,0 +1,82 @@
+// redundancy_set.h: spare disks as disk-sparing redundancy sets.
+//
+// ZUB_StorageRedundancySet: one set per AHCI or DOX port controller
+// ("ZUBe:StorageRedundancySet:AHCI0", ...:DOX0, ...:DOX1, numbered per type
+// in controller order); its RedundancyStatus is 2 when the controller has a
+// healthy spare (state 6, usage 4), else 4, and LargestSpareSize the largest
+// SizeB among them. Controllers of any other type get no set.
+//   Update: 0; 1 no port controller, no disk extent or no computer system;
+//   9 a class it reads cannot be created. Reads ZUB_PortController,
+//   ZUB_StorageExtentDisk and ZUB_ComputerSystem.
+//
+// ZUB_MemberOfCollection: the set of a controller with each member disk of
+// each volume setting of that controller whose level is not RAID0.
+//   Update: 0; 1 no container; 4 no volume setting or no set; 9 a class it
+//   reads cannot be created. Reads ZUB_StorageSettingVolume and
+//   ZUB_StorageRedundancySet.
+//
+// ZUB_HostedCollection: the computer system of a controller with its set.
+//   Update: 0; 1 no container; 4 no computer system or no set; 9 a class it
+//   reads cannot be created. Reads ZUB_ComputerSystem and
+//   ZUB_StorageRedundancySet.
+//
+// ZUB_IsSpare: each spare disk (usage 4, any state) of a port controller
+// whose feature flag is set, with the set of that controller; SpareStatus 2.
+//   Update: 0; 1 no port controller, no disk extent or no set; 9 a class it
+//   reads cannot be created. Reads ZUB_PortController, ZUB_StorageExtentDisk
+//   and ZUB_StorageRedundancySet.
+#pragma once
+
+#include <optional>
+
+#include "framework/interfaces.h"
+#include "framework/record_desc.h"
+
+struct stZUB_PortController;
+struct stZUB_StorageExtentDisk;
+
+struct ZUBPROV_API stZUB_StorageRedundancySet {
+  CZubString InstanceID;                  // type prefix + counter of that type
+  CZubString ElementName;                 // "ZUBe storage redundancy set"
+  CZubString Caption;                     // the same
+  CZubString Description;                 // the same
+  uint64_t RedundancyStatus = 0;          // 2 a healthy spare is available, else 4
+  uint64_t MinNumberNeeded = 0;           // 1
+  uint64_t MaxNumberSupported = 0;        // the port controller's NumberOfPhys
+  CZubString Name;                        // "ZUBe storage redundancy set"
+  uint64_t LoadBalanceAlgorithm = 0;      // 1 (other)
+  CZubString OtherLoadBalanceAlgorithm;   // "Algorithm dependent on RAID volume target"
+  CZubString ControllerHandle;            // the port controller's InstanceID
+  uint64_t LargestSpareSize = 0;          // largest SizeB of the healthy spares, 0 for none
+  static const RecordDesc& Describe();
+};
+
+struct ZUBPROV_API stZUB_MemberOfCollection {
+  CZubString Collection;  // the redundancy set
+  CZubString Member;      // a disk extent
+  static const RecordDesc& Describe();
+};
+
+struct ZUBPROV_API stZUB_HostedCollection {
+  CZubString Dependent;   // the redundancy set
+  CZubString Antecedent;  // the computer system
+  static const RecordDesc& Describe();
+};
+
+struct ZUBPROV_API stZUB_IsSpare {
+  CZubString Dependent;     // the redundancy set
+  CZubString Antecedent;    // the spare disk extent
+  uint64_t SpareStatus = 0; // 2
+  static const RecordDesc& Describe();
+};
+
+ZUB_FACTORY CZubStorageRedundancySetInterface* PROVIDER_CreateZubStorageRedundancySetInstance();
+ZUB_FACTORY CZubMemberOfCollectionInterface* PROVIDER_CreateZubMemberOfCollectionInstance();
+ZUB_FACTORY CZubHostedCollectionInterface* PROVIDER_CreateZubHostedCollectionInstance();
+ZUB_FACTORY CZubIsSpareInterface* PROVIDER_CreateZubIsSpareInstance();
+
+// The set of `controller`, the `ordinal`th of its type, with the spare facts
+// of `disks`; nothing for a controller type without sets.
+std::optional<stZUB_StorageRedundancySet> RedundancySetOf(const stZUB_PortController& controller,
+                                                          uint64_t ordinal,
+                                                          const CArrayT<stZUB_StorageExtentDisk>& disks);

@@ -1,0 +1,46 @@
+// storage_associations.h: the associations among volumes, pools and disks.
+//
+// ZUB_AllocatedFromStoragePool: each volume with the pool of its controller;
+// SpaceConsumed is the volume's VolumeSize.
+//   Update: 0; 1 no container; 4 no volume or no pool; 9 a class it reads
+//   cannot be created. Reads ZUB_StorageVolume and ZUB_StoragePool.
+//
+// ZUB_ConcreteComponent: each disk available for a pool (usage 2, any state)
+// with the pool of its controller.
+//   Update: 0; 1 no container; 4 no disk extent; 9 a class it reads cannot be
+//   created. Reads ZUB_StoragePool and ZUB_StorageExtentDisk.
+//   Not yet: each disk with the ATA or SCSI protocol endpoint attached to it
+//   (ZUB_ATAProtocolEndpoint, ZUB_SCSIProtocolEndpoint are not served yet).
+//
+// ZUB_ConcreteDependency: each volume with each member disk of the volume
+// setting of its name and controller, in the setting's order.
+//   Update: 0; 1 no container; 4 no port controller, no volume or no volume
+//   setting; 9 a class it reads cannot be created. Reads ZUB_PortController,
+//   ZUB_StorageVolume and ZUB_StorageSettingVolume.
+#pragma once
+
+#include "framework/interfaces.h"
+#include "framework/record_desc.h"
+
+struct ZUBPROV_API stZUB_AllocatedFromStoragePool {
+  CZubString Dependent;        // the volume
+  CZubString Antecedent;       // the pool
+  uint64_t SpaceConsumed = 0;  // the volume's VolumeSize
+  static const RecordDesc& Describe();
+};
+
+struct ZUBPROV_API stZUB_ConcreteComponent {
+  CZubString GroupComponent;  // the pool (or a protocol endpoint)
+  CZubString PartComponent;   // the disk extent
+  static const RecordDesc& Describe();
+};
+
+struct ZUBPROV_API stZUB_ConcreteDependency {
+  CZubString Dependent;   // the volume
+  CZubString Antecedent;  // the disk extent
+  static const RecordDesc& Describe();
+};
+
+ZUB_FACTORY CZubAllocatedFromStoragePoolInterface* PROVIDER_CreateZubAllocatedFromStoragePoolInstance();
+ZUB_FACTORY CZubConcreteComponentInterface* PROVIDER_CreateZubConcreteComponentInstance();
+ZUB_FACTORY CZubConcreteDependencyInterface* PROVIDER_CreateZubConcreteDependencyInstance();
