@@ -3,6 +3,7 @@
 // host output once it has a row here and its record a description.
 #include "framework/catalog.h"
 
+#include "classes/config/spare_configuration.h"
 #include "classes/config/storage_capabilities.h"
 #include "classes/config/storage_configuration_service.h"
 #include "classes/config/storage_setting.h"
@@ -27,6 +28,10 @@ const MethodDesc kConfigurationMethods[] = {
     ZUB_METHOD(PROVIDER_CreateZubStorageConfigurationServiceInstance, CreateOrModifyElementFromElements),
     ZUB_METHOD(PROVIDER_CreateZubStorageConfigurationServiceInstance, ReturnToStoragePool),
     ZUB_METHOD(PROVIDER_CreateZubStorageConfigurationServiceInstance, ScsiScan),
+};
+const MethodDesc kSpareMethods[] = {
+    ZUB_METHOD(PROVIDER_CreateZubSpareConfigurationServiceInstance, GetExtents),
+    ZUB_METHOD(PROVIDER_CreateZubSpareConfigurationServiceInstance, SetSpareExtents),
 };
 const MethodDesc kPrimordialSettingOperations[] = {
     ZUB_HOST_OPERATION(PROVIDER_CreateZubStorageSettingPrimordialInstance, PutData),
@@ -68,6 +73,13 @@ std::span<const ClassDesc> ClassCatalog() {
       ZubClass<&PROVIDER_CreateZubStorageSettingVolumeInstance>(
           "ZUB_StorageSettingVolume", "CIM_StorageSetting",
           "The storage setting of an existing volume, the goal of its modification", kVolumeSettingOperations),
+      ZubClass<&PROVIDER_CreateZubSpareConfigurationServiceInstance>(
+          "ZUB_SpareConfigurationService", "CIM_SpareConfigurationService",
+          "Lists the disks of a controller that can become spares or are spares, and marks or unmarks them",
+          kSpareMethods),
+      ZubClass<&PROVIDER_CreateZubSpareConfigurationCapabilitiesInstance>(
+          "ZUB_SpareConfigurationCapabilities", "CIM_SpareConfigurationCapabilities",
+          "What the spare configuration service of a controller offers"),
   };
   return classes;
 }
