@@ -10,6 +10,7 @@
 #include "classes/storage/disk_extent.h"
 #include "classes/storage/storage_pool.h"
 #include "classes/storage/storage_volume.h"
+#include "classes/system/alarm_device.h"
 #include "classes/system/card.h"
 #include "classes/system/computer_system.h"
 #include "classes/system/port_controller.h"
@@ -32,6 +33,9 @@ const MethodDesc kConfigurationMethods[] = {
 const MethodDesc kSpareMethods[] = {
     ZUB_METHOD(PROVIDER_CreateZubSpareConfigurationServiceInstance, GetExtents),
     ZUB_METHOD(PROVIDER_CreateZubSpareConfigurationServiceInstance, SetSpareExtents),
+};
+const MethodDesc kAlarmMethods[] = {
+    ZUB_METHOD(PROVIDER_CreateZubAlarmDeviceInstance, SetAlarmIndicator),
 };
 const MethodDesc kPrimordialSettingOperations[] = {
     ZUB_HOST_OPERATION(PROVIDER_CreateZubStorageSettingPrimordialInstance, PutData),
@@ -80,6 +84,11 @@ std::span<const ClassDesc> ClassCatalog() {
       ZubClass<&PROVIDER_CreateZubSpareConfigurationCapabilitiesInstance>(
           "ZUB_SpareConfigurationCapabilities", "CIM_SpareConfigurationCapabilities",
           "What the spare configuration service of a controller offers"),
+      ZubClass<&PROVIDER_CreateZubAlarmDeviceInstance>(
+          "ZUB_AlarmDevice", "CIM_AlarmDevice", "The locate light of a disk's PHY; switched by SetAlarmIndicator",
+          kAlarmMethods),
+      ZubClass<&PROVIDER_CreateZubAssociatedAlarmInstance>(
+          "ZUB_AssociatedAlarm", "CIM_AssociatedAlarm", "A disk's locator and the disk it locates"),
   };
   return classes;
 }
