@@ -87,8 +87,14 @@ std::span<const ClassDesc> ClassCatalog() {
       ZubClass<&PROVIDER_CreateZubAlarmDeviceInstance>(
           "ZUB_AlarmDevice", "CIM_AlarmDevice", "The locate light of a disk's PHY; switched by SetAlarmIndicator",
           kAlarmMethods),
+      ZubClass<&PROVIDER_CreateZubSoftwareIdentityInstance>(
+          "ZUB_SoftwareIdentity", "CIM_SoftwareIdentity",
+          "A piece of the RAID stack's software with its version: a controller's driver, this provider, the middleware"),
       ZubClass<&PROVIDER_CreateZubAssociatedAlarmInstance>(
           "ZUB_AssociatedAlarm", "CIM_AssociatedAlarm", "A disk's locator and the disk it locates"),
+      ZubClass<&PROVIDER_CreateZubElementSoftwareIdentityInstance>(
+          "ZUB_ElementSoftwareIdentity", "CIM_ElementSoftwareIdentity",
+          "A controller's system and each piece of software of the RAID stack"),
   };
   return classes;
 }
