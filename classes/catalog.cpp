@@ -7,6 +7,8 @@
 #include "classes/config/storage_capabilities.h"
 #include "classes/config/storage_configuration_service.h"
 #include "classes/config/storage_setting.h"
+#include "classes/profiles/registered_profile.h"
+#include "classes/profiles/software_identity.h"
 #include "classes/storage/disk_extent.h"
 #include "classes/storage/storage_pool.h"
 #include "classes/storage/storage_volume.h"
@@ -90,11 +92,19 @@ std::span<const ClassDesc> ClassCatalog() {
       ZubClass<&PROVIDER_CreateZubSoftwareIdentityInstance>(
           "ZUB_SoftwareIdentity", "CIM_SoftwareIdentity",
           "A piece of the RAID stack's software with its version: a controller's driver, this provider, the middleware"),
+      ZubClass<&PROVIDER_CreateZubRegisteredProfileInstance>(
+          "ZUB_RegisteredProfile", "CIM_RegisteredProfile", "A management profile the provider implements"),
       ZubClass<&PROVIDER_CreateZubAssociatedAlarmInstance>(
           "ZUB_AssociatedAlarm", "CIM_AssociatedAlarm", "A disk's locator and the disk it locates"),
       ZubClass<&PROVIDER_CreateZubElementSoftwareIdentityInstance>(
           "ZUB_ElementSoftwareIdentity", "CIM_ElementSoftwareIdentity",
           "A controller's system and each piece of software of the RAID stack"),
+      ZubClass<&PROVIDER_CreateZubReferencedProfileInstance>(
+          "ZUB_ReferencedProfile", "CIM_ReferencedProfile",
+          "A profile the Host Hardware RAID Controller profile references"),
+      ZubClass<&PROVIDER_CreateZubElementConformsToProfileInstance>(
+          "ZUB_ElementConformsToProfile", "CIM_ElementConformsToProfile",
+          "A port controller and the Host Hardware RAID Controller profile it conforms to"),
   };
   return classes;
 }
