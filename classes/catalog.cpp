@@ -16,6 +16,7 @@
 #include "classes/system/card.h"
 #include "classes/system/computer_system.h"
 #include "classes/system/port_controller.h"
+#include "events/indication_filter.h"
 
 namespace {
 
@@ -94,6 +95,9 @@ std::span<const ClassDesc> ClassCatalog() {
           "A piece of the RAID stack's software with its version: a controller's driver, this provider, the middleware"),
       ZubClass<&PROVIDER_CreateZubRegisteredProfileInstance>(
           "ZUB_RegisteredProfile", "CIM_RegisteredProfile", "A management profile the provider implements"),
+      ZubClass<&PROVIDER_CreateZubIndicationFilterInstance>(
+          "ZUB_IndicationFilter", "CIM_IndicationFilter",
+          "A filter a CIM client subscribes with to receive the provider's alerts of one class, or all of them"),
       ZubClass<&PROVIDER_CreateZubAssociatedAlarmInstance>(
           "ZUB_AssociatedAlarm", "CIM_AssociatedAlarm", "A disk's locator and the disk it locates"),
       ZubClass<&PROVIDER_CreateZubElementSoftwareIdentityInstance>(
