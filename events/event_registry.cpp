@@ -1,6 +1,8 @@
 // event_registry.cpp: the registration table of the event monitor.
 #include "events/event_registry.h"
 
+#include "classes/profiles/software_identity.h"
+#include "classes/system/alarm_device.h"
 #include "framework/zub_lock.h"
 
 namespace {
@@ -12,9 +14,9 @@ namespace {
 constexpr EventRegistrationRow kRows[] = {
     {"CZubStorageVolume", nullptr},
     {"CZubStorageExtentDisk", nullptr},
-    {"CZubSoftwareIdentity", nullptr},
+    {"CZubSoftwareIdentity", &SoftwareIdentityEvents},
     {"CZubStoragePool", nullptr},
-    {"CZubAlarmDevice", nullptr},
+    {"CZubAlarmDevice", &AlarmDeviceEvents},
     {"CZubStorageSettingVolume", nullptr},
     {"CZubStorageCapabilitiesPrimordial", nullptr},
     {"CZubDAPort", nullptr},

@@ -7,6 +7,7 @@
 
 #include "classes/system/computer_system.h"
 #include "classes/tables.h"
+#include "events/event_register.h"
 #include "framework/association.h"
 #include "framework/class_base.h"
 #include "framework/text.h"
@@ -80,7 +81,8 @@ stZUB_SoftwareIdentity IdentityOf(const CZubString& instanceId, const CZubString
   return rec;
 }
 
-class CZubSoftwareIdentity : public CZubClassT<CZubSoftwareIdentityInterface, stZUB_SoftwareIdentity> {
+class CZubSoftwareIdentity : public CZubClassT<CZubSoftwareIdentityInterface, stZUB_SoftwareIdentity>,
+                             public virtual CEventRegisterInterface {
  public:
   PROVIDER_STATUS Update() override {
     m_list.RemoveAll();
@@ -100,6 +102,30 @@ class CZubSoftwareIdentity : public CZubClassT<CZubSoftwareIdentityInterface, st
     }
     return UpdateDone();
   }
+
+  // The versions the class compares with are those of the previous event
+  // (or of the start); a host's Update in between does not change them.
+  void InitializeForEvents() override {
+    Initialize();
+    StoreSnapshot(m_list, &m_snapshot, &m_alerts);
+  }
+
+  bool DetectAlerts() override {
+    Update();
+    CArrayT<stZUB_SoftwareIdentity> now, before;
+    {
+      CGlobalLock lock(GetGlobalLock());
+      m_list.CopyTo(&now);
+      before = m_snapshot;
+    }
+    for (const stZUB_SoftwareIdentity* changed : SoftwareChanges(before, now)) RaiseSoftwareAlert(m_alerts, *changed);
+    return m_alerts.GetCount() != 0;
+  }
+
+  void RefreshAfterEvent() override { StoreSnapshot(m_list, &m_snapshot, &m_alerts); }
+
+ private:
+  CArrayT<stZUB_SoftwareIdentity> m_snapshot;  // under the process-wide lock
 };
 
 class CZubElementSoftwareIdentity
@@ -161,6 +187,8 @@ std::vector<const stZUB_SoftwareIdentity*> SoftwareChanges(const CArrayT<stZUB_S
 CZubSoftwareIdentityInterface* PROVIDER_CreateZubSoftwareIdentityInstance() {
   return Singleton<CZubSoftwareIdentity>();
 }
+
+CEventRegisterInterface* SoftwareIdentityEvents() { return Singleton<CZubSoftwareIdentity>(); }
 
 CZubElementSoftwareIdentityInterface* PROVIDER_CreateZubElementSoftwareIdentityInstance() {
   return Singleton<CZubElementSoftwareIdentity>();

@@ -4,6 +4,7 @@
 
 #include "classes/storage/disk_extent.h"
 #include "classes/tables.h"
+#include "events/event_register.h"
 #include "framework/association.h"
 #include "framework/class_base.h"
 #include "framework/text.h"
@@ -66,7 +67,8 @@ bool SameKeys(const stZUB_AlarmDevice& a, const stZUB_AlarmDevice& b) {
          a.SystemName.Compare(b.SystemName) == 0;
 }
 
-class CZubAlarmDevice : public CZubClassT<CZubAlarmDeviceInterface, stZUB_AlarmDevice> {
+class CZubAlarmDevice : public CZubClassT<CZubAlarmDeviceInterface, stZUB_AlarmDevice>,
+                        public CRefreshAfterEventT<CZubAlarmDevice> {
  public:
   PROVIDER_STATUS Update() override {
     m_list.RemoveAll();
@@ -142,6 +144,8 @@ class CZubAssociatedAlarm : public CZubClassT<CZubAssociatedAlarmInterface, stZU
 }  // namespace
 
 CZubAlarmDeviceInterface* PROVIDER_CreateZubAlarmDeviceInstance() { return Singleton<CZubAlarmDevice>(); }
+
+CEventRegisterInterface* AlarmDeviceEvents() { return Singleton<CZubAlarmDevice>(); }
 
 CZubAssociatedAlarmInterface* PROVIDER_CreateZubAssociatedAlarmInstance() {
   return Singleton<CZubAssociatedAlarm>();

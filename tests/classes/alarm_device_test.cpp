@@ -6,6 +6,7 @@
 #include "classes/storage/disk_extent.h"
 #include "classes/system/alarm_device.h"
 #include "tests/support/class_fixture.h"
+#include "tests/support/monitor_copy.h"
 
 namespace {
 
@@ -137,6 +138,26 @@ TEST_F(AlarmTest, EachLocatorWithItsDiskUnlessADiskHasNone) {
   List<&PROVIDER_CreateZubAlarmDeviceInstance>(PROVIDER_NOT_FOUND);
   List<&PROVIDER_CreateZubStorageExtentDiskInstance>(PROVIDER_NOT_FOUND);
   EXPECT_EQ(List<&PROVIDER_CreateZubAssociatedAlarmInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
+}
+
+// After a change of the RAID stack the monitor has the list read again, with
+// no host asking.
+TEST_F(AlarmTest, TheListFollowsTheStackAfterEachEvent) {
+  Load(R"({"middleware_version": "1.0", "controllers": [{"handle": 1, "disks": [{"handle": 11}]}]})");
+  zubtest::MonitorCopy copy;
+  auto* alarms = copy.Find<CZubAlarmDeviceInterface*()>("PROVIDER_CreateZubAlarmDeviceInstance");
+  ASSERT_NE(alarms, nullptr);
+  copy.Start();
+  auto count = [&] {
+    CArrayT<stZUB_AlarmDevice> out;
+    EXPECT_EQ(alarms()->GetData(&out), PROVIDER_SUCCESS);
+    return out.GetCount();
+  };
+  EXPECT_EQ(count(), 1u);
+  const uint64_t waits = zubtest::EventWaits();
+  Change(R"({"op": "insert_disk", "controller": 1, "disk": {"handle": 12}})");
+  ASSERT_TRUE(zubtest::WaitForEventWaitsBeyond(waits));
+  EXPECT_EQ(count(), 2u);
 }
 
 }  // namespace
