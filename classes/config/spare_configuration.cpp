@@ -162,27 +162,47 @@ bool SameService(const stZUB_SpareConfigurationService& a, const stZUB_SpareConf
          a.Name.Compare(b.Name) == 0;
 }
 
-// A path as the provider writes it after reading it: the form two paths are
-// compared in.
-CZubString Rewritten(const CZubString& text) {
+// A path text as read: host, namespace and keys.
+CWbemObjectPath Parsed(const CZubString& text) {
   CWbemObjectPath path;
   path.ParsePath(text);
+  return path;
+}
+
+// Host and namespace are CIM names: equal whatever the case of their ASCII
+// letters (a client writes "root/corvo_zub" for "root\Corvo_ZUB").
+bool SameName(const CZubString& a, const CZubString& b) {
+  const auto fold = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+  return a.GetLength() == b.GetLength() &&
+         std::equal(a.Str().begin(), a.Str().end(), b.Str().begin(),
+                    [&](wchar_t x, wchar_t y) { return fold(x) == fold(y); });
+}
+
+// The keys as the provider writes them (names, order and values exactly).
+CZubString KeysText(CWbemObjectPath path) {
+  path.m_host = L"";
+  path.m_namespace = L"";
   return path.ToString();
 }
 
+// Whether two paths name the same instance: their keys written alike, on the
+// same host and namespace.
+bool SamePath(const CWbemObjectPath& a, const CWbemObjectPath& b) {
+  return SameName(a.m_host, b.m_host) && SameName(a.m_namespace, b.m_namespace) &&
+         KeysText(a).Compare(KeysText(b)) == 0;
+}
+
 // The disk handles (DeviceID keys) of the entries of `named`; false when an
-// entry is not one of `candidates` (compared rewritten) or has no DeviceID.
+// entry is not one of `candidates` or has no DeviceID.
 bool NamedCandidates(const CArrayT<CZubString>& named, const CArrayT<CZubString>& candidates,
                      std::vector<SSI_HANDLE>* handles) {
-  std::vector<CZubString> allowed;
-  for (const CZubString& c : candidates) allowed.push_back(Rewritten(c));
+  std::vector<CWbemObjectPath> allowed;
+  for (const CZubString& c : candidates) allowed.push_back(Parsed(c));
   for (const CZubString& entry : named) {
-    CWbemObjectPath path;
-    path.ParsePath(entry);
+    const CWbemObjectPath path = Parsed(entry);
     CZubString deviceId;
     if (!path.m_keys.TryGetPropertyValue(L"DeviceID", &deviceId)) return false;
-    const CZubString text = path.ToString();
-    if (std::none_of(allowed.begin(), allowed.end(), [&](const CZubString& a) { return a.Compare(text) == 0; }))
+    if (std::none_of(allowed.begin(), allowed.end(), [&](const CWbemObjectPath& a) { return SamePath(a, path); }))
       return false;
     handles->push_back(HandleFromText(deviceId));
   }

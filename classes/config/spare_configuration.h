@@ -10,8 +10,9 @@
 //   become spares (available, normal, not barred from pools), 1 the spares
 //   in normal state, 2 all;
 // - SetSpareExtents: marks (Operation 3) or unmarks (4) the disks named by
-//   InExtents, each of which must be one of the service's disks. Every
-//   entry is tried, in order, even after one failed.
+//   InExtents, each of which must be one of the service's disks (the same
+//   keys, host and namespace; host and namespace without regard to case).
+//   Every entry is tried, in order, even after one failed.
 // Both work on the disk-extent list as the host last built it.
 //
 // ZUB_SpareConfigurationCapabilities: one fixed description per port

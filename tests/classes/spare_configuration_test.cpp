@@ -172,10 +172,18 @@ TEST_F(SpareTest, MarkingAndUnmarkingChangeTheDisksUsage) {
   EXPECT_EQ(Usage(L"17"), 4);
   EXPECT_EQ(Extents(kSpareDisks), (std::vector<std::wstring>{DiskPath(L"11"), DiskPath(L"14"), DiskPath(L"17")}));
 
-  // A client's path may spell the class differently: keys decide.
+  // A client's path may name a general class and spell host and namespace
+  // in another case; the keys must be the same.
   std::wstring other = DiskPath(L"17");
   other.replace(other.find(L"ZUB_StorageExtentDisk."), 21, L"CIM_StorageExtent");
+  other.replace(0, 21, L"\\\\HOST\\root\\corvo_zub");
   EXPECT_EQ(Set(kSpareUnmark, {other}, PROVIDER_SUCCESS).ReturnValue, 0u);
+  std::wstring otherKey = DiskPath(L"11");
+  otherKey.replace(otherKey.find(L"Disk_11"), 7, L"disk_11");
+  EXPECT_EQ(Set(kSpareUnmark, {otherKey}, PROVIDER_INVALID_PARAMETER).ReturnValue, 5u);
+  std::wstring otherHost = DiskPath(L"11");
+  otherHost.replace(0, 6, L"\\\\elsewhere");
+  EXPECT_EQ(Set(kSpareUnmark, {otherHost}, PROVIDER_INVALID_PARAMETER).ReturnValue, 5u);
   EXPECT_EQ(Usage(L"17"), 2);
   EXPECT_EQ(Usage(L"11"), 4);
 
