@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <iostream>
 #include <memory>
 
 #include "host/cim_client.h"
@@ -32,37 +31,10 @@ std::string OneOf(const std::string& value, const char* const (&allowed)[N], con
   throw BadInput(what + " \"" + value + "\" is not one of " + list);
 }
 
-std::string Text(const Json& record, const char* field) { return record.value(field, ""); }
-
-// The one instance whose field equals the value (among several fields).
-Json FindOne(const Json& instances, std::initializer_list<const char*> fields, const std::string& value,
-             const std::string& what) {
-  std::vector<Json> hits;
-  for (const Json& r : instances) {
-    if (std::any_of(fields.begin(), fields.end(), [&](const char* f) { return Text(r, f) == value; }))
-      hits.push_back(r);
-  }
-  if (hits.size() == 1) return hits[0];
-  std::string names;
-  for (const Json& r : instances) AppendJoined(names, ", ", Text(r, *fields.begin()));
-  if (hits.empty()) throw BadInput("no " + what + " \"" + value + "\" (there are: " + names + ")");
-  throw BadInput(what + " \"" + value + "\" is ambiguous; name it by " + *(fields.end() - 1));
-}
-
 // Method outcome: one line for people (or the JSON of the call), and the exit code.
 int Report(const HostOptions& options, const std::string& verb, const std::string& method, const Json& result,
            const std::string& success) {
-  const uint64_t rv = result["record"].value("ReturnValue", uint64_t{0});
-  const int status = result["status"].get<int>();
-  if (options.json) {
-    PrintLine({{"volume", verb}, {"invoke", method}, {"status", status}, {"record", result["record"]}});
-  } else {
-    std::cout << "volume " << verb << ": " << method << " returned CIM return value " << ReturnValueText(rv);
-    if (status != 0) std::cout << ", status " << status;
-    std::cout << '\n';
-    if (rv == 0 && status == 0 && !success.empty()) std::cout << success << '\n';
-  }
-  return rv == 0 && status == 0 ? kExitOk : kExitMethodFailed;
+  return ReportOutcome(options, "volume", verb, method, result, success);
 }
 
 // Calls a method of the configuration service of `controller`, on that
@@ -80,7 +52,7 @@ Json DiskReferences(CimClient& client, const std::vector<std::string>& disks) {
   if (disks.empty()) return refs;
   const Json all = client.Instances("ZUB_StorageExtentDisk");
   for (const std::string& d : disks) {
-    refs.push_back(client.Reference("ZUB_StorageExtentDisk", FindOne(all, {"SerialNumber", "DeviceID"}, d, "disk")));
+    refs.push_back(client.Reference("ZUB_StorageExtentDisk", FindDisk(all, d)));
   }
   return refs;
 }
