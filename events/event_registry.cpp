@@ -1,8 +1,6 @@
 // event_registry.cpp: the registration table of the event monitor.
 #include "events/event_registry.h"
 
-#include "classes/profiles/software_identity.h"
-#include "classes/system/alarm_device.h"
 #include "framework/zub_lock.h"
 
 namespace {
@@ -12,13 +10,13 @@ namespace {
 // and raise alerts; the others re-read their list. A class fills in its
 // accessor when it lands (see event_registry.h).
 constexpr EventRegistrationRow kRows[] = {
-    {"CZubStorageVolume", nullptr},
-    {"CZubStorageExtentDisk", nullptr},
+    {"CZubStorageVolume", &StorageVolumeEvents},
+    {"CZubStorageExtentDisk", &StorageExtentDiskEvents},
     {"CZubSoftwareIdentity", &SoftwareIdentityEvents},
-    {"CZubStoragePool", nullptr},
+    {"CZubStoragePool", &StoragePoolEvents},
     {"CZubAlarmDevice", &AlarmDeviceEvents},
-    {"CZubStorageSettingVolume", nullptr},
-    {"CZubStorageCapabilitiesPrimordial", nullptr},
+    {"CZubStorageSettingVolume", &StorageSettingVolumeEvents},
+    {"CZubStorageCapabilitiesPrimordial", &StorageCapabilitiesEvents},
     {"CZubDAPort", nullptr},
     {"CZubATALogicalPort", nullptr},
     {"CZubATAProtocolController", nullptr},

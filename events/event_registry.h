@@ -27,6 +27,15 @@ struct EventRegistrationRow {
   EventRegistrationAccessor registration;
 };
 
+// The accessors of the registered classes, each defined next to its class.
+CEventRegisterInterface* StorageVolumeEvents();
+CEventRegisterInterface* StorageExtentDiskEvents();
+CEventRegisterInterface* StoragePoolEvents();
+CEventRegisterInterface* SoftwareIdentityEvents();
+CEventRegisterInterface* AlarmDeviceEvents();
+CEventRegisterInterface* StorageSettingVolumeEvents();
+CEventRegisterInterface* StorageCapabilitiesEvents();
+
 // The fourteen rows, in visiting order.
 std::span<const EventRegistrationRow> EventRegistrationTable();
 inline constexpr size_t kEventRegistrationRows = 14;

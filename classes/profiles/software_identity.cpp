@@ -7,7 +7,7 @@
 
 #include "classes/system/computer_system.h"
 #include "classes/tables.h"
-#include "events/event_register.h"
+#include "events/event_registry.h"
 #include "framework/association.h"
 #include "framework/class_base.h"
 #include "framework/text.h"
@@ -82,7 +82,7 @@ stZUB_SoftwareIdentity IdentityOf(const CZubString& instanceId, const CZubString
 }
 
 class CZubSoftwareIdentity : public CZubClassT<CZubSoftwareIdentityInterface, stZUB_SoftwareIdentity>,
-                             public virtual CEventRegisterInterface {
+                             public CDetectChangesT<CZubSoftwareIdentity, stZUB_SoftwareIdentity> {
  public:
   PROVIDER_STATUS Update() override {
     m_list.RemoveAll();
@@ -103,29 +103,11 @@ class CZubSoftwareIdentity : public CZubClassT<CZubSoftwareIdentityInterface, st
     return UpdateDone();
   }
 
-  // The versions the class compares with are those of the previous event
-  // (or of the start); a host's Update in between does not change them.
-  void InitializeForEvents() override {
-    Initialize();
-    StoreSnapshot(m_list, &m_snapshot, &m_alerts);
-  }
-
-  bool DetectAlerts() override {
-    Update();
-    CArrayT<stZUB_SoftwareIdentity> now, before;
-    {
-      CGlobalLock lock(GetGlobalLock());
-      m_list.CopyTo(&now);
-      before = m_snapshot;
-    }
+  // After an event: one alert per identity whose version changed since the
+  // previous event.
+  void RaiseAlerts(const CArrayT<stZUB_SoftwareIdentity>& before, const CArrayT<stZUB_SoftwareIdentity>& now) {
     for (const stZUB_SoftwareIdentity* changed : SoftwareChanges(before, now)) RaiseSoftwareAlert(m_alerts, *changed);
-    return m_alerts.GetCount() != 0;
   }
-
-  void RefreshAfterEvent() override { StoreSnapshot(m_list, &m_snapshot, &m_alerts); }
-
- private:
-  CArrayT<stZUB_SoftwareIdentity> m_snapshot;  // under the process-wide lock
 };
 
 class CZubElementSoftwareIdentity

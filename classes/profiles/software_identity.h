@@ -58,10 +58,6 @@ struct ZUBPROV_API stZUB_ElementSoftwareIdentity {
 ZUB_FACTORY CZubSoftwareIdentityInterface* PROVIDER_CreateZubSoftwareIdentityInstance();
 ZUB_FACTORY CZubElementSoftwareIdentityInterface* PROVIDER_CreateZubElementSoftwareIdentityInstance();
 
-// The class as the event monitor sees it (its row of events/event_registry.cpp).
-class CEventRegisterInterface;
-CEventRegisterInterface* SoftwareIdentityEvents();
-
 // The version numbers of a version text: all four, or nothing when fewer
 // than four are read or all are 0.
 struct SoftwareVersion {

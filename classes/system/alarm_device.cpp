@@ -4,7 +4,7 @@
 
 #include "classes/storage/disk_extent.h"
 #include "classes/tables.h"
-#include "events/event_register.h"
+#include "events/event_registry.h"
 #include "framework/association.h"
 #include "framework/class_base.h"
 #include "framework/text.h"

@@ -64,9 +64,5 @@ struct ZUBPROV_API stZUB_AssociatedAlarm {
 ZUB_FACTORY CZubAlarmDeviceInterface* PROVIDER_CreateZubAlarmDeviceInstance();
 ZUB_FACTORY CZubAssociatedAlarmInterface* PROVIDER_CreateZubAssociatedAlarmInstance();
 
-// The class as the event monitor sees it (its row of events/event_registry.cpp).
-class CEventRegisterInterface;
-CEventRegisterInterface* AlarmDeviceEvents();
-
 // The record of the locator of `disk` (enumerated under `controller`) on `phy`.
 stZUB_AlarmDevice AlarmDeviceOf(const _SSI_PhyInfo& phy, const _SSI_EndDeviceInfo& disk, SSI_HANDLE controller);

@@ -4,32 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <mutex>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "classes/profiles/software_identity.h"
 #include "classes/system/computer_system.h"
-#include "events/alert.h"
 #include "tests/support/class_fixture.h"
-#include "tests/support/monitor_copy.h"
 
 namespace {
 
 using SoftwareTest = zubtest::ClassFixture;
-
-// What the monitor delivered: class, EventID and SystemName of each alert.
-std::mutex g_mutex;
-std::vector<std::wstring> g_delivered;
-void OnAlert(const stZUB_AlertIndication& alert) {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  g_delivered.push_back(alert.AlertClassName.Str() + L" " + alert.EventID.Str() + L" " + alert.SystemName.Str());
-}
-std::vector<std::wstring> Delivered() {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  return std::exchange(g_delivered, {});
-}
 
 TEST(SoftwareVersionText, FourNumbersOneOfThemNotZero) {
   _SSI_ControllerInfo controller{};
@@ -135,29 +117,6 @@ TEST(SoftwareChangeDetection, OnlyChangedVersionsOfListsOfTheSameLength) {
 
   after.Add(identity(L"Two", L"1.0.0.1"));  // a controller came: no update
   EXPECT_TRUE(SoftwareChanges(before, after).empty());
-}
-
-// Through a monitor of its own: a new version raises one alert, for the
-// identity whose version changed.
-TEST_F(SoftwareTest, ANewVersionRaisesOneUpdateForThatSoftware) {
-  Load(R"({"middleware_version": "5.0.0.1", "controllers": [
-    {"handle": 1, "name": "One", "driver_version": "1.0.0.1", "disks": [{"handle": 11}]},
-    {"handle": 2, "name": "Two", "driver_version": "1.0"}]})");
-  Delivered();
-  zubtest::MonitorCopy copy;
-  copy.Monitor().SetCallBackFunc(&OnAlert);
-  copy.Start();
-  auto changeAndWait = [](const std::string& change) {
-    const uint64_t waits = zubtest::EventWaits();
-    Change(change);
-    ASSERT_TRUE(zubtest::WaitForEventWaitsBeyond(waits));
-  };
-  changeAndWait(R"({"op": "set_version", "controller": "Two", "driver_version": "2.1.0.7"})");
-  EXPECT_EQ(Delivered(), std::vector<std::wstring>{L"ZUB_AlertSoftwareUpdated Two 2.1.0.7"});
-  changeAndWait(R"({"op": "set_version", "middleware_version": "5.0.0.2"})");
-  EXPECT_EQ(Delivered(), std::vector<std::wstring>{L"ZUB_AlertSoftwareUpdated ZUBe:ABRU2 5.0.0.2"});
-  changeAndWait(R"({"op": "set_disk", "disk": 11, "firmware": "NEW"})");
-  EXPECT_EQ(Delivered(), std::vector<std::wstring>{});
 }
 
 TEST_F(SoftwareTest, EverySystemWithEveryIdentity) {
