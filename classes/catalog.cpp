@@ -4,14 +4,18 @@
 #include "framework/catalog.h"
 
 #include "classes/config/capability_associations.h"
+#include "classes/config/spare_configuration.h"
 #include "classes/config/storage_capabilities.h"
 #include "classes/config/storage_configuration_service.h"
 #include "classes/config/storage_setting.h"
+#include "classes/profiles/registered_profile.h"
+#include "classes/profiles/software_identity.h"
 #include "classes/storage/disk_extent.h"
 #include "classes/storage/redundancy_set.h"
 #include "classes/storage/storage_associations.h"
 #include "classes/storage/storage_pool.h"
 #include "classes/storage/storage_volume.h"
+#include "classes/system/alarm_device.h"
 #include "classes/system/card.h"
 #include "classes/system/computer_system.h"
 #include "classes/system/port_controller.h"
@@ -32,6 +36,13 @@ const MethodDesc kConfigurationMethods[] = {
     ZUB_METHOD(PROVIDER_CreateZubStorageConfigurationServiceInstance, CreateOrModifyElementFromElements),
     ZUB_METHOD(PROVIDER_CreateZubStorageConfigurationServiceInstance, ReturnToStoragePool),
     ZUB_METHOD(PROVIDER_CreateZubStorageConfigurationServiceInstance, ScsiScan),
+};
+const MethodDesc kSpareMethods[] = {
+    ZUB_METHOD(PROVIDER_CreateZubSpareConfigurationServiceInstance, GetExtents),
+    ZUB_METHOD(PROVIDER_CreateZubSpareConfigurationServiceInstance, SetSpareExtents),
+};
+const MethodDesc kAlarmMethods[] = {
+    ZUB_METHOD(PROVIDER_CreateZubAlarmDeviceInstance, SetAlarmIndicator),
 };
 const MethodDesc kPrimordialSettingOperations[] = {
     ZUB_HOST_OPERATION(PROVIDER_CreateZubStorageSettingPrimordialInstance, PutData),
@@ -84,6 +95,21 @@ std::span<const ClassDesc> ClassCatalog() {
       ZubClass<&PROVIDER_CreateZubStorageSettingVolumeInstance>(
           "ZUB_StorageSettingVolume", "CIM_StorageSetting",
           "The storage setting of an existing volume, the goal of its modification", kVolumeSettingOperations),
+      ZubClass<&PROVIDER_CreateZubSpareConfigurationServiceInstance>(
+          "ZUB_SpareConfigurationService", "CIM_SpareConfigurationService",
+          "Lists the disks of a controller that can become spares or are spares, and marks or unmarks them",
+          kSpareMethods),
+      ZubClass<&PROVIDER_CreateZubSpareConfigurationCapabilitiesInstance>(
+          "ZUB_SpareConfigurationCapabilities", "CIM_SpareConfigurationCapabilities",
+          "What the spare configuration service of a controller offers"),
+      ZubClass<&PROVIDER_CreateZubAlarmDeviceInstance>(
+          "ZUB_AlarmDevice", "CIM_AlarmDevice", "The locate light of a disk's PHY; switched by SetAlarmIndicator",
+          kAlarmMethods),
+      ZubClass<&PROVIDER_CreateZubSoftwareIdentityInstance>(
+          "ZUB_SoftwareIdentity", "CIM_SoftwareIdentity",
+          "A piece of the RAID stack's software with its version: a controller's driver, this provider, the middleware"),
+      ZubClass<&PROVIDER_CreateZubRegisteredProfileInstance>(
+          "ZUB_RegisteredProfile", "CIM_RegisteredProfile", "A management profile the provider implements"),
       ZubClass<&PROVIDER_CreateZubIndicationFilterInstance>(
           "ZUB_IndicationFilter", "CIM_IndicationFilter",
           "A filter a CIM client subscribes with to receive the provider's alerts of one class, or all of them"),
@@ -119,6 +145,17 @@ std::span<const ClassDesc> ClassCatalog() {
           "ZUB_ComputerSystemPackage", "CIM_ComputerSystemPackage", "A controller's system and its card"),
       ZubClass<&PROVIDER_CreateZubRealizesInstance>(
           "ZUB_Realizes", "CIM_Realizes", "A port controller and the card that realizes it"),
+      ZubClass<&PROVIDER_CreateZubAssociatedAlarmInstance>(
+          "ZUB_AssociatedAlarm", "CIM_AssociatedAlarm", "A disk's locator and the disk it locates"),
+      ZubClass<&PROVIDER_CreateZubElementSoftwareIdentityInstance>(
+          "ZUB_ElementSoftwareIdentity", "CIM_ElementSoftwareIdentity",
+          "A controller's system and each piece of software of the RAID stack"),
+      ZubClass<&PROVIDER_CreateZubReferencedProfileInstance>(
+          "ZUB_ReferencedProfile", "CIM_ReferencedProfile",
+          "A profile the Host Hardware RAID Controller profile references"),
+      ZubClass<&PROVIDER_CreateZubElementConformsToProfileInstance>(
+          "ZUB_ElementConformsToProfile", "CIM_ElementConformsToProfile",
+          "A port controller and the Host Hardware RAID Controller profile it conforms to"),
   };
   return classes;
 }

@@ -12,9 +12,9 @@ namespace {
 constexpr EventRegistrationRow kRows[] = {
     {"CZubStorageVolume", &StorageVolumeEvents},
     {"CZubStorageExtentDisk", &StorageExtentDiskEvents},
-    {"CZubSoftwareIdentity", nullptr},
+    {"CZubSoftwareIdentity", &SoftwareIdentityEvents},
     {"CZubStoragePool", &StoragePoolEvents},
-    {"CZubAlarmDevice", nullptr},
+    {"CZubAlarmDevice", &AlarmDeviceEvents},
     {"CZubStorageSettingVolume", &StorageSettingVolumeEvents},
     {"CZubStorageCapabilitiesPrimordial", &StorageCapabilitiesEvents},
     {"CZubDAPort", nullptr},

@@ -31,6 +31,8 @@ struct EventRegistrationRow {
 CEventRegisterInterface* StorageVolumeEvents();
 CEventRegisterInterface* StorageExtentDiskEvents();
 CEventRegisterInterface* StoragePoolEvents();
+CEventRegisterInterface* SoftwareIdentityEvents();
+CEventRegisterInterface* AlarmDeviceEvents();
 CEventRegisterInterface* StorageSettingVolumeEvents();
 CEventRegisterInterface* StorageCapabilitiesEvents();
 

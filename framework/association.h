@@ -46,6 +46,14 @@ class CReferenceBuilder {
   // then built with an empty host and namespace.
   bool HasContainer() const { return m_hasContainer; }
 
+  // The same builder on another namespace, for references to instances that
+  // live in a fixed one (registered profiles in the interop namespace).
+  CReferenceBuilder InNamespace(const wchar_t* nameSpace) const {
+    CReferenceBuilder other = *this;
+    other.m_names.Namespace = nameSpace;
+    return other;
+  }
+
   // The path of the instance `record` of class `cimClass`: its keys in key
   // order, from its description; the first carries the class name
   // ("ZUB_StorageVolume.CreationClassName"). The class is the caller's,

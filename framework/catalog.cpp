@@ -2,8 +2,6 @@
 // record descriptions annotate. The table itself is classes/catalog.cpp.
 #include "framework/catalog.h"
 
-#include <cstring>
-
 const ClassDesc* FindClass(std::string_view name) {
   for (const ClassDesc& c : ClassCatalog()) {
     if (name == c.name) return &c;
@@ -14,7 +12,7 @@ const ClassDesc* FindClass(std::string_view name) {
 std::vector<ParameterDesc> MethodParameters(const RecordDesc& record, const char* method) {
   std::vector<ParameterDesc> params;
   for (const FieldDesc& f : record.fields) {
-    if (!f.method || std::strcmp(f.method, method) != 0) continue;
+    if (!f.OfMethod(method)) continue;
     if (f.type == FieldType::Block) {
       for (const FieldDesc& inner : f.block()->fields) params.push_back({&f, &inner});
     } else {

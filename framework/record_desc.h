@@ -22,7 +22,8 @@
 //                     to instances of that class; with .Cim(CimType::String)
 //                     a path that the CIM class keeps in a string property
 //   .Internal()       kept for joins or reserved: not a CIM property
-//   .In/.Out/.InOut("Method")  a parameter of that extrinsic method
+//   .In/.Out/.InOut("Method")  a parameter of that extrinsic method; given
+//                     twice (.In("A").In("B")), a parameter of both methods
 //   .Params("Method") a parameter block: each of its fields is a parameter of
 //                     that method, with the direction its own description gives
 //   .In()/.Out()/.InOut()      (inside a block) the parameter's direction
@@ -38,6 +39,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -85,6 +87,7 @@ struct FieldDesc {
   const char* reference = nullptr;  // class a reference points to
   const char* method = nullptr;     // method this parameter (or block) belongs to
   const char* cimName = nullptr;    // CIM name, when not `name`
+  const char* alsoMethod = nullptr; // a second method this parameter belongs to
 
   constexpr FieldDesc Key(uint8_t position) const { return With([&](FieldDesc& f) { f.key = position; }); }
   constexpr FieldDesc Cim(CimType type) const { return With([&](FieldDesc& f) { f.cim = type; }); }
@@ -96,6 +99,11 @@ struct FieldDesc {
   constexpr FieldDesc Out(const char* m = nullptr) const { return Param(Direction::Out, m); }
   constexpr FieldDesc InOut(const char* m = nullptr) const { return Param(Direction::InOut, m); }
   constexpr FieldDesc Params(const char* m) const { return With([&](FieldDesc& f) { f.method = m; }); }
+
+  // Whether this field is a parameter (or block) of method `m`.
+  bool OfMethod(std::string_view m) const {
+    return (method && method == m) || (alsoMethod && alsoMethod == m);
+  }
 
   // The name a CIM client sees.
   const char* CimName() const { return cimName ? cimName : name; }
@@ -121,7 +129,8 @@ struct FieldDesc {
   constexpr FieldDesc Param(Direction d, const char* m) const {
     return With([&](FieldDesc& f) {
       f.direction = d;
-      if (m) f.method = m;
+      if (m && !f.method) f.method = m;
+      else if (m) f.alsoMethod = m;
     });
   }
 };

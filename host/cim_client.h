@@ -5,8 +5,10 @@
 // the record descriptions, never through a class's C++ type.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 
+#include "host/commands.h"
 #include "host/session.h"
 
 namespace zubcim {
@@ -31,5 +33,23 @@ class CimClient {
 
 // "0 (success)", "4 (failed)": a CIM method's return value in words.
 std::string ReturnValueText(uint64_t value);
+
+// A text field of a JSON record; "" when it has none.
+std::string Text(const Json& record, const char* field);
+
+// The one instance whose value of one of `fields` is `value`. Bad input when
+// none is (naming the instances by their first field) or several are
+// (asking for the last field).
+Json FindOne(const Json& instances, std::initializer_list<const char*> fields, const std::string& value,
+             const std::string& what);
+// The disk named by its serial number or DeviceID, among the disk extents.
+Json FindDisk(const Json& disks, const std::string& name);
+
+// The outcome of a task verb's method call `result` ({"status", "record"}):
+// "COMMAND VERB: METHOD returned CIM return value 0 (success)" (with the
+// status when not 0), then `success` when it succeeded; with --json, the
+// call as one line. Returns the exit code: 3 when the method failed.
+int ReportOutcome(const HostOptions& options, const std::string& command, const std::string& verb,
+                  const std::string& method, const Json& result, const std::string& success);
 
 }  // namespace zubcim

@@ -9,6 +9,7 @@
 #include <CLI/CLI.hpp>
 
 #include "host/commands.h"
+#include "host/disk_commands.h"
 #include "host/errors.h"
 #include "host/scenario.h"
 #include "host/volume_command.h"
@@ -70,6 +71,7 @@ int main(int argc, char** argv) {
   watch->add_flag("--demo", demo, "also drive a short built-in sequence of changes");
 
   auto runVolumeCommand = AddVolumeCommands(app);
+  auto runDiskCommand = AddDiskCommands(app);
   auto runWbemCommand = AddWbemCommands(app);
 
   try {
@@ -87,6 +89,7 @@ int main(int argc, char** argv) {
     if (*run) return RunCommand(options, scenario);
     if (*watch) return WatchCommand(options, demo);
     if (std::optional<int> code = runVolumeCommand(options)) return *code;
+    if (std::optional<int> code = runDiskCommand(options)) return *code;
     if (std::optional<int> code = runWbemCommand(options)) return *code;
     return Fail(kExitBadInput, "no command given (see zubcim --help)");
   } catch (const HostError& e) {

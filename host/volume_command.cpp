@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <iostream>
 #include <memory>
 
 #include "host/cim_client.h"
@@ -32,23 +31,6 @@ std::string OneOf(const std::string& value, const char* const (&allowed)[N], con
   throw BadInput(what + " \"" + value + "\" is not one of " + list);
 }
 
-std::string Text(const Json& record, const char* field) { return record.value(field, ""); }
-
-// The one instance whose field equals the value (among several fields).
-Json FindOne(const Json& instances, std::initializer_list<const char*> fields, const std::string& value,
-             const std::string& what) {
-  std::vector<Json> hits;
-  for (const Json& r : instances) {
-    if (std::any_of(fields.begin(), fields.end(), [&](const char* f) { return Text(r, f) == value; }))
-      hits.push_back(r);
-  }
-  if (hits.size() == 1) return hits[0];
-  std::string names;
-  for (const Json& r : instances) AppendJoined(names, ", ", Text(r, *fields.begin()));
-  if (hits.empty()) throw BadInput("no " + what + " \"" + value + "\" (there are: " + names + ")");
-  throw BadInput(what + " \"" + value + "\" is ambiguous; name it by " + *(fields.end() - 1));
-}
-
 VolumeOutcome Outcome(const char* verb, const char* method, const Json& result, const std::string& success) {
   VolumeOutcome out{verb, method, result, ""};
   if (out.Succeeded()) out.success = success;
@@ -57,16 +39,7 @@ VolumeOutcome Outcome(const char* verb, const char* method, const Json& result, 
 
 // The outcome for people (or as JSON), and the exit code.
 int Report(const HostOptions& options, const VolumeOutcome& outcome) {
-  if (options.json) {
-    PrintLine(outcome.ToJson());
-  } else {
-    std::cout << "volume " << outcome.verb << ": " << outcome.method << " returned CIM return value "
-              << ReturnValueText(outcome.ReturnValue());
-    if (outcome.Status() != 0) std::cout << ", status " << outcome.Status();
-    std::cout << '\n';
-    if (!outcome.success.empty()) std::cout << outcome.success << '\n';
-  }
-  return outcome.Succeeded() ? kExitOk : kExitMethodFailed;
+  return ReportOutcome(options, "volume", outcome.verb, outcome.method, outcome.result, outcome.success);
 }
 
 // Calls a method of the configuration service of `controller`, on that
@@ -84,7 +57,7 @@ Json DiskReferences(CimClient& client, const std::vector<std::string>& disks) {
   if (disks.empty()) return refs;
   const Json all = client.Instances("ZUB_StorageExtentDisk");
   for (const std::string& d : disks) {
-    refs.push_back(client.Reference("ZUB_StorageExtentDisk", FindOne(all, {"SerialNumber", "DeviceID"}, d, "disk")));
+    refs.push_back(client.Reference("ZUB_StorageExtentDisk", FindDisk(all, d)));
   }
   return refs;
 }

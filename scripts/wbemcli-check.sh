@@ -89,14 +89,17 @@ check "gi disk, two properties" 1 ' DiskSize=1000204886016,Model="SEAGATE ST1000
 check "gi system"              1 'Name="AHCI SATA Controller"' -- wbemcli gi "$(system 'AHCI SATA Controller')"
 check "ecn"                    - ':ZUB_StorageExtentDisk$' -- wbemcli ecn "$ns"
 check "ecn interop"            - ':ZUB_IndicationFilter$' -- wbemcli ecn "$url/root/interop"
+check "ecn interop"            - ':ZUB_RegisteredProfile$' -- wbemcli ecn "$url/root/interop"
 check "gc system"              1 ':ZUB_ComputerSystem NameFormat=,Dedicated=,CreationClassName=,Name=$' -- wbemcli gc "$ns:ZUB_ComputerSystem"
 check "gc keys"                - '^-Name#=$' -- wbemcli gc -nl -t "$ns:ZUB_ComputerSystem"
-# No association class is in the catalogue yet: the answers are empty and
-# well-formed (the association tests use a scratch association).
-check "ai system"              0 '' -- wbemcli ai "$(system 'AHCI SATA Controller')"
-check "ain disk"               0 '' -- wbemcli ain "$(disk 110)"
-check "ri disk"                0 '' -- wbemcli ri "$(disk 110)"
-check "rin system"             0 '' -- wbemcli rin "$(system 'DOX SAS Controller')"
+check "ai system"              - 'ZUB_SoftwareIdentity\.InstanceID="ZUBe:CIMProvider"' -- wbemcli ai "$(system 'AHCI SATA Controller')"
+check "ain disk"               - 'ZUB_AlarmDevice\.CreationClassName="ZUB_AlarmDevice",DeviceID="0120",' -- wbemcli ain "$(disk 110)"
+check "ri disk"                - ':ZUB_AssociatedAlarm\.Antecedent=' -- wbemcli ri "$(disk 110)"
+check "rin system"             - ':ZUB_ElementSoftwareIdentity\.Antecedent=' -- wbemcli rin "$(system 'DOX SAS Controller')"
+check "ei profiles"            8 'InstanceID="CIM:2",RegisteredOrganization=2,' -- wbemcli ei "$url/root/interop:ZUB_RegisteredProfile"
+check "ain profile"            - '/root/interop:ZUB_RegisteredProfile\.InstanceID="SNIA:6"$' -- wbemcli ain "$url/root/interop:ZUB_RegisteredProfile.InstanceID=\"SNIA:0\""
+check "ei software"            4 'InstanceID="ZUBe:ABRU2",' -- wbemcli ei "$ns:ZUB_SoftwareIdentity"
+check "cm SetAlarmIndicator"   1 'SetAlarmIndicator: 0$' -- wbemcli cm "$ns:ZUB_AlarmDevice.CreationClassName=\"ZUB_AlarmDevice\",DeviceID=\"0120\",SystemCreationClassName=\"CIM_AlarmDevice\",SystemName=\"Corvo_ZUBe3.0\"" 'SetAlarmIndicator.State=2'
 refused "cm unknown method"    'CIM_ERR_METHOD_NOT_FOUND' -- wbemcli cm "$(system 'AHCI SATA Controller')" 'GetSupportedSizes.ElementType=2'
 # A volume's life with wbemcli alone: sizes, a goal setting, creation from two
 # disks (by DeviceID: wbemcli splits reference arrays with several keys

@@ -20,7 +20,7 @@
 #include "framework/provider.h"
 #include "framework/class_base.h"
 #include "middleware/wrappers.h"
-#include "tests/support/library_copy.h"
+#include "tests/support/monitor_copy.h"
 #include "tests/support/sim_fixture.h"
 
 namespace {
@@ -164,49 +164,9 @@ void StopFromInside(const stZUB_AlertIndication& alert) {
 
 // ---- a monitor of its own -----------------------------------------------------------
 
-uint64_t EventWaits() { return abru2sim::GetCounters().calls["SsiEventWait"]; }
-
-// True once the monitor entered an event wait after `waits` were counted:
-// after a change, it has then handled it and delivered its alerts. Bounded,
-// so a monitor that never waits fails the test instead of hanging it.
-bool WaitForEventWaitsBeyond(uint64_t waits) {
-  for (int i = 0; i < 20000; ++i) {
-    if (EventWaits() > waits) return true;
-    std::this_thread::sleep_for(1ms);
-  }
-  return false;
-}
-
-class MonitorCopy {
- public:
-  MonitorCopy() : m_library(ZUBPROV_PATH) {
-    m_provider = m_library.Find<CZubProviderInterface*()>("PROVIDER_CreateZubProviderInstance");
-    m_monitor = m_library.Find<CEventMonInterface*()>("PROVIDER_CreateEventMonInstance");
-    m_register = m_library.Find<void(CEventRegisterInterface*)>("ZubAddEventRegistration");
-    EXPECT_TRUE(m_provider && m_monitor && m_register);
-  }
-  ~MonitorCopy() {
-    // A library is never unloaded under its own thread.
-    if (m_monitor) Monitor().Terminate();
-  }
-
-  CZubProviderInterface& Provider() { return *m_provider(); }
-  CEventMonInterface& Monitor() { return *m_monitor(); }
-  void Register(CEventRegisterInterface& registration) { m_register(&registration); }
-
-  // Starts the monitor as a host does and waits until it waits for events.
-  void Start() {
-    const uint64_t waits = EventWaits();
-    ASSERT_EQ(Provider().Initialize(), PROVIDER_SUCCESS);
-    ASSERT_TRUE(WaitForEventWaitsBeyond(waits));
-  }
-
- private:
-  zubtest::LibraryCopy m_library;
-  CZubProviderInterface* (*m_provider)() = nullptr;
-  CEventMonInterface* (*m_monitor)() = nullptr;
-  void (*m_register)(CEventRegisterInterface*) = nullptr;
-};
+using zubtest::EventWaits;
+using zubtest::MonitorCopy;
+using zubtest::WaitForEventWaitsBeyond;
 
 class MonitorTest : public zubtest::SimFixture {
  protected:

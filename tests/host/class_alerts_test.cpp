@@ -104,5 +104,24 @@ TEST_F(ClassAlertsTest, InsertedRemovedDisksAndVolumeChanges) {
                             {"ZUB_AlertPrimordialPoolModified", "1"}}));
 }
 
+// A new driver version is one software update, of that driver; software that
+// appears (the middleware, once its version is known) is none.
+TEST_F(ClassAlertsTest, ANewDriverVersionIsOneSoftwareUpdate) {
+  std::vector<Json> raw;
+  auto steps = Alerts(R"([
+    {"sim": {"op": "set_version", "controller": "One", "driver_version": "2.0.0.1"}},
+    {"alerts": {"count": 1, "wait_ms": 20000}},
+    {"sim": {"op": "set_version", "middleware_version": "1.0.0.5"}},
+    {"alerts": {"count": 1, "wait_ms": 300}}
+  ])", &raw);
+  ASSERT_EQ(steps.size(), 2u);
+  EXPECT_EQ(steps[0], (Step{{"ZUB_AlertSoftwareUpdated", "One"}}));
+  EXPECT_EQ(steps[1], Step{});
+  ASSERT_EQ(raw.size(), 1u);
+  EXPECT_EQ(raw[0]["SystemName"], "2.0.0.1");
+  EXPECT_NE(raw[0]["AlertingManagedElement"].get<std::string>().find("ZUB_SoftwareIdentity.InstanceID=\"One\""),
+            std::string::npos);
+}
+
 }  // namespace
 }  // namespace zubcim_test

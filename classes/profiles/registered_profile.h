@@ -1,0 +1,61 @@
+// registered_profile.h: the management profiles the provider implements,
+// for clients that discover it through the interop namespace.
+//
+// ZUB_RegisteredProfile: the eight profiles of a fixed table (Host Hardware
+// RAID Controller first), InstanceID the entry's prefix ("SNIA:", or "CIM:"
+// for Physical Asset) followed by its index, AdvertiseTypes [3]. Update:
+// always 0; reads nothing.
+//
+// References to a profile name the registration class
+// "ZUB_Corvo_ProfileRegistration_RegisteredProfile_v3_0" (key InstanceID)
+// in the interop namespace "root\Interop", whatever namespace the host
+// handed in; hosts resolve them to ZUB_RegisteredProfile by their keys.
+//
+// ZUB_ReferencedProfile: every other profile (Antecedent) referenced by the
+// Host Hardware RAID Controller profile (Dependent), in table order. Update:
+// 0; 4 with no profile; 9 when the profile object cannot be created. Reads
+// ZUB_RegisteredProfile.
+//
+// ZUB_ElementConformsToProfile: every port controller (ManagedElement, a
+// reference into "root\Corvo_ZUB") conforming to the Host Hardware RAID
+// Controller profile (ConformantStandard). Update: 0 (also with no port
+// controller: the list is then empty); 4 with no profile; 1 when the
+// port-controller or profile object cannot be created. Reads
+// ZUB_PortController and ZUB_RegisteredProfile.
+#pragma once
+
+#include "framework/interfaces.h"
+#include "framework/record_desc.h"
+
+struct ZUBPROV_API stZUB_RegisteredProfile {
+  CZubString InstanceID;                  // the table's prefix and the entry's index
+  uint64_t RegisteredOrganization = 0;    // 2 DMTF, 11 SNIA
+  CZubString OtherRegisteredOrganization; // "NULL"
+  CZubString RegisteredName;
+  CZubString RegisteredVersion;
+  CZubString ElementName;
+  CArrayT<uint64_t> AdvertiseTypes;       // 3
+
+  static const RecordDesc& Describe();
+};
+
+struct ZUBPROV_API stZUB_ReferencedProfile {
+  CZubString Antecedent;  // the referenced profile
+  CZubString Dependent;   // the Host Hardware RAID Controller profile
+
+  static const RecordDesc& Describe();
+};
+
+struct ZUBPROV_API stZUB_ElementConformsToProfile {
+  CZubString ManagedElement;      // the port controller
+  CZubString ConformantStandard;  // the Host Hardware RAID Controller profile
+
+  static const RecordDesc& Describe();
+};
+
+ZUB_FACTORY CZubRegisteredProfileInterface* PROVIDER_CreateZubRegisteredProfileInstance();
+ZUB_FACTORY CZubReferencedProfileInterface* PROVIDER_CreateZubReferencedProfileInstance();
+ZUB_FACTORY CZubElementConformsToProfileInterface* PROVIDER_CreateZubElementConformsToProfileInstance();
+
+// The class name references to a registered profile carry.
+inline constexpr const wchar_t* kProfileRegistrationClass = L"ZUB_Corvo_ProfileRegistration_RegisteredProfile_v3_0";

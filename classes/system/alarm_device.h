@@ -1,0 +1,68 @@
+// alarm_device.h: ZUB_AlarmDevice, the visual locator of every disk whose
+// PHY the middleware lists: the locate light of that PHY. For each
+// controller in order and each of its disks (end devices) in order, the
+// first PHY of the system attached to the disk gives one alarm device; a disk
+// without such a PHY has none. DeviceID is the PHY number followed by the
+// PHY handle, in decimal without a separator.
+//
+// SetAlarmIndicator switches the locator of the instance whose four keys
+// `rec` carries: State 1 switches it off (middleware mode 0), any other
+// non-zero State on (mode 1), State 0 does nothing. It always answers
+// status 0 and ReturnValue 0 (11 for a null record), also when no instance
+// matches or the middleware fails. It works on the list as last built.
+//
+// Update: 0 listed; 4 the middleware reports no controller; 1 the PHY or an
+// end-device enumeration failed (the records appended so far stay). Reads
+// the controllers, every PHY and each controller's end devices. Re-reads
+// its list after every middleware event.
+//
+// ZUB_AssociatedAlarm joins each alarm device with the disk extent it
+// locates (same EndDeviceHandle). Update: 0; 4 when either list is empty or
+// they differ in length (a disk without locator empties the association);
+// 9 when either object cannot be created. Reads ZUB_AlarmDevice and
+// ZUB_StorageExtentDisk.
+#pragma once
+
+#include "framework/interfaces.h"
+#include "framework/record_desc.h"
+#include "middleware/abru2.h"
+
+struct ZUBPROV_API stZUB_AlarmDevice {
+  CZubString DeviceID;                 // PHY number and PHY handle, decimal, no separator
+  CZubString CreationClassName;        // "ZUB_AlarmDevice"
+  CZubString SystemName;               // "Corvo_ZUBe3.0"
+  CZubString SystemCreationClassName;  // "CIM_AlarmDevice"
+  CZubString Name;                     // "PHY Locator"
+  CZubString Caption;                  // "Visual locator"
+  CZubString Description;              // "Visual locator to map logical to physical for device: " + PHY number
+  uint8_t AudibleAlarm = 0;            // 0
+  uint8_t Reserved1 = 0;
+  uint8_t MotionAlarm = 0;             // 0
+  uint64_t Urgency = 0;                // 0
+  uint64_t AlarmState = 0;             // 1
+  uint8_t VisibleAlarm = 0;            // 1
+  uint8_t Reserved2 = 0;
+  uint8_t Enabled = 0;                 // 1
+  uint64_t ReturnValue = 0;            // out of SetAlarmIndicator
+  uint64_t Reserved3 = 0;
+  uint64_t State = 0;                  // in of SetAlarmIndicator: 1 off, other non-zero on
+  uint64_t Reserved4 = 0;
+  CZubString PhyHandle;                // decimal
+  CZubString EndDeviceHandle;          // the disk's handle, decimal
+  CZubString ControllerHandle;         // decimal
+
+  static const RecordDesc& Describe();
+};
+
+struct ZUBPROV_API stZUB_AssociatedAlarm {
+  CZubString Antecedent;  // the alarm device
+  CZubString Dependent;   // the disk extent it locates
+
+  static const RecordDesc& Describe();
+};
+
+ZUB_FACTORY CZubAlarmDeviceInterface* PROVIDER_CreateZubAlarmDeviceInstance();
+ZUB_FACTORY CZubAssociatedAlarmInterface* PROVIDER_CreateZubAssociatedAlarmInstance();
+
+// The record of the locator of `disk` (enumerated under `controller`) on `phy`.
+stZUB_AlarmDevice AlarmDeviceOf(const _SSI_PhyInfo& phy, const _SSI_EndDeviceInfo& disk, SSI_HANDLE controller);
