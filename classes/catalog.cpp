@@ -6,6 +6,10 @@
 #include "classes/config/storage_capabilities.h"
 #include "classes/config/storage_configuration_service.h"
 #include "classes/config/storage_setting.h"
+#include "classes/ports/da_port.h"
+#include "classes/ports/logical_port.h"
+#include "classes/ports/protocol_controller.h"
+#include "classes/ports/protocol_endpoint.h"
 #include "classes/storage/disk_extent.h"
 #include "classes/storage/storage_pool.h"
 #include "classes/storage/storage_volume.h"
@@ -68,6 +72,25 @@ std::span<const ClassDesc> ClassCatalog() {
       ZubClass<&PROVIDER_CreateZubStorageSettingVolumeInstance>(
           "ZUB_StorageSettingVolume", "CIM_StorageSetting",
           "The storage setting of an existing volume, the goal of its modification", kVolumeSettingOperations),
+      ZubClass<&PROVIDER_CreateZubATALogicalPortInstance>(
+          "ZUB_ATALogicalPort", "CIM_LogicalPort", "A port of a SATA disk: its address and link speeds"),
+      ZubClass<&PROVIDER_CreateZubSCSILogicalPortInstance>(
+          "ZUB_SCSILogicalPort", "CIM_LogicalPort", "A port of a SAS disk: its address and link speeds"),
+      ZubClass<&PROVIDER_CreateZubDAPortInstance>(
+          "ZUB_DAPort", "CIM_LogicalPort",
+          "The direct-attached port of a volume: the port of its first member disk, its protocol and speeds"),
+      ZubClass<&PROVIDER_CreateZubATAProtocolControllerInstance>(
+          "ZUB_ATAProtocolController", "CIM_ProtocolController",
+          "The ATA protocol controller behind the DA port of a volume on SATA disks"),
+      ZubClass<&PROVIDER_CreateZubSCSIProtocolControllerInstance>(
+          "ZUB_SCSIProtocolController", "CIM_SCSIProtocolController",
+          "The SCSI protocol controller behind the DA port of a volume on SAS disks"),
+      ZubClass<&PROVIDER_CreateZubATAProtocolEndpointInstance>(
+          "ZUB_ATAProtocolEndpoint", "CIM_ProtocolEndpoint",
+          "The SATA protocol endpoint of a DA port or a SATA logical port"),
+      ZubClass<&PROVIDER_CreateZubSCSIProtocolEndpointInstance>(
+          "ZUB_SCSIProtocolEndpoint", "CIM_SCSIProtocolEndpoint",
+          "The SCSI protocol endpoint of a DA port or a SAS logical port"),
   };
   return classes;
 }
