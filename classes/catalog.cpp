@@ -6,6 +6,7 @@
 #include "classes/config/storage_capabilities.h"
 #include "classes/config/storage_configuration_service.h"
 #include "classes/config/storage_setting.h"
+#include "classes/ports/access_points.h"
 #include "classes/ports/da_port.h"
 #include "classes/ports/logical_port.h"
 #include "classes/ports/protocol_controller.h"
@@ -91,6 +92,21 @@ std::span<const ClassDesc> ClassCatalog() {
       ZubClass<&PROVIDER_CreateZubSCSIProtocolEndpointInstance>(
           "ZUB_SCSIProtocolEndpoint", "CIM_SCSIProtocolEndpoint",
           "The SCSI protocol endpoint of a DA port or a SAS logical port"),
+      ZubClass<&PROVIDER_CreateZubATADeviceSAPImplementationInstance>(
+          "ZUB_ATADeviceSAPImplementation", "CIM_DeviceSAPImplementation",
+          "A SATA endpoint and the DA ports and logical ports of its port"),
+      ZubClass<&PROVIDER_CreateZubSCSIDeviceSAPImplementationInstance>(
+          "ZUB_SCSIDeviceSAPImplementation", "CIM_DeviceSAPImplementation",
+          "A SCSI endpoint and the DA ports and logical ports of its port"),
+      ZubClass<&PROVIDER_CreateZubATASAPAvailableForElementInstance>(
+          "ZUB_ATASAPAvailableForElement", "CIM_SAPAvailableForElement",
+          "An ATA protocol controller and the SATA endpoints of the DA ports of its disk"),
+      ZubClass<&PROVIDER_CreateZubSCSISAPAvailableForElementInstance>(
+          "ZUB_SCSISAPAvailableForElement", "CIM_SAPAvailableForElement",
+          "A SCSI protocol controller and the SCSI endpoints of the DA ports of its disk"),
+      ZubClass<&PROVIDER_CreateZubHostedAccessPointInstance>(
+          "ZUB_HostedAccessPoint", "CIM_HostedAccessPoint",
+          "A RAID controller's system and every protocol endpoint of the controller"),
   };
   return classes;
 }
