@@ -9,6 +9,7 @@
 #include "classes/ports/access_points.h"
 #include "classes/ports/da_port.h"
 #include "classes/ports/logical_port.h"
+#include "classes/ports/port_associations.h"
 #include "classes/ports/protocol_controller.h"
 #include "classes/ports/protocol_endpoint.h"
 #include "classes/storage/disk_extent.h"
@@ -107,6 +108,14 @@ std::span<const ClassDesc> ClassCatalog() {
       ZubClass<&PROVIDER_CreateZubHostedAccessPointInstance>(
           "ZUB_HostedAccessPoint", "CIM_HostedAccessPoint",
           "A RAID controller's system and every protocol endpoint of the controller"),
+      ZubClass<&PROVIDER_CreateZubControlledByInstance>(
+          "ZUB_ControlledBy", "CIM_ControlledBy", "A logical port and a port controller, with the port's address"),
+      ZubClass<&PROVIDER_CreateZubProtocolControllerForUnitInstance>(
+          "ZUB_ProtocolControllerForUnit", "CIM_ProtocolControllerForUnit",
+          "A protocol controller and the volumes of its RAID controller"),
+      ZubClass<&PROVIDER_CreateZubConcreteIdentityInstance>(
+          "ZUB_ConcreteIdentity", "CIM_ConcreteIdentity",
+          "A RAID controller's system and its port controller: one controller seen twice"),
   };
   return classes;
 }

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "classes/ports/access_points.h"
-#include "framework/object_path.h"
 #include "tests/classes/port_fixture.h"
 
 namespace {
 
 using AccessPointTest = zubtest::PortFixture;
+using zubtest::Pairs;
 
 // A SATA volume on disks 11 and 12; a volume whose first disk (22) speaks
 // Serial SCSI, and a SAS disk (21).
@@ -24,22 +24,6 @@ const char* const kTopology = R"({"middleware_version": "1.0", "controllers": [
      "disks": [{"handle": 21, "port": {"handle": 81}},
                {"handle": 22, "phy": {"handle": 72, "protocol": 4}, "port": {"handle": 82}}],
      "volumes": [{"name": "Sas", "disks": [22, 21]}]}]})";
-
-// "Class Key" of a reference, its key being Name or DeviceID.
-std::wstring Short(const CZubString& reference) {
-  CWbemObjectPath path;
-  path.ParsePath(reference);
-  CZubString key;
-  if (!path.m_keys.TryGetPropertyValue(L"Name", &key)) path.m_keys.TryGetPropertyValue(L"DeviceID", &key);
-  return path.m_className.Str() + L" " + key.Str();
-}
-
-template <class Rec>
-std::vector<std::wstring> Pairs(const CArrayT<Rec>& records, CZubString Rec::*first, CZubString Rec::*second) {
-  std::vector<std::wstring> out;
-  for (const Rec& r : records) out.push_back(Short(r.*first) + L" | " + Short(r.*second));
-  return out;
-}
 
 TEST_F(AccessPointTest, EndpointsJoinTheDAPortsAndLogicalPortsOfTheirPort) {
   LoadPorts(kTopology);
