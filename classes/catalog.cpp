@@ -18,6 +18,7 @@
 #include "classes/system/card.h"
 #include "classes/system/computer_system.h"
 #include "classes/system/port_controller.h"
+#include "events/indication_filter.h"
 
 namespace {
 
@@ -74,6 +75,9 @@ std::span<const ClassDesc> ClassCatalog() {
       ZubClass<&PROVIDER_CreateZubStorageSettingVolumeInstance>(
           "ZUB_StorageSettingVolume", "CIM_StorageSetting",
           "The storage setting of an existing volume, the goal of its modification", kVolumeSettingOperations),
+      ZubClass<&PROVIDER_CreateZubIndicationFilterInstance>(
+          "ZUB_IndicationFilter", "CIM_IndicationFilter",
+          "A filter a CIM client subscribes with to receive the provider's alerts of one class, or all of them"),
       ZubClass<&PROVIDER_CreateZubATALogicalPortInstance>(
           "ZUB_ATALogicalPort", "CIM_LogicalPort", "A port of a SATA disk: its address and link speeds"),
       ZubClass<&PROVIDER_CreateZubSCSILogicalPortInstance>(

@@ -45,7 +45,7 @@ const FieldDesc* RecordDesc::Find(const char* fieldName) const {
 
 std::string CimTypeName(const FieldDesc& field) {
   if (field.type == FieldType::Block) return "";
-  CimType t = field.reference ? CimType::Reference : field.cim;
+  CimType t = field.reference && field.cim == CimType::Auto ? CimType::Reference : field.cim;
   if (t == CimType::Auto) t = kDefaultCim[static_cast<size_t>(field.type)];
   if (field.returnValue && field.cim == CimType::Auto) t = CimType::UInt32;  // CIM methods return uint32
   std::string name = kCimNames[static_cast<size_t>(t)];

@@ -19,7 +19,8 @@
 //                     (16-bit values in 64-bit fields, booleans in 8-bit fields);
 //                     for a list, the type of its elements
 //   .Ref("ZUB_X")     a reference (or, on a text list, an array of references)
-//                     to instances of that class
+//                     to instances of that class; with .Cim(CimType::String)
+//                     a path that the CIM class keeps in a string property
 //   .Internal()       kept for joins or reserved: not a CIM property
 //   .In/.Out/.InOut("Method")  a parameter of that extrinsic method
 //   .Params("Method") a parameter block: each of its fields is a parameter of

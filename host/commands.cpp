@@ -1,4 +1,4 @@
-// commands.cpp: classes, list, invoke, watch.
+// commands.cpp: classes, list, invoke (watch is in watch.cpp).
 #include "host/commands.h"
 
 #include <fstream>
@@ -74,10 +74,6 @@ Json ParseJson(const std::string& text, const std::string& source) {
 
 void PrintLine(const Json& value) { std::cout << JsonLine(value) << std::endl; }
 
-std::string NotAvailableYet(const std::string& what) {
-  return what + " is not available yet: the event monitor does not deliver alerts to the host yet";
-}
-
 int ClassesCommand(const HostOptions& options) {
   if (options.json) {
     for (const ClassDesc& cls : ClassCatalog()) PrintLine(ClassJson(cls));
@@ -131,7 +127,5 @@ int InvokeCommand(const HostOptions& options, const std::string& className, cons
   }
   return kExitOk;
 }
-
-int WatchCommand(const HostOptions&, bool) { throw BadInput(NotAvailableYet("watch")); }
 
 }  // namespace zubcim

@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "host/errors.h"
+#include "host/join.h"
 
 namespace zubcim {
 namespace {
@@ -31,7 +32,7 @@ size_t EditDistance(const std::string& a, const std::string& b) {
 
 std::string Join(const std::vector<std::string>& names) {
   std::string out;
-  for (const std::string& n : names) out += (out.empty() ? "" : ", ") + n;
+  for (const std::string& n : names) AppendJoined(out, ", ", n);
   return out;
 }
 

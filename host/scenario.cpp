@@ -1,6 +1,8 @@
 // scenario.cpp: checking and running scenario steps.
 #include "host/scenario.h"
 
+#include <algorithm>
+#include <chrono>
 #include <vector>
 
 #include "host/errors.h"
@@ -10,13 +12,13 @@
 namespace zubcim {
 namespace {
 
-enum class StepKind { List, Invoke, Sim, Counters };
+enum class StepKind { List, Invoke, Sim, Alerts, Counters };
 
 struct Step {
   StepKind kind;
   const ClassDesc* cls = nullptr;
   const MethodDesc* method = nullptr;
-  Json argument;  // invoke: the "in" object; sim: the change
+  Json argument;  // invoke: the "in" object; sim: the change; alerts: {"count", "wait_ms"}
 };
 
 const std::string& RequireString(const Json& object, const char* key, const std::string& what) {
@@ -55,7 +57,17 @@ Step CheckStep(const Json& step) {
     if (!arg.is_object() || !arg.empty()) throw BadInput("counters takes an empty object");
     return {StepKind::Counters, nullptr, nullptr, {}};
   }
-  if (kind == "alerts") throw BadInput(NotAvailableYet("the alerts step"));
+  if (kind == "alerts") {
+    if (!arg.is_object()) throw BadInput("alerts takes an object {\"count\": K, \"wait_ms\": T}");
+    for (const auto& [key, value] : arg.items()) {
+      if (key != "count" && key != "wait_ms") throw BadInput("alerts: unknown key \"" + key + "\"");
+    }
+    for (const char* key : {"count", "wait_ms"}) {
+      if (!arg.contains(key) || !arg[key].is_number_unsigned())
+        throw BadInput(std::string("alerts needs \"") + key + "\" (a whole number, 0 or more)");
+    }
+    return {StepKind::Alerts, nullptr, nullptr, arg};
+  }
   throw BadInput("unknown step \"" + kind + "\"; expected list, invoke, sim, alerts or counters");
 }
 
@@ -85,6 +97,18 @@ Json SimStep(const Json& change) {
   return out;
 }
 
+// Every alert delivered since the previous alerts step, once `count` of them
+// arrived or `wait_ms` passed.
+Json AlertsStep(const Json& arg) {
+  // A day is as good as forever to a scenario, and keeps the deadline's
+  // arithmetic in range.
+  const auto wait = std::chrono::milliseconds(std::min<uint64_t>(arg["wait_ms"].get<uint64_t>(), 86'400'000));
+  Json alerts = Json::array();
+  for (const stZUB_AlertIndication& alert : Session::Alerts().Take(arg["count"].get<uint64_t>(), wait))
+    alerts.push_back(ToJson(stZUB_AlertIndication::Describe(), &alert));
+  return Json{{"alerts", std::move(alerts)}};
+}
+
 Json CountersStep() {
   abru2sim::Counters counters = abru2sim::GetCounters();
   Json calls = Json::object();
@@ -104,6 +128,7 @@ int RunCommand(const HostOptions& options, const std::string& scenarioFile) {
   const std::string source = fromStdin ? "standard input" : scenarioFile;
   std::vector<Step> steps = CheckScenario(ParseJson(ReadInput(fromStdin ? "" : scenarioFile), source), source);
   Session session(options.session);
+  session.WaitUntilMonitoring();  // no change a step makes may go unnoticed
   for (const Step& step : steps) {
     switch (step.kind) {
       case StepKind::List:
@@ -114,6 +139,9 @@ int RunCommand(const HostOptions& options, const std::string& scenarioFile) {
         break;
       case StepKind::Sim:
         PrintLine(SimStep(step.argument));
+        break;
+      case StepKind::Alerts:
+        PrintLine(AlertsStep(step.argument));
         break;
       case StepKind::Counters:
         PrintLine(CountersStep());

@@ -1,9 +1,10 @@
 // session.cpp: start and stop of the library, and the per-class life cycle.
 #include "host/session.h"
 
-#include <atomic>
 #include <cstdlib>
+#include <thread>
 
+#include "events/alert.h"
 #include "events/event_mon.h"
 #include "framework/provider.h"
 #include "host/errors.h"
@@ -14,12 +15,10 @@
 namespace zubcim {
 namespace {
 
-std::atomic<uint64_t> g_alertsDelivered{0};
-
-// The monitor keeps only the first callback it is given, so one must be in
-// place before the provider starts the monitor, even while the host does not
-// yet turn alerts into output.
-void OnAlert(const stZUB_AlertIndication&) { ++g_alertsDelivered; }
+// Runs on the monitor thread: a copy into the queue, nothing slower. The
+// monitor keeps only the first callback it is given, so it is registered
+// before the provider starts the monitor.
+void OnAlert(const stZUB_AlertIndication& alert) { Session::Alerts().Push(alert); }
 
 CZubString Wide(const std::string& utf8) { return CZubString(FromUtf8(utf8).c_str()); }
 
@@ -79,6 +78,33 @@ Session::Session(const SessionOptions& options) {
 }
 
 Session::~Session() { Stop(); }
+
+AlertQueue& Session::Alerts() {
+  static AlertQueue* const queue = new AlertQueue();  // the monitor may outlive static destruction
+  return *queue;
+}
+
+void Session::WaitUntilMonitoring() {
+  // Generous: the monitor first lets every registered class read its state,
+  // which takes long under Wine or a sanitizer.
+  if (!WaitForMonitorWaitsBeyond(0, std::chrono::seconds(60)))
+    throw HostError(kExitStartFailed, "the event monitor did not start waiting for events");
+}
+
+uint64_t MonitorWaits() {
+  const abru2sim::Counters counters = abru2sim::GetCounters();
+  const auto it = counters.calls.find("SsiEventWait");
+  return it == counters.calls.end() ? 0 : it->second;
+}
+
+bool WaitForMonitorWaitsBeyond(uint64_t waits, std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (MonitorWaits() <= waits) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
 
 void Session::Stop() {
   if (!m_running) return;

@@ -5,11 +5,14 @@
 // at most one Session per process.
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <optional>
 #include <set>
 #include <string>
 
 #include "framework/catalog.h"
+#include "host/alert_queue.h"
 #include "host/record_json.h"
 
 namespace zubcim {
@@ -41,6 +44,14 @@ class Session {
   const std::string& ComputerName() const { return m_computerName; }
   const std::string& Namespace() const { return m_namespace; }
 
+  // Waits until the event monitor has registered its classes and waits for
+  // events (the simulation has seen its first event wait), so that no change
+  // made afterwards goes unnoticed. Throws HostError (1) when it never does.
+  void WaitUntilMonitoring();
+
+  // The alerts the monitor delivered and nobody took yet.
+  static AlertQueue& Alerts();
+
  private:
   void InitializeOnce(const ClassDesc& cls, CProviderInterfaceBase& object);
   void Stop();
@@ -50,6 +61,13 @@ class Session {
   std::string m_namespace;
   bool m_running = false;
 };
+
+// How many event waits the monitor has entered (the simulation's counter).
+uint64_t MonitorWaits();
+// Waits, at most `limit`, until the monitor has entered more than `waits`
+// event waits: every change made before was then taken in and its alerts are
+// in the queue. False when the limit passed first.
+bool WaitForMonitorWaitsBeyond(uint64_t waits, std::chrono::milliseconds limit);
 
 // A fresh record of the class with the fields of `in` set; throws a bad-input
 // HostError naming the class, method and field. Needs no running session, so

@@ -8,6 +8,7 @@
 
 #include "host/cim_client.h"
 #include "host/errors.h"
+#include "host/join.h"
 
 namespace zubcim {
 namespace {
@@ -27,7 +28,7 @@ std::string OneOf(const std::string& value, const char* const (&allowed)[N], con
     if (upper == a) return upper;
   }
   std::string list;
-  for (const char* a : allowed) list += (list.empty() ? "" : ", ") + std::string(a);
+  for (const char* a : allowed) AppendJoined(list, ", ", a);
   throw BadInput(what + " \"" + value + "\" is not one of " + list);
 }
 
@@ -43,7 +44,7 @@ Json FindOne(const Json& instances, std::initializer_list<const char*> fields, c
   }
   if (hits.size() == 1) return hits[0];
   std::string names;
-  for (const Json& r : instances) names += (names.empty() ? "" : ", ") + Text(r, *fields.begin());
+  for (const Json& r : instances) AppendJoined(names, ", ", Text(r, *fields.begin()));
   if (hits.empty()) throw BadInput("no " + what + " \"" + value + "\" (there are: " + names + ")");
   throw BadInput(what + " \"" + value + "\" is ambiguous; name it by " + *(fields.end() - 1));
 }

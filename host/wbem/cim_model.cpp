@@ -1,5 +1,6 @@
 // cim_model.cpp: namespaces, path texts and path comparison.
 #include "host/wbem/cim_model.h"
+#include "host/join.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,7 +9,7 @@ namespace zubwbem {
 
 std::string JoinNamespace(const std::vector<std::string>& parts) {
   std::string out;
-  for (const std::string& p : parts) out += (out.empty() ? "" : "/") + p;
+  for (const std::string& p : parts) zubcim::AppendJoined(out, "/", p);
   return out;
 }
 
@@ -77,7 +78,7 @@ std::string LibraryTextOf(const CimPath& path, const std::string& defaultHost, c
     throw CimFault(kCimInvalidParameter, "a reference's host \"" + host + "\" cannot be handed to the provider");
   std::string ns;
   for (const std::string& part : path.ns.empty() ? SplitNamespace(defaultNamespace) : path.ns)
-    ns += (ns.empty() ? "" : "\\") + part;
+    zubcim::AppendJoined(ns, "\\", part);
   std::string text = "\\\\" + host + "\\" + ns + ":";
   for (size_t i = 0; i < path.keys.size(); ++i) {
     const KeyBinding& key = path.keys[i];

@@ -15,6 +15,7 @@
 #include "host/wbem/http_front.h"
 #include "host/wbem/mof.h"
 #include "host/wbem/operations.h"
+#include "host/join.h"
 #include "sim/abru2_control.h"
 
 namespace zubcim {
@@ -103,7 +104,7 @@ int Serve(const HostOptions& options, const ServeArgs& args, bool namespaceGiven
   SessionOptions sessionOptions = options.session;
   sessionOptions.nameSpace.clear();
   for (const std::string& part : SplitNamespace(kClassNamespace))
-    sessionOptions.nameSpace += (sessionOptions.nameSpace.empty() ? "" : "\\") + part;
+    AppendJoined(sessionOptions.nameSpace, "\\", part);
   Session session(sessionOptions);
 
   ProviderGate gate(PathDefaults{session.ComputerName(), kClassNamespace});

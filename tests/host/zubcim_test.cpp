@@ -148,7 +148,10 @@ TEST_F(HostTest, BadScenariosAreRefusedBeforeAnyStepRuns) {
       {R"([{"list": "ZUB_ComputerSystem", "sim": {"op": "clear_faults"}}])", "step 1"},
       {R"([{"list": 3}])", "step 1"},
       {R"([{"sim": {"disk": 5}}])", "\"op\""},
-      {R"([{"counters": {}}, {"alerts": {"count": 1, "wait_ms": 10}}])", "not available"},
+      {R"([{"counters": {}}, {"alerts": {"count": -1, "wait_ms": 10}}])", "step 2: alerts needs \"count\""},
+      {R"([{"alerts": {"count": 1}}])", "\"wait_ms\""},
+      {R"([{"alerts": {"count": 1, "wait_ms": 1.5}}])", "\"wait_ms\""},
+      {R"([{"alerts": {"count": 1, "wait_ms": 5, "class": "X"}}])", "unknown key \"class\""},
       {R"([{"invoke": {"class": "ZUB_ComputerSystem", "method": "Nope", "in": {}}}])", "Nope"},
       {R"([{"invoke": {"class": "ZUB_NoSuch", "method": "Nope"}}])", "ZUB_NoSuch"},
       {R"([{"list": "ZUB_ComputerSystem"},)", "not valid JSON"},
@@ -201,7 +204,7 @@ TEST_F(HostTest, CommandLineMistakesAreBadInput) {
   EXPECT_BAD_INPUT(Run("list --no-such-option ZUB_ComputerSystem"), "--no-such-option");
   EXPECT_BAD_INPUT(Run("invoke ZUB_ComputerSystem"), "METHOD");
   EXPECT_BAD_INPUT(Run("frobnicate"), "frobnicate");
-  EXPECT_BAD_INPUT(Run(topology_ + " watch"), "not available");
+  EXPECT_BAD_INPUT(Run(topology_ + " watch extra"), "extra");
   EXPECT_EQ(Run("--help").code, 0);
 }
 

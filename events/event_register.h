@@ -1,0 +1,69 @@
+// event_register.h: the event side of a class, as the monitor thread sees it.
+//
+// A class that reacts to middleware events derives (virtually, as its second
+// base) from CEventRegisterInterface and fills its row of the registration
+// table (events/event_registry.cpp). After each event the monitor calls, on
+// every registered class in table order, DetectAlerts (and collects m_alerts
+// when it returns true), then, in a second pass, RefreshAfterEvent.
+//
+// Two kinds of class register:
+// - change-detecting classes (volumes, disks, software identity, pool) keep a
+//   snapshot of their list; DetectAlerts calls Update, compares the rebuilt
+//   list with the snapshot and raises one alert per change (events/alert.h);
+//   RefreshAfterEvent (and the end of InitializeForEvents) is StoreSnapshot.
+//   The snapshot changes only there, never in Update, so a host's Update
+//   between two events cannot hide a change from the next comparison;
+// - the others only re-read their list after an event: derive from
+//   CRefreshAfterEventT<Self> and write nothing else.
+//
+// Everything here runs on the monitor thread while host threads may use the
+// same objects: lists, snapshots and m_alerts change under the process-wide
+// lock only.
+#pragma once
+
+#include "events/alert.h"
+#include "framework/zub_array.h"
+
+class CEventRegisterInterface {
+ public:
+  CEventRegisterInterface() = default;
+  CEventRegisterInterface(const CEventRegisterInterface&) = delete;
+  CEventRegisterInterface& operator=(const CEventRegisterInterface&) = delete;
+
+  // Slot 0: the class's own Initialize; the state it reads is the first the
+  // class compares with.
+  virtual void InitializeForEvents() = 0;
+  // Slot 1: after an event: whether alerts are pending in m_alerts.
+  virtual bool DetectAlerts() = 0;
+  // Slot 2: after every registered class detected: take the new state as the
+  // one to compare with next time, and drop the collected alerts.
+  virtual void RefreshAfterEvent() = 0;
+  // Slot 3.
+  virtual ~CEventRegisterInterface() = default;
+
+  // Alerts the last DetectAlerts produced and the monitor has not collected.
+  CSafeArrayT<stZUB_AlertIndication> m_alerts;
+};
+
+// RefreshAfterEvent (and the end of InitializeForEvents) of a change-detecting
+// class: the instance list becomes the snapshot and the alerts are dropped,
+// together under the process-wide lock.
+template <class Record>
+void StoreSnapshot(const CSafeArrayT<Record>& list, CArrayT<Record>* snapshot,
+                   CSafeArrayT<stZUB_AlertIndication>* alerts) {
+  CGlobalLock lock(GetGlobalLock());
+  list.CopyTo(snapshot);
+  alerts->RemoveAll();
+}
+
+// The event side of a class that re-reads its list after each event and
+// raises no alert. Self is the class (it has Initialize and Update):
+//   class CZubDAPort : public CZubClassT<CZubDAPortInterface, stZUB_DAPort>,
+//                      public CRefreshAfterEventT<CZubDAPort> { ... };
+template <class Self>
+class CRefreshAfterEventT : public virtual CEventRegisterInterface {
+ public:
+  void InitializeForEvents() override { static_cast<Self*>(this)->Initialize(); }
+  bool DetectAlerts() override { return false; }
+  void RefreshAfterEvent() override { static_cast<Self*>(this)->Update(); }
+};

@@ -1,0 +1,344 @@
+// The event monitor, running: its thread, the registered classes it visits
+// after each change of the simulated RAID stack, the alerts it delivers, and
+// how it stops. Each test starts a fresh monitor in a private copy of the
+// built library (the monitor starts once per process), with scratch classes
+// registered the way the provider's own classes register, that raise disk
+// alerts from the simulated disks' states.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "events/event_register.h"
+#include "framework/provider.h"
+#include "framework/class_base.h"
+#include "middleware/wrappers.h"
+#include "tests/support/library_copy.h"
+#include "tests/support/sim_fixture.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// ---- scratch classes ----------------------------------------------------------
+
+struct stScratchDisk {
+  CZubString CreationClassName;
+  CZubString DeviceID;
+  CZubString SystemCreationClassName;
+  CZubString SystemName;
+  uint64_t State = 0;
+  static const RecordDesc& Describe();
+};
+ZUB_DESCRIBE(stScratchDisk,
+    ZUB_FIELD(CreationClassName).Key(1),
+    ZUB_FIELD(DeviceID).Key(2),
+    ZUB_FIELD(SystemCreationClassName).Key(3),
+    ZUB_FIELD(SystemName).Key(4),
+    ZUB_FIELD(State))
+
+class ScratchDiskInterface : public CProviderInterfaceBase {
+ public:
+  virtual PROVIDER_STATUS GetData(CArrayT<stScratchDisk>* out) = 0;
+};
+
+// The disk kind codes the scratch class raises.
+enum : uint32_t { kFailed = 2, kFailing = 4, kNormal = 9 };
+
+// The disks of one controller, compared with a snapshot after each event as
+// the change-detecting classes do: a disk that failed, is failing or is back
+// to normal raises an alert (the tests keep the disks in place).
+class ScratchDisks : public CZubClassT<ScratchDiskInterface, stScratchDisk>,
+                     public virtual CEventRegisterInterface {
+ public:
+  explicit ScratchDisks(SSI_HANDLE controller) : m_controller(controller) {}
+
+  PROVIDER_STATUS Update() override {
+    CEndDevices disks;
+    return UpdateFromList(
+        disks, [&](CEndDevices& w) { return w.Load(SSI_SCOPE_CONTROLLER, m_controller); },
+        [&](const _SSI_EndDeviceInfo& d) {
+          stScratchDisk rec;
+          rec.CreationClassName = L"ZUB_StorageExtentDisk";
+          rec.DeviceID = CZubString(std::wstring(d.serialNo, d.serialNo + std::strlen(d.serialNo)).c_str());
+          rec.SystemCreationClassName = L"Corvo_ZUBe3.0";
+          rec.SystemName.FromNumber(m_controller);
+          rec.State = static_cast<uint64_t>(d.state);
+          return rec;
+        });
+  }
+
+  void InitializeForEvents() override {
+    ++initializations;
+    Initialize();
+    StoreSnapshot(m_list, &m_snapshot, &m_alerts);
+  }
+
+  bool DetectAlerts() override {
+    Update();
+    CArrayT<stScratchDisk> now, before;
+    {
+      CGlobalLock lock(GetGlobalLock());
+      m_list.CopyTo(&now);
+      before = m_snapshot;
+    }
+    for (size_t i = 0; i < now.GetCount() && i < before.GetCount(); ++i) {
+      if (now[i].State == before[i].State) continue;
+      RaiseDiskAlert(m_alerts, now[i].State == 3 ? kFailed : now[i].State == 4 ? kFailing : kNormal, now[i]);
+    }
+    return m_alerts.GetCount() != 0;
+  }
+
+  void RefreshAfterEvent() override {
+    ++refreshes;
+    StoreSnapshot(m_list, &m_snapshot, &m_alerts);
+  }
+
+  std::atomic<int> initializations{0};
+  std::atomic<int> refreshes{0};
+
+ private:
+  SSI_HANDLE m_controller;
+  CArrayT<stScratchDisk> m_snapshot;  // under the process-wide lock
+};
+
+// ---- what the callbacks receive ---------------------------------------------------
+
+struct Delivered {
+  std::wstring cls;
+  std::wstring id;
+  bool operator==(const Delivered&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const Delivered& d) {
+  return out << std::string(d.cls.begin(), d.cls.end()) << " " << std::string(d.id.begin(), d.id.end());
+}
+
+class Sink {
+ public:
+  void Push(const stZUB_AlertIndication& alert) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_alerts.push_back({alert.AlertClassName.Str(), alert.EventID.Str()});
+    m_changed.notify_all();
+  }
+  std::vector<Delivered> Take() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return std::exchange(m_alerts, {});
+  }
+  // Bounded: a missing alert fails the test instead of hanging it.
+  bool WaitFor(size_t count) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_changed.wait_for(lock, 20s, [&] { return m_alerts.size() >= count; });
+  }
+
+ private:
+  std::mutex m_mutex;
+  std::condition_variable m_changed;
+  std::vector<Delivered> m_alerts;
+};
+
+Sink g_first, g_second;
+void ToFirst(const stZUB_AlertIndication& alert) { g_first.Push(alert); }
+void ToSecond(const stZUB_AlertIndication& alert) { g_second.Push(alert); }
+
+// The monitor of the current test, for callbacks that stop it.
+std::atomic<CEventMonInterface*> g_monitor{nullptr};
+void StopFromInside(const stZUB_AlertIndication& alert) {
+  g_monitor.load()->Terminate();
+  g_first.Push(alert);
+}
+
+// ---- a monitor of its own -----------------------------------------------------------
+
+uint64_t EventWaits() { return abru2sim::GetCounters().calls["SsiEventWait"]; }
+
+// True once the monitor entered an event wait after `waits` were counted:
+// after a change, it has then handled it and delivered its alerts. Bounded,
+// so a monitor that never waits fails the test instead of hanging it.
+bool WaitForEventWaitsBeyond(uint64_t waits) {
+  for (int i = 0; i < 20000; ++i) {
+    if (EventWaits() > waits) return true;
+    std::this_thread::sleep_for(1ms);
+  }
+  return false;
+}
+
+class MonitorCopy {
+ public:
+  MonitorCopy() : m_library(ZUBPROV_PATH) {
+    m_provider = m_library.Find<CZubProviderInterface*()>("PROVIDER_CreateZubProviderInstance");
+    m_monitor = m_library.Find<CEventMonInterface*()>("PROVIDER_CreateEventMonInstance");
+    m_register = m_library.Find<void(CEventRegisterInterface*)>("ZubAddEventRegistration");
+    EXPECT_TRUE(m_provider && m_monitor && m_register);
+  }
+  ~MonitorCopy() {
+    // A library is never unloaded under its own thread.
+    if (m_monitor) Monitor().Terminate();
+  }
+
+  CZubProviderInterface& Provider() { return *m_provider(); }
+  CEventMonInterface& Monitor() { return *m_monitor(); }
+  void Register(CEventRegisterInterface& registration) { m_register(&registration); }
+
+  // Starts the monitor as a host does and waits until it waits for events.
+  void Start() {
+    const uint64_t waits = EventWaits();
+    ASSERT_EQ(Provider().Initialize(), PROVIDER_SUCCESS);
+    ASSERT_TRUE(WaitForEventWaitsBeyond(waits));
+  }
+
+ private:
+  zubtest::LibraryCopy m_library;
+  CZubProviderInterface* (*m_provider)() = nullptr;
+  CEventMonInterface* (*m_monitor)() = nullptr;
+  void (*m_register)(CEventRegisterInterface*) = nullptr;
+};
+
+class MonitorTest : public zubtest::SimFixture {
+ protected:
+  void SetUp() override {
+    SimFixture::SetUp();
+    Load(R"({"middleware_version": "1.0", "controllers": [
+      {"handle": 1, "name": "A", "disks": [{"handle": 11, "serial": "A-1"}, {"handle": 12, "serial": "A-2"}]},
+      {"handle": 2, "name": "B", "disks": [{"handle": 21, "serial": "B-1"}, {"handle": 22, "serial": "B-2"}]}]})");
+    g_first.Take();
+    g_second.Take();
+    copy_ = std::make_unique<MonitorCopy>();
+  }
+  void TearDown() override {
+    copy_.reset();
+    SimFixture::TearDown();
+  }
+
+  // Applies a change and waits until the monitor has handled it.
+  void ChangeAndWait(const std::string& change) {
+    const uint64_t waits = EventWaits();
+    Change(change);
+    ASSERT_TRUE(WaitForEventWaitsBeyond(waits));
+  }
+  static std::string SetState(const char* disk, int state) {
+    return std::string(R"({"op": "set_disk", "disk": ")") + disk + R"(", "state": )" + std::to_string(state) + "}";
+  }
+
+  ScratchDisks a_{1}, b_{2};
+  std::unique_ptr<MonitorCopy> copy_;  // stopped before the scratch classes go
+};
+
+// The order is the registrations' (B before A here), not the middleware's;
+// within one class, the order the class raised them. The snapshot taken after
+// each event is what the next event is compared with.
+TEST_F(MonitorTest, AlertsArriveInRegistrationOrderOnceEach) {
+  copy_->Register(b_);
+  copy_->Register(a_);
+  copy_->Monitor().SetCallBackFunc(&ToFirst);
+  copy_->Monitor().SetCallBackFunc(&ToSecond);  // the first function stays
+  copy_->Start();
+
+  std::string error;
+  const uint64_t waits = EventWaits();
+  ASSERT_TRUE(abru2sim::LoadTopologyText(R"({"middleware_version": "1.0", "controllers": [
+      {"handle": 1, "name": "A", "disks": [{"handle": 11, "serial": "A-1", "state": 3},
+                                           {"handle": 12, "serial": "A-2"}]},
+      {"handle": 2, "name": "B", "disks": [{"handle": 21, "serial": "B-1", "state": 4},
+                                           {"handle": 22, "serial": "B-2", "state": 3}]}]})",
+                                         &error))
+      << error;  // one change, so one event for both classes
+  ASSERT_TRUE(WaitForEventWaitsBeyond(waits));
+  EXPECT_EQ(g_first.Take(), (std::vector<Delivered>{{L"ZUB_AlertDiskFailing", L"B-1"},
+                                                    {L"ZUB_AlertDiskFailed", L"B-2"},
+                                                    {L"ZUB_AlertDiskFailed", L"A-1"}}));
+
+  ChangeAndWait(SetState("B-1", 6));
+  EXPECT_EQ(g_first.Take(), (std::vector<Delivered>{{L"ZUB_AlertDiskReturnedToNormal", L"B-1"}}));
+  EXPECT_EQ(g_second.Take(), std::vector<Delivered>{});
+}
+
+// One thread, one registration of each class, whatever the number of
+// Initialize calls; an event nobody cares about is still taken in by every
+// class; alerts raised while no callback is kept are dropped.
+TEST_F(MonitorTest, StartsOnceAndRefreshesEveryClassOnEveryEvent) {
+  copy_->Register(a_);
+  copy_->Register(b_);
+  copy_->Start();
+  EXPECT_EQ(copy_->Monitor().Initialize(), PROVIDER_SUCCESS);
+  EXPECT_EQ(copy_->Provider().Initialize(), PROVIDER_SUCCESS);
+  EXPECT_EQ(a_.refreshes, 0);
+
+  ChangeAndWait(R"({"op": "set_disk", "disk": "A-1", "firmware": "NEW"})");
+  EXPECT_EQ(a_.refreshes, 1);
+  EXPECT_EQ(b_.refreshes, 1);
+
+  ChangeAndWait(SetState("A-1", 3));  // no callback yet: dropped
+  EXPECT_EQ(a_.refreshes, 2);
+  copy_->Monitor().SetCallBackFunc(&ToFirst);
+  ChangeAndWait(SetState("B-2", 3));
+  EXPECT_EQ(g_first.Take(), (std::vector<Delivered>{{L"ZUB_AlertDiskFailed", L"B-2"}}));
+  EXPECT_EQ(Calls("SsiGetEventHandle"), 1u);
+  EXPECT_EQ(a_.initializations, 1);
+  EXPECT_EQ(b_.initializations, 1);
+}
+
+TEST_F(MonitorTest, TerminateEndsTheThreadAndFreesItsHandle) {
+  copy_->Register(a_);
+  copy_->Monitor().SetCallBackFunc(&ToFirst);
+  copy_->Start();
+  EXPECT_EQ(copy_->Monitor().Terminate(), PROVIDER_SUCCESS);  // returns once the thread ended
+  EXPECT_EQ(Calls("SsiFreeEventHandle"), 1u);
+  const uint64_t waits = Calls("SsiEventWait");
+
+  Change(SetState("A-1", 3));
+  EXPECT_EQ(copy_->Monitor().Initialize(), PROVIDER_SUCCESS);  // no second start
+  EXPECT_EQ(copy_->Monitor().Terminate(), PROVIDER_SUCCESS);
+  std::this_thread::sleep_for(100ms);  // time enough for a live thread to react
+  EXPECT_EQ(Calls("SsiEventWait"), waits);
+  EXPECT_EQ(Calls("SsiGetEventHandle"), 1u);
+  EXPECT_EQ(Calls("SsiFreeEventHandle"), 1u);
+  EXPECT_EQ(a_.refreshes, 0);
+  EXPECT_EQ(g_first.Take(), std::vector<Delivered>{});
+}
+
+// Inside the callback, Terminate only marks the monitor: the alerts after the
+// current one are not delivered, the thread ends by itself, and a later
+// Terminate from another thread waits for that end.
+TEST_F(MonitorTest, TerminateFromInsideTheCallbackStopsDelivery) {
+  copy_->Register(a_);
+  copy_->Register(b_);
+  copy_->Monitor().SetCallBackFunc(&StopFromInside);
+  g_monitor = &copy_->Monitor();
+  copy_->Start();
+
+  std::string error;
+  ASSERT_TRUE(abru2sim::LoadTopologyText(R"({"middleware_version": "1.0", "controllers": [
+      {"handle": 1, "name": "A", "disks": [{"handle": 11, "serial": "A-1", "state": 3}]},
+      {"handle": 2, "name": "B", "disks": [{"handle": 21, "serial": "B-1", "state": 3}]}]})",
+                                         &error))
+      << error;
+  ASSERT_TRUE(g_first.WaitFor(1));
+  EXPECT_EQ(copy_->Monitor().Terminate(), PROVIDER_SUCCESS);
+  EXPECT_EQ(g_first.Take().size(), 1u) << "delivery stops at the alert whose callback stopped the monitor";
+  EXPECT_EQ(Calls("SsiFreeEventHandle"), 1u);
+  g_monitor = nullptr;
+}
+
+// A middleware that was finalised fails every wait at once; the monitor
+// retries at a modest pace and still stops at once.
+TEST_F(MonitorTest, FailingEventWaitsAreRetriedWithoutSpinning) {
+  copy_->Start();
+  SsiFinalize();
+  std::this_thread::sleep_for(200ms);  // past the first quick retries
+  const uint64_t before = Calls("SsiEventWait");
+  std::this_thread::sleep_for(500ms);
+  const uint64_t waits = Calls("SsiEventWait") - before;
+  EXPECT_GE(waits, 1u) << "it keeps trying";
+  EXPECT_LE(waits, 25u) << "a handful per second, not a spinning core";
+  EXPECT_EQ(copy_->Monitor().Terminate(), PROVIDER_SUCCESS);
+  SsiInitialize();
+}
+
+}  // namespace

@@ -1,0 +1,115 @@
+// Alerts on the host's side: the queue between the monitor thread and the
+// host, the alerts step of `run` and `watch` (black box through the built
+// zubcim).
+#include <algorithm>
+#include <thread>
+
+#include "events/alert.h"
+#include "host/alert_queue.h"
+#include "tests/host/zubcim_runner.h"
+
+namespace zubcim_test {
+namespace {
+
+using namespace std::chrono_literals;
+
+stZUB_AlertIndication Alert(const wchar_t* id) {
+  return BuildAlert(AlertKind::DiskFailed, L"\\\\h\\ns:ZUB_StorageExtentDisk.DeviceID=\"d\"", id, L"sys");
+}
+
+TEST(AlertQueue, HandsOverEveryAlertInDeliveryOrderOnce) {
+  zubcim::AlertQueue queue;
+  std::thread monitor([&] {
+    for (const wchar_t* id : {L"1", L"2", L"3"}) queue.Push(Alert(id));
+  });
+  std::vector<stZUB_AlertIndication> taken = queue.Take(3, 60s);
+  monitor.join();
+  ASSERT_EQ(taken.size(), 3u);
+  EXPECT_EQ(taken[0].EventID.Str(), L"1");
+  EXPECT_EQ(taken[2].EventID.Str(), L"3");
+  EXPECT_TRUE(queue.Take(0, 0ms).empty()) << "taken alerts are gone";
+  queue.Push(Alert(L"4"));
+  EXPECT_EQ(queue.Take(2, 1ms).size(), 1u) << "after the wait, whatever arrived";
+
+  zubcim::AlertQueue small(2);  // nobody takes: the newest stay
+  for (const wchar_t* id : {L"1", L"2", L"3"}) small.Push(Alert(id));
+  taken = small.Take(0, 0ms);
+  ASSERT_EQ(taken.size(), 2u);
+  EXPECT_EQ(taken[0].EventID.Str(), L"2");
+  EXPECT_EQ(taken[1].EventID.Str(), L"3");
+}
+
+class AlertsHostTest : public ZubcimTest {};
+
+bool IsAlertJson(const Json& alert) {
+  return alert.is_object() && alert.size() == 16 && alert.begin().key() == "Description" &&
+         alert.contains("AlertClassName") && alert.contains("EventTime");
+}
+
+// The first step runs only once the monitor took its first snapshot and
+// waits; each alerts step prints what arrived since the previous one.
+TEST_F(AlertsHostTest, RunStartsOnceTheMonitorWaitsAndCollectsAlertsBetweenSteps) {
+  const std::string topology = Write("topology.json", R"({"middleware_version": "1.0", "controllers": [
+    {"handle": 1, "name": "A", "disks": [{"handle": 11, "serial": "A-1"}, {"handle": 12, "serial": "A-2"}]}]})");
+  Result r = Run("--topology " + Quote(topology) + " run " + Quote(Write("scenario.json", R"([
+    {"counters": {}},
+    {"alerts": {"count": 0, "wait_ms": 0}},
+    {"sim": {"op": "set_disk", "disk": "A-1", "state": 3}},
+    {"sim": {"op": "remove_disk", "disk": "A-2"}},
+    {"alerts": {"count": 2, "wait_ms": 300}},
+    {"alerts": {"count": 1, "wait_ms": 1}},
+    {"counters": {}}
+  ])")));
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  std::vector<Json> lines = r.json();
+  ASSERT_EQ(lines.size(), 7u);
+  const Json& first = lines[0]["counters"]["calls"];
+  EXPECT_GE(first["SsiEventWait"].get<uint64_t>(), 1u) << "the monitor was waiting before the first step";
+  EXPECT_EQ(first["SsiGetEventHandle"], 1);
+  for (size_t i : {1u, 4u, 5u}) {
+    ASSERT_EQ(lines[i].size(), 1u) << lines[i];
+    ASSERT_TRUE(lines[i]["alerts"].is_array()) << lines[i];
+    for (const Json& alert : lines[i]["alerts"]) EXPECT_TRUE(IsAlertJson(alert)) << alert;
+  }
+  EXPECT_EQ(lines[6]["counters"]["calls"]["SsiGetEventHandle"], 1);
+}
+
+// The demo drives its changes on the built-in topology and ends by itself;
+// on another topology the changes are refused, said so, and it still ends.
+TEST_F(AlertsHostTest, WatchDemoDrivesItsChangesAndEnds) {
+  Result r = Run("--json watch --demo");
+  ASSERT_EQ(r.code, 0) << r.err;
+  for (const Json& alert : r.json()) EXPECT_TRUE(IsAlertJson(alert)) << alert;
+  std::vector<std::string> said = r.errLines();
+  EXPECT_EQ(std::count_if(said.begin(), said.end(), [](const std::string& l) { return l.find("demo:") != l.npos; }),
+            5) << r.err;
+  EXPECT_EQ(r.err.find("refused"), std::string::npos) << r.err;
+
+  const std::string other = Write("other.json", R"({"middleware_version": "1.0", "controllers": []})");
+  Result elsewhere = Run("--topology " + Quote(other) + " watch --demo");
+  EXPECT_EQ(elsewhere.code, 0) << elsewhere.err;
+  EXPECT_NE(elsewhere.err.find("refused"), std::string::npos) << elsewhere.err;
+}
+
+// Interrupted, watch stops as a host does and exits 0. The signal is sent by
+// a POSIX shell; where there is none (Windows) the case is skipped.
+TEST_F(AlertsHostTest, WatchStopsCleanlyWhenInterrupted) {
+  if (platform::RunShellCommand("kill -0 $$ 2>/dev/null") != 0) GTEST_SKIP() << "no POSIX shell to send signals";
+  for (const char* signal : {"INT", "TERM"}) {
+    SCOPED_TRACE(signal);
+    // Files of their own: an old "watching" line must not start the signal early.
+    const std::string err = (dir_ / (std::string("watch.") + signal + ".err")).string();
+    const std::string code = (dir_ / (std::string("watch.") + signal + ".code")).string();
+    // Wait (bounded) until zubcim says it watches, then signal it.
+    const std::string script = Quote(ZUBCIM_PATH) + " --json watch >/dev/null 2>" + Quote(err) + " & pid=$!; i=0; " +
+                               "while ! grep -q watching " + Quote(err) + " && [ $i -lt 3000 ]; do i=$((i+1)); " +
+                               "sleep 0.02; done; kill -" + signal + " $pid; wait $pid; echo $? >" + Quote(code);
+    ASSERT_EQ(platform::RunShellCommand(script), 0);
+    EXPECT_EQ(Read(code), "0\n");
+    EXPECT_EQ(Lines(Read(err)), std::vector<std::string>{"zubcim: watching for alerts until interrupted"});
+  }
+}
+
+}  // namespace
+}  // namespace zubcim_test
