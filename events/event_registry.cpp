@@ -1,6 +1,10 @@
 // event_registry.cpp: the registration table of the event monitor.
 #include "events/event_registry.h"
 
+#include "classes/ports/da_port.h"
+#include "classes/ports/logical_port.h"
+#include "classes/ports/protocol_controller.h"
+#include "classes/ports/protocol_endpoint.h"
 #include "framework/zub_lock.h"
 
 namespace {
@@ -17,13 +21,13 @@ constexpr EventRegistrationRow kRows[] = {
     {"CZubAlarmDevice", nullptr},
     {"CZubStorageSettingVolume", nullptr},
     {"CZubStorageCapabilitiesPrimordial", nullptr},
-    {"CZubDAPort", nullptr},
-    {"CZubATALogicalPort", nullptr},
-    {"CZubATAProtocolController", nullptr},
-    {"CZubATAProtocolEndpoint", nullptr},
-    {"CZubSCSILogicalPort", nullptr},
-    {"CZubSCSIProtocolController", nullptr},
-    {"CZubSCSIProtocolEndpoint", nullptr},
+    {"CZubDAPort", &DAPortEvents},
+    {"CZubATALogicalPort", &ATALogicalPortEvents},
+    {"CZubATAProtocolController", &ATAProtocolControllerEvents},
+    {"CZubATAProtocolEndpoint", &ATAProtocolEndpointEvents},
+    {"CZubSCSILogicalPort", &SCSILogicalPortEvents},
+    {"CZubSCSIProtocolController", &SCSIProtocolControllerEvents},
+    {"CZubSCSIProtocolEndpoint", &SCSIProtocolEndpointEvents},
 };
 static_assert(std::size(kRows) == kEventRegistrationRows);
 

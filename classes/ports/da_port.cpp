@@ -4,6 +4,7 @@
 #include "classes/config/storage_setting.h"
 #include "classes/ports/port_rules.h"
 #include "classes/tables.h"
+#include "events/event_register.h"
 #include "framework/association.h"
 #include "framework/class_base.h"
 #include "framework/object_path.h"
@@ -71,7 +72,7 @@ SSI_HANDLE DiskOfPath(const CZubString& path) {
   return HandleFromText(deviceId);
 }
 
-class CZubDAPort : public CZubClassT<CZubDAPortInterface, stZUB_DAPort> {
+class CZubDAPort : public CZubClassT<CZubDAPortInterface, stZUB_DAPort>, public CRefreshAfterEventT<CZubDAPort> {
  public:
   PROVIDER_STATUS Update() override {
     m_list.RemoveAll();
@@ -144,3 +145,5 @@ stZUB_DAPort DAPortOf(const _SSI_PortInfo& port, const _SSI_PhyInfo& phy, const 
 }
 
 CZubDAPortInterface* PROVIDER_CreateZubDAPortInstance() { return Singleton<CZubDAPort>(); }
+
+CEventRegisterInterface* DAPortEvents() { return Singleton<CZubDAPort>(); }

@@ -108,10 +108,16 @@ void CLogicalPortBase::Stamp(const PortFamily& family, stZUB_LogicalPort* rec) {
   rec->Description = rec->Caption;
 }
 
+using CZubATALogicalPort = CPortFamilyClassT<CLogicalPortBase, kAtaPorts>;
+using CZubSCSILogicalPort = CPortFamilyClassT<CLogicalPortBase, kScsiPorts>;
+
 CZubLogicalPortInterface* PROVIDER_CreateZubATALogicalPortInstance() {
-  return Singleton<CPortFamilyClassT<CLogicalPortBase, kAtaPorts>>();
+  return Singleton<CZubATALogicalPort>();
 }
 
 CZubLogicalPortInterface* PROVIDER_CreateZubSCSILogicalPortInstance() {
-  return Singleton<CPortFamilyClassT<CLogicalPortBase, kScsiPorts>>();
+  return Singleton<CZubSCSILogicalPort>();
 }
+
+CEventRegisterInterface* ATALogicalPortEvents() { return Singleton<CZubATALogicalPort>(); }
+CEventRegisterInterface* SCSILogicalPortEvents() { return Singleton<CZubSCSILogicalPort>(); }

@@ -13,6 +13,7 @@
 #include "classes/ports/logical_port.h"
 #include "classes/ports/protocol_controller.h"
 #include "classes/ports/protocol_endpoint.h"
+#include "events/event_register.h"
 #include "framework/class_base.h"
 
 struct PortFamily {
@@ -79,9 +80,11 @@ inline constexpr PortFamily kScsiPorts = {
 // CLogicalPortBase, CProtocolControllerBase or CProtocolEndpointBase), of
 // which it keeps those of the family's protocols, stamped with the family's
 // texts. Update: 0 (also when none is kept); 4 when the build left no
-// record; the build's own status is not passed on.
+// record; the build's own status is not passed on. Re-reads its list after
+// each middleware event.
 template <class Base, const PortFamily& Family>
-class CPortFamilyClassT : public CZubClassT<typename Base::Interface, typename Base::Record> {
+class CPortFamilyClassT : public CZubClassT<typename Base::Interface, typename Base::Record>,
+                          public CRefreshAfterEventT<CPortFamilyClassT<Base, Family>> {
  public:
   PROVIDER_STATUS Update() override {
     this->m_list.RemoveAll();

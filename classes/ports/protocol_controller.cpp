@@ -54,10 +54,16 @@ void CProtocolControllerBase::Stamp(const PortFamily& family, stZUB_ProtocolCont
   rec->Description = rec->Caption;
 }
 
+using CZubATAProtocolController = CPortFamilyClassT<CProtocolControllerBase, kAtaPorts>;
+using CZubSCSIProtocolController = CPortFamilyClassT<CProtocolControllerBase, kScsiPorts>;
+
 CZubProtocolControllerInterface* PROVIDER_CreateZubATAProtocolControllerInstance() {
-  return Singleton<CPortFamilyClassT<CProtocolControllerBase, kAtaPorts>>();
+  return Singleton<CZubATAProtocolController>();
 }
 
 CZubProtocolControllerInterface* PROVIDER_CreateZubSCSIProtocolControllerInstance() {
-  return Singleton<CPortFamilyClassT<CProtocolControllerBase, kScsiPorts>>();
+  return Singleton<CZubSCSIProtocolController>();
 }
+
+CEventRegisterInterface* ATAProtocolControllerEvents() { return Singleton<CZubATAProtocolController>(); }
+CEventRegisterInterface* SCSIProtocolControllerEvents() { return Singleton<CZubSCSIProtocolController>(); }

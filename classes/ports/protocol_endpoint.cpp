@@ -71,10 +71,16 @@ void CProtocolEndpointBase::Stamp(const PortFamily& family, stZUB_ProtocolEndpoi
   rec->ProtocolIFType = texts.protocolIFType;
 }
 
+using CZubATAProtocolEndpoint = CPortFamilyClassT<CProtocolEndpointBase, kAtaPorts>;
+using CZubSCSIProtocolEndpoint = CPortFamilyClassT<CProtocolEndpointBase, kScsiPorts>;
+
 CZubProtocolEndpointInterface* PROVIDER_CreateZubATAProtocolEndpointInstance() {
-  return Singleton<CPortFamilyClassT<CProtocolEndpointBase, kAtaPorts>>();
+  return Singleton<CZubATAProtocolEndpoint>();
 }
 
 CZubProtocolEndpointInterface* PROVIDER_CreateZubSCSIProtocolEndpointInstance() {
-  return Singleton<CPortFamilyClassT<CProtocolEndpointBase, kScsiPorts>>();
+  return Singleton<CZubSCSIProtocolEndpoint>();
 }
+
+CEventRegisterInterface* ATAProtocolEndpointEvents() { return Singleton<CZubATAProtocolEndpoint>(); }
+CEventRegisterInterface* SCSIProtocolEndpointEvents() { return Singleton<CZubSCSIProtocolEndpoint>(); }
