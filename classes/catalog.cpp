@@ -18,6 +18,7 @@
 #include "classes/system/card.h"
 #include "classes/system/computer_system.h"
 #include "classes/system/port_controller.h"
+#include "classes/system/system_device.h"
 #include "events/indication_filter.h"
 
 namespace {
@@ -120,6 +121,9 @@ std::span<const ClassDesc> ClassCatalog() {
       ZubClass<&PROVIDER_CreateZubConcreteIdentityInstance>(
           "ZUB_ConcreteIdentity", "CIM_ConcreteIdentity",
           "A RAID controller's system and its port controller: one controller seen twice"),
+      ZubClass<&PROVIDER_CreateZubSystemDeviceInstance>(
+          "ZUB_SystemDevice", "CIM_SystemDevice",
+          "A RAID controller's system and each logical device of the controller: ports, protocol controllers, volumes"),
   };
   return classes;
 }
