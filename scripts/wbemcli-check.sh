@@ -91,12 +91,20 @@ check "ecn"                    - ':ZUB_StorageExtentDisk$' -- wbemcli ecn "$ns"
 check "ecn interop"            0 '' -- wbemcli ecn "$url/root/interop"
 check "gc system"              1 ':ZUB_ComputerSystem NameFormat=,Dedicated=,CreationClassName=,Name=$' -- wbemcli gc "$ns:ZUB_ComputerSystem"
 check "gc keys"                - '^-Name#=$' -- wbemcli gc -nl -t "$ns:ZUB_ComputerSystem"
-# No association class is in the catalogue yet: the answers are empty and
-# well-formed (the association tests use a scratch association).
-check "ai system"              0 '' -- wbemcli ai "$(system 'AHCI SATA Controller')"
+# Ports: the SATA side in the ATA classes, the SAS side in the SCSI classes.
+daport() { echo "$ns:ZUB_DAPort.CreationClassName=\"ZUB_DAPort\",DeviceID=\"$1\",SystemCreationClassName=\"Port_$1\",SystemName=\"Corvo_ZUBe3.0\""; }
+check "ein ATA logical ports"  4 'ZUB_ATALogicalPort\..*DeviceID="133"' -- wbemcli ein "$ns:ZUB_ATALogicalPort"
+check "ein via CIM_LogicalPort" 10 'ZUB_SCSILogicalPort\..*DeviceID="233"' -- wbemcli ein "$ns:CIM_LogicalPort"
+check "ei DA ports"            2 'DeviceID="230",.*ProtocolName="SCSI",.*Caption="SAS Port"' -- wbemcli ei "$ns:ZUB_DAPort"
+check "ein via CIM_ProtocolEndpoint" 10 'Name="SCSI_DAPort_230"' -- wbemcli ein "$ns:CIM_ProtocolEndpoint"
+# Associations: a system's endpoints, port controller and devices; a DA
+# port's endpoints and system. Disks have none yet.
+check "ai system"              13 'ZUB_PortController\.' -- wbemcli ai "$(system 'AHCI SATA Controller')"
+check "ain system, endpoints"  5 'Name="SATA_Logical_133"' -- wbemcli ain -ac ZUB_HostedAccessPoint "$(system 'AHCI SATA Controller')"
+check "ain DA port"            3 'Name="SATA_Logical_130"' -- wbemcli ain "$(daport 130)"
+check "rin system"             13 'ZUB_SystemDevice\.GroupComponent=.*ZUB_StorageVolume' -- wbemcli rin "$(system 'DOX SAS Controller')"
 check "ain disk"               0 '' -- wbemcli ain "$(disk 110)"
 check "ri disk"                0 '' -- wbemcli ri "$(disk 110)"
-check "rin system"             0 '' -- wbemcli rin "$(system 'DOX SAS Controller')"
 refused "cm unknown method"    'CIM_ERR_METHOD_NOT_FOUND' -- wbemcli cm "$(system 'AHCI SATA Controller')" 'GetSupportedSizes.ElementType=2'
 # A volume's life with wbemcli alone: sizes, a goal setting, creation from two
 # disks (by DeviceID: wbemcli splits reference arrays with several keys
