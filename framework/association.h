@@ -40,6 +40,17 @@ PROVIDER_STATUS ReadList(CArrayT<RecordOf<Factory>>* out, ListNeed need = ListNe
   return object->GetData(out);
 }
 
+// ReadList of several classes, in order and with the same need:
+//   ReadLists<&CreateVolumes, &CreatePools>(ListNeed::Rebuilt, &volumes, &pools)
+// The first non-zero status ends it and is returned; the classes after it
+// are not read.
+template <auto... Factories>
+PROVIDER_STATUS ReadLists(ListNeed need, CArrayT<RecordOf<Factories>>*... out) {
+  PROVIDER_STATUS status = PROVIDER_SUCCESS;
+  ((status = status != PROVIDER_SUCCESS ? status : ReadList<Factories>(out, need)), ...);
+  return status;
+}
+
 // Builds object paths on the host and namespace the host handed to the
 // container (both empty when it never did).
 class CReferenceBuilder {

@@ -30,9 +30,9 @@ class CZubDeviceSAPImplementationT
     CArrayT<stZUB_ProtocolEndpoint> endpoints;
     CArrayT<stZUB_DAPort> daPorts;
     CArrayT<stZUB_LogicalPort> logicalPorts;
-    if (PROVIDER_STATUS s = ReadList<Family.endpoints>(&endpoints, ListNeed::Rebuilt)) return s;
-    if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubDAPortInstance>(&daPorts, ListNeed::Rebuilt)) return s;
-    if (PROVIDER_STATUS s = ReadList<Family.logicalPorts>(&logicalPorts, ListNeed::Rebuilt)) return s;
+    if (PROVIDER_STATUS s = ReadLists<Family.endpoints, &PROVIDER_CreateZubDAPortInstance, Family.logicalPorts>(
+            ListNeed::Rebuilt, &endpoints, &daPorts, &logicalPorts))
+      return s;
     if (endpoints.GetCount() == 0) return PROVIDER_NOT_FOUND;
     const CReferenceBuilder refs;
     const auto onItsPort = [](const auto& port, const stZUB_ProtocolEndpoint& endpoint) {
@@ -63,8 +63,9 @@ class CZubSAPAvailableForElementT
     m_list.RemoveAll();
     CArrayT<stZUB_ProtocolEndpoint> endpoints;
     CArrayT<stZUB_ProtocolController> controllers;
-    if (PROVIDER_STATUS s = ReadList<Family.endpoints>(&endpoints, ListNeed::Rebuilt)) return s;
-    if (PROVIDER_STATUS s = ReadList<Family.controllers>(&controllers, ListNeed::Rebuilt)) return s;
+    if (PROVIDER_STATUS s =
+            ReadLists<Family.endpoints, Family.controllers>(ListNeed::Rebuilt, &endpoints, &controllers))
+      return s;
     if (endpoints.GetCount() == 0 || controllers.GetCount() == 0) return PROVIDER_NOT_FOUND;
     const CReferenceBuilder refs;
     const auto ofItsDisk = [](const stZUB_ProtocolEndpoint& endpoint, const stZUB_ProtocolController& controller) {
@@ -88,10 +89,9 @@ class CZubHostedAccessPoint : public CZubClassT<CZubHostedAccessPointInterface, 
     CArrayT<stZUB_ComputerSystem> systems;
     CArrayT<stZUB_ProtocolEndpoint> scsi;
     CArrayT<stZUB_ProtocolEndpoint> ata;
-    if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubComputerSystemInstance>(&systems, ListNeed::Rebuilt))
+    if (PROVIDER_STATUS s = ReadLists<&PROVIDER_CreateZubComputerSystemInstance, kScsiPorts.endpoints,
+                                      kAtaPorts.endpoints>(ListNeed::Rebuilt, &systems, &scsi, &ata))
       return s;
-    if (PROVIDER_STATUS s = ReadList<kScsiPorts.endpoints>(&scsi, ListNeed::Rebuilt)) return s;
-    if (PROVIDER_STATUS s = ReadList<kAtaPorts.endpoints>(&ata, ListNeed::Rebuilt)) return s;
     if (systems.GetCount() == 0) return PROVIDER_NOT_FOUND;
     const CReferenceBuilder refs;
     for (const stZUB_ComputerSystem& system : systems) {

@@ -78,9 +78,9 @@ class CZubDAPort : public CZubClassT<CZubDAPortInterface, stZUB_DAPort>, public 
     m_list.RemoveAll();
     CArrayT<stZUB_StorageVolume> volumes;
     CArrayT<stZUB_StorageSetting> settings;
-    if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubStorageVolumeInstance>(&volumes, ListNeed::Rebuilt))
-      return s;
-    if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubStorageSettingVolumeInstance>(&settings, ListNeed::Rebuilt))
+    if (PROVIDER_STATUS s = ReadLists<&PROVIDER_CreateZubStorageVolumeInstance,
+                                      &PROVIDER_CreateZubStorageSettingVolumeInstance>(ListNeed::Rebuilt, &volumes,
+                                                                                       &settings))
       return s;
     if (volumes.GetCount() == 0 || settings.GetCount() != volumes.GetCount()) return PROVIDER_NOT_FOUND;
     for (const stZUB_StorageVolume& volume : volumes) {

@@ -39,10 +39,9 @@ class CZubControlledBy : public CZubClassT<CZubControlledByInterface, stZUB_Cont
     CArrayT<stZUB_PortController> controllers;
     CArrayT<stZUB_LogicalPort> ata;
     CArrayT<stZUB_LogicalPort> scsi;
-    if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubPortControllerInstance>(&controllers, ListNeed::Rebuilt))
+    if (PROVIDER_STATUS s = ReadLists<&PROVIDER_CreateZubPortControllerInstance, kAtaPorts.logicalPorts,
+                                      kScsiPorts.logicalPorts>(ListNeed::Rebuilt, &controllers, &ata, &scsi))
       return s;
-    if (PROVIDER_STATUS s = ReadList<kAtaPorts.logicalPorts>(&ata, ListNeed::Rebuilt)) return s;
-    if (PROVIDER_STATUS s = ReadList<kScsiPorts.logicalPorts>(&scsi, ListNeed::Rebuilt)) return s;
     if (controllers.GetCount() == 0) return PROVIDER_NOT_FOUND;
     const CReferenceBuilder refs;
     const FamilyList<stZUB_LogicalPort> ports[] = {{&kAtaPorts, &ata}, {&kScsiPorts, &scsi}};
@@ -71,10 +70,9 @@ class CZubProtocolControllerForUnit
     CArrayT<stZUB_StorageVolume> volumes;
     CArrayT<stZUB_ProtocolController> scsi;
     CArrayT<stZUB_ProtocolController> ata;
-    if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubStorageVolumeInstance>(&volumes, ListNeed::Rebuilt))
+    if (PROVIDER_STATUS s = ReadLists<&PROVIDER_CreateZubStorageVolumeInstance, kScsiPorts.controllers,
+                                      kAtaPorts.controllers>(ListNeed::Rebuilt, &volumes, &scsi, &ata))
       return s;
-    if (PROVIDER_STATUS s = ReadList<kScsiPorts.controllers>(&scsi, ListNeed::Rebuilt)) return s;
-    if (PROVIDER_STATUS s = ReadList<kAtaPorts.controllers>(&ata, ListNeed::Rebuilt)) return s;
     const CReferenceBuilder refs;
     const FamilyList<stZUB_ProtocolController> controllers[] = {{&kScsiPorts, &scsi}, {&kAtaPorts, &ata}};
     for (const auto& [family, list] : controllers) {
@@ -97,9 +95,9 @@ class CZubConcreteIdentity : public CZubClassT<CZubConcreteIdentityInterface, st
     m_list.RemoveAll();
     CArrayT<stZUB_PortController> controllers;
     CArrayT<stZUB_ComputerSystem> systems;
-    if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubPortControllerInstance>(&controllers, ListNeed::Rebuilt))
-      return s;
-    if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubComputerSystemInstance>(&systems, ListNeed::Rebuilt))
+    if (PROVIDER_STATUS s =
+            ReadLists<&PROVIDER_CreateZubPortControllerInstance, &PROVIDER_CreateZubComputerSystemInstance>(
+                ListNeed::Rebuilt, &controllers, &systems))
       return s;
     if (controllers.GetCount() == 0 || controllers.GetCount() != systems.GetCount()) return PROVIDER_NOT_FOUND;
     const CReferenceBuilder refs;

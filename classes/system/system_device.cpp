@@ -25,14 +25,12 @@ class CZubSystemDevice : public CZubClassT<CZubSystemDeviceInterface, stZUB_Syst
     CArrayT<stZUB_LogicalPort> ataPorts;
     CArrayT<stZUB_LogicalPort> scsiPorts;
     CArrayT<stZUB_StorageVolume> volumes;
-    if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubComputerSystemInstance>(&systems, ListNeed::Rebuilt))
-      return s;
-    if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubDAPortInstance>(&daPorts, ListNeed::Rebuilt)) return s;
-    if (PROVIDER_STATUS s = ReadList<kScsiPorts.controllers>(&scsiControllers, ListNeed::Rebuilt)) return s;
-    if (PROVIDER_STATUS s = ReadList<kAtaPorts.controllers>(&ataControllers, ListNeed::Rebuilt)) return s;
-    if (PROVIDER_STATUS s = ReadList<kAtaPorts.logicalPorts>(&ataPorts, ListNeed::Rebuilt)) return s;
-    if (PROVIDER_STATUS s = ReadList<kScsiPorts.logicalPorts>(&scsiPorts, ListNeed::Rebuilt)) return s;
-    if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubStorageVolumeInstance>(&volumes, ListNeed::Rebuilt))
+    if (PROVIDER_STATUS s =
+            ReadLists<&PROVIDER_CreateZubComputerSystemInstance, &PROVIDER_CreateZubDAPortInstance,
+                      kScsiPorts.controllers, kAtaPorts.controllers, kAtaPorts.logicalPorts, kScsiPorts.logicalPorts,
+                      &PROVIDER_CreateZubStorageVolumeInstance>(ListNeed::Rebuilt, &systems, &daPorts,
+                                                                &scsiControllers, &ataControllers, &ataPorts,
+                                                                &scsiPorts, &volumes))
       return s;
     if (systems.GetCount() == 0) return PROVIDER_NOT_FOUND;
     const CReferenceBuilder refs;

@@ -152,6 +152,15 @@ TEST(AssociationKit, ReadListReportsAMissingOrUnreadyClass) {
   EXPECT_EQ(pools.GetCount(), 1u);
   EXPECT_EQ(ReadList<&CreatePools>(&pools, ListNeed::Rebuilt), PROVIDER_SUCCESS);
   EXPECT_EQ(pools.GetCount(), 2u);
+
+  // Several lists: the first class that fails ends the reading.
+  CArrayT<stPool> none;
+  CArrayT<stDisk> disks;
+  disks.Add(Disk(L"stale", L""));
+  EXPECT_EQ((ReadLists<&CreatePools, &CreateNothing, &CreateDisks>(ListNeed::AnyState, &pools, &none, &disks)),
+            PROVIDER_NO_OBJECT);
+  EXPECT_EQ(pools.GetCount(), 2u);
+  EXPECT_EQ(disks.GetCount(), 1u);
 }
 
 }  // namespace
