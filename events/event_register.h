@@ -56,6 +56,42 @@ void StoreSnapshot(const CSafeArrayT<Record>& list, CArrayT<Record>* snapshot,
   alerts->RemoveAll();
 }
 
+// The event side of a change-detecting class. Self (the class) has
+// Initialize, Update and GetData, and
+//   void RaiseAlerts(const CArrayT<Record>& before, const CArrayT<Record>& now);
+// which appends one alert per change to m_alerts. The snapshot it compares
+// with changes only here, when the monitor takes a new state (not in the
+// class's Update), so a host's Update between two events cannot hide a
+// change from the monitor.
+template <class Self, class Record>
+class CDetectChangesT : public virtual CEventRegisterInterface {
+ public:
+  void InitializeForEvents() override {
+    Owner().Initialize();
+    TakeSnapshot();
+  }
+  bool DetectAlerts() override {
+    Owner().Update();
+    CArrayT<Record> now;
+    Owner().GetData(&now);
+    Owner().RaiseAlerts(m_snapshot, now);
+    return m_alerts.GetCount() != 0;
+  }
+  void RefreshAfterEvent() override { TakeSnapshot(); }
+
+ private:
+  Self& Owner() { return *static_cast<Self*>(this); }
+  void TakeSnapshot() {
+    CArrayT<Record> now;
+    Owner().GetData(&now);
+    CGlobalLock lock(GetGlobalLock());
+    m_snapshot = now;
+    m_alerts.RemoveAll();
+  }
+
+  CArrayT<Record> m_snapshot;  // the monitor thread's alone
+};
+
 // The event side of a class that re-reads its list after each event and
 // raises no alert. Self is the class (it has Initialize and Update):
 //   class CZubDAPort : public CZubClassT<CZubDAPortInterface, stZUB_DAPort>,

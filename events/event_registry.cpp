@@ -1,10 +1,6 @@
 // event_registry.cpp: the registration table of the event monitor.
 #include "events/event_registry.h"
 
-#include "classes/ports/da_port.h"
-#include "classes/ports/logical_port.h"
-#include "classes/ports/protocol_controller.h"
-#include "classes/ports/protocol_endpoint.h"
 #include "framework/zub_lock.h"
 
 namespace {
@@ -14,13 +10,13 @@ namespace {
 // and raise alerts; the others re-read their list. A class fills in its
 // accessor when it lands (see event_registry.h).
 constexpr EventRegistrationRow kRows[] = {
-    {"CZubStorageVolume", nullptr},
-    {"CZubStorageExtentDisk", nullptr},
+    {"CZubStorageVolume", &StorageVolumeEvents},
+    {"CZubStorageExtentDisk", &StorageExtentDiskEvents},
     {"CZubSoftwareIdentity", nullptr},
-    {"CZubStoragePool", nullptr},
+    {"CZubStoragePool", &StoragePoolEvents},
     {"CZubAlarmDevice", nullptr},
-    {"CZubStorageSettingVolume", nullptr},
-    {"CZubStorageCapabilitiesPrimordial", nullptr},
+    {"CZubStorageSettingVolume", &StorageSettingVolumeEvents},
+    {"CZubStorageCapabilitiesPrimordial", &StorageCapabilitiesEvents},
     {"CZubDAPort", &DAPortEvents},
     {"CZubATALogicalPort", &ATALogicalPortEvents},
     {"CZubATAProtocolController", &ATAProtocolControllerEvents},

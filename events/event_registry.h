@@ -27,6 +27,20 @@ struct EventRegistrationRow {
   EventRegistrationAccessor registration;
 };
 
+// The accessors of the registered classes, each defined next to its class.
+CEventRegisterInterface* StorageVolumeEvents();
+CEventRegisterInterface* StorageExtentDiskEvents();
+CEventRegisterInterface* StoragePoolEvents();
+CEventRegisterInterface* StorageSettingVolumeEvents();
+CEventRegisterInterface* StorageCapabilitiesEvents();
+CEventRegisterInterface* DAPortEvents();
+CEventRegisterInterface* ATALogicalPortEvents();
+CEventRegisterInterface* ATAProtocolControllerEvents();
+CEventRegisterInterface* ATAProtocolEndpointEvents();
+CEventRegisterInterface* SCSILogicalPortEvents();
+CEventRegisterInterface* SCSIProtocolControllerEvents();
+CEventRegisterInterface* SCSIProtocolEndpointEvents();
+
 // The fourteen rows, in visiting order.
 std::span<const EventRegistrationRow> EventRegistrationTable();
 inline constexpr size_t kEventRegistrationRows = 14;

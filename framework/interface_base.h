@@ -8,6 +8,8 @@
 // the list into the host's array.
 #pragma once
 
+#include <atomic>
+
 #include "framework/api.h"
 #include "framework/status.h"
 #include "framework/zub_array.h"
@@ -16,15 +18,22 @@
 class ZUBPROV_API CProviderInterfaceBase {
  public:
   CProviderInterfaceBase() = default;
-  CProviderInterfaceBase(const CProviderInterfaceBase&) = default;
-  CProviderInterfaceBase& operator=(const CProviderInterfaceBase&) = default;
+  CProviderInterfaceBase(const CProviderInterfaceBase& other)
+      : m_bInitialized(other.m_bInitialized.load()), m_bAssociation(other.m_bAssociation) {}
+  CProviderInterfaceBase& operator=(const CProviderInterfaceBase& other) {
+    m_bInitialized = other.m_bInitialized.load();
+    m_bAssociation = other.m_bAssociation;
+    return *this;
+  }
   virtual ~CProviderInterfaceBase() = default;
 
   virtual PROVIDER_STATUS Update() = 0;
   virtual bool IsInitialized() { return m_bInitialized; }
   virtual PROVIDER_STATUS Initialize() = 0;
 
-  bool m_bInitialized = false;
+  // Atomic: the monitor thread's Update sets it while host threads read it.
+  // One byte, like the flag it stands for.
+  std::atomic<bool> m_bInitialized{false};
   bool m_bAssociation = false;
 };
 
@@ -35,3 +44,5 @@ class ZUBPROV_API CAssociationInterface : public CProviderInterfaceBase {
   CAssociationInterface(const CAssociationInterface&) = default;
   CAssociationInterface& operator=(const CAssociationInterface&) = default;
 };
+
+static_assert(sizeof(std::atomic<bool>) == sizeof(bool));

@@ -8,6 +8,7 @@
 #include "classes/config/storage_setting.h"
 #include "classes/storage/storage_pool.h"
 #include "classes/tables.h"
+#include "events/event_register.h"
 #include "framework/association.h"
 #include "framework/class_base.h"
 #include "framework/text.h"
@@ -78,7 +79,8 @@ const _SSI_ControllerInfo* FindController(const CHostController& controllers, co
 }
 
 class CZubStorageCapabilitiesPrimordial
-    : public CZubClassT<CZubStorageCapabilitiesPrimordialInterface, stZUB_StorageCapabilitiesPrimordial> {
+    : public CZubClassT<CZubStorageCapabilitiesPrimordialInterface, stZUB_StorageCapabilitiesPrimordial>,
+      public CRefreshAfterEventT<CZubStorageCapabilitiesPrimordial> {
  public:
   PROVIDER_STATUS Update() override {
     m_list.RemoveAll();
@@ -223,3 +225,5 @@ int32_t ApplyRaidLevels(const CArrayT<CRaidInfo::_stSupportedRaidLevelInfo>& lev
 CZubStorageCapabilitiesPrimordialInterface* PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance() {
   return Singleton<CZubStorageCapabilitiesPrimordial>();
 }
+
+CEventRegisterInterface* StorageCapabilitiesEvents() { return Singleton<CZubStorageCapabilitiesPrimordial>(); }

@@ -2,6 +2,7 @@
 #include "classes/config/storage_setting.h"
 
 #include "classes/tables.h"
+#include "events/event_register.h"
 #include "framework/class_base.h"
 
 ZUB_DESCRIBE(stZUB_StorageSetting,
@@ -95,7 +96,9 @@ class CZubStorageSettingList : public CZubClassT<CZubStorageSettingInterface, st
 struct PrimordialSettings : CZubStorageSettingList {
   PrimordialSettings() : CZubStorageSettingList(false) {}
 };
-struct VolumeSettings : CZubStorageSettingList {
+// The volume list also re-reads after each event (its Update only resets
+// its cursor: volume settings are filed by the volume class).
+struct VolumeSettings : CZubStorageSettingList, CRefreshAfterEventT<VolumeSettings> {
   VolumeSettings() : CZubStorageSettingList(true) {}
 };
 
@@ -133,3 +136,5 @@ CZubStorageSettingInterface* PROVIDER_CreateZubStorageSettingPrimordialInstance(
 CZubStorageSettingInterface* PROVIDER_CreateZubStorageSettingVolumeInstance() {
   return Singleton<VolumeSettings>();
 }
+
+CEventRegisterInterface* StorageSettingVolumeEvents() { return Singleton<VolumeSettings>(); }

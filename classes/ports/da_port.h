@@ -50,10 +50,6 @@ struct ZUBPROV_API stZUB_DAPort {
 
 ZUB_FACTORY CZubDAPortInterface* PROVIDER_CreateZubDAPortInstance();
 
-// The class as the event monitor's table registers it.
-class CEventRegisterInterface;
-CEventRegisterInterface* DAPortEvents();
-
 // The DA port of `volume` through `port`, as `phy` (its first disk's first
 // PHY) reports the link.
 stZUB_DAPort DAPortOf(const _SSI_PortInfo& port, const _SSI_PhyInfo& phy, const stZUB_StorageVolume& volume);

@@ -48,11 +48,6 @@ struct ZUBPROV_API stZUB_LogicalPort {
 ZUB_FACTORY CZubLogicalPortInterface* PROVIDER_CreateZubATALogicalPortInstance();
 ZUB_FACTORY CZubLogicalPortInterface* PROVIDER_CreateZubSCSILogicalPortInstance();
 
-// The two classes as the event monitor's table registers them.
-class CEventRegisterInterface;
-CEventRegisterInterface* ATALogicalPortEvents();
-CEventRegisterInterface* SCSILogicalPortEvents();
-
 struct PortFamily;
 
 // What the two classes share (port_family.h puts it together with a

@@ -41,11 +41,6 @@ struct ZUBPROV_API stZUB_ProtocolController {
 ZUB_FACTORY CZubProtocolControllerInterface* PROVIDER_CreateZubATAProtocolControllerInstance();
 ZUB_FACTORY CZubProtocolControllerInterface* PROVIDER_CreateZubSCSIProtocolControllerInstance();
 
-// The two classes as the event monitor's table registers them.
-class CEventRegisterInterface;
-CEventRegisterInterface* ATAProtocolControllerEvents();
-CEventRegisterInterface* SCSIProtocolControllerEvents();
-
 struct PortFamily;
 
 // What the two classes share (port_family.h puts it together with a

@@ -46,11 +46,6 @@ struct ZUBPROV_API stZUB_ProtocolEndpoint {
 ZUB_FACTORY CZubProtocolEndpointInterface* PROVIDER_CreateZubATAProtocolEndpointInstance();
 ZUB_FACTORY CZubProtocolEndpointInterface* PROVIDER_CreateZubSCSIProtocolEndpointInstance();
 
-// The two classes as the event monitor's table registers them.
-class CEventRegisterInterface;
-CEventRegisterInterface* ATAProtocolEndpointEvents();
-CEventRegisterInterface* SCSIProtocolEndpointEvents();
-
 struct PortFamily;
 
 // What the two classes share (port_family.h puts it together with a

@@ -3,6 +3,7 @@
 #include "classes/storage/disk_extent.h"
 
 #include "classes/tables.h"
+#include "events/event_register.h"
 #include "framework/class_base.h"
 #include "framework/text.h"
 #include "middleware/wrappers.h"
@@ -62,14 +63,11 @@ bool Contains(const CArrayT<stZUB_StorageExtentDisk>& list, const CZubString& en
   return false;
 }
 
-class CZubStorageExtentDisk : public CZubClassT<CZubStorageExtentDiskInterface, stZUB_StorageExtentDisk> {
+class CZubStorageExtentDisk : public CZubClassT<CZubStorageExtentDiskInterface, stZUB_StorageExtentDisk>,
+                              public CDetectChangesT<CZubStorageExtentDisk, stZUB_StorageExtentDisk> {
  public:
   PROVIDER_STATUS Update() override {
-    {
-      CGlobalLock lock(GetGlobalLock());
-      m_previous = m_list;
-      m_list.RemoveAll();
-    }
+    m_list.RemoveAll();
     CHostController controllers;
     return ForEachListed(controllers, [](CHostController& w) { return w.Load(); },
                          [&](const _SSI_ControllerInfo& controller) {
@@ -82,8 +80,9 @@ class CZubStorageExtentDisk : public CZubClassT<CZubStorageExtentDiskInterface, 
                          });
   }
 
- private:
-  CArrayT<stZUB_StorageExtentDisk> m_previous;
+  void RaiseAlerts(const CArrayT<stZUB_StorageExtentDisk>& before, const CArrayT<stZUB_StorageExtentDisk>& now) {
+    for (const DiskChange& c : DiskChanges(before, now)) RaiseDiskAlert(m_alerts, c.kind, *c.disk);
+  }
 };
 
 }  // namespace
@@ -144,3 +143,5 @@ std::vector<DiskChange> DiskChanges(const CArrayT<stZUB_StorageExtentDisk>& prev
 CZubStorageExtentDiskInterface* PROVIDER_CreateZubStorageExtentDiskInstance() {
   return Singleton<CZubStorageExtentDisk>();
 }
+
+CEventRegisterInterface* StorageExtentDiskEvents() { return Singleton<CZubStorageExtentDisk>(); }

@@ -8,6 +8,7 @@
 #include "classes/storage/disk_extent.h"
 #include "classes/system/port_controller.h"
 #include "framework/association.h"
+#include "events/event_register.h"
 #include "framework/class_base.h"
 
 ZUB_DESCRIBE(stZUB_StoragePool,
@@ -60,14 +61,11 @@ void Describe(stZUB_StoragePool* pool, const stZUB_PortController& controller) {
   pool->ControllerName = controller.ElementName;
 }
 
-class CZubStoragePool : public CZubClassT<CZubStoragePoolInterface, stZUB_StoragePool> {
+class CZubStoragePool : public CZubClassT<CZubStoragePoolInterface, stZUB_StoragePool>,
+                        public CDetectChangesT<CZubStoragePool, stZUB_StoragePool> {
  public:
   PROVIDER_STATUS Update() override {
-    {
-      CGlobalLock lock(GetGlobalLock());
-      m_previous = m_list;
-      m_list.RemoveAll();
-    }
+    m_list.RemoveAll();
     CArrayT<stZUB_PortController> controllers;
     CArrayT<stZUB_StorageExtentDisk> disks;
     if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubPortControllerInstance>(&controllers)) return s;
@@ -83,6 +81,10 @@ class CZubStoragePool : public CZubClassT<CZubStoragePoolInterface, stZUB_Storag
       if (pool.AvailableSpace != 0) m_list.AddLocked(pool);
     }
     return UpdateDone();
+  }
+
+  void RaiseAlerts(const CArrayT<stZUB_StoragePool>& before, const CArrayT<stZUB_StoragePool>& now) {
+    for (const stZUB_StoragePool* pool : PoolChanges(before, now)) RaisePoolAlert(m_alerts, *pool);
   }
 
   PROVIDER_STATUS GetSupportedSizes(stZUB_StoragePool* rec) override {
@@ -160,8 +162,6 @@ class CZubStoragePool : public CZubClassT<CZubStoragePoolInterface, stZUB_Storag
     *sizes = PoolDiskSizes(disks, pool->ControllerHandle);
     return PROVIDER_SUCCESS;
   }
-
-  CArrayT<stZUB_StoragePool> m_previous;
 };
 
 }  // namespace
@@ -198,3 +198,5 @@ std::vector<const stZUB_StoragePool*> PoolChanges(const CArrayT<stZUB_StoragePoo
 }
 
 CZubStoragePoolInterface* PROVIDER_CreateZubStoragePoolInstance() { return Singleton<CZubStoragePool>(); }
+
+CEventRegisterInterface* StoragePoolEvents() { return Singleton<CZubStoragePool>(); }

@@ -9,6 +9,7 @@
 #include "classes/config/storage_setting.h"
 #include "classes/storage/disk_extent.h"
 #include "classes/tables.h"
+#include "events/event_register.h"
 #include "framework/association.h"
 #include "framework/class_base.h"
 #include "framework/text.h"
@@ -137,20 +138,37 @@ bool HasSetting(const CArrayT<stZUB_StorageSetting>& settings, const CZubString&
   });
 }
 
-class CZubStorageVolume : public CZubClassT<CZubStorageVolumeInterface, stZUB_StorageVolume> {
+class CZubStorageVolume : public CZubClassT<CZubStorageVolumeInterface, stZUB_StorageVolume>,
+                          public CDetectChangesT<CZubStorageVolume, stZUB_StorageVolume> {
  public:
   PROVIDER_STATUS Update() override {
-    {
-      CGlobalLock lock(GetGlobalLock());
-      m_previous = m_list;
-      m_list.RemoveAll();
-    }
+    m_list.RemoveAll();
     CVolumeList volumes;
     return ForEachListed(volumes, [](CVolumeList& w) { return LoadVolumes(&w); },
                          [&](const _SSI_VolumeInfo& volume) { return Add(volume); });
   }
 
+  // A deleted volume's setting goes with it (the next volume of that name
+  // files a new one).
+  void RaiseAlerts(const CArrayT<stZUB_StorageVolume>& before, const CArrayT<stZUB_StorageVolume>& now) {
+    for (const VolumeChange& c : VolumeChanges(before, now)) {
+      if (c.kind == kVolumeDeleted) ForgetSetting(*c.volume);
+      RaiseVolumeAlert(m_alerts, c.kind, *c.volume);
+    }
+  }
+
  private:
+  static void ForgetSetting(const stZUB_StorageVolume& volume) {
+    CArrayT<stZUB_StorageSetting> settings;
+    ReadList<&PROVIDER_CreateZubStorageSettingVolumeInstance>(&settings);
+    for (const stZUB_StorageSetting& s : settings) {
+      if (s.VolumeName.Compare(volume.ElementName) == 0 && s.ControllerHandle.Compare(volume.ControllerHandle) == 0) {
+        RemoveSetting(SettingList::Volume, s.InstanceID);
+        return;
+      }
+    }
+  }
+
   PROVIDER_STATUS Add(const _SSI_VolumeInfo& volume) {
     stZUB_StorageVolume rec = VolumeOf(volume);
     CEndDevices array;
@@ -184,8 +202,6 @@ class CZubStorageVolume : public CZubClassT<CZubStorageVolumeInterface, stZUB_St
     m_list.AddLocked(rec);
     return PROVIDER_SUCCESS;
   }
-
-  CArrayT<stZUB_StorageVolume> m_previous;
 };
 
 }  // namespace
@@ -247,3 +263,5 @@ std::vector<VolumeChange> VolumeChanges(const CArrayT<stZUB_StorageVolume>& prev
 }
 
 CZubStorageVolumeInterface* PROVIDER_CreateZubStorageVolumeInstance() { return Singleton<CZubStorageVolume>(); }
+
+CEventRegisterInterface* StorageVolumeEvents() { return Singleton<CZubStorageVolume>(); }

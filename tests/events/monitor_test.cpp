@@ -144,6 +144,14 @@ class Sink {
 };
 
 Sink g_first, g_second;
+
+// The scratch classes' alerts among those delivered: the provider's own
+// registered classes see the same simulated disks and raise alerts of their
+// own (their EventIDs are handles; the scratch classes' are serials).
+std::vector<Delivered> Scratch(std::vector<Delivered> delivered) {
+  std::erase_if(delivered, [](const Delivered& d) { return d.id.find(L'-') == std::wstring::npos; });
+  return delivered;
+}
 void ToFirst(const stZUB_AlertIndication& alert) { g_first.Push(alert); }
 void ToSecond(const stZUB_AlertIndication& alert) { g_second.Push(alert); }
 
@@ -250,12 +258,12 @@ TEST_F(MonitorTest, AlertsArriveInRegistrationOrderOnceEach) {
                                          &error))
       << error;  // one change, so one event for both classes
   ASSERT_TRUE(WaitForEventWaitsBeyond(waits));
-  EXPECT_EQ(g_first.Take(), (std::vector<Delivered>{{L"ZUB_AlertDiskFailing", L"B-1"},
-                                                    {L"ZUB_AlertDiskFailed", L"B-2"},
-                                                    {L"ZUB_AlertDiskFailed", L"A-1"}}));
+  EXPECT_EQ(Scratch(g_first.Take()), (std::vector<Delivered>{{L"ZUB_AlertDiskFailing", L"B-1"},
+                                                             {L"ZUB_AlertDiskFailed", L"B-2"},
+                                                             {L"ZUB_AlertDiskFailed", L"A-1"}}));
 
   ChangeAndWait(SetState("B-1", 6));
-  EXPECT_EQ(g_first.Take(), (std::vector<Delivered>{{L"ZUB_AlertDiskReturnedToNormal", L"B-1"}}));
+  EXPECT_EQ(Scratch(g_first.Take()), (std::vector<Delivered>{{L"ZUB_AlertDiskReturnedToNormal", L"B-1"}}));
   EXPECT_EQ(g_second.Take(), std::vector<Delivered>{});
 }
 
@@ -278,7 +286,7 @@ TEST_F(MonitorTest, StartsOnceAndRefreshesEveryClassOnEveryEvent) {
   EXPECT_EQ(a_.refreshes, 2);
   copy_->Monitor().SetCallBackFunc(&ToFirst);
   ChangeAndWait(SetState("B-2", 3));
-  EXPECT_EQ(g_first.Take(), (std::vector<Delivered>{{L"ZUB_AlertDiskFailed", L"B-2"}}));
+  EXPECT_EQ(Scratch(g_first.Take()), (std::vector<Delivered>{{L"ZUB_AlertDiskFailed", L"B-2"}}));
   EXPECT_EQ(Calls("SsiGetEventHandle"), 1u);
   EXPECT_EQ(a_.initializations, 1);
   EXPECT_EQ(b_.initializations, 1);
@@ -300,7 +308,7 @@ TEST_F(MonitorTest, TerminateEndsTheThreadAndFreesItsHandle) {
   EXPECT_EQ(Calls("SsiGetEventHandle"), 1u);
   EXPECT_EQ(Calls("SsiFreeEventHandle"), 1u);
   EXPECT_EQ(a_.refreshes, 0);
-  EXPECT_EQ(g_first.Take(), std::vector<Delivered>{});
+  EXPECT_EQ(Scratch(g_first.Take()), std::vector<Delivered>{});
 }
 
 // Inside the callback, Terminate only marks the monitor: the alerts after the
