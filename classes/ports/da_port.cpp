@@ -1,6 +1,8 @@
 // da_port.cpp: CZubDAPort, the port of each volume's first member disk.
 #include "classes/ports/da_port.h"
 
+#include <algorithm>
+
 #include "classes/config/storage_setting.h"
 #include "classes/ports/port_rules.h"
 #include "classes/tables.h"
@@ -98,9 +100,9 @@ class CZubDAPort : public CZubClassT<CZubDAPortInterface, stZUB_DAPort>, public 
     CEndDevices disks;
     if (disks.Load(SSI_SCOPE_CONTROLLER, HandleFromText(volume.ControllerHandle)) != SSI_STATUS_SUCCESS)
       return PROVIDER_FAILED;
-    bool listed = false;
-    for (const _SSI_EndDeviceInfo& d : disks.m_list) listed = listed || d.handle == disk;
-    if (!listed) return PROVIDER_NOT_FOUND;
+    if (std::none_of(disks.m_list.begin(), disks.m_list.end(),
+                     [&](const _SSI_EndDeviceInfo& d) { return d.handle == disk; }))
+      return PROVIDER_NOT_FOUND;
 
     CPorts ports;
     CPhys phys;
