@@ -10,6 +10,12 @@
 #include "classes/config/storage_setting.h"
 #include "classes/profiles/registered_profile.h"
 #include "classes/profiles/software_identity.h"
+#include "classes/ports/access_points.h"
+#include "classes/ports/da_port.h"
+#include "classes/ports/logical_port.h"
+#include "classes/ports/port_associations.h"
+#include "classes/ports/protocol_controller.h"
+#include "classes/ports/protocol_endpoint.h"
 #include "classes/storage/disk_extent.h"
 #include "classes/storage/redundancy_set.h"
 #include "classes/storage/storage_associations.h"
@@ -20,6 +26,7 @@
 #include "classes/system/computer_system.h"
 #include "classes/system/port_controller.h"
 #include "classes/system/product.h"
+#include "classes/system/system_device.h"
 #include "events/indication_filter.h"
 
 namespace {
@@ -113,6 +120,25 @@ std::span<const ClassDesc> ClassCatalog() {
       ZubClass<&PROVIDER_CreateZubIndicationFilterInstance>(
           "ZUB_IndicationFilter", "CIM_IndicationFilter",
           "A filter a CIM client subscribes with to receive the provider's alerts of one class, or all of them"),
+      ZubClass<&PROVIDER_CreateZubATALogicalPortInstance>(
+          "ZUB_ATALogicalPort", "CIM_LogicalPort", "A port of a SATA disk: its address and link speeds"),
+      ZubClass<&PROVIDER_CreateZubSCSILogicalPortInstance>(
+          "ZUB_SCSILogicalPort", "CIM_LogicalPort", "A port of a SAS disk: its address and link speeds"),
+      ZubClass<&PROVIDER_CreateZubDAPortInstance>(
+          "ZUB_DAPort", "CIM_LogicalPort",
+          "The direct-attached port of a volume: the port of its first member disk, its protocol and speeds"),
+      ZubClass<&PROVIDER_CreateZubATAProtocolControllerInstance>(
+          "ZUB_ATAProtocolController", "CIM_ProtocolController",
+          "The ATA protocol controller behind the DA port of a volume on SATA disks"),
+      ZubClass<&PROVIDER_CreateZubSCSIProtocolControllerInstance>(
+          "ZUB_SCSIProtocolController", "CIM_SCSIProtocolController",
+          "The SCSI protocol controller behind the DA port of a volume on SAS disks"),
+      ZubClass<&PROVIDER_CreateZubATAProtocolEndpointInstance>(
+          "ZUB_ATAProtocolEndpoint", "CIM_ProtocolEndpoint",
+          "The SATA protocol endpoint of a DA port or a SATA logical port"),
+      ZubClass<&PROVIDER_CreateZubSCSIProtocolEndpointInstance>(
+          "ZUB_SCSIProtocolEndpoint", "CIM_SCSIProtocolEndpoint",
+          "The SCSI protocol endpoint of a DA port or a SAS logical port"),
       // Associations.
       ZubClass<&PROVIDER_CreateZubMemberOfCollectionInstance>(
           "ZUB_MemberOfCollection", "CIM_MemberOfCollection",
@@ -156,6 +182,32 @@ std::span<const ClassDesc> ClassCatalog() {
       ZubClass<&PROVIDER_CreateZubElementConformsToProfileInstance>(
           "ZUB_ElementConformsToProfile", "CIM_ElementConformsToProfile",
           "A port controller and the Host Hardware RAID Controller profile it conforms to"),
+      ZubClass<&PROVIDER_CreateZubATADeviceSAPImplementationInstance>(
+          "ZUB_ATADeviceSAPImplementation", "CIM_DeviceSAPImplementation",
+          "A SATA endpoint and the DA ports and logical ports of its port"),
+      ZubClass<&PROVIDER_CreateZubSCSIDeviceSAPImplementationInstance>(
+          "ZUB_SCSIDeviceSAPImplementation", "CIM_DeviceSAPImplementation",
+          "A SCSI endpoint and the DA ports and logical ports of its port"),
+      ZubClass<&PROVIDER_CreateZubATASAPAvailableForElementInstance>(
+          "ZUB_ATASAPAvailableForElement", "CIM_SAPAvailableForElement",
+          "An ATA protocol controller and the SATA endpoints of the DA ports of its disk"),
+      ZubClass<&PROVIDER_CreateZubSCSISAPAvailableForElementInstance>(
+          "ZUB_SCSISAPAvailableForElement", "CIM_SAPAvailableForElement",
+          "A SCSI protocol controller and the SCSI endpoints of the DA ports of its disk"),
+      ZubClass<&PROVIDER_CreateZubHostedAccessPointInstance>(
+          "ZUB_HostedAccessPoint", "CIM_HostedAccessPoint",
+          "A RAID controller's system and every protocol endpoint of the controller"),
+      ZubClass<&PROVIDER_CreateZubControlledByInstance>(
+          "ZUB_ControlledBy", "CIM_ControlledBy", "A logical port and a port controller, with the port's address"),
+      ZubClass<&PROVIDER_CreateZubProtocolControllerForUnitInstance>(
+          "ZUB_ProtocolControllerForUnit", "CIM_ProtocolControllerForUnit",
+          "A protocol controller and the volumes of its RAID controller"),
+      ZubClass<&PROVIDER_CreateZubConcreteIdentityInstance>(
+          "ZUB_ConcreteIdentity", "CIM_ConcreteIdentity",
+          "A RAID controller's system and its port controller: one controller seen twice"),
+      ZubClass<&PROVIDER_CreateZubSystemDeviceInstance>(
+          "ZUB_SystemDevice", "CIM_SystemDevice",
+          "A RAID controller's system and each logical device of the controller: ports, protocol controllers, volumes"),
   };
   return classes;
 }

@@ -17,13 +17,13 @@ constexpr EventRegistrationRow kRows[] = {
     {"CZubAlarmDevice", &AlarmDeviceEvents},
     {"CZubStorageSettingVolume", &StorageSettingVolumeEvents},
     {"CZubStorageCapabilitiesPrimordial", &StorageCapabilitiesEvents},
-    {"CZubDAPort", nullptr},
-    {"CZubATALogicalPort", nullptr},
-    {"CZubATAProtocolController", nullptr},
-    {"CZubATAProtocolEndpoint", nullptr},
-    {"CZubSCSILogicalPort", nullptr},
-    {"CZubSCSIProtocolController", nullptr},
-    {"CZubSCSIProtocolEndpoint", nullptr},
+    {"CZubDAPort", &DAPortEvents},
+    {"CZubATALogicalPort", &ATALogicalPortEvents},
+    {"CZubATAProtocolController", &ATAProtocolControllerEvents},
+    {"CZubATAProtocolEndpoint", &ATAProtocolEndpointEvents},
+    {"CZubSCSILogicalPort", &SCSILogicalPortEvents},
+    {"CZubSCSIProtocolController", &SCSIProtocolControllerEvents},
+    {"CZubSCSIProtocolEndpoint", &SCSIProtocolEndpointEvents},
 };
 static_assert(std::size(kRows) == kEventRegistrationRows);
 

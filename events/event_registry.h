@@ -35,6 +35,13 @@ CEventRegisterInterface* SoftwareIdentityEvents();
 CEventRegisterInterface* AlarmDeviceEvents();
 CEventRegisterInterface* StorageSettingVolumeEvents();
 CEventRegisterInterface* StorageCapabilitiesEvents();
+CEventRegisterInterface* DAPortEvents();
+CEventRegisterInterface* ATALogicalPortEvents();
+CEventRegisterInterface* ATAProtocolControllerEvents();
+CEventRegisterInterface* ATAProtocolEndpointEvents();
+CEventRegisterInterface* SCSILogicalPortEvents();
+CEventRegisterInterface* SCSIProtocolControllerEvents();
+CEventRegisterInterface* SCSIProtocolEndpointEvents();
 
 // The fourteen rows, in visiting order.
 std::span<const EventRegistrationRow> EventRegistrationTable();

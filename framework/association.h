@@ -18,21 +18,37 @@
 enum class ListNeed {
   AnyState,  // the list as it is, also from a class that did not initialise
   Ready,     // 7 when the class is still not initialised after Initialize
+  Rebuilt,   // Update instead of Initialize: the list as the middleware gives
+             // it now, whatever Update returned (for classes that refresh
+             // every class they read)
 };
 
 // Reads the instance list of the class that Factory makes, as a class that
-// depends on it does: the singleton (created when needed), its Initialize,
-// then its GetData into *out. Returns 9 when the object cannot be created,
-// 7 (with ListNeed::Ready) when it is not initialised afterwards, otherwise
-// GetData's status. *out is emptied first in every case.
+// depends on it does: the singleton (created when needed), its Initialize
+// (its Update with ListNeed::Rebuilt), then its GetData into *out. Returns 9
+// when the object cannot be created, 7 (with ListNeed::Ready) when it is not
+// initialised afterwards, otherwise GetData's status. *out is emptied first
+// in every case.
 template <auto Factory>
 PROVIDER_STATUS ReadList(CArrayT<RecordOf<Factory>>* out, ListNeed need = ListNeed::AnyState) {
   out->RemoveAll();
   auto* object = Factory();
   if (!object) return PROVIDER_NO_OBJECT;
-  object->Initialize();
+  if (need == ListNeed::Rebuilt) object->Update();
+  else object->Initialize();
   if (need == ListNeed::Ready && !object->IsInitialized()) return PROVIDER_NOT_READY;
   return object->GetData(out);
+}
+
+// ReadList of several classes, in order and with the same need:
+//   ReadLists<&CreateVolumes, &CreatePools>(ListNeed::Rebuilt, &volumes, &pools)
+// The first non-zero status ends it and is returned; the classes after it
+// are not read.
+template <auto... Factories>
+PROVIDER_STATUS ReadLists(ListNeed need, CArrayT<RecordOf<Factories>>*... out) {
+  PROVIDER_STATUS status = PROVIDER_SUCCESS;
+  ((status = status != PROVIDER_SUCCESS ? status : ReadList<Factories>(out, need)), ...);
+  return status;
 }
 
 // Builds object paths on the host and namespace the host handed to the

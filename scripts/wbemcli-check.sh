@@ -100,6 +100,20 @@ check "ei profiles"            8 'InstanceID="CIM:2",RegisteredOrganization=2,' 
 check "ain profile"            - '/root/interop:ZUB_RegisteredProfile\.InstanceID="SNIA:6"$' -- wbemcli ain "$url/root/interop:ZUB_RegisteredProfile.InstanceID=\"SNIA:0\""
 check "ei software"            4 'InstanceID="ZUBe:ABRU2",' -- wbemcli ei "$ns:ZUB_SoftwareIdentity"
 check "cm SetAlarmIndicator"   1 'SetAlarmIndicator: 0$' -- wbemcli cm "$ns:ZUB_AlarmDevice.CreationClassName=\"ZUB_AlarmDevice\",DeviceID=\"0120\",SystemCreationClassName=\"CIM_AlarmDevice\",SystemName=\"Corvo_ZUBe3.0\"" 'SetAlarmIndicator.State=2'
+# Ports: the SATA side in the ATA classes, the SAS side in the SCSI classes.
+daport() { echo "$ns:ZUB_DAPort.CreationClassName=\"ZUB_DAPort\",DeviceID=\"$1\",SystemCreationClassName=\"Port_$1\",SystemName=\"Corvo_ZUBe3.0\""; }
+check "ein ATA logical ports"  4 'ZUB_ATALogicalPort\..*DeviceID="133"' -- wbemcli ein "$ns:ZUB_ATALogicalPort"
+check "ein via CIM_LogicalPort" 10 'ZUB_SCSILogicalPort\..*DeviceID="233"' -- wbemcli ein "$ns:CIM_LogicalPort"
+check "ei DA ports"            2 'DeviceID="230",.*ProtocolName="SCSI",.*Caption="SAS Port"' -- wbemcli ei "$ns:ZUB_DAPort"
+check "ein via CIM_ProtocolEndpoint" 10 'Name="SCSI_DAPort_230"' -- wbemcli ein "$ns:CIM_ProtocolEndpoint"
+# Associations: a system's endpoints, port controller and devices; a DA
+# port's endpoints and system. Disks have none yet.
+check "ai system"              13 'ZUB_PortController\.' -- wbemcli ai "$(system 'AHCI SATA Controller')"
+check "ain system, endpoints"  5 'Name="SATA_Logical_133"' -- wbemcli ain -ac ZUB_HostedAccessPoint "$(system 'AHCI SATA Controller')"
+check "ain DA port"            3 'Name="SATA_Logical_130"' -- wbemcli ain "$(daport 130)"
+check "rin system"             13 'ZUB_SystemDevice\.GroupComponent=.*ZUB_StorageVolume' -- wbemcli rin "$(system 'DOX SAS Controller')"
+check "ain disk"               0 '' -- wbemcli ain "$(disk 110)"
+check "ri disk"                0 '' -- wbemcli ri "$(disk 110)"
 refused "cm unknown method"    'CIM_ERR_METHOD_NOT_FOUND' -- wbemcli cm "$(system 'AHCI SATA Controller')" 'GetSupportedSizes.ElementType=2'
 # A volume's life with wbemcli alone: sizes, a goal setting, creation from two
 # disks (by DeviceID: wbemcli splits reference arrays with several keys

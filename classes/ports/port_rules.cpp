@@ -16,6 +16,11 @@ CZubString AddressText(const uint8_t (&components)[4], uint32_t address64Present
   return text;
 }
 
+uint64_t LinkRate(int32_t code) {
+  if (code == 3) return 600000000000000ull;
+  return static_cast<uint64_t>(static_cast<int64_t>(code)) * 150000000000000ull;
+}
+
 uint64_t ControllerPhyCount(SSI_HANDLE controller) {
   if (controller == 0) return 0;
   // A failed load leaves the fresh list empty: its status needs no look.

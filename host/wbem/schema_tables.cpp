@@ -96,6 +96,8 @@ std::span<const StandardClass> StandardClasses() {
       {"CIM_IsSpare", "CIM_Dependency", true},
       {"CIM_SystemPackaging", "CIM_Dependency", true},
       {"CIM_ComputerSystemPackage", "CIM_SystemPackaging", true},
+      {"CIM_LogicalIdentity", nullptr, true},
+      {"CIM_ConcreteIdentity", "CIM_LogicalIdentity", true},
       {"CIM_ProtocolControllerForDevice", "CIM_Dependency", true},
       {"CIM_ProtocolControllerForUnit", "CIM_ProtocolControllerForDevice", true},
       {"CIM_ReferencedProfile", "CIM_Dependency", true},

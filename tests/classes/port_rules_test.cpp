@@ -1,5 +1,5 @@
-// The rules every port class shares: the address text and the PHY count of
-// a controller.
+// The rules every port class shares: the address text, the link rate and
+// the PHY count of a controller.
 #include <gtest/gtest.h>
 
 #include "classes/ports/port_rules.h"
@@ -16,6 +16,17 @@ TEST(PortRules, AddressTextIsTheFourComponentsOrThePresentSixtyFourBitAddress) {
   EXPECT_EQ(AddressText(components, 0x80000000u, 0).Str(), L"0");  // any non-zero flag; 0 written whole
   const uint8_t widest[4] = {255, 255, 255, 255};
   EXPECT_EQ(AddressText(widest, 0, 0).Str(), L"255-255-255-255");
+}
+
+TEST(PortRules, LinkRateOfACode) {
+  EXPECT_EQ(LinkRate(0), 0u);
+  EXPECT_EQ(LinkRate(1), 150000000000000u);
+  EXPECT_EQ(LinkRate(2), 300000000000000u);
+  EXPECT_EQ(LinkRate(3), 600000000000000u);
+  EXPECT_EQ(LinkRate(4), 600000000000000u);  // four units, the same speed as code 3
+  EXPECT_EQ(LinkRate(5), 750000000000000u);
+  EXPECT_EQ(LinkRate(-1), 0ull - 150000000000000u);
+  EXPECT_EQ(LinkRate(INT32_MIN), static_cast<uint64_t>(INT32_MIN) * 150000000000000u);
 }
 
 TEST_F(PortRulesTest, PhyCountOfAControllerOrNoneWhenUnreadable) {

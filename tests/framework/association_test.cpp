@@ -142,6 +142,25 @@ TEST(AssociationKit, ReadListReportsAMissingOrUnreadyClass) {
   // A class that did not initialise: its (empty) list as it is, or 7.
   EXPECT_EQ(ReadList<&CreateFailing>(&pools), PROVIDER_SUCCESS);
   EXPECT_EQ(ReadList<&CreateFailing>(&pools, ListNeed::Ready), PROVIDER_NOT_READY);
+
+  // An initialised class keeps the list it read until it is rebuilt.
+  Pools* source = Singleton<Pools>();
+  source->source = {{L"P1", L"1"}};
+  source->Update();
+  source->source.push_back({L"P2", L"1"});
+  EXPECT_EQ(ReadList<&CreatePools>(&pools), PROVIDER_SUCCESS);
+  EXPECT_EQ(pools.GetCount(), 1u);
+  EXPECT_EQ(ReadList<&CreatePools>(&pools, ListNeed::Rebuilt), PROVIDER_SUCCESS);
+  EXPECT_EQ(pools.GetCount(), 2u);
+
+  // Several lists: the first class that fails ends the reading.
+  CArrayT<stPool> none;
+  CArrayT<stDisk> disks;
+  disks.Add(Disk(L"stale", L""));
+  EXPECT_EQ((ReadLists<&CreatePools, &CreateNothing, &CreateDisks>(ListNeed::AnyState, &pools, &none, &disks)),
+            PROVIDER_NO_OBJECT);
+  EXPECT_EQ(pools.GetCount(), 2u);
+  EXPECT_EQ(disks.GetCount(), 1u);
 }
 
 }  // namespace

@@ -1,0 +1,25 @@
+// system_device.h: ZUB_SystemDevice, each computer system (GroupComponent)
+// with every logical device of its controller (PartComponent; equal
+// controller-handle texts): grouped by system in the systems' order, and
+// within a system in the order DA ports, SCSI protocol controllers, ATA
+// protocol controllers, ATA logical ports, SCSI logical ports, storage
+// volumes, each class in its own order. A device of no listed controller (a
+// volume whose disks no controller claims) is in no record.
+//
+// Update: 0 joined; 4 no computer system; 9 an object of a class it reads
+// cannot be created. Every Update refreshes the classes it reads:
+// ZUB_ComputerSystem, ZUB_DAPort, the protocol controllers and logical
+// ports of both families, ZUB_StorageVolume.
+#pragma once
+
+#include "framework/interfaces.h"
+#include "framework/record_desc.h"
+
+struct ZUBPROV_API stZUB_SystemDevice {
+  CZubString GroupComponent;  // the computer system
+  CZubString PartComponent;   // the device
+
+  static const RecordDesc& Describe();
+};
+
+ZUB_FACTORY CZubSystemDeviceInterface* PROVIDER_CreateZubSystemDeviceInstance();
