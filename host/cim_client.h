@@ -15,7 +15,9 @@ namespace zubcim {
 
 class CimClient {
  public:
-  explicit CimClient(Session& session) : m_session(session) {}
+  // Once the event monitor has taken its first reading of the classes, so
+  // that the client's readings never run at the same time as that one.
+  explicit CimClient(Session& session) : m_session(session) { m_session.WaitUntilMonitoring(); }
 
   // The instances of a class, listed as a host does (Update, GetData).
   Json Instances(const std::string& cls);

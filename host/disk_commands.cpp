@@ -2,6 +2,7 @@
 #include "host/disk_commands.h"
 
 #include <algorithm>
+#include <chrono>
 #include <iostream>
 #include <memory>
 
@@ -84,12 +85,17 @@ int SpareCommand(const HostOptions& options, bool add, const std::vector<std::st
 
   service["Operation"] = v.operation;
   service["SetSpareExtentsParams"] = {{"InExtents", refs}};
+  const uint64_t waits = MonitorWaits();
   const Json result = client.Invoke("ZUB_SpareConfigurationService", "SetSpareExtents", service);
+  const int code = ReportOutcome(options, "spare", v.verb, "SetSpareExtents", result, "");
+  if (options.json || code != kExitOk) return code;
+  // Every disk changed, which wakes the event monitor, and it reads the disks
+  // again: they are read here once it is done, never at the same time.
+  WaitForMonitorWaitsBeyond(waits, std::chrono::seconds(10));
   const Json now = client.Instances("ZUB_StorageExtentDisk");
   std::string usage;
   for (const std::string& name : names) AppendJoined(usage, ", ", name + " " + UsageText(FindDisk(now, name)));
-  const int code = ReportOutcome(options, "spare", v.verb, "SetSpareExtents", result, "");
-  if (!options.json) std::cout << "disks now: " << usage << '\n';
+  std::cout << "disks now: " << usage << '\n';
   return code;
 }
 

@@ -5,8 +5,9 @@
 // spare: the spare configuration service of the disks' controller lists the
 // candidates (GetExtents: the disks that can become spares, or the spares),
 // then marks or unmarks the named disks given by those references
-// (SetSpareExtents); the disks' usage is shown as the RAID stack reports it
-// afterwards. All disks of one command belong to one controller.
+// (SetSpareExtents); when all succeeded, the disks' usage is shown as the
+// RAID stack reports it once the event monitor has taken the change in. All
+// disks of one command belong to one controller.
 // locate: the disk's locator (ZUB_AlarmDevice) is switched with
 // SetAlarmIndicator, State 2 (on) or 1 (off).
 //
