@@ -3,9 +3,8 @@
 // and the association with the disks.
 #include <gtest/gtest.h>
 
-#include "classes/storage/disk_extent.h"
 #include "classes/system/alarm_device.h"
-#include "tests/support/class_fixture.h"
+#include "tests/classes/association_fixture.h"
 #include "tests/support/monitor_copy.h"
 
 namespace {
@@ -18,7 +17,7 @@ constexpr const char* kTopology = R"({"middleware_version": "1.0", "controllers"
     {"handle": 103, "phy": null}]},
   {"handle": 2, "type": 2, "disks": [{"handle": 201, "phy": {"handle": 30, "number": 4}}]}]})";
 
-class AlarmTest : public zubtest::ClassFixture {
+class AlarmTest : public zubtest::AssociationFixture {
  protected:
   static CZubAlarmDeviceInterface* Alarms() { return PROVIDER_CreateZubAlarmDeviceInstance(); }
   static bool LocateOn(SSI_HANDLE phy) {
@@ -126,13 +125,11 @@ TEST_F(AlarmTest, EachLocatorWithItsDiskUnlessADiskHasNone) {
   const auto links = List<&PROVIDER_CreateZubAssociatedAlarmInstance>();
   ASSERT_EQ(links.GetCount(), 3u);
   EXPECT_EQ(links[0].Antecedent.Str(),
-            L"\\\\\\:ZUB_AlarmDevice.CreationClassName=\"ZUB_AlarmDevice\",DeviceID=\"07\","
-            L"SystemCreationClassName=\"CIM_AlarmDevice\",SystemName=\"Corvo_ZUBe3.0\"");
-  EXPECT_EQ(links[0].Dependent.Str(),
-            L"\\\\\\:ZUB_StorageExtentDisk.CreationClassName=\"ZUB_StorageExtentDisk\",DeviceID=\"101\","
-            L"SystemCreationClassName=\"Corvo_ZUBe3.0\",SystemName=\"Disk_101\"");
+            Path(L"ZUB_AlarmDevice.CreationClassName=\"ZUB_AlarmDevice\",DeviceID=\"07\","
+                 L"SystemCreationClassName=\"CIM_AlarmDevice\",SystemName=\"Corvo_ZUBe3.0\""));
+  EXPECT_EQ(links[0].Dependent.Str(), Disk(L"101"));
   EXPECT_NE(links[2].Antecedent.Str().find(L"DeviceID=\"430\""), std::wstring::npos);
-  EXPECT_NE(links[2].Dependent.Str().find(L"DeviceID=\"201\""), std::wstring::npos);
+  EXPECT_EQ(links[2].Dependent.Str(), Disk(L"201"));
 
   Load(R"({"middleware_version": "1.0", "controllers": []})");
   List<&PROVIDER_CreateZubAlarmDeviceInstance>(PROVIDER_NOT_FOUND);

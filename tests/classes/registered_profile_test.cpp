@@ -5,32 +5,14 @@
 #include <gtest/gtest.h>
 
 #include "classes/profiles/registered_profile.h"
-#include "classes/system/port_controller.h"
-#include "framework/provider.h"
-#include "tests/support/class_fixture.h"
+#include "tests/classes/association_fixture.h"
 
 namespace {
 
 constexpr const wchar_t* kHostRaid =
-    L"\\\\srv\\root\\Interop:ZUB_Corvo_ProfileRegistration_RegisteredProfile_v3_0.InstanceID=\"SNIA:0\"";
+    L"\\\\box\\root\\Interop:ZUB_Corvo_ProfileRegistration_RegisteredProfile_v3_0.InstanceID=\"SNIA:0\"";
 
-class ProfileTest : public zubtest::ClassFixture {
- protected:
-  void SetUp() override {
-    ClassFixture::SetUp();
-    SetNames(L"root\\Corvo_ZUB", L"srv");
-  }
-  void TearDown() override {
-    SetNames(L"", L"");
-    ClassFixture::TearDown();
-  }
-  static void SetNames(const wchar_t* ns, const wchar_t* host) {
-    stComputerStringNames names;
-    names.Namespace = ns;
-    names.ComputerName = host;
-    PROVIDER_CreateZubContainerInstance()->SetComputerNameStrings(names);
-  }
-};
+using ProfileTest = zubtest::AssociationFixture;
 
 TEST_F(ProfileTest, EightProfilesTheSameOnEveryUpdate) {
   const auto first = List<&PROVIDER_CreateZubRegisteredProfileInstance>();
@@ -62,7 +44,7 @@ TEST_F(ProfileTest, TheHostRaidProfileReferencesTheSevenOthers) {
     EXPECT_NE(r.Antecedent.Str(), kHostRaid);
   }
   EXPECT_EQ(refs[1].Antecedent.Str(),
-            L"\\\\srv\\root\\Interop:ZUB_Corvo_ProfileRegistration_RegisteredProfile_v3_0.InstanceID=\"CIM:2\"");
+            L"\\\\box\\root\\Interop:ZUB_Corvo_ProfileRegistration_RegisteredProfile_v3_0.InstanceID=\"CIM:2\"");
   EXPECT_NE(refs[6].Antecedent.Str().find(L"InstanceID=\"SNIA:7\""), std::wstring::npos);
 }
 
@@ -72,14 +54,17 @@ TEST_F(ProfileTest, EveryPortControllerConformsToTheHostRaidProfile) {
   const auto links = List<&PROVIDER_CreateZubElementConformsToProfileInstance>();
   ASSERT_EQ(links.GetCount(), 2u);
   EXPECT_EQ(links[0].ManagedElement.Str(),
-            L"\\\\srv\\root\\Corvo_ZUB:ZUB_PortController.CreationClassName=\"ZUB_PortController\",DeviceID=\"4\","
+            L"\\\\box\\root\\Corvo_ZUB:ZUB_PortController.CreationClassName=\"ZUB_PortController\",DeviceID=\"4\","
             L"SystemCreationClassName=\"Corvo_ZUBe3.0\",SystemName=\"A\"");
   EXPECT_NE(links[1].ManagedElement.Str().find(L"DeviceID=\"5\""), std::wstring::npos);
   EXPECT_EQ(links[0].ConformantStandard.Str(), kHostRaid);
   EXPECT_EQ(links[1].ConformantStandard.Str(), kHostRaid);
 
   // The host's namespace plays no part in either reference.
-  SetNames(L"root\\Interop", L"srv");
+  stComputerStringNames names;
+  names.Namespace = L"root\\Interop";
+  names.ComputerName = L"box";
+  PROVIDER_CreateZubContainerInstance()->SetComputerNameStrings(names);
   const auto again = List<&PROVIDER_CreateZubElementConformsToProfileInstance>();
   ASSERT_EQ(again.GetCount(), 2u);
   EXPECT_EQ(again[0].ManagedElement.Str(), links[0].ManagedElement.Str());

@@ -6,12 +6,11 @@
 #include <cstring>
 
 #include "classes/profiles/software_identity.h"
-#include "classes/system/computer_system.h"
-#include "tests/support/class_fixture.h"
+#include "tests/classes/association_fixture.h"
 
 namespace {
 
-using SoftwareTest = zubtest::ClassFixture;
+using SoftwareTest = zubtest::AssociationFixture;
 
 TEST(SoftwareVersionText, FourNumbersOneOfThemNotZero) {
   _SSI_ControllerInfo controller{};
@@ -126,11 +125,11 @@ TEST_F(SoftwareTest, EverySystemWithEveryIdentity) {
   List<&PROVIDER_CreateZubSoftwareIdentityInstance>();
   const auto links = List<&PROVIDER_CreateZubElementSoftwareIdentityInstance>();
   ASSERT_EQ(links.GetCount(), 8u);
-  EXPECT_EQ(links[0].Antecedent.Str(), L"\\\\\\:ZUB_ComputerSystem.CreationClassName=\"Corvo_ZUBe3.0\",Name=\"One\"");
-  EXPECT_EQ(links[0].Dependent.Str(), L"\\\\\\:ZUB_SoftwareIdentity.InstanceID=\"One\"");
-  EXPECT_EQ(links[3].Dependent.Str(), L"\\\\\\:ZUB_SoftwareIdentity.InstanceID=\"ZUBe:ABRU2\"");
-  EXPECT_EQ(links[4].Antecedent.Str(), L"\\\\\\:ZUB_ComputerSystem.CreationClassName=\"Corvo_ZUBe3.0\",Name=\"Two\"");
-  EXPECT_EQ(links[5].Dependent.Str(), L"\\\\\\:ZUB_SoftwareIdentity.InstanceID=\"Two\"");
+  EXPECT_EQ(links[0].Antecedent.Str(), System(L"One"));
+  EXPECT_EQ(links[0].Dependent.Str(), Path(L"ZUB_SoftwareIdentity.InstanceID=\"One\""));
+  EXPECT_EQ(links[3].Dependent.Str(), Path(L"ZUB_SoftwareIdentity.InstanceID=\"ZUBe:ABRU2\""));
+  EXPECT_EQ(links[4].Antecedent.Str(), System(L"Two"));
+  EXPECT_EQ(links[5].Dependent.Str(), Path(L"ZUB_SoftwareIdentity.InstanceID=\"Two\""));
   ASSERT_EQ(links[7].ElementSoftwareStatus.GetCount(), 1u);
   EXPECT_EQ(links[7].ElementSoftwareStatus[0], 6u);
 

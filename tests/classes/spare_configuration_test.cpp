@@ -9,10 +9,7 @@
 #include <vector>
 
 #include "classes/config/spare_configuration.h"
-#include "classes/storage/disk_extent.h"
-#include "classes/system/port_controller.h"
-#include "framework/provider.h"
-#include "tests/support/class_fixture.h"
+#include "tests/classes/association_fixture.h"
 
 namespace {
 
@@ -27,28 +24,12 @@ constexpr const char* kTopology = R"({"middleware_version": "1.0", "controllers"
   {"handle": 2, "name": "D", "type": 2, "disks": [{"handle": 21}]},
   {"handle": 3, "name": "B", "type": 1}]})";
 
-std::wstring DiskPath(const std::wstring& id) {
-  return L"\\\\host\\root\\Corvo_ZUB:ZUB_StorageExtentDisk.CreationClassName=\"ZUB_StorageExtentDisk\",DeviceID=\"" +
-         id + L"\",SystemCreationClassName=\"Corvo_ZUBe3.0\",SystemName=\"Disk_" + id + L"\"";
-}
-
-class SpareTest : public zubtest::ClassFixture {
+class SpareTest : public zubtest::AssociationFixture {
  protected:
   void SetUp() override {
-    ClassFixture::SetUp();
-    SetNames(L"root\\Corvo_ZUB", L"host");
+    AssociationFixture::SetUp();
     Load(kTopology);
     Refresh();
-  }
-  void TearDown() override {
-    SetNames(L"", L"");
-    ClassFixture::TearDown();
-  }
-  static void SetNames(const wchar_t* ns, const wchar_t* host) {
-    stComputerStringNames names;
-    names.Namespace = ns;
-    names.ComputerName = host;
-    PROVIDER_CreateZubContainerInstance()->SetComputerNameStrings(names);
   }
   // The lists the service reads, as a host keeps them current.
   static void Refresh() {
@@ -143,10 +124,10 @@ TEST_F(SpareTest, AControllerOfAnotherKindOrNoneAtAll) {
 }
 
 TEST_F(SpareTest, CandidatesSparesAndAllDisksOfTheServicesControllerOnly) {
-  EXPECT_EQ(Extents(kSpareCandidates), (std::vector<std::wstring>{DiskPath(L"11"), DiskPath(L"17"), DiskPath(L"18")}));
-  EXPECT_EQ(Extents(kSpareDisks), (std::vector<std::wstring>{DiskPath(L"14")}));
+  EXPECT_EQ(Extents(kSpareCandidates), (std::vector<std::wstring>{Disk(L"11"), Disk(L"17"), Disk(L"18")}));
+  EXPECT_EQ(Extents(kSpareDisks), (std::vector<std::wstring>{Disk(L"14")}));
   EXPECT_EQ(Extents(kSpareAllDisks).size(), 8u);
-  EXPECT_EQ(Extents(kSpareCandidates, 1), (std::vector<std::wstring>{DiskPath(L"21")}));
+  EXPECT_EQ(Extents(kSpareCandidates, 1), (std::vector<std::wstring>{Disk(L"21")}));
   EXPECT_TRUE(Extents(kSpareAllDisks, 2).empty());
 
   // Another operation: nothing written.
@@ -166,29 +147,29 @@ TEST_F(SpareTest, CandidatesSparesAndAllDisksOfTheServicesControllerOnly) {
 }
 
 TEST_F(SpareTest, MarkingAndUnmarkingChangeTheDisksUsage) {
-  const stZUB_SpareConfigurationService marked = Set(kSpareMark, {DiskPath(L"11"), DiskPath(L"17")}, PROVIDER_SUCCESS);
+  const stZUB_SpareConfigurationService marked = Set(kSpareMark, {Disk(L"11"), Disk(L"17")}, PROVIDER_SUCCESS);
   EXPECT_EQ(marked.ReturnValue, 0u);
   EXPECT_EQ(Usage(L"11"), 4);
   EXPECT_EQ(Usage(L"17"), 4);
-  EXPECT_EQ(Extents(kSpareDisks), (std::vector<std::wstring>{DiskPath(L"11"), DiskPath(L"14"), DiskPath(L"17")}));
+  EXPECT_EQ(Extents(kSpareDisks), (std::vector<std::wstring>{Disk(L"11"), Disk(L"14"), Disk(L"17")}));
 
   // A client's path may name a general class and spell host and namespace
   // in another case; the keys must be the same.
-  std::wstring other = DiskPath(L"17");
+  std::wstring other = Disk(L"17");
   other.replace(other.find(L"ZUB_StorageExtentDisk."), 21, L"CIM_StorageExtent");
-  other.replace(0, 21, L"\\\\HOST\\root\\corvo_zub");
+  other.replace(0, other.find(L':'), L"\\\\BOX\\ROOT\\Corvo_ZUB");
   EXPECT_EQ(Set(kSpareUnmark, {other}, PROVIDER_SUCCESS).ReturnValue, 0u);
-  std::wstring otherKey = DiskPath(L"11");
+  std::wstring otherKey = Disk(L"11");
   otherKey.replace(otherKey.find(L"Disk_11"), 7, L"disk_11");
   EXPECT_EQ(Set(kSpareUnmark, {otherKey}, PROVIDER_INVALID_PARAMETER).ReturnValue, 5u);
-  std::wstring otherHost = DiskPath(L"11");
-  otherHost.replace(0, 6, L"\\\\elsewhere");
+  std::wstring otherHost = Disk(L"11");
+  otherHost.replace(0, otherHost.find(L"\\root"), L"\\\\elsewhere");
   EXPECT_EQ(Set(kSpareUnmark, {otherHost}, PROVIDER_INVALID_PARAMETER).ReturnValue, 5u);
   EXPECT_EQ(Usage(L"17"), 2);
   EXPECT_EQ(Usage(L"11"), 4);
 
   // The middleware refuses a disk that is not available.
-  const stZUB_SpareConfigurationService refused = Set(kSpareMark, {DiskPath(L"16")}, PROVIDER_REQUEST_REFUSED);
+  const stZUB_SpareConfigurationService refused = Set(kSpareMark, {Disk(L"16")}, PROVIDER_REQUEST_REFUSED);
   EXPECT_EQ(refused.ReturnValue, 6u);
   EXPECT_EQ(Usage(L"16"), 1);
   ExpectSessionsBalanced();
@@ -199,7 +180,7 @@ TEST_F(SpareTest, MarkingAndUnmarkingChangeTheDisksUsage) {
 TEST_F(SpareTest, AFailureInTheMiddleStillProcessesTheRest) {
   zubtest::NthCall second{2, [] { Fail("SsiDiskMarkAsSpare", 23); }};
   second.Install("SsiDiskMarkAsSpare");
-  const auto rec = Set(kSpareMark, {DiskPath(L"11"), DiskPath(L"17"), DiskPath(L"18")}, PROVIDER_REQUEST_REFUSED);
+  const auto rec = Set(kSpareMark, {Disk(L"11"), Disk(L"17"), Disk(L"18")}, PROVIDER_REQUEST_REFUSED);
   EXPECT_EQ(rec.ReturnValue, 0u);
   EXPECT_EQ(Calls("SsiDiskMarkAsSpare"), 3u);
   EXPECT_EQ(Usage(L"11"), 4);
@@ -209,7 +190,7 @@ TEST_F(SpareTest, AFailureInTheMiddleStillProcessesTheRest) {
   // Another failure of the last disk: status 1, ReturnValue the refusal's.
   zubtest::NthCall third{3, [] { Fail("SsiDiskUnmarkAsSpare", SSI_STATUS_FAILED); }};
   third.Install("SsiDiskUnmarkAsSpare");
-  const auto unmark = Set(kSpareUnmark, {DiskPath(L"11"), DiskPath(L"17"), DiskPath(L"18")}, PROVIDER_FAILED);
+  const auto unmark = Set(kSpareUnmark, {Disk(L"11"), Disk(L"17"), Disk(L"18")}, PROVIDER_FAILED);
   EXPECT_EQ(unmark.ReturnValue, 6u);  // 17 is no spare: 18, refused
   EXPECT_EQ(Usage(L"11"), 2);
   EXPECT_EQ(Usage(L"18"), 4);
@@ -217,14 +198,14 @@ TEST_F(SpareTest, AFailureInTheMiddleStillProcessesTheRest) {
 
 TEST_F(SpareTest, RejectedRequestsReachNoDisk) {
   // A disk of another controller, a path without DeviceID, no disk at all.
-  EXPECT_EQ(Set(kSpareMark, {DiskPath(L"21")}, PROVIDER_INVALID_PARAMETER).ReturnValue, 5u);
-  EXPECT_EQ(Set(kSpareMark, {DiskPath(L"11"), L"\\\\host\\root\\Corvo_ZUB:ZUB_StorageExtentDisk.Name=\"11\""},
+  EXPECT_EQ(Set(kSpareMark, {Disk(L"21")}, PROVIDER_INVALID_PARAMETER).ReturnValue, 5u);
+  EXPECT_EQ(Set(kSpareMark, {Disk(L"11"), Path(L"ZUB_StorageExtentDisk.Name=\"11\"")},
                 PROVIDER_INVALID_PARAMETER)
                 .ReturnValue,
             5u);
   EXPECT_EQ(Set(kSpareMark, {L"no path at all"}, PROVIDER_INVALID_PARAMETER).ReturnValue, 5u);
   EXPECT_EQ(Set(kSpareMark, {}, PROVIDER_INVALID_PARAMETER).ReturnValue, 5u);
-  EXPECT_EQ(Set(kSpareMark, {DiskPath(L"21")}, PROVIDER_INVALID_PARAMETER, 2).ReturnValue, 5u);  // no disk there
+  EXPECT_EQ(Set(kSpareMark, {Disk(L"21")}, PROVIDER_INVALID_PARAMETER, 2).ReturnValue, 5u);  // no disk there
   EXPECT_EQ(Calls("SsiDiskMarkAsSpare"), 0u);
   EXPECT_EQ(Usage(L"11"), 2);
 
@@ -232,7 +213,7 @@ TEST_F(SpareTest, RejectedRequestsReachNoDisk) {
   stZUB_SpareConfigurationService rec = ServiceRecord(0);
   rec.Operation = kSpareAllDisks;
   rec.ReturnValue = 77;
-  rec.SetSpareExtentsParams.InExtents.Add(DiskPath(L"11").c_str());
+  rec.SetSpareExtentsParams.InExtents.Add(Disk(L"11").c_str());
   EXPECT_EQ(Service()->SetSpareExtents(&rec), PROVIDER_FAILED);
   EXPECT_EQ(rec.ReturnValue, 77u);
   rec.Operation = kSpareMark;
