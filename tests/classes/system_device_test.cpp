@@ -17,7 +17,7 @@ using zubtest::Pairs;
 // controller with a volume whose only disk names a RAID info no controller
 // has, so the volume belongs to no controller.
 TEST_F(SystemDeviceTest, DevicesGroupedBySystemThenByClass) {
-  LoadPorts(R"({"middleware_version": "1.0", "controllers": [
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": [
     {"handle": 1, "name": "AHCI", "type": 1, "raid_info": {"handle": 9},
      "disks": [{"handle": 11, "port": {"handle": 61}},
                {"handle": 12, "phy": {"handle": 52, "protocol": 2}, "port": {"handle": 62}}],
@@ -49,7 +49,7 @@ TEST_F(SystemDeviceTest, DevicesGroupedBySystemThenByClass) {
   EXPECT_EQ(devices[0].PartComponent.Str(), Path(L"ZUB_DAPort.CreationClassName=\"ZUB_DAPort\",DeviceID=\"61\","
                                                  L"SystemCreationClassName=\"Port_61\",SystemName=\"Corvo_ZUBe3.0\""));
 
-  LoadPorts(R"({"middleware_version": "1.0", "controllers": []})");
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": []})");
   EXPECT_EQ(List<&PROVIDER_CreateZubSystemDeviceInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
   EXPECT_EQ(PROVIDER_CreateZubSystemDeviceInstance()->GetData(nullptr), PROVIDER_INVALID_PARAMETER);
 }
