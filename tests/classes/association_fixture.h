@@ -30,10 +30,8 @@ class AssociationFixture : public ClassFixture {
     PROVIDER_CreateZubContainerInstance()->SetComputerNameStrings(names);
     ClearSettings();
   }
-  // Leaves no setting and no names behind for the tests that follow.
   void TearDown() override {
     ClearSettings();
-    PROVIDER_CreateZubContainerInstance()->SetComputerNameStrings(stComputerStringNames());
     ClassFixture::TearDown();
   }
 

@@ -177,7 +177,8 @@ TEST_F(VolumeTest, StatusesOfAnArrayWithoutDisksAndUnreadableRaidInfo) {
   ASSERT_EQ(volumes.GetCount(), 1u);  // stops at the volume whose array has no disk
   EXPECT_EQ(volumes[0].ElementName.Str(), L"Orphan");
   EXPECT_EQ(volumes[0].ControllerHandle.Str(), L"");  // its first disk names no known RAID info
-  auto orphan = SettingsOf(VolumeSettings(), L"Orphan");
+  const CArrayT<stZUB_StorageSetting> settings = VolumeSettings();
+  auto orphan = SettingsOf(settings, L"Orphan");
   ASSERT_EQ(orphan.size(), 1u);
   EXPECT_EQ(orphan[0]->ControllerHandle.Str(), L"1");  // the last controller visited
 

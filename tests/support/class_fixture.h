@@ -6,15 +6,19 @@
 
 #include "framework/catalog.h"
 #include "framework/middleware_state.h"
+#include "framework/provider.h"
 #include "tests/support/sim_fixture.h"
 
 namespace zubtest {
 
 class ClassFixture : public SimFixture {
  protected:
+  // Also no host names: every path a test sees starts "\\\:" unless the
+  // test hands names in itself, whatever ran before it in the process.
   void SetUp() override {
     SimFixture::SetUp();
     g_bMiddlewareInitialized = true;
+    PROVIDER_CreateZubContainerInstance()->SetComputerNameStrings(stComputerStringNames{});
   }
 
   // Update (expecting `status`), then GetData of the class Factory makes.
