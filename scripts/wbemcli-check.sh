@@ -108,10 +108,11 @@ check "ei DA ports"            2 'DeviceID="230",.*ProtocolName="SCSI",.*Caption
 check "ein via CIM_ProtocolEndpoint" 10 'Name="SCSI_DAPort_230"' -- wbemcli ein "$ns:CIM_ProtocolEndpoint"
 # Associations: a system's endpoints, port controller and devices; a DA
 # port's endpoints and system.
-check "ai system, ports"       - 'ZUB_PortController\.' -- wbemcli ai "$(system 'AHCI SATA Controller')"
+check "ai system, devices"     11 'ZUB_AlarmDevice\.' -- wbemcli ai -ac ZUB_SystemDevice "$(system 'AHCI SATA Controller')"
 check "ain system, endpoints"  5 'Name="SATA_Logical_133"' -- wbemcli ain -ac ZUB_HostedAccessPoint "$(system 'AHCI SATA Controller')"
+check "ain system, controller" 1 'ZUB_PortController\..*DeviceID="100"' -- wbemcli ain -ac ZUB_ConcreteIdentity "$(system 'AHCI SATA Controller')"
 check "ain DA port"            3 'Name="SATA_Logical_130"' -- wbemcli ain "$(daport 130)"
-check "rin system, devices"    - 'ZUB_SystemDevice\.GroupComponent=.*ZUB_StorageVolume' -- wbemcli rin "$(system 'DOX SAS Controller')"
+check "rin system, devices"    11 'ZUB_SystemDevice\.GroupComponent=.*ZUB_StorageVolume' -- wbemcli rin -arc ZUB_SystemDevice "$(system 'DOX SAS Controller')"
 refused "cm unknown method"    'CIM_ERR_METHOD_NOT_FOUND' -- wbemcli cm "$(system 'AHCI SATA Controller')" 'GetSupportedSizes.ElementType=2'
 # A volume's life with wbemcli alone: sizes, a goal setting, creation from two
 # disks (by DeviceID: wbemcli splits reference arrays with several keys

@@ -5,6 +5,7 @@
 #include "classes/ports/da_port.h"
 #include "classes/ports/port_family.h"
 #include "classes/storage/storage_volume.h"
+#include "classes/system/alarm_device.h"
 #include "classes/system/computer_system.h"
 #include "framework/association.h"
 
@@ -25,12 +26,13 @@ class CZubSystemDevice : public CZubClassT<CZubSystemDeviceInterface, stZUB_Syst
     CArrayT<stZUB_LogicalPort> ataPorts;
     CArrayT<stZUB_LogicalPort> scsiPorts;
     CArrayT<stZUB_StorageVolume> volumes;
+    CArrayT<stZUB_AlarmDevice> alarms;
     if (PROVIDER_STATUS s =
             ReadLists<&PROVIDER_CreateZubComputerSystemInstance, &PROVIDER_CreateZubDAPortInstance,
                       kScsiPorts.controllers, kAtaPorts.controllers, kAtaPorts.logicalPorts, kScsiPorts.logicalPorts,
-                      &PROVIDER_CreateZubStorageVolumeInstance>(ListNeed::Rebuilt, &systems, &daPorts,
-                                                                &scsiControllers, &ataControllers, &ataPorts,
-                                                                &scsiPorts, &volumes))
+                      &PROVIDER_CreateZubStorageVolumeInstance, &PROVIDER_CreateZubAlarmDeviceInstance>(
+                ListNeed::Rebuilt, &systems, &daPorts, &scsiControllers, &ataControllers, &ataPorts, &scsiPorts,
+                &volumes, &alarms))
       return s;
     if (systems.GetCount() == 0) return PROVIDER_NOT_FOUND;
     const CReferenceBuilder refs;
@@ -47,6 +49,7 @@ class CZubSystemDevice : public CZubClassT<CZubSystemDeviceInterface, stZUB_Syst
       add(kAtaPorts.logicalPort.cimClass, ataPorts);
       add(kScsiPorts.logicalPort.cimClass, scsiPorts);
       add(L"ZUB_StorageVolume", volumes);
+      add(L"ZUB_AlarmDevice", alarms);
     }
     return UpdateDone();
   }

@@ -3,13 +3,14 @@
 // controller-handle texts): grouped by system in the systems' order, and
 // within a system in the order DA ports, SCSI protocol controllers, ATA
 // protocol controllers, ATA logical ports, SCSI logical ports, storage
-// volumes, each class in its own order. A device of no listed controller (a
-// volume whose disks no controller claims) is in no record.
+// volumes, alarm devices, each class in its own order. A device of no
+// listed controller (a volume whose disks no controller claims) is in no
+// record.
 //
 // Update: 0 joined; 4 no computer system; 9 an object of a class it reads
 // cannot be created. Every Update refreshes the classes it reads:
 // ZUB_ComputerSystem, ZUB_DAPort, the protocol controllers and logical
-// ports of both families, ZUB_StorageVolume.
+// ports of both families, ZUB_StorageVolume, ZUB_AlarmDevice.
 #pragma once
 
 #include "framework/interfaces.h"

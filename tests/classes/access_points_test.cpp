@@ -26,7 +26,7 @@ const char* const kTopology = R"({"middleware_version": "1.0", "controllers": [
      "volumes": [{"name": "Sas", "disks": [22, 21]}]}]})";
 
 TEST_F(AccessPointTest, EndpointsJoinTheDAPortsAndLogicalPortsOfTheirPort) {
-  LoadPorts(kTopology);
+  LoadAndList(kTopology);
   const auto ata = List<&PROVIDER_CreateZubATADeviceSAPImplementationInstance>();
   EXPECT_EQ(Pairs(ata, &stZUB_DeviceSAPImplementation::Dependent, &stZUB_DeviceSAPImplementation::Antecedent),
             (std::vector<std::wstring>{
@@ -58,7 +58,7 @@ TEST_F(AccessPointTest, EndpointsJoinTheDAPortsAndLogicalPortsOfTheirPort) {
 // Only DA-port endpoints are available to the controller of their disk; a
 // logical-port endpoint on the same disk is not.
 TEST_F(AccessPointTest, ProtocolControllersOfferTheDAPortEndpointsOfTheirDisk) {
-  LoadPorts(kTopology);
+  LoadAndList(kTopology);
   const auto ata = List<&PROVIDER_CreateZubATASAPAvailableForElementInstance>();
   EXPECT_EQ(Pairs(ata, &stZUB_SAPAvailableForElement::ManagedElement, &stZUB_SAPAvailableForElement::AvailableSAP),
             std::vector<std::wstring>{L"ZUB_ATAProtocolController 11 | ZUB_ATAProtocolEndpoint SATA_DAPort_61"});
@@ -72,7 +72,7 @@ TEST_F(AccessPointTest, ProtocolControllersOfferTheDAPortEndpointsOfTheirDisk) {
 }
 
 TEST_F(AccessPointTest, EachSystemHostsTheEndpointsOfItsControllerScsiFirst) {
-  LoadPorts(kTopology);
+  LoadAndList(kTopology);
   const auto hosted = List<&PROVIDER_CreateZubHostedAccessPointInstance>();
   EXPECT_EQ(Pairs(hosted, &stZUB_HostedAccessPoint::Antecedent, &stZUB_HostedAccessPoint::Dependent),
             (std::vector<std::wstring>{
@@ -90,7 +90,7 @@ TEST_F(AccessPointTest, EachSystemHostsTheEndpointsOfItsControllerScsiFirst) {
             Path(L"ZUB_ComputerSystem.CreationClassName=\"Corvo_ZUBe3.0\",Name=\"DOX\""));
 
   // Within one system, SCSI endpoints come before ATA ones.
-  LoadPorts(R"({"middleware_version": "1.0", "controllers": [{"handle": 1, "name": "Mixed",
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": [{"handle": 1, "name": "Mixed",
     "disks": [{"handle": 11, "port": {"handle": 61}},
               {"handle": 12, "phy": {"handle": 52, "protocol": 2}, "port": {"handle": 62}}]}]})");
   EXPECT_EQ(Pairs(List<&PROVIDER_CreateZubHostedAccessPointInstance>(), &stZUB_HostedAccessPoint::Antecedent,
@@ -102,12 +102,12 @@ TEST_F(AccessPointTest, EachSystemHostsTheEndpointsOfItsControllerScsiFirst) {
 TEST_F(AccessPointTest, NothingToJoin) {
   // Logical ports and their endpoints, but no volume: no DA port, no
   // protocol controller.
-  LoadPorts(R"({"middleware_version": "1.0", "controllers": [{"handle": 1, "disks": [{"handle": 11}]}]})");
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": [{"handle": 1, "disks": [{"handle": 11}]}]})");
   EXPECT_EQ(List<&PROVIDER_CreateZubATASAPAvailableForElementInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
   EXPECT_EQ(List<&PROVIDER_CreateZubSCSIDeviceSAPImplementationInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
   EXPECT_EQ(List<&PROVIDER_CreateZubATADeviceSAPImplementationInstance>().GetCount(), 1u);
 
-  LoadPorts(R"({"middleware_version": "1.0", "controllers": []})");
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": []})");
   EXPECT_EQ(List<&PROVIDER_CreateZubHostedAccessPointInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
   EXPECT_EQ(PROVIDER_CreateZubHostedAccessPointInstance()->GetData(nullptr), PROVIDER_INVALID_PARAMETER);
 }

@@ -65,7 +65,7 @@ TEST(DAPortMapping, ProtocolTextsSpeedsAndTheVolumesHealth) {
 // Two volumes on one first disk share its port; a volume whose first disk's
 // PHY belongs to no port gets none, and the volumes after it still do.
 TEST_F(DAPortTest, OnePortPerVolumeThroughItsFirstDisk) {
-  LoadPorts(R"({"middleware_version": "1.0", "controllers": [
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": [
     {"handle": 1, "type": 1, "raid_info": {"handle": 9},
      "disks": [{"handle": 11, "phy": {"handle": 51, "protocol": 1, "link": [2, 3]}, "port": {"handle": 61}},
                {"handle": 12, "phy": {"handle": 52, "protocol": 1}, "port": {"handle": 62}},
@@ -95,14 +95,15 @@ TEST_F(DAPortTest, OnePortPerVolumeThroughItsFirstDisk) {
 // A setting that names no member disk gives its volume no DA port; the next
 // volume still gets one.
 TEST_F(DAPortTest, AVolumeWhoseSettingNamesNoDiskHasNoPort) {
-  LoadPorts(R"({"middleware_version": "1.0", "controllers": [
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": [
     {"handle": 1, "raid_info": {"handle": 9}, "disks": [{"handle": 11, "port": {"handle": 61}}, {"handle": 12}],
      "volumes": [{"name": "Bare", "disks": [11]}, {"name": "Clad", "disks": [12]}]}]})");
+  ClearSettings();  // the volumes filed theirs: "Bare" gets one without disks instead
   stZUB_StorageSetting bare;
   bare.InstanceID = L"VolumeSetting_Bare";
   bare.VolumeName = L"Bare";
   bare.ControllerHandle = L"1";
-  AddSetting(SettingList::Volume, bare);  // the volume finds it and files none of its own
+  AddSetting(SettingList::Volume, bare);
   const auto ports = List<&PROVIDER_CreateZubDAPortInstance>();
   ASSERT_EQ(ports.GetCount(), 1u);
   EXPECT_EQ(ports[0].AttachedHandle.Str(), L"12");
@@ -111,7 +112,7 @@ TEST_F(DAPortTest, AVolumeWhoseSettingNamesNoDiskHasNoPort) {
 TEST_F(DAPortTest, StatusesThatEndTheListEarly) {
   // The second volume's first disk reports the other controller's RAID info,
   // so it is looked for among that controller's disks, and is not there.
-  LoadPorts(R"({"middleware_version": "1.0", "controllers": [
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": [
     {"handle": 1, "raid_info": {"handle": 9},
      "disks": [{"handle": 11, "port": {"handle": 61}}, {"handle": 12, "raid_info_handle": 19}],
      "volumes": [{"name": "Home", "disks": [11]}, {"name": "Astray", "disks": [12]}]},
@@ -132,7 +133,7 @@ TEST_F(DAPortTest, StatusesThatEndTheListEarly) {
   AddSetting(SettingList::Volume, ghost);
   EXPECT_EQ(List<&PROVIDER_CreateZubDAPortInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
 
-  LoadPorts(R"({"middleware_version": "1.0", "controllers": [{"handle": 1, "disks": [{"handle": 11}]}]})");
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": [{"handle": 1, "disks": [{"handle": 11}]}]})");
   EXPECT_EQ(List<&PROVIDER_CreateZubDAPortInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
   EXPECT_EQ(PROVIDER_CreateZubDAPortInstance()->GetData(nullptr), PROVIDER_INVALID_PARAMETER);
 }

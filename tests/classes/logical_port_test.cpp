@@ -22,7 +22,7 @@ std::vector<std::wstring> DeviceIds(const CArrayT<stZUB_LogicalPort>& ports) {
 // SATA disks on an AHCI controller, SAS disks of the three SCSI protocols on
 // a DOX controller, and a disk whose PHY speaks no known protocol.
 TEST_F(LogicalPortTest, SataPortsAreAtaAndSasPortsScsiWithTheirFamilysTexts) {
-  LoadPorts(R"({"middleware_version": "1.0", "controllers": [
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": [
     {"handle": 1, "type": 1, "port": {"handle": 100},
      "disks": [{"handle": 11, "phy": {"handle": 51, "protocol": 1, "link": [1, 2]},
                 "port": {"handle": 61, "address": [0, 1, 0, 0]}},
@@ -73,7 +73,7 @@ TEST_F(LogicalPortTest, SataPortsAreAtaAndSasPortsScsiWithTheirFamilysTexts) {
 // the port list's order; no PHY is attached to a controller, so it has
 // protocol 0 and neither class lists it.
 TEST_F(LogicalPortTest, AControllerPortIsBuiltOnceAndListedByNeitherClass) {
-  LoadPorts(R"({"middleware_version": "1.0", "controllers": [
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": [
     {"handle": 1, "type": 2, "port": {"handle": 100, "address": [1, 2, 3, 4], "address64": 5000},
      "disks": [{"handle": 11, "port": {"handle": 61}}, {"handle": 12, "port": {"handle": 62}},
                {"handle": 13, "port": {"handle": 63}}]},
@@ -95,12 +95,12 @@ TEST_F(LogicalPortTest, AControllerPortIsBuiltOnceAndListedByNeitherClass) {
 
 TEST_F(LogicalPortTest, StatusesOfEmptyPartialAndForeignLists) {
   // Ports of the other family only: listed, none kept.
-  LoadPorts(R"({"middleware_version": "1.0", "controllers": [{"handle": 1, "disks": [{"handle": 11}]}]})");
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": [{"handle": 1, "disks": [{"handle": 11}]}]})");
   EXPECT_EQ(List<&PROVIDER_CreateZubSCSILogicalPortInstance>(PROVIDER_SUCCESS).GetCount(), 0u);
 
   // The second controller's end devices are counted, then fetching them
   // fails: the first controller's ports are listed.
-  LoadPorts(R"({"middleware_version": "1.0", "controllers": [
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": [
     {"handle": 1, "disks": [{"handle": 11, "port": {"handle": 61}}]},
     {"handle": 2, "disks": [{"handle": 21, "port": {"handle": 81}}]}]})");
   zubtest::NthCall fetch{4, [] { Fail("SsiGetEndDeviceHandles"); }};
@@ -117,7 +117,7 @@ TEST_F(LogicalPortTest, StatusesOfEmptyPartialAndForeignLists) {
                            R"({"middleware_version": "1.0", "controllers": [{"handle": 1, "phy_count": 2}]})",
                            R"({"middleware_version": "1.0", "controllers": []})"}) {
     SCOPED_TRACE(json);
-    LoadPorts(json);
+    LoadAndList(json);
     EXPECT_EQ(List<&PROVIDER_CreateZubATALogicalPortInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
     EXPECT_EQ(List<&PROVIDER_CreateZubSCSILogicalPortInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
   }

@@ -25,7 +25,7 @@ const char* const kTopology = R"({"middleware_version": "1.0", "controllers": [
      "volumes": [{"handle": 25, "name": "Sas", "disks": [21]}]}]})";
 
 TEST_F(PortAssociationTest, EveryLogicalPortIsControlledByEveryPortController) {
-  LoadPorts(kTopology);
+  LoadAndList(kTopology);
   const auto links = List<&PROVIDER_CreateZubControlledByInstance>();
   std::vector<std::wstring> got;
   for (const stZUB_ControlledBy& l : links) {
@@ -49,7 +49,7 @@ TEST_F(PortAssociationTest, EveryLogicalPortIsControlledByEveryPortController) {
 }
 
 TEST_F(PortAssociationTest, ProtocolControllersServeTheVolumesOfTheirControllerScsiFirst) {
-  LoadPorts(kTopology);
+  LoadAndList(kTopology);
   const auto units = List<&PROVIDER_CreateZubProtocolControllerForUnitInstance>();
   EXPECT_EQ(Pairs(units, &stZUB_ProtocolControllerForUnit::Antecedent, &stZUB_ProtocolControllerForUnit::Dependent),
             (std::vector<std::wstring>{L"ZUB_SCSIProtocolController 21 | ZUB_StorageVolume Sas_25",
@@ -65,7 +65,7 @@ TEST_F(PortAssociationTest, ProtocolControllersServeTheVolumesOfTheirControllerS
 }
 
 TEST_F(PortAssociationTest, EachPortControllerIsTheSystemOfItsController) {
-  LoadPorts(kTopology);
+  LoadAndList(kTopology);
   const auto same = List<&PROVIDER_CreateZubConcreteIdentityInstance>();
   EXPECT_EQ(Pairs(same, &stZUB_ConcreteIdentity::SystemElement, &stZUB_ConcreteIdentity::SameElement),
             (std::vector<std::wstring>{L"ZUB_ComputerSystem AHCI | ZUB_PortController 1",
@@ -79,13 +79,13 @@ TEST_F(PortAssociationTest, EachPortControllerIsTheSystemOfItsController) {
 }
 
 TEST_F(PortAssociationTest, NothingToJoin) {
-  LoadPorts(R"({"middleware_version": "1.0", "controllers": []})");
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": []})");
   EXPECT_EQ(List<&PROVIDER_CreateZubControlledByInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
   EXPECT_EQ(List<&PROVIDER_CreateZubConcreteIdentityInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
   EXPECT_EQ(List<&PROVIDER_CreateZubProtocolControllerForUnitInstance>(PROVIDER_SUCCESS).GetCount(), 0u);
 
   // A port controller without logical ports controls nothing.
-  LoadPorts(R"({"middleware_version": "1.0", "controllers": [{"handle": 1, "port": null}]})");
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": [{"handle": 1, "port": null}]})");
   EXPECT_EQ(List<&PROVIDER_CreateZubControlledByInstance>(PROVIDER_SUCCESS).GetCount(), 0u);
   EXPECT_EQ(PROVIDER_CreateZubConcreteIdentityInstance()->GetData(nullptr), PROVIDER_INVALID_PARAMETER);
 }

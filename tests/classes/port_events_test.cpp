@@ -53,10 +53,10 @@ size_t Listed(const char* cimClass) {
 }
 
 TEST_F(PortEventsTest, EachPortClassReReadsItsListAfterAnEvent) {
-  LoadPorts(R"({"middleware_version": "1.0", "controllers": []})");
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": []})");
   for (const Registered& c : kPortClasses) c.object()->Update();
 
-  LoadPorts(R"({"middleware_version": "1.0", "controllers": [
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": [
     {"handle": 1, "type": 1, "raid_info": {"handle": 9}, "disks": [{"handle": 11}],
      "volumes": [{"name": "Sata", "disks": [11]}]},
     {"handle": 2, "type": 2, "raid_info": {"handle": 19}, "disks": [{"handle": 21}],

@@ -28,7 +28,7 @@ const char* const kTopology = R"({"middleware_version": "1.0", "controllers": [
      "volumes": [{"name": "Tunnel", "level": 2, "disks": [21, 22]}]}]})";
 
 TEST_F(ProtocolTest, OneControllerPerDAPortInItsFamily) {
-  LoadPorts(kTopology);
+  LoadAndList(kTopology);
   const auto ata = List<&PROVIDER_CreateZubATAProtocolControllerInstance>();
   const auto scsi = List<&PROVIDER_CreateZubSCSIProtocolControllerInstance>();
   ASSERT_EQ(ata.GetCount(), 2u);  // one per volume on disk 11
@@ -60,7 +60,7 @@ TEST_F(ProtocolTest, OneControllerPerDAPortInItsFamily) {
 }
 
 TEST_F(ProtocolTest, EndpointsOfDAPortsThenOfLogicalPortsInTheirFamily) {
-  LoadPorts(kTopology);
+  LoadAndList(kTopology);
   const auto ata = List<&PROVIDER_CreateZubATAProtocolEndpointInstance>();
   const auto scsi = List<&PROVIDER_CreateZubSCSIProtocolEndpointInstance>();
   struct Expected {
@@ -108,7 +108,7 @@ TEST_F(ProtocolTest, EndpointsOfDAPortsThenOfLogicalPortsInTheirFamily) {
 }
 
 TEST_F(ProtocolTest, WithoutVolumesOnlyLogicalPortsHaveEndpoints) {
-  LoadPorts(R"({"middleware_version": "1.0", "controllers": [
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": [
     {"handle": 1, "disks": [{"handle": 11, "port": {"handle": 61}}]}]})");
   EXPECT_EQ(List<&PROVIDER_CreateZubATAProtocolControllerInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
   EXPECT_EQ(List<&PROVIDER_CreateZubSCSIProtocolControllerInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
@@ -119,11 +119,11 @@ TEST_F(ProtocolTest, WithoutVolumesOnlyLogicalPortsHaveEndpoints) {
   EXPECT_EQ(List<&PROVIDER_CreateZubSCSIProtocolEndpointInstance>(PROVIDER_SUCCESS).GetCount(), 0u);
 
   // A SATA volume: the SCSI controllers have a DA port to build from, and keep none.
-  LoadPorts(R"({"middleware_version": "1.0", "controllers": [
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": [
     {"handle": 1, "raid_info": {"handle": 9}, "disks": [{"handle": 11}], "volumes": [{"disks": [11]}]}]})");
   EXPECT_EQ(List<&PROVIDER_CreateZubSCSIProtocolControllerInstance>(PROVIDER_SUCCESS).GetCount(), 0u);
 
-  LoadPorts(R"({"middleware_version": "1.0", "controllers": []})");
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": []})");
   EXPECT_EQ(List<&PROVIDER_CreateZubATAProtocolEndpointInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
   EXPECT_EQ(PROVIDER_CreateZubATAProtocolControllerInstance()->GetData(nullptr), PROVIDER_INVALID_PARAMETER);
   EXPECT_EQ(PROVIDER_CreateZubSCSIProtocolEndpointInstance()->GetData(nullptr), PROVIDER_INVALID_PARAMETER);
