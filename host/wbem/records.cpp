@@ -4,6 +4,7 @@
 #include <charconv>
 #include <limits>
 
+#include "host/wbem/schema.h"
 #include "host/wide_text.h"
 
 namespace zubwbem {
@@ -88,6 +89,10 @@ void AddText(const CimTyped& type, const std::string& text, CimValue& out, const
     if (text.empty()) return;
     CimPath path = PathFromLibraryText(text);
     CompletePath(path, defaults);
+    // The library names the host's own namespace in most references, also
+    // in those to the profiles; a client follows a reference to the
+    // namespace the server serves its class in.
+    if (NamespaceOfClass(path.className) == kInteropNamespace) path.ns = SplitNamespace(kInteropNamespace);
     out.refs.push_back(std::move(path));
   } else {
     out.items.push_back(text);
