@@ -160,10 +160,17 @@ void WriteField(const FieldDesc& field, const CimTyped& type, const CimValue& va
   const size_t count = ElementCount(type, value);
   const bool list = field.type == FieldType::UInt64List || field.type == FieldType::TextList;
   if (value.null) {
-    // NULL: the field's fresh value.
-    if (list) {
-      if (field.type == FieldType::TextList) static_cast<CArrayT<CZubString>*>(at)->RemoveAll();
-      else static_cast<CArrayT<uint64_t>*>(at)->RemoveAll();
+    // NULL: the field's fresh value ("" or 0, an empty list).
+    switch (field.type) {
+      case FieldType::Text: *static_cast<CZubString*>(at) = CZubString(); break;
+      case FieldType::UInt64: *static_cast<uint64_t*>(at) = 0; break;
+      case FieldType::Int64: *static_cast<int64_t*>(at) = 0; break;
+      case FieldType::UInt32: *static_cast<uint32_t*>(at) = 0; break;
+      case FieldType::Int32: *static_cast<int32_t*>(at) = 0; break;
+      case FieldType::UInt8: *static_cast<uint8_t*>(at) = 0; break;
+      case FieldType::UInt64List: static_cast<CArrayT<uint64_t>*>(at)->RemoveAll(); break;
+      case FieldType::TextList: static_cast<CArrayT<CZubString>*>(at)->RemoveAll(); break;
+      default: break;
     }
     return;
   }
