@@ -62,7 +62,8 @@ bool HasKeys(const ListedClass& listed, const Json& instance, const Reference& r
   const std::vector<const FieldDesc*> keys = KeyFields(listed.cls->record());
   if (keys.size() != ref.keys.size()) return false;
   for (const auto& [name, value] : ref.keys) {
-    const auto field = std::find_if(keys.begin(), keys.end(), [&](const FieldDesc* f) { return EqualsNoCase(f->name, name); });
+    const auto field =
+        std::find_if(keys.begin(), keys.end(), [&](const FieldDesc* f) { return EqualsNoCase(f->name, name); });
     if (field == keys.end()) return false;
     const auto held = instance.find((*field)->name);
     if (held == instance.end() || (held->is_string() ? held->get<std::string>() : held->dump()) != value) return false;

@@ -60,7 +60,7 @@ class CZubElementCapabilities : public CZubClassT<CZubElementCapabilitiesInterfa
       return PROVIDER_FAILED;
     Join(pools, capabilities, CapabilitiesOfPool,
          [&](const stZUB_StoragePool& pool, const stZUB_StorageCapabilitiesPrimordial& caps) {
-           Add(refs.To(L"ZUB_StoragePool", pool), refs.To(L"ZUB_StorageCapabilitiesPrimordial", caps));
+           m_list.AddLocked({refs.To(L"ZUB_StoragePool", pool), refs.To(L"ZUB_StorageCapabilitiesPrimordial", caps)});
          });
     CArrayT<stZUB_ComputerSystem> systems;
     CArrayT<stZUB_SpareConfigurationCapabilities> spareCapabilities;
@@ -69,18 +69,12 @@ class CZubElementCapabilities : public CZubClassT<CZubElementCapabilitiesInterfa
       return PROVIDER_FAILED;
     Join(systems, spareCapabilities, SameController,
          [&](const stZUB_ComputerSystem& system, const stZUB_SpareConfigurationCapabilities& caps) {
-           Add(refs.To(L"ZUB_ComputerSystem", system), refs.To(L"ZUB_SpareConfigurationCapabilities", caps));
+           m_list.AddLocked(
+               {refs.To(L"ZUB_ComputerSystem", system), refs.To(L"ZUB_SpareConfigurationCapabilities", caps)});
          });
     return UpdateDone();
   }
 
- private:
-  void Add(const CZubString& element, const CZubString& capabilities) {
-    stZUB_ElementCapabilities rec;
-    rec.ManagedElement = element;
-    rec.Capabilities = capabilities;
-    m_list.AddLocked(rec);
-  }
 };
 
 class CZubStorageSettingsGeneratedFromCapabilities

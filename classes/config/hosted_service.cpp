@@ -34,23 +34,16 @@ class CZubHostedService : public CZubClassT<CZubHostedServiceInterface, stZUB_Ho
       const CZubString antecedent = refs.To(L"ZUB_ComputerSystem", system);
       for (size_t i = 0; i < count; ++i) {
         if (SameController(storageServices[i], system)) {
-          Add(antecedent, refs.To(L"ZUB_StorageConfigurationService", storageServices[i]));
+          m_list.AddLocked({antecedent, refs.To(L"ZUB_StorageConfigurationService", storageServices[i])});
         }
         if (SameController(spareServices[i], system)) {
-          Add(antecedent, refs.To(L"ZUB_SpareConfigurationService", spareServices[i]));
+          m_list.AddLocked({antecedent, refs.To(L"ZUB_SpareConfigurationService", spareServices[i])});
         }
       }
     }
     return UpdateDone();
   }
 
- private:
-  void Add(const CZubString& system, const CZubString& service) {
-    stZUB_HostedService rec;
-    rec.Antecedent = system;
-    rec.Dependent = service;
-    m_list.AddLocked(rec);
-  }
 };
 
 }  // namespace

@@ -64,17 +64,17 @@ class CZubConcreteComponent : public CZubClassT<CZubConcreteComponentInterface, 
     CArrayT<stZUB_StorageExtentDisk> disks;
     CArrayT<stZUB_ProtocolEndpoint> ataEndpoints;
     CArrayT<stZUB_ProtocolEndpoint> scsiEndpoints;
-    if (PROVIDER_STATUS s = ReadLists<&PROVIDER_CreateZubStoragePoolInstance, &PROVIDER_CreateZubStorageExtentDiskInstance,
-                                      &PROVIDER_CreateZubATAProtocolEndpointInstance,
-                                      &PROVIDER_CreateZubSCSIProtocolEndpointInstance>(
-            ListNeed::AnyState, &pools, &disks, &ataEndpoints, &scsiEndpoints))
+    if (PROVIDER_STATUS s =
+            ReadLists<&PROVIDER_CreateZubStoragePoolInstance, &PROVIDER_CreateZubStorageExtentDiskInstance,
+                      &PROVIDER_CreateZubATAProtocolEndpointInstance, &PROVIDER_CreateZubSCSIProtocolEndpointInstance>(
+                ListNeed::AnyState, &pools, &disks, &ataEndpoints, &scsiEndpoints))
       return s;
     if (disks.GetCount() == 0) return PROVIDER_NOT_FOUND;
     for (const stZUB_StorageExtentDisk& disk : disks) {
       const CZubString diskRef = refs.To(L"ZUB_StorageExtentDisk", disk);
       for (const stZUB_StoragePool& pool : pools) {
         if (!SameController(disk, pool) || disk.DiskUsage != kDiskUsageAvailable) continue;
-        Add(refs.To(L"ZUB_StoragePool", pool), diskRef);
+        m_list.AddLocked({refs.To(L"ZUB_StoragePool", pool), diskRef});
       }
       // A disk's own endpoint is the logical port's; a DA port's endpoint
       // stands for a volume's way to the disk.
@@ -84,19 +84,12 @@ class CZubConcreteComponent : public CZubClassT<CZubConcreteComponentInterface, 
       for (const auto& [endpoints, cimClass] : {std::pair{&ataEndpoints, L"ZUB_ATAProtocolEndpoint"},
                                                 std::pair{&scsiEndpoints, L"ZUB_SCSIProtocolEndpoint"}}) {
         const auto first = std::find_if(endpoints->begin(), endpoints->end(), attached);
-        if (first != endpoints->end()) Add(refs.To(cimClass, *first), diskRef);
+        if (first != endpoints->end()) m_list.AddLocked({refs.To(cimClass, *first), diskRef});
       }
     }
     return UpdateDone();
   }
 
- private:
-  void Add(const CZubString& group, const CZubString& part) {
-    stZUB_ConcreteComponent rec;
-    rec.GroupComponent = group;
-    rec.PartComponent = part;
-    m_list.AddLocked(rec);
-  }
 };
 
 class CZubConcreteDependency : public CZubClassT<CZubConcreteDependencyInterface, stZUB_ConcreteDependency> {
