@@ -390,7 +390,9 @@ std::vector<Target> SubscriptionStore::TargetsOf(std::string_view indicationClas
   for (const KeptInstance& s : m_instances) {
     if (!EqualsNoCase(s.cls->name, kSubscriptionClass) || TextOf(s, "SubscriptionState") != "2") continue;
     if (!(alert ? m_schema.IsA(*alert, s.selects) : EqualsNoCase(indicationClass, s.selects))) continue;
-    const KeptInstance* handler = FindLocked(Class(kDestinationClass), s.Value("Handler")->refs.front());
+    const CimValue* handlerRef = s.Value("Handler");
+    const KeptInstance* handler =
+        handlerRef && !handlerRef->refs.empty() ? FindLocked(Class(kDestinationClass), handlerRef->refs.front()) : nullptr;
     if (!handler) continue;
     Target target{Describe(handler->path), TextOf(*handler, "Destination")};
     if (std::none_of(out.begin(), out.end(), [&](const Target& t) { return t.key == target.key; }))

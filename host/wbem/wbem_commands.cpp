@@ -28,10 +28,10 @@ namespace {
 using namespace zubwbem;
 
 volatile std::sig_atomic_t g_stopRequested = 0;
+extern "C" void OnStopSignal(int) { g_stopRequested = 1; }
 
 // The subscriptions file next to --auth-file.
 constexpr const char* kSubscriptionsFileName = "zubcim-subscriptions.json";
-extern "C" void OnStopSignal(int) { g_stopRequested = 1; }
 
 struct ServeArgs {
   std::string listen;
