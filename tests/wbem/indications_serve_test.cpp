@@ -236,14 +236,19 @@ TEST_F(IndicationsServed, ListenersReceiveTheScenariosAlertsAndSubscriptionsOutl
       DestinationName("some"))));
   Subscribe("failing", "SELECT * FROM ZUB_AlertDiskFailing", "some");
 
+  // Each step once the previous one's alerts arrived: changes the monitor
+  // takes in together would raise other alerts (a disk that leaves the pool
+  // and comes back in one look did not change).
   Sim(R"({"op": "set_disk", "disk": "S21", "state": 3})");
+  all.Until("ZUB_AlertDiskFailed 21");
   Sim(R"({"op": "set_disk", "disk": "S23", "usage": 1})");
+  all.Until("ZUB_AlertDiskSpareUsed 23");
   const std::string volume = CreateVolume();
   const std::string id = DeviceIdOf(volume);
   ASSERT_FALSE(id.empty()) << volume;
-  // A client deletes the volume it was told about.
   all.Until("ZUB_AlertVolumeCreated " + id);
   DeleteVolume(volume);
+  all.Until("ZUB_AlertVolumeDeleted " + id);
   Sim(R"({"op": "set_disk", "disk": "S24", "state": 4})");  // the end of the scenario
   // The volume's disks leave the primordial pool of controller 2 and come back.
   EXPECT_EQ(all.Until("ZUB_AlertDiskFailing 24"),

@@ -64,13 +64,15 @@ class Subscriptions : public WbemFixture {
 
 TEST_F(Subscriptions, ClientsSubscribeListAndUnsubscribe) {
   ASSERT_EQ(Create(Filter("disks", "SELECT * FROM ZUB_AlertDiskFailed")), 0) << last.body;
-  pugi::xml_node created = ReturnValue(Ask(CreateRequest(Destination("one", "http://127.0.0.1:5990")))).child("INSTANCENAME");
+  pugi::xml_document answer = Ask(CreateRequest(Destination("one", "http://127.0.0.1:5990")));
+  pugi::xml_node created = ReturnValue(answer).child("INSTANCENAME");
   ASSERT_TRUE(created) << last.body;
   EXPECT_STREQ(created.find_child_by_attribute("KEYBINDING", "NAME", "SystemName").child_value("KEYVALUE"), "testhost")
       << "keys a client leaves out are the server's";
   ASSERT_EQ(Create(Destination("two", "127.0.0.1:5991/alerts")), 0) << last.body;
   ASSERT_EQ(Create(Subscription(FilterName("disks"), DestinationName("one"))), 0) << last.body;
-  created = ReturnValue(Ask(CreateRequest(Subscription(FilterName("disks"), DestinationName("two"))))).child("INSTANCENAME");
+  answer = Ask(CreateRequest(Subscription(FilterName("disks"), DestinationName("two"))));
+  created = ReturnValue(answer).child("INSTANCENAME");
   EXPECT_STREQ(created.find_child_by_attribute("KEYBINDING", "NAME", "Filter")
                    .child("VALUE.REFERENCE").child("INSTANCEPATH").child("INSTANCENAME").attribute("CLASSNAME").value(),
                "CIM_IndicationFilter")
