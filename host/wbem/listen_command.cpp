@@ -18,8 +18,9 @@ namespace {
 
 using namespace zubwbem;
 
-volatile std::sig_atomic_t g_stopListening = 0;
-extern "C" void OnListenStop(int) { g_stopListening = 1; }
+std::atomic<bool> g_stopListening{false};  // set by the signal handler, read by another thread
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+extern "C" void OnListenStop(int) { g_stopListening = true; }
 
 // PerceivedSeverity as CIM names it.
 std::string Severity(const std::string& value) {
@@ -79,7 +80,7 @@ int ListenCommand(const HostOptions& options, const ListenArgs& args) {
   std::cerr << "zubcim: listening for indications on http://" << (ipv6 ? "[" + args.address + "]" : args.address)
             << ":" << listener.Port() << std::endl;
 
-  g_stopListening = 0;
+  g_stopListening = false;
   std::signal(SIGINT, OnListenStop);
   std::signal(SIGTERM, OnListenStop);
   std::atomic<bool> done{false};

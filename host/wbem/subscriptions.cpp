@@ -10,7 +10,6 @@
 #include <charconv>
 #include <cstdio>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
@@ -149,26 +148,74 @@ const CimValue* KeptInstance::Value(std::string_view property) const {
   return it == values.end() ? nullptr : &it->second;
 }
 
+// No std::regex here: the server links cpp-httplib, whose own regexes would
+// then run on this program's instantiations, which ThreadSanitizer checks
+// without seeing the library's (uninstrumented) guards of its statics.
 std::optional<ListenerAddress> ParseDestination(std::string_view text) {
-  static const std::regex kUrl(R"(^(?:([A-Za-z]+)://)?(\[[0-9A-Fa-f:.]+\]|[^/:\[\]@\s]+)(?::([0-9]{1,5}))?(/\S*)?$)");
-  std::match_results<std::string_view::const_iterator> m;
-  if (!std::regex_match(text.begin(), text.end(), m, kUrl)) return std::nullopt;
   ListenerAddress out;
-  out.scheme = m[1].matched ? Lower(m[1].str()) : "http";
+  out.scheme = "http";
+  if (const size_t at = text.find("://"); at != std::string_view::npos) {
+    out.scheme = Lower(text.substr(0, at));
+    text.remove_prefix(at + 3);
+  }
   if (out.scheme != "http" && out.scheme != "https") return std::nullopt;
-  out.host = m[2].str();
+  const size_t slash = text.find('/');
+  std::string_view authority = text.substr(0, slash);
+  out.path = slash == std::string_view::npos ? "/" : std::string(text.substr(slash));
+  std::string_view port;
+  if (!authority.empty() && authority.front() == '[') {
+    const size_t close = authority.find(']');
+    if (close == std::string_view::npos ||
+        authority.find_first_not_of("0123456789abcdefABCDEF:.", 1) != close)
+      return std::nullopt;
+    out.host = std::string(authority.substr(0, close + 1));
+    authority.remove_prefix(close + 1);
+    if (!authority.empty() && authority.front() != ':') return std::nullopt;
+    if (!authority.empty()) port = authority.substr(1);
+  } else {
+    const size_t colon = authority.find(':');
+    out.host = std::string(authority.substr(0, colon));
+    if (colon != std::string_view::npos) port = authority.substr(colon + 1);
+  }
+  auto blank = [](unsigned char c) { return std::isspace(c) != 0; };
+  if (out.host.empty() || std::any_of(out.host.begin(), out.host.end(), blank) ||
+      std::any_of(out.path.begin(), out.path.end(), blank) ||
+      (out.host.front() != '[' && out.host.find_first_of("@[]") != std::string::npos))
+    return std::nullopt;
   out.port = out.scheme == "https" ? 5991 : 5990;  // DSP0200's listener ports
-  if (m[3].matched) out.port = std::stoi(m[3].str());
-  if (out.port <= 0 || out.port > 65535) return std::nullopt;
-  out.path = m[4].matched ? m[4].str() : "/";
+  if (authority.find(':') != std::string_view::npos || !port.empty()) {
+    int value = 0;
+    auto [end, ec] = std::from_chars(port.data(), port.data() + port.size(), value);
+    if (port.empty() || port.size() > 5 || ec != std::errc() || end != port.data() + port.size() || value <= 0 ||
+        value > 65535)
+      return std::nullopt;
+    out.port = value;
+  }
   return out;
 }
 
 std::optional<std::string> SelectedClass(std::string_view query) {
-  static const std::regex kSelect(R"(^\s*select\s+\*\s+from\s+([A-Za-z_][A-Za-z0-9_]*)\s*;?\s*$)", std::regex::icase);
-  std::match_results<std::string_view::const_iterator> m;
-  if (!std::regex_match(query.begin(), query.end(), m, kSelect)) return std::nullopt;
-  return m[1].str();
+  // SELECT * FROM <class> [;], words apart by spaces, any case.
+  std::vector<std::string_view> words;
+  for (size_t at = 0; at < query.size();) {
+    if (std::isspace(static_cast<unsigned char>(query[at]))) {
+      ++at;
+      continue;
+    }
+    size_t end = at;
+    while (end < query.size() && !std::isspace(static_cast<unsigned char>(query[end]))) ++end;
+    words.push_back(query.substr(at, end - at));
+    at = end;
+  }
+  if (words.size() == 5 && words[4] == ";") words.pop_back();
+  if (words.size() == 4 && words[3].size() > 1 && words[3].back() == ';') words[3].remove_suffix(1);
+  if (words.size() != 4 || !EqualsNoCase(words[0], "select") || words[1] != "*" || !EqualsNoCase(words[2], "from"))
+    return std::nullopt;
+  const std::string_view cls = words[3];
+  auto identifier = [](unsigned char c) { return std::isalnum(c) || c == '_'; };
+  if (std::isdigit(static_cast<unsigned char>(cls.front())) || !std::all_of(cls.begin(), cls.end(), identifier))
+    return std::nullopt;
+  return std::string(cls);
 }
 
 SubscriptionStore::SubscriptionStore(const Schema& schema, std::string host, std::string file)

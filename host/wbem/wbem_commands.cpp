@@ -27,8 +27,11 @@ namespace {
 
 using namespace zubwbem;
 
-volatile std::sig_atomic_t g_stopRequested = 0;
-extern "C" void OnStopSignal(int) { g_stopRequested = 1; }
+// Set by the signal handler, read by the thread that stops the server: an
+// atomic, which a volatile flag read on another thread is not.
+std::atomic<bool> g_stopRequested{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+extern "C" void OnStopSignal(int) { g_stopRequested = true; }
 
 // The subscriptions file next to --auth-file.
 constexpr const char* kSubscriptionsFileName = "zubcim-subscriptions.json";
@@ -141,7 +144,7 @@ int Serve(const HostOptions& options, const ServeArgs& args, bool namespaceGiven
             << (ipv6 ? "[" + settings.address + "]" : settings.address) << ":" << front.Port()
             << " (namespaces root/corvo_zub and root/interop)" << std::endl;
 
-  g_stopRequested = 0;
+  g_stopRequested = false;
   std::signal(SIGINT, OnStopSignal);
   std::signal(SIGTERM, OnStopSignal);
   std::atomic<bool> done{false};

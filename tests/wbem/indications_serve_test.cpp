@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
-#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -64,11 +63,12 @@ class ServeProcess {
     }
     ::close(out);
     ::close(err);
-    static const std::regex kServing(R"(http://127\.0\.0\.1:([0-9]+))");
+    // No std::regex in a program with cpp-httplib (see subscriptions.cpp).
+    const std::string serving = "http://127.0.0.1:";
     for (int i = 0; i < 6000 && m_port == 0; ++i) {
-      std::smatch m;
       const std::string out = ReadFile(m_out);
-      if (std::regex_search(out, m, kServing)) m_port = std::stoi(m[1]);
+      const size_t at = out.find(serving);
+      if (at != std::string::npos && out.find('\n', at) != std::string::npos) m_port = std::atoi(out.c_str() + at + serving.size());
       else std::this_thread::sleep_for(10ms);
     }
   }
