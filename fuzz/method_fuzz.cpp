@@ -19,6 +19,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -26,6 +27,7 @@
 #include "classes/config/storage_setting.h"
 #include "framework/catalog.h"
 #include "framework/middleware_state.h"
+#include "framework/provider.h"
 #include "sim/abru2_control.h"
 
 namespace {
