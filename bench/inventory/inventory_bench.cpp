@@ -15,8 +15,10 @@
 //   2. changes a disk's state back and forth and measures, per change, the
 //      time until the host's callback has the alert, and the middleware time
 //      the monitor spent meanwhile;
-//   3. loads the topology with twice the controllers and lists every class
-//      again, reporting each class's growth.
+//   3. runs itself again on the topology with twice the controllers (a fresh
+//      process, as a host would start on a larger machine: a library that
+//      swapped topologies under it would keep what it filed for the old one)
+//      and reports each class's growth.
 // It prints Markdown tables (bench/README.md holds a run) and asserts nothing.
 #include <algorithm>
 #include <chrono>
@@ -99,6 +101,32 @@ std::string Percent(double part, double whole) {
   char text[32];
   std::snprintf(text, sizeof text, "%.1f %%", 100.0 * part / whole);
   return text;
+}
+
+// One line per class: name, instances, wall ms, Ssi calls, Ssi ns.
+void WriteCosts(const std::vector<ClassCost>& costs, const std::string& file) {
+  FILE* f = std::fopen(file.c_str(), "w");
+  if (!f) throw std::runtime_error("cannot write " + file);
+  for (const ClassCost& c : costs)
+    std::fprintf(f, "%s\t%zu\t%.6f\t%llu\t%llu\n", c.cls->name, c.instances, c.wallMs,
+                 static_cast<unsigned long long>(c.middleware.calls), static_cast<unsigned long long>(c.middleware.nanos));
+  std::fclose(f);
+}
+
+std::vector<ClassCost> ReadCosts(const std::string& file) {
+  std::vector<ClassCost> costs;
+  FILE* f = std::fopen(file.c_str(), "r");
+  if (!f) throw std::runtime_error("cannot read " + file);
+  char name[128];
+  ClassCost c;
+  unsigned long long calls = 0, nanos = 0;
+  while (std::fscanf(f, "%127s %zu %lf %llu %llu", name, &c.instances, &c.wallMs, &calls, &nanos) == 5) {
+    c.cls = FindClass(name);
+    c.middleware = {calls, nanos};
+    if (c.cls) costs.push_back(c);
+  }
+  std::fclose(f);
+  return costs;
 }
 
 void PrintRow(const char* name, const ClassCost& c) {
@@ -203,15 +231,6 @@ void SetLatency(int us) {
     throw std::runtime_error(error);
 }
 
-// Loads a topology and waits until the event monitor has taken it in (it
-// re-reads its classes after each change), so that its calls are not counted
-// as a host's.
-void LoadAndSettle(const std::string& file) {
-  const uint64_t waits = zubcim::MonitorWaits();
-  Load(file);
-  zubcim::WaitForMonitorWaitsBeyond(waits, std::chrono::seconds(300));
-}
-
 std::string Machine() {
   std::string model = "unknown CPU";
   if (FILE* f = std::fopen("/proc/cpuinfo", "r")) {
@@ -239,50 +258,58 @@ std::string Machine() {
 
 int main(int argc, char** argv) {
   CLI::App app{"The cost of a full inventory and of alerts on a large simulated RAID stack"};
-  int controllers = 16, disks = 64, volumes = 16, latencyUs = 50, events = 40;
-  bool perClass = true;
+  int controllers = 16, disks = 64, volumes = 16, latencyUs = 50, events = 30;
   std::string script = ZUB_SOURCE_DIR "/bench/make-topology.py";
+  std::string costsOut;
   app.add_option("--controllers", controllers, "controllers of the large topology (doubled in the last step)");
   app.add_option("--disks", disks, "disks per controller");
   app.add_option("--volumes", volumes, "volumes per controller");
   app.add_option("--latency-us", latencyUs, "time every Ssi* call takes, microseconds");
   app.add_option("--events", events, "disk changes whose alerts are timed");
   app.add_option("--script", script, "the topology generator");
+  app.add_option("--costs-only", costsOut, "only list every class twice and write the second round's costs here")
+      ->group("");  // how the program runs itself on the doubled topology
   CLI11_PARSE(app, argc, argv);
 
   try {
     const auto dir = std::filesystem::temp_directory_path();
-    const std::string large = (dir / "zub_inventory_large.json").string();
-    const std::string doubled = (dir / "zub_inventory_doubled.json").string();
-    MakeTopology(script, controllers, disks, volumes, large);
-    MakeTopology(script, 2 * controllers, disks, volumes, doubled);
-
-    std::printf("Machine: %s\n", Machine().c_str());
-    std::printf("Topology: %d controllers × %d disks × %d volumes, every Ssi* call %d µs\n", controllers, disks,
-                volumes, latencyUs);
-
-    Load(large);  // before the library starts: its first reading sees it
+    const std::string topology = (dir / ("zub_inventory_" + std::to_string(controllers) + ".json")).string();
+    MakeTopology(script, controllers, disks, volumes, topology);
+    Load(topology);  // before the library starts: its first reading sees it
+    std::filesystem::remove(topology);
     zubcim::Session session(zubcim::SessionOptions{"", "root\\Corvo_ZUB", std::string("bench")});
     SetLatency(latencyUs);
     session.WaitUntilMonitoring();
 
     const auto first = Round(session);
     const auto steady = Round(session);
+    if (!costsOut.empty()) {
+      WriteCosts(steady, costsOut);
+      return 0;
+    }
+    std::printf("Machine: %s\n", Machine().c_str());
+    std::printf("Topology: %d controllers × %d disks × %d volumes, every Ssi* call %d µs\n", controllers, disks,
+                volumes, latencyUs);
     PrintRound("First request of each class (Initialize, GetData)", first, false);
-    PrintRound("Steady requests (Update, GetData)", steady, perClass);
+    PrintRound("Steady requests (Update, GetData)", steady, true);
 
     // The first controller's last disk (make-topology.py's serials).
     char disk[32];
     std::snprintf(disk, sizeof disk, "WD000D%04d", disks - 1);
     MeasureAlerts(events, disk);
+    std::fflush(stdout);
 
-    LoadAndSettle(doubled);
-    const auto twice = Round(session);
-    std::printf("\nTopology doubled: %d controllers\n", 2 * controllers);
+    const std::string costs = (dir / "zub_inventory_doubled.tsv").string();
+    const std::string command = "'" + std::string(argv[0]) + "' --controllers " + std::to_string(2 * controllers) +
+                                " --disks " + std::to_string(disks) + " --volumes " + std::to_string(volumes) +
+                                " --latency-us " + std::to_string(latencyUs) + " --script '" + script +
+                                "' --costs-only '" + costs + "'";
+    if (platform::RunShellCommand(command) != 0) throw std::runtime_error("failed: " + command);
+    const auto twice = ReadCosts(costs);
+    std::filesystem::remove(costs);
+    std::printf("\nTopology doubled: %d controllers (a fresh run)\n", 2 * controllers);
     PrintRound("Steady requests on the doubled topology", twice, false);
-    PrintGrowth(steady, twice);
-    std::filesystem::remove(large);
-    std::filesystem::remove(doubled);
+    if (twice.size() == steady.size()) PrintGrowth(steady, twice);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "zub_inventory_bench: %s\n", e.what());
     return 1;
