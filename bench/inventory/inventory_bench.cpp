@@ -3,7 +3,7 @@
 // middleware call takes a fixed time (standing for a real middleware's cost).
 //
 //   build/bin/zub_inventory_bench [--controllers 16 --disks 64 --volumes 16
-//                                  --latency-us 50 --events 40]
+//                                  --latency-us 50 --events 30]
 //
 // The topology comes from bench/make-topology.py. The program starts the
 // library as zubcim does (host/session.h, the event monitor running), then:
@@ -24,6 +24,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
