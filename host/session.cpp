@@ -117,18 +117,30 @@ void Session::InitializeOnce(const ClassDesc& cls, CProviderInterfaceBase& objec
   if (m_initialized.insert(&cls).second) object.Initialize();
 }
 
+PROVIDER_STATUS Session::Read(const ClassDesc& cls, const RecordVisitor& visit) {
+  CProviderInterfaceBase* object = cls.object();
+  if (!object) return PROVIDER_NO_OBJECT;
+  PROVIDER_STATUS status = PROVIDER_SUCCESS;
+  bool fresh = false;
+  if (m_initialized.insert(&cls).second) {
+    // Whether Initialize reads: an association always does, another class
+    // only while it is not initialised (the event monitor may have done it).
+    const bool reads = cls.association || !object->IsInitialized();
+    status = object->Initialize();
+    fresh = reads && (status == PROVIDER_SUCCESS || status == PROVIDER_NOT_FOUND);
+  }
+  if (!fresh) status = object->Update();
+  // GetData even after a failed Update: the host shows what the class
+  // holds, and the status tells how it got there.
+  const PROVIDER_STATUS got = cls.getData(visit);
+  return status == PROVIDER_SUCCESS ? got : status;
+}
+
 Json Session::List(const ClassDesc& cls) {
   Json instances = Json::array();
-  PROVIDER_STATUS status = PROVIDER_NO_OBJECT;
-  if (CProviderInterfaceBase* object = cls.object()) {
-    InitializeOnce(cls, *object);
-    status = object->Update();
-    // GetData even after a failed Update: the host shows what the class
-    // holds, and the status tells how it got there.
-    const RecordDesc& desc = cls.record();
-    PROVIDER_STATUS got = cls.getData([&](const void* record) { instances.push_back(ToJson(desc, record)); });
-    if (status == PROVIDER_SUCCESS) status = got;
-  }
+  const RecordDesc& desc = cls.record();
+  const PROVIDER_STATUS status =
+      Read(cls, [&](const void* record) { instances.push_back(ToJson(desc, record)); });
   Json out = Json::object();
   out["list"] = cls.name;
   out["status"] = static_cast<int>(status);

@@ -36,6 +36,14 @@ class Session {
   // or GetData's when Update succeeded and GetData did not.
   Json List(const ClassDesc& cls);
 
+  // The request behind List: Initialize on the class's first request, Update,
+  // then GetData, visiting each record. The first request's Update is left
+  // out when Initialize has just read the list successfully (it does so for
+  // a class not yet initialised, and for every association), since a second
+  // read straight after would only cost middleware calls. Returns the status
+  // as List reports it (9 when the class's object cannot be made).
+  PROVIDER_STATUS Read(const ClassDesc& cls, const RecordVisitor& visit);
+
   // {"invoke": METHOD, "status": N, "record": {...}} for a record prepared by
   // InputRecord.
   Json Invoke(const ClassDesc& cls, const MethodDesc& method, RecordPtr record);

@@ -42,6 +42,9 @@ ABRU2_API bool ApplyChange(const std::string& json, std::string* error);
 
 struct Counters {
   std::map<std::string, uint64_t> calls;  // Ssi* name -> calls (only called ones)
+  // Ssi* name -> nanoseconds spent inside its calls, from entry to return
+  // (the injected latency included): what a host waits on the middleware.
+  std::map<std::string, uint64_t> nanos;
   uint64_t sessionsOpened = 0;
   uint64_t sessionsClosed = 0;
   uint64_t sessionsOpen = 0;

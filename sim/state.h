@@ -8,7 +8,7 @@
 // configure.cpp, events.cpp, lifecycle.cpp) runs its work through Enter(),
 // which counts the call, runs a test's call hook and sleeps the injected
 // latency outside the lock, then consults the pending faults and the
-// initialised state under the lock.
+// initialised state under the lock, and adds the call's time to its timer.
 #pragma once
 
 #include <algorithm>
@@ -86,8 +86,28 @@ bool IsCallName(const std::string& name);
 
 // Runs one Ssi* call. work takes (Sim&) or (Sim&, std::unique_lock&) when it
 // must wait on the condition variable; it runs under the lock.
+// Adds the time from its construction to its end to the call's timer.
+// Declared before the call's lock, so it ends after the lock was released.
+class CallTimer {
+ public:
+  explicit CallTimer(const char* name) : m_name(name), m_start(std::chrono::steady_clock::now()) {}
+  ~CallTimer() {
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - m_start);
+    Sim& sim = TheSim();
+    std::lock_guard<std::mutex> lock(sim.mu);
+    sim.counters.nanos[m_name] += static_cast<uint64_t>(ns.count());
+  }
+  CallTimer(const CallTimer&) = delete;
+  CallTimer& operator=(const CallTimer&) = delete;
+
+ private:
+  const char* m_name;
+  std::chrono::steady_clock::time_point m_start;
+};
+
 template <class Work>
 SSI_STATUS Enter(const char* name, bool needsInit, Work&& work) {
+  const CallTimer timer(name);
   Sim& sim = TheSim();
   uint64_t us = 0;
   Sim::Hook hook;

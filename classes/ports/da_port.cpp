@@ -2,6 +2,8 @@
 #include "classes/ports/da_port.h"
 
 #include <algorithm>
+#include <map>
+#include <memory>
 
 #include "classes/config/storage_setting.h"
 #include "classes/ports/port_rules.h"
@@ -85,32 +87,50 @@ class CZubDAPort : public CZubClassT<CZubDAPortInterface, stZUB_DAPort>, public 
                                                                                        &settings))
       return s;
     if (volumes.GetCount() == 0 || settings.GetCount() != volumes.GetCount()) return PROVIDER_NOT_FOUND;
+    Reads reads;
     for (const stZUB_StorageVolume& volume : volumes) {
       const stZUB_StorageSetting* setting = SettingNamed(settings, volume.ElementName);
       if (!setting) return PROVIDER_NOT_FOUND;
       if (setting->MemberDisks.GetCount() == 0) continue;
-      if (PROVIDER_STATUS s = Add(volume, DiskOfPath(setting->MemberDisks[0]))) return s;
+      if (PROVIDER_STATUS s = Add(volume, DiskOfPath(setting->MemberDisks[0]), reads)) return s;
     }
     return UpdateDone();
   }
 
  private:
+  // What one Update reads of the middleware, each at most once: the end
+  // devices of a controller are the same for all its volumes, and the ports
+  // the same for every volume (re-reading them per volume made a listing
+  // quadratic in the number of volumes).
+  struct Reads {
+    std::map<SSI_HANDLE, std::unique_ptr<CEndDevices>> disksOf;  // by controller handle
+    std::unique_ptr<CPorts> ports;
+  };
+
   // The DA port of `volume`, whose first member disk is `disk`.
-  PROVIDER_STATUS Add(const stZUB_StorageVolume& volume, SSI_HANDLE disk) {
-    CEndDevices disks;
-    if (disks.Load(SSI_SCOPE_CONTROLLER, HandleFromText(volume.ControllerHandle)) != SSI_STATUS_SUCCESS)
-      return PROVIDER_FAILED;
+  PROVIDER_STATUS Add(const stZUB_StorageVolume& volume, SSI_HANDLE disk, Reads& reads) {
+    const SSI_HANDLE controller = HandleFromText(volume.ControllerHandle);
+    auto known = reads.disksOf.find(controller);
+    if (known == reads.disksOf.end()) {
+      auto loaded = std::make_unique<CEndDevices>();
+      if (loaded->Load(SSI_SCOPE_CONTROLLER, controller) != SSI_STATUS_SUCCESS) return PROVIDER_FAILED;
+      known = reads.disksOf.emplace(controller, std::move(loaded)).first;
+    }
+    const CEndDevices& disks = *known->second;
     if (std::none_of(disks.m_list.begin(), disks.m_list.end(),
                      [&](const _SSI_EndDeviceInfo& d) { return d.handle == disk; }))
       return PROVIDER_NOT_FOUND;
 
-    CPorts ports;
+    if (!reads.ports) {
+      auto loaded = std::make_unique<CPorts>();
+      if (loaded->Load() != SSI_STATUS_SUCCESS) return PROVIDER_FAILED;
+      reads.ports = std::move(loaded);
+    }
     CPhys phys;
-    if (ports.Load() != SSI_STATUS_SUCCESS || phys.Load(SSI_SCOPE_END_DEVICE, disk) != SSI_STATUS_SUCCESS)
-      return PROVIDER_FAILED;
+    if (phys.Load(SSI_SCOPE_END_DEVICE, disk) != SSI_STATUS_SUCCESS) return PROVIDER_FAILED;
     if (phys.m_list.GetCount() == 0) return PROVIDER_SUCCESS;
     const _SSI_PhyInfo& phy = phys.m_list[0];
-    for (const _SSI_PortInfo& port : ports.m_list) {
+    for (const _SSI_PortInfo& port : reads.ports->m_list) {
       if (port.handle != phy.portHandle) continue;
       m_list.AddLocked(DAPortOf(port, phy, volume));
       break;

@@ -75,12 +75,14 @@ class CZubProtocolControllerForUnit
       return s;
     const CReferenceBuilder refs;
     const FamilyList<stZUB_ProtocolController> controllers[] = {{&kScsiPorts, &scsi}, {&kAtaPorts, &ata}};
-    for (const auto& [family, list] : controllers) {
-      Join(*list, volumes, SameController,
+    // Named, not a structured binding: a lambda may capture a binding only
+    // since C++20, which clang 14 (the fuzz build) does not implement.
+    for (const FamilyList<stZUB_ProtocolController>& entry : controllers) {
+      Join(*entry.list, volumes, SameController,
            [&](const stZUB_ProtocolController& controller, const stZUB_StorageVolume& volume) {
              stZUB_ProtocolControllerForUnit rec;
              rec.Dependent = refs.To(L"ZUB_StorageVolume", volume);
-             rec.Antecedent = refs.To(family->controller.cimClass, controller);
+             rec.Antecedent = refs.To(entry.family->controller.cimClass, controller);
              rec.DeviceAccess = 2;
              m_list.AddLocked(rec);
            });

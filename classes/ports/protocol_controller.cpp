@@ -2,6 +2,8 @@
 // ATA and SCSI classes that list them.
 #include "classes/ports/protocol_controller.h"
 
+#include <map>
+
 #include "classes/ports/da_port.h"
 #include "classes/ports/port_family.h"
 #include "classes/ports/port_rules.h"
@@ -30,12 +32,20 @@ PROVIDER_STATUS CProtocolControllerBase::BuildAll(CArrayT<stZUB_ProtocolControll
   CArrayT<stZUB_DAPort> daPorts;
   if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubDAPortInstance>(&daPorts, ListNeed::Rebuilt)) return s;
   if (daPorts.GetCount() == 0) return PROVIDER_NOT_FOUND;
+  // A controller's PHYs are counted once per rebuild, not once per DA port
+  // (each count reads every PHY record of the controller).
+  std::map<SSI_HANDLE, uint64_t> phyCounts;
+  auto phyCount = [&](SSI_HANDLE controller) {
+    auto known = phyCounts.find(controller);
+    if (known == phyCounts.end()) known = phyCounts.emplace(controller, ControllerPhyCount(controller)).first;
+    return known->second;
+  };
   for (const stZUB_DAPort& port : daPorts) {
     stZUB_ProtocolController rec;
     rec.DeviceID = port.AttachedHandle;
     rec.SystemName = kSystemCreationClassName;
     rec.NameFormat = L"Class Name | DeviceID";
-    rec.PhyCount = ControllerPhyCount(HandleFromText(port.ControllerHandle));
+    rec.PhyCount = phyCount(HandleFromText(port.ControllerHandle));
     rec.StatusList = port.StatusList;
     rec.HealthState = port.HealthState;
     rec.ControllerHandle = port.ControllerHandle;

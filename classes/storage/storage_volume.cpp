@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <limits>
+#include <memory>
 
 #include "classes/config/storage_setting.h"
 #include "classes/storage/disk_extent.h"
@@ -124,6 +125,7 @@ class SettingFiler {
     s.ChangeableType = 2;
     AddSetting(SettingList::Volume, s);
   }
+  const stZUB_StorageSetting& Filed() const { return s; }
 
  private:
   stZUB_StorageSetting s;
@@ -144,8 +146,9 @@ class CZubStorageVolume : public CZubClassT<CZubStorageVolumeInterface, stZUB_St
   PROVIDER_STATUS Update() override {
     m_list.RemoveAll();
     CVolumeList volumes;
+    Reads reads;
     return ForEachListed(volumes, [](CVolumeList& w) { return LoadVolumes(&w); },
-                         [&](const _SSI_VolumeInfo& volume) { return Add(volume); });
+                         [&](const _SSI_VolumeInfo& volume) { return Add(volume, reads); });
   }
 
   // A deleted volume's setting goes with it (the next volume of that name
@@ -169,13 +172,25 @@ class CZubStorageVolume : public CZubClassT<CZubStorageVolumeInterface, stZUB_St
     }
   }
 
-  PROVIDER_STATUS Add(const _SSI_VolumeInfo& volume) {
+  // What one Update reads once for all its volumes: the controllers, the
+  // volume settings (with those it files added) and the disk extents. Read
+  // per volume, they made a listing quadratic in the number of volumes.
+  struct Reads {
+    std::unique_ptr<CHostController> controllers;
+    std::unique_ptr<CArrayT<stZUB_StorageSetting>> settings;
+    std::unique_ptr<CArrayT<stZUB_StorageExtentDisk>> disks;
+  };
+
+  PROVIDER_STATUS Add(const _SSI_VolumeInfo& volume, Reads& reads) {
     stZUB_StorageVolume rec = VolumeOf(volume);
     CEndDevices array;
     array.Load(SSI_SCOPE_RAID_ARRAY, volume.arrayHandle);
     if (array.m_list.GetCount() == 0) return PROVIDER_NOT_FOUND;
-    CHostController controllers;
-    controllers.Load();
+    if (!reads.controllers) {
+      reads.controllers = std::make_unique<CHostController>();
+      reads.controllers->Load();
+    }
+    const CHostController& controllers = *reads.controllers;
     if (controllers.m_list.GetCount() == 0) return PROVIDER_NOT_FOUND;
     // The controller whose RAID info the array's first disk names; when none
     // does, the last one visited stands in (the key stays empty).
@@ -187,17 +202,26 @@ class CZubStorageVolume : public CZubClassT<CZubStorageVolumeInterface, stZUB_St
         break;
       }
     }
-    CArrayT<stZUB_StorageSetting> settings;
-    if (ReadList<&PROVIDER_CreateZubStorageSettingVolumeInstance>(&settings) == PROVIDER_NO_OBJECT)
-      return PROVIDER_NO_OBJECT;
-    if (!HasSetting(settings, rec.ElementName, controller->handle)) {
+    if (!reads.settings) {
+      reads.settings = std::make_unique<CArrayT<stZUB_StorageSetting>>();
+      if (ReadList<&PROVIDER_CreateZubStorageSettingVolumeInstance>(reads.settings.get()) == PROVIDER_NO_OBJECT) {
+        reads.settings.reset();
+        return PROVIDER_NO_OBJECT;
+      }
+    }
+    if (!HasSetting(*reads.settings, rec.ElementName, controller->handle)) {
       SettingFiler filer(rec, volume.raidLevel, *controller, volume.cachePolicy);
-      CArrayT<stZUB_StorageExtentDisk> disks;
-      if (ReadList<&PROVIDER_CreateZubStorageExtentDiskInstance>(&disks) == PROVIDER_NO_OBJECT)
-        return PROVIDER_FAILED;
-      filer.AddDisks(array, disks);
+      if (!reads.disks) {
+        reads.disks = std::make_unique<CArrayT<stZUB_StorageExtentDisk>>();
+        if (ReadList<&PROVIDER_CreateZubStorageExtentDiskInstance>(reads.disks.get()) == PROVIDER_NO_OBJECT) {
+          reads.disks.reset();
+          return PROVIDER_FAILED;
+        }
+      }
+      filer.AddDisks(array, *reads.disks);
       if (!filer.AddRaidInfo()) return PROVIDER_FAILED;
       filer.File();
+      reads.settings->Add(filer.Filed());
     }
     m_list.AddLocked(rec);
     return PROVIDER_SUCCESS;

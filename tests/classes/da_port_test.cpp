@@ -63,7 +63,8 @@ TEST(DAPortMapping, ProtocolTextsSpeedsAndTheVolumesHealth) {
 }
 
 // Two volumes on one first disk share its port; a volume whose first disk's
-// PHY belongs to no port gets none, and the volumes after it still do.
+// PHY belongs to no port gets none, and the volumes after it still do. One
+// rebuild reads the ports once, not once per volume.
 TEST_F(DAPortTest, OnePortPerVolumeThroughItsFirstDisk) {
   LoadAndList(R"({"middleware_version": "1.0", "controllers": [
     {"handle": 1, "type": 1, "raid_info": {"handle": 9},
@@ -76,8 +77,11 @@ TEST_F(DAPortTest, OnePortPerVolumeThroughItsFirstDisk) {
     {"handle": 2, "type": 2, "raid_info": {"handle": 19},
      "disks": [{"handle": 21, "phy": {"handle": 71, "protocol": 3}, "port": {"handle": 81}}, {"handle": 22}],
      "volumes": [{"name": "Tunnel", "level": 2, "disks": [21, 22]}]}]})");
+  abru2sim::ResetCounters();
   const auto ports = List<&PROVIDER_CreateZubDAPortInstance>();
   EXPECT_EQ(DeviceIds(ports), (std::vector<std::wstring>{L"61", L"61", L"81"}));
+  // The ports are read once for all four volumes (a count and a fetch).
+  EXPECT_EQ(Calls("SsiGetPortHandles"), 2u);
   ASSERT_EQ(ports.GetCount(), 3u);
   EXPECT_EQ(ports[0].Caption.Str(), L"SATA Port");
   EXPECT_EQ(ports[0].ProtocolName.Str(), L"ATA");

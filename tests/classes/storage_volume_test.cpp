@@ -167,6 +167,23 @@ TEST_F(VolumeTest, VolumesFileTheirSettingOnce) {
   EXPECT_EQ(SettingsOf(VolumeSettings(), L"FileOnce").size(), 1u) << "filed once";
 }
 
+// One rebuild reads the controllers once for all its volumes, and a setting
+// it files counts for the volumes after it: two volumes of one name on one
+// controller file one setting.
+TEST_F(VolumeTest, ARebuildReadsTheControllersOnceAndSeesTheSettingsItFiled) {
+  Load(R"({"middleware_version": "1.0", "controllers": [
+    {"handle": 1, "raid_info": {"handle": 10}, "disks": [{"handle": 11}, {"handle": 12}, {"handle": 13}],
+     "volumes": [{"name": "Twin", "level": 1, "disks": [11]}, {"name": "Twin", "level": 1, "disks": [12]},
+                 {"name": "Other", "level": 1, "disks": [13]}]}]})");
+  List<&PROVIDER_CreateZubStorageExtentDiskInstance>();
+  abru2sim::ResetCounters();
+  EXPECT_EQ(List<&PROVIDER_CreateZubStorageVolumeInstance>().GetCount(), 3u);
+  EXPECT_EQ(Calls("SsiGetControllerHandles"), 2u);  // a count and a fetch
+  const CArrayT<stZUB_StorageSetting> settings = VolumeSettings();
+  EXPECT_EQ(SettingsOf(settings, L"Twin").size(), 1u);
+  EXPECT_EQ(SettingsOf(settings, L"Other").size(), 1u);
+}
+
 TEST_F(VolumeTest, StatusesOfAnArrayWithoutDisksAndUnreadableRaidInfo) {
   Load(R"({"middleware_version": "1.0", "controllers": [
     {"handle": 1, "raid_info": {"handle": 10},
