@@ -141,11 +141,15 @@ bool HasSetting(const CArrayT<stZUB_StorageSetting>& settings, const CZubString&
 class CZubStorageVolume : public CZubClassT<CZubStorageVolumeInterface, stZUB_StorageVolume>,
                           public CDetectChangesT<CZubStorageVolume, stZUB_StorageVolume> {
  public:
-  PROVIDER_STATUS Update() override {
-    m_list.RemoveAll();
+  PROVIDER_STATUS Update() override { return Build(nullptr); }
+
+  // Update, also handing the list it built to *copy (the event monitor's
+  // comparison).
+  PROVIDER_STATUS Build(CArrayT<stZUB_StorageVolume>* copy) {
+    CListBuild<stZUB_StorageVolume> built(m_list, copy);
     CVolumeList volumes;
     return ForEachListed(volumes, [](CVolumeList& w) { return LoadVolumes(&w); },
-                         [&](const _SSI_VolumeInfo& volume) { return Add(volume); });
+                         [&](const _SSI_VolumeInfo& volume) { return Add(volume, built); });
   }
 
   // A deleted volume's setting goes with it (the next volume of that name
@@ -169,7 +173,7 @@ class CZubStorageVolume : public CZubClassT<CZubStorageVolumeInterface, stZUB_St
     }
   }
 
-  PROVIDER_STATUS Add(const _SSI_VolumeInfo& volume) {
+  static PROVIDER_STATUS Add(const _SSI_VolumeInfo& volume, CListBuild<stZUB_StorageVolume>& built) {
     stZUB_StorageVolume rec = VolumeOf(volume);
     CEndDevices array;
     array.Load(SSI_SCOPE_RAID_ARRAY, volume.arrayHandle);
@@ -199,7 +203,7 @@ class CZubStorageVolume : public CZubClassT<CZubStorageVolumeInterface, stZUB_St
       if (!filer.AddRaidInfo()) return PROVIDER_FAILED;
       filer.File();
     }
-    m_list.AddLocked(rec);
+    built.Add(rec);
     return PROVIDER_SUCCESS;
   }
 };

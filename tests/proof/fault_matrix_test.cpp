@@ -14,7 +14,7 @@
 #include <sstream>
 
 #include "classes/config/storage_configuration_service.h"
-#include "tests/proof/host_workload.h"
+#include "tools/proof/host_workload.h"
 #include "tests/support/class_fixture.h"
 
 namespace {

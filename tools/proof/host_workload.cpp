@@ -2,7 +2,7 @@
 // classes' lists as a client reads them; a step whose input is missing (a
 // list emptied by an earlier fault) still runs, with an empty input, as a
 // client that kept going would send it.
-#include "tests/proof/host_workload.h"
+#include "tools/proof/host_workload.h"
 
 #include <exception>
 #include <functional>
