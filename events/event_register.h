@@ -76,12 +76,13 @@ class CDetectChangesT : public virtual CEventRegisterInterface {
   }
   // Compares the list this very rebuild made (Build), not the instance
   // list, which a host's Update may have replaced meanwhile.
-  // A rebuild that ended part way (it met a change or a failure on the way:
-  // a failed status with records listed) is no state to compare: the
-  // snapshot stays, and the next event compares again.
+  // Only a rebuild that succeeded, or found nothing at all, is a state to
+  // compare; one that ended part way (it met a change or a failure on the
+  // way) leaves the snapshot as it was, and the next event compares again.
   bool DetectAlerts() override {
     m_detected.RemoveAll();
-    if (Owner().Build(&m_detected) != PROVIDER_SUCCESS && m_detected.GetCount() != 0) {
+    const PROVIDER_STATUS status = Owner().Build(&m_detected);
+    if (status != PROVIDER_SUCCESS && !(status == PROVIDER_NOT_FOUND && m_detected.GetCount() == 0)) {
       m_detected = m_snapshot;
       return false;
     }

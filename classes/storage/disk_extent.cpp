@@ -78,8 +78,11 @@ class CZubStorageExtentDisk : public CZubClassT<CZubStorageExtentDiskInterface, 
                            CEndDevices disks;
                            if (disks.Load(SSI_SCOPE_CONTROLLER, controller.handle) != SSI_STATUS_SUCCESS)
                              return PROVIDER_FAILED;
-                           for (const _SSI_EndDeviceInfo& disk : disks.m_list)
+                           for (const _SSI_EndDeviceInfo& disk : disks.m_list) {
+                             // Unfilled: the disk went between the count and its record.
+                             if (disk.handle == 0) return PROVIDER_FAILED;
                              built.Add(DiskExtentOf(disk, controller.handle));
+                           }
                            return PROVIDER_SUCCESS;
                          });
   }

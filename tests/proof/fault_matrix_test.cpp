@@ -143,9 +143,19 @@ void OnCall(void*) {
   in.step = zubproof::CurrentStep();
 }
 
-class FaultMatrixTest : public zubtest::ClassFixture {};
+// The matrix runs in shards (every fourth call of the clean run's list), so
+// each test stays short in a sanitizer build and ctest runs them side by
+// side. It is one thread: under ThreadSanitizer it proves nothing more and
+// takes minutes, so that build skips it.
+constexpr size_t kShards = 4;
 
-TEST_F(FaultMatrixTest, EveryCallFailingAtItsFirstMiddleAndLastCallKeepsThePromises) {
+class FaultMatrixTest : public zubtest::ClassFixture, public ::testing::WithParamInterface<size_t> {};
+
+TEST_P(FaultMatrixTest, EveryCallFailingAtItsFirstMiddleAndLastCallKeepsThePromises) {
+#if defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "single-threaded: run in the other builds";
+#endif
+  const size_t shard = GetParam();
   Load(kTopology);
   // Every class initialised once and a setting generated, as a host does.
   const std::set<std::string> spares = zubproof::Spares();
@@ -161,16 +171,24 @@ TEST_F(FaultMatrixTest, EveryCallFailingAtItsFirstMiddleAndLastCallKeepsThePromi
   zubproof::Recover(spares);
   const std::vector<Outcome> reference = zubproof::ListEveryClass();
   for (const Outcome& o : reference) EXPECT_EQ(o.status, clean[&o - reference.data()].status) << o.step;
-  ExpectSessionsBalanced();
+  {
+    const abru2sim::Counters c = abru2sim::GetCounters();
+    EXPECT_EQ(c.sessionsOpened, c.sessionsClosed);
+  }
   ASSERT_EQ(zubproof::InvokedMethods(), zubproof::CatalogueMethods()) << "every method of the catalogue is called";
 
   std::map<std::string, const Outcome*> cleanByStep;
   for (const Outcome& o : clean) cleanByStep.emplace(o.step, &o);  // a repeated step keeps its first
 
   size_t cells = 0, held = 0, notExamined = 0, asNone = 0;
+  // Sessions a failed close kept open in the middleware stay counted there
+  // (also those of an earlier test in this process): each cell counts its own.
   uint64_t openBefore = abru2sim::GetCounters().sessionsOpen;
   std::vector<std::string> failures;
+  size_t index = 0, shardCalls = 0;
   for (const auto& [call, n] : counts) {
+    if (index++ % kShards != shard) continue;
+    ++shardCalls;
     const ConfigCall* config = FindConfigCall(call);
     std::vector<SSI_STATUS> statuses = {12, 14, 15};
     if (config && config->refusable) statuses.push_back(18);
@@ -246,14 +264,18 @@ TEST_F(FaultMatrixTest, EveryCallFailingAtItsFirstMiddleAndLastCallKeepsThePromi
       }
     }
   }
-  std::printf("fault matrix: %zu calls, %zu cells (calls x statuses x positions), %zu held; "
-              "%zu unfilled records kept for record calls, %zu failed counts read as none\n",
-              counts.size(), cells, held, notExamined, asNone);
   std::string names;
-  for (const auto& [call, n] : counts) names += " " + call + "(" + std::to_string(n) + ")";
-  std::printf("calls (per clean run):%s\n", names.c_str());
+  index = 0;
+  for (const auto& [call, n] : counts)
+    if (index++ % kShards == shard) names += " " + call + "(" + std::to_string(n) + ")";
+  std::printf("fault matrix, shard %zu of %zu: %zu of %zu calls, %zu cells (calls x statuses x positions), %zu held; "
+              "%zu unfilled records kept for record calls, %zu failed counts read as none\n"
+              "calls (count in a clean run):%s\n",
+              shard + 1, kShards, shardCalls, counts.size(), cells, held, notExamined, asNone, names.c_str());
   EXPECT_EQ(held, cells);
   for (size_t i = 0; i < failures.size() && i < 60; ++i) ADD_FAILURE() << failures[i];
 }
+
+INSTANTIATE_TEST_SUITE_P(Shards, FaultMatrixTest, ::testing::Range<size_t>(0, kShards));
 
 }  // namespace

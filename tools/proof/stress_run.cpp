@@ -278,12 +278,16 @@ std::string Describe(const std::vector<Alert>& alerts) {
 
 StressReport RunStress(const StressOptions& options) {
   StressReport report;
+  const uint64_t openBefore = abru2sim::GetCounters().sessionsOpen;
   std::string error;
   if (!abru2sim::LoadTopologyText(kTopology, &error)) {
     report.mismatches.push_back("topology refused: " + error);
     return report;
   }
   PROVIDER_CreateZubContainerInstance()->SetComputerNameStrings(stComputerStringNames{});
+  // The monitor's first state is what the classes hold (a class reads the
+  // stack on its first Initialize only): every list is made on this topology.
+  ListEveryClass();
   PROVIDER_CreateEventMonInstance()->SetCallBackFunc(&OnAlert);
   const uint64_t startWaits = EventWaits();
   PROVIDER_CreateZubProviderInstance()->Initialize();
@@ -351,7 +355,7 @@ StressReport RunStress(const StressOptions& options) {
   report.listings = listings;
   report.methodCalls = calls;
   report.exceptions = exceptions;
-  report.sessionsLeftOpen = abru2sim::GetCounters().sessionsOpen;
+  report.sessionsLeftOpen = abru2sim::GetCounters().sessionsOpen - openBefore;
   for (const auto& [kind, n] : kinds) report.changeKinds.push_back(kind + " " + std::to_string(n));
   return report;
 }

@@ -40,7 +40,7 @@ struct StressReport {
   uint64_t alertsExpected = 0;
   uint64_t exceptions = 0;      // exceptions that left the library
   bool deadlock = false;        // the watchdog saw no progress (the run was abandoned)
-  uint64_t sessionsLeftOpen = 0;
+  uint64_t sessionsLeftOpen = 0;  // sessions the run opened and left open
   // One line per change whose alerts differ from the expected ones.
   std::vector<std::string> mismatches;
   // One line per change by kind: "disk failed 131", ...
