@@ -143,11 +143,11 @@ void OnCall(void*) {
   in.step = zubproof::CurrentStep();
 }
 
-// The matrix runs in shards (every fourth call of the clean run's list), so
+// The matrix runs in shards (every eighth call of the clean run's list), so
 // each test stays short in a sanitizer build and ctest runs them side by
 // side. It is one thread: under ThreadSanitizer it proves nothing more and
 // takes minutes, so that build skips it.
-constexpr size_t kShards = 4;
+constexpr size_t kShards = 8;
 
 class FaultMatrixTest : public zubtest::ClassFixture, public ::testing::WithParamInterface<size_t> {};
 
