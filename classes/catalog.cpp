@@ -4,6 +4,7 @@
 #include "framework/catalog.h"
 
 #include "classes/config/capability_associations.h"
+#include "classes/config/hosted_service.h"
 #include "classes/config/spare_configuration.h"
 #include "classes/config/storage_capabilities.h"
 #include "classes/config/storage_configuration_service.h"
@@ -151,7 +152,8 @@ std::span<const ClassDesc> ClassCatalog() {
           "ZUB_AllocatedFromStoragePool", "CIM_AllocatedFromStoragePool",
           "A volume and the pool of its controller, with the space the volume takes"),
       ZubClass<&PROVIDER_CreateZubConcreteComponentInstance>(
-          "ZUB_ConcreteComponent", "CIM_ConcreteComponent", "A disk available for a pool, and the pool of its controller"),
+          "ZUB_ConcreteComponent", "CIM_ConcreteComponent",
+          "A disk and the pool of its controller (while available), and the disk's own protocol endpoint"),
       ZubClass<&PROVIDER_CreateZubConcreteDependencyInstance>(
           "ZUB_ConcreteDependency", "CIM_ConcreteDependency", "A volume and each of its member disks"),
       ZubClass<&PROVIDER_CreateZubElementCapabilitiesInstance>(
@@ -164,6 +166,9 @@ std::span<const ClassDesc> ClassCatalog() {
           "A storage setting and the capabilities it belongs to"),
       ZubClass<&PROVIDER_CreateZubElementSettingDataInstance>(
           "ZUB_ElementSettingData", "CIM_ElementSettingData", "A volume and the volume settings of its name"),
+      ZubClass<&PROVIDER_CreateZubHostedServiceInstance>(
+          "ZUB_HostedService", "CIM_HostedService",
+          "A controller's system and the storage and spare configuration services it hosts"),
       ZubClass<&PROVIDER_CreateZubProductPhysicalComponentInstance>(
           "ZUB_ProductPhysicalComponent", "CIM_ProductPhysicalComponent",
           "A controller, disk, enclosure or expander product and the card of its controller"),

@@ -8,6 +8,7 @@
 
 #include "host/class_json.h"
 #include "host/errors.h"
+#include "host/inventory.h"
 #include "host/lookup.h"
 #include "host/table.h"
 
@@ -37,6 +38,35 @@ std::string MethodNames(const ClassDesc& cls) {
     out += m.name;
   }
   return out;
+}
+
+// Every class in catalogue order (elements before associations): with
+// --json every record, one line a class; else one summary row a class. Then
+// the references are checked against the whole inventory.
+int ListAllCommand(const HostOptions& options) {
+  Session session(options.session);
+  std::vector<ListedClass> inventory;
+  std::vector<std::vector<std::string>> rows;
+  size_t total = 0;
+  for (const ClassDesc& cls : ClassCatalog()) {
+    Json result = session.List(cls);
+    const size_t count = result["instances"].size();
+    total += count;
+    if (options.json) PrintLine(result);
+    else rows.push_back({cls.name, Kind(cls), StatusText(result["status"].get<int>()), std::to_string(count)});
+    inventory.push_back({&cls, std::move(result)});
+  }
+  const std::vector<DanglingReference> dangling = DanglingReferences(inventory, session.Namespace());
+  if (!options.json) {
+    PrintColumns(std::cout, {"Class", "Kind", "Status", "Instances"}, rows, TerminalWidth());
+    std::cout << '\n' << rows.size() << " classes, " << total << " instances; "
+              << (dangling.empty() ? "every reference names a listed instance" : "references naming no instance:")
+              << '\n';
+  }
+  for (const DanglingReference& d : dangling) {
+    std::cerr << "zubcim: " << d.cls << '.' << d.field << " names no listed instance: " << d.reference << '\n';
+  }
+  return dangling.empty() ? kExitOk : kExitDangling;
 }
 
 void PrintListHuman(const ClassDesc& cls, const Json& result) {
@@ -86,16 +116,15 @@ int ClassesCommand(const HostOptions& options) {
 }
 
 int ListCommand(const HostOptions& options, const std::vector<std::string>& names, bool all) {
-  std::vector<const ClassDesc*> classes;
   if (all) {
     if (!names.empty()) throw BadInput("list: give class names or --all, not both");
-    for (const ClassDesc& cls : ClassCatalog()) classes.push_back(&cls);
-  } else {
-    if (names.empty()) throw BadInput("list: name at least one class, or --all");
-    // Every name is checked before the library starts: a typo in the third
-    // name must not leave half an answer behind.
-    for (const std::string& name : names) classes.push_back(&RequireClass(name));
+    return ListAllCommand(options);
   }
+  if (names.empty()) throw BadInput("list: name at least one class, or --all");
+  // Every name is checked before the library starts: a typo in the third
+  // name must not leave half an answer behind.
+  std::vector<const ClassDesc*> classes;
+  for (const std::string& name : names) classes.push_back(&RequireClass(name));
   Session session(options.session);
   bool first = true;
   for (const ClassDesc* cls : classes) {

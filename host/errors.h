@@ -13,6 +13,7 @@ enum ExitCode : int {
   kExitStartFailed = 1,  // the library or the simulation did not start
   kExitBadInput = 2,     // bad command line, file or JSON
   kExitMethodFailed = 3, // a task verb's method reported a failure (volume, spare, locate)
+  kExitDangling = 4,     // list --all: a reference names no listed instance
 };
 
 class HostError : public std::runtime_error {

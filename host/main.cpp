@@ -54,7 +54,9 @@ int main(int argc, char** argv) {
   bool listAll = false;
   CLI::App* list = app.add_subcommand("list", "list the instances of classes");
   list->add_option("CLASS", listNames, "CIM class names");
-  list->add_flag("--all", listAll, "every class, in catalogue order");
+  list->add_flag("--all", listAll,
+                 "every class, in catalogue order: a summary (--json: every record), then every reference checked "
+                 "(exit 4 when one names no listed instance)");
 
   std::string invokeClass, invokeMethod, invokeIn;
   CLI::App* invoke = app.add_subcommand("invoke", "call an extrinsic method with a JSON record as input");

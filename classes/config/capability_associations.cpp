@@ -3,10 +3,12 @@
 // CZubStorageSettingsAssociatedToCapabilities and CZubElementSettingData.
 #include "classes/config/capability_associations.h"
 
+#include "classes/config/spare_configuration.h"
 #include "classes/config/storage_capabilities.h"
 #include "classes/config/storage_setting.h"
 #include "classes/storage/storage_pool.h"
 #include "classes/storage/storage_volume.h"
+#include "classes/system/computer_system.h"
 #include "framework/association.h"
 #include "framework/class_base.h"
 
@@ -52,27 +54,27 @@ class CZubElementCapabilities : public CZubClassT<CZubElementCapabilitiesInterfa
     CReferenceBuilder refs;
     CArrayT<stZUB_StoragePool> pools;
     CArrayT<stZUB_StorageCapabilitiesPrimordial> capabilities;
-    if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubStoragePoolInstance>(&pools)) return s;
-    if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance>(&capabilities)) {
-      return s;
-    }
+    // Both halves give 1 when a class they read cannot be created.
+    if (ReadLists<&PROVIDER_CreateZubStoragePoolInstance, &PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance>(
+            ListNeed::AnyState, &pools, &capabilities))
+      return PROVIDER_FAILED;
     Join(pools, capabilities, CapabilitiesOfPool,
          [&](const stZUB_StoragePool& pool, const stZUB_StorageCapabilitiesPrimordial& caps) {
-           Add(refs.To(L"ZUB_StoragePool", pool), refs.To(L"ZUB_StorageCapabilitiesPrimordial", caps));
+           m_list.AddLocked({refs.To(L"ZUB_StoragePool", pool), refs.To(L"ZUB_StorageCapabilitiesPrimordial", caps)});
          });
-    // TODO(spare configuration): then join ZUB_ComputerSystem with
-    // ZUB_SpareConfigurationCapabilities on ControllerHandle (9 when either
-    // cannot be created), once that class is served: (system, capabilities).
+    CArrayT<stZUB_ComputerSystem> systems;
+    CArrayT<stZUB_SpareConfigurationCapabilities> spareCapabilities;
+    if (ReadLists<&PROVIDER_CreateZubComputerSystemInstance, &PROVIDER_CreateZubSpareConfigurationCapabilitiesInstance>(
+            ListNeed::AnyState, &systems, &spareCapabilities))
+      return PROVIDER_FAILED;
+    Join(systems, spareCapabilities, SameController,
+         [&](const stZUB_ComputerSystem& system, const stZUB_SpareConfigurationCapabilities& caps) {
+           m_list.AddLocked(
+               {refs.To(L"ZUB_ComputerSystem", system), refs.To(L"ZUB_SpareConfigurationCapabilities", caps)});
+         });
     return UpdateDone();
   }
 
- private:
-  void Add(const CZubString& element, const CZubString& capabilities) {
-    stZUB_ElementCapabilities rec;
-    rec.ManagedElement = element;
-    rec.Capabilities = capabilities;
-    m_list.AddLocked(rec);
-  }
 };
 
 class CZubStorageSettingsGeneratedFromCapabilities

@@ -3,12 +3,11 @@
 // namespace (empty texts when it cannot be obtained, except where noted).
 //
 // ZUB_ElementCapabilities: each pool with the storage capabilities of its
-// controller (pool order, then capabilities order).
-//   Update: 0, also when nothing joins; 9 a class it reads cannot be created.
-//   Reads ZUB_StoragePool and ZUB_StorageCapabilitiesPrimordial.
-//   Not yet: then each computer system with the spare configuration
-//   capabilities of its controller (ZUB_SpareConfigurationCapabilities is not
-//   served yet).
+// controller (pool order, then capabilities order), then each computer
+// system with the spare configuration capabilities of its controller.
+//   Update: 0, also when nothing joins; 1 a class it reads cannot be created.
+//   Reads ZUB_StoragePool, ZUB_StorageCapabilitiesPrimordial,
+//   ZUB_ComputerSystem and ZUB_SpareConfigurationCapabilities.
 //
 // ZUB_StorageSettingsGeneratedFromCapabilities: each storage capabilities
 // record with each primordial setting generated from it, i.e. whose PoolID is

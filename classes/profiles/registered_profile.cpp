@@ -78,7 +78,7 @@ class CZubReferencedProfile : public CZubClassT<CZubReferencedProfileInterface, 
  public:
   PROVIDER_STATUS Update() override {
     m_list.RemoveAll();
-    const CReferenceBuilder profileRefs = CReferenceBuilder().InNamespace(kInteropNamespace);
+    const CReferenceBuilder profileRefs;  // the host's namespace, where it lists this class
     CArrayT<stZUB_RegisteredProfile> profiles;
     if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubRegisteredProfileInstance>(&profiles)) return s;
     if (profiles.GetCount() == 0) return PROVIDER_NOT_FOUND;

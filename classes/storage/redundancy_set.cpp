@@ -2,6 +2,7 @@
 // (member disks, hosting system, spare disks).
 #include "classes/storage/redundancy_set.h"
 
+#include "classes/config/spare_configuration.h"
 #include "classes/config/storage_setting.h"
 #include "classes/storage/disk_extent.h"
 #include "classes/system/computer_system.h"
@@ -165,15 +166,20 @@ class CZubIsSpare : public CZubClassT<CZubIsSpareInterface, stZUB_IsSpare> {
     m_list.RemoveAll();
     CReferenceBuilder refs;
     CArrayT<stZUB_PortController> controllers;
+    CArrayT<stZUB_SpareConfigurationCapabilities> spareCapabilities;
     CArrayT<stZUB_StorageExtentDisk> disks;
     CArrayT<stZUB_StorageRedundancySet> sets;
-    if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubPortControllerInstance>(&controllers)) return s;
-    if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubStorageExtentDiskInstance>(&disks)) return s;
-    if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubStorageRedundancySetInstance>(&sets)) return s;
-    // TODO(spare configuration): ZUB_SpareConfigurationCapabilities is to be
-    // read here too, its empty list giving 1 like the three above, once that
-    // class is served.
-    if (controllers.GetCount() == 0 || disks.GetCount() == 0 || sets.GetCount() == 0) return PROVIDER_FAILED;
+    if (PROVIDER_STATUS s = ReadLists<&PROVIDER_CreateZubPortControllerInstance,
+                                      &PROVIDER_CreateZubSpareConfigurationCapabilitiesInstance,
+                                      &PROVIDER_CreateZubStorageExtentDiskInstance,
+                                      &PROVIDER_CreateZubStorageRedundancySetInstance>(
+            ListNeed::AnyState, &controllers, &spareCapabilities, &disks, &sets))
+      return s;
+    // The spare capabilities only have to exist: a controller without them
+    // has nothing to mark spares with.
+    if (controllers.GetCount() == 0 || spareCapabilities.GetCount() == 0 || disks.GetCount() == 0 ||
+        sets.GetCount() == 0)
+      return PROVIDER_FAILED;
     for (const stZUB_PortController& controller : controllers) {
       if (controller.FeatureEnabled != 1) continue;
       for (const stZUB_StorageExtentDisk& disk : disks) {

@@ -22,9 +22,10 @@
 //
 // ZUB_IsSpare: each spare disk (usage 4, any state) of a port controller
 // whose feature flag is set, with the set of that controller; SpareStatus 2.
-//   Update: 0; 1 no port controller, no disk extent or no set; 9 a class it
-//   reads cannot be created. Reads ZUB_PortController, ZUB_StorageExtentDisk
-//   and ZUB_StorageRedundancySet.
+//   Update: 0; 1 no port controller, no spare configuration capabilities, no
+//   disk extent or no set; 9 a class it reads cannot be created. Reads
+//   ZUB_PortController, ZUB_SpareConfigurationCapabilities,
+//   ZUB_StorageExtentDisk and ZUB_StorageRedundancySet.
 #pragma once
 
 #include <optional>

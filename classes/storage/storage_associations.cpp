@@ -2,10 +2,14 @@
 // CZubConcreteComponent and CZubConcreteDependency.
 #include "classes/storage/storage_associations.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "classes/config/storage_setting.h"
 #include "classes/storage/disk_extent.h"
 #include "classes/storage/storage_pool.h"
 #include "classes/storage/storage_volume.h"
+#include "classes/ports/protocol_endpoint.h"
 #include "classes/system/port_controller.h"
 #include "framework/association.h"
 #include "framework/class_base.h"
@@ -58,30 +62,34 @@ class CZubConcreteComponent : public CZubClassT<CZubConcreteComponentInterface, 
     if (!refs.HasContainer()) return PROVIDER_FAILED;
     CArrayT<stZUB_StoragePool> pools;
     CArrayT<stZUB_StorageExtentDisk> disks;
-    if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubStoragePoolInstance>(&pools)) return s;
-    if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubStorageExtentDiskInstance>(&disks)) return s;
-    // TODO(protocol endpoints): read ZUB_ATAProtocolEndpoint and
-    // ZUB_SCSIProtocolEndpoint here once they are served (they may be empty).
+    CArrayT<stZUB_ProtocolEndpoint> ataEndpoints;
+    CArrayT<stZUB_ProtocolEndpoint> scsiEndpoints;
+    if (PROVIDER_STATUS s =
+            ReadLists<&PROVIDER_CreateZubStoragePoolInstance, &PROVIDER_CreateZubStorageExtentDiskInstance,
+                      &PROVIDER_CreateZubATAProtocolEndpointInstance, &PROVIDER_CreateZubSCSIProtocolEndpointInstance>(
+                ListNeed::AnyState, &pools, &disks, &ataEndpoints, &scsiEndpoints))
+      return s;
     if (disks.GetCount() == 0) return PROVIDER_NOT_FOUND;
     for (const stZUB_StorageExtentDisk& disk : disks) {
+      const CZubString diskRef = refs.To(L"ZUB_StorageExtentDisk", disk);
       for (const stZUB_StoragePool& pool : pools) {
         if (!SameController(disk, pool) || disk.DiskUsage != kDiskUsageAvailable) continue;
-        Add(refs.To(L"ZUB_StoragePool", pool), refs.To(L"ZUB_StorageExtentDisk", disk));
+        m_list.AddLocked({refs.To(L"ZUB_StoragePool", pool), diskRef});
       }
-      // TODO(protocol endpoints): then the first ATA endpoint, and the first
-      // SCSI endpoint, whose AttachedHandle is the disk's EndDeviceHandle and
-      // that is not a DA port's endpoint: (endpoint, disk).
+      // A disk's own endpoint is the logical port's; a DA port's endpoint
+      // stands for a volume's way to the disk.
+      const auto attached = [&](const stZUB_ProtocolEndpoint& endpoint) {
+        return endpoint.AttachedHandle.Compare(disk.EndDeviceHandle) == 0 && endpoint.IsDAPortEndpoint != 1;
+      };
+      for (const auto& [endpoints, cimClass] : {std::pair{&ataEndpoints, L"ZUB_ATAProtocolEndpoint"},
+                                                std::pair{&scsiEndpoints, L"ZUB_SCSIProtocolEndpoint"}}) {
+        const auto first = std::find_if(endpoints->begin(), endpoints->end(), attached);
+        if (first != endpoints->end()) m_list.AddLocked({refs.To(cimClass, *first), diskRef});
+      }
     }
     return UpdateDone();
   }
 
- private:
-  void Add(const CZubString& group, const CZubString& part) {
-    stZUB_ConcreteComponent rec;
-    rec.GroupComponent = group;
-    rec.PartComponent = part;
-    m_list.AddLocked(rec);
-  }
 };
 
 class CZubConcreteDependency : public CZubClassT<CZubConcreteDependencyInterface, stZUB_ConcreteDependency> {

@@ -6,9 +6,12 @@
 //   cannot be created. Reads ZUB_StorageVolume and ZUB_StoragePool.
 //
 // ZUB_ConcreteComponent: each disk available for a pool (usage 2, any state)
-// with the pool of its controller.
+// with the pool of its controller, then the disk with the first ATA and the
+// first SCSI endpoint attached to it that is not a DA port's.
 //   Update: 0; 1 no container; 4 no disk extent; 9 a class it reads cannot be
-//   created. Reads ZUB_StoragePool and ZUB_StorageExtentDisk.
+//   created. Reads ZUB_StoragePool, ZUB_StorageExtentDisk,
+//   ZUB_ATAProtocolEndpoint and ZUB_SCSIProtocolEndpoint (either may be
+//   empty).
 //   Not yet: each disk with the ATA or SCSI protocol endpoint attached to it
 //   (ZUB_ATAProtocolEndpoint, ZUB_SCSIProtocolEndpoint are not served yet).
 //

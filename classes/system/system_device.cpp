@@ -27,13 +27,12 @@ class CZubSystemDevice : public CZubClassT<CZubSystemDeviceInterface, stZUB_Syst
     CArrayT<stZUB_LogicalPort> scsiPorts;
     CArrayT<stZUB_StorageVolume> volumes;
     CArrayT<stZUB_AlarmDevice> alarms;
-    if (PROVIDER_STATUS s =
-            ReadLists<&PROVIDER_CreateZubComputerSystemInstance, &PROVIDER_CreateZubDAPortInstance,
-                      kScsiPorts.controllers, kAtaPorts.controllers, kAtaPorts.logicalPorts, kScsiPorts.logicalPorts,
-                      &PROVIDER_CreateZubStorageVolumeInstance, &PROVIDER_CreateZubAlarmDeviceInstance>(
-                ListNeed::Rebuilt, &systems, &daPorts, &scsiControllers, &ataControllers, &ataPorts, &scsiPorts,
-                &volumes, &alarms))
-      return s;
+    if (ReadLists<&PROVIDER_CreateZubComputerSystemInstance, &PROVIDER_CreateZubDAPortInstance,
+                  kScsiPorts.controllers, kAtaPorts.controllers, kAtaPorts.logicalPorts, kScsiPorts.logicalPorts,
+                  &PROVIDER_CreateZubStorageVolumeInstance, &PROVIDER_CreateZubAlarmDeviceInstance>(
+            ListNeed::Rebuilt, &systems, &daPorts, &scsiControllers, &ataControllers, &ataPorts, &scsiPorts, &volumes,
+            &alarms))
+      return PROVIDER_FAILED;
     if (systems.GetCount() == 0) return PROVIDER_NOT_FOUND;
     const CReferenceBuilder refs;
     for (const stZUB_ComputerSystem& system : systems) {

@@ -7,7 +7,7 @@
 // listed controller (a volume whose disks no controller claims) is in no
 // record.
 //
-// Update: 0 joined; 4 no computer system; 9 an object of a class it reads
+// Update: 0 joined; 4 no computer system; 1 an object of a class it reads
 // cannot be created. Every Update refreshes the classes it reads:
 // ZUB_ComputerSystem, ZUB_DAPort, the protocol controllers and logical
 // ports of both families, ZUB_StorageVolume, ZUB_AlarmDevice.

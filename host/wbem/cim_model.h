@@ -19,7 +19,10 @@ enum CimStatus : int {
   kCimInvalidClass = 5,
   kCimNotFound = 6,
   kCimNotSupported = 7,
+  kCimAlreadyExists = 11,
   kCimTypeMismatch = 13,
+  kCimQueryLanguageNotSupported = 14,
+  kCimInvalidQuery = 15,
   kCimMethodNotFound = 17,
 };
 

@@ -95,8 +95,10 @@ void ModifyInstance(OpContext& ctx) {
     for (pugi::xml_node node : instance.children()) {
       if (EqualsNoCase(node.attribute("NAME").value(), p.name)) given = node;
     }
-    if (!given) continue;
-    CimValue value = ReadValue(given);
+    // A property the client names in PropertyList and leaves out of the
+    // instance is cleared; without a PropertyList, what is left out stays.
+    if (!given && (p.key || !filter.Named())) continue;
+    CimValue value = given ? ReadValue(given) : CimValue{};
     if (p.key) {
       CimValue now = ReadField(*p.field, p, p.field->at(record.get()), defaults);
       if (value.items != now.items) throw CimFault(kCimInvalidParameter, "the key " + p.name + " cannot be changed");

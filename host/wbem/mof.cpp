@@ -21,7 +21,7 @@ std::string TypeOf(const CimTyped& t) {
 }
 
 void WriteClass(std::ostream& out, const CimClass& cls) {
-  out << "[" << (cls.association ? "Association, " : "") << "Description (" << Quoted(cls.description) << ")]\n";
+  out << "[" << (cls.association ? "Association, " : "") << (cls.indication ? "Indication, " : "") << "Description (" << Quoted(cls.description) << ")]\n";
   out << "class " << cls.name;
   if (!cls.superclass.empty()) out << " : " << cls.superclass;
   out << " {\n";
@@ -43,12 +43,12 @@ void WriteClass(std::ostream& out, const CimClass& cls) {
 }  // namespace
 
 void WriteMof(std::ostream& out, const Schema& schema) {
-  out << "// The classes of the zubprov CIM provider, made from its record descriptions.\n"
+  out << "// The classes of the zubprov CIM provider and its alerts, made from its record descriptions.\n"
          "// Their CIM_ parents come from the DMTF CIM schema.\n\n";
   for (const char* ns : {kClassNamespace, kInteropNamespace}) {
     bool first = true;
     for (const CimClass* cls : schema.ClassesIn(ns)) {
-      if (!cls->desc) continue;
+      if (!cls->desc && !cls->indication) continue;
       if (first) out << "#pragma namespace (" << Quoted(ns) << ")\n\n";
       first = false;
       WriteClass(out, *cls);

@@ -7,6 +7,7 @@
 
 #include "host/wbem/provider_gate.h"
 #include "host/wbem/schema.h"
+#include "host/wbem/subscriptions.h"
 #include "host/wbem/xml_request.h"
 #include "host/wbem/xml_writer.h"
 
@@ -17,6 +18,7 @@ struct OpContext {
   ProviderGate& gate;
   const Request& request;
   std::string nameSpace;  // canonical
+  SubscriptionStore* store = nullptr;  // null: no subscriptions are kept
 
   // A class of the request's namespace; CimFault (invalid class) otherwise.
   const CimClass& RequireClass(const std::string& name) const;
@@ -42,5 +44,10 @@ std::string Associators(OpContext& ctx, bool names);
 std::string References(OpContext& ctx, bool names);
 std::string InvokeMethod(OpContext& ctx);  // the METHODRESPONSE content
 void ModifyInstance(OpContext& ctx);
+// interop_ops.cpp: the instances the server keeps, of `cls` and its
+// subclasses; CreateInstance (the new INSTANCENAME) and DeleteInstance.
+std::vector<Instance> KeptInstances(OpContext& ctx, const CimClass& cls);
+std::string CreateInstance(OpContext& ctx);
+void DeleteInstance(OpContext& ctx);
 
 }  // namespace zubwbem

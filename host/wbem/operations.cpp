@@ -1,6 +1,7 @@
 // operations.cpp: request checks, dispatch, and the class and instance
 // operations. Associations are in associations.cpp, methods and
-// ModifyInstance in methods.cpp.
+// ModifyInstance in methods.cpp, the instances the server keeps itself
+// (subscriptions) in interop_ops.cpp.
 #include "host/wbem/operations.h"
 
 #include <algorithm>
@@ -95,6 +96,15 @@ std::string EnumerateInstances(OpContext& ctx, bool names) {
       out.Raw("</VALUE.NAMEDINSTANCE>\n");
     }
   }
+  for (const Instance& instance : KeptInstances(ctx, cls)) {
+    options.declaredIn = deep || instance.cls == &cls ? nullptr : &cls;
+    if (!names) out.Raw("<VALUE.NAMEDINSTANCE>\n");
+    out.InstanceName(instance.path);
+    out.Raw("\n");
+    if (names) continue;
+    out.Instance(instance, options);
+    out.Raw("</VALUE.NAMEDINSTANCE>\n");
+  }
   return std::move(out.Text());
 }
 
@@ -114,6 +124,12 @@ std::string GetInstance(OpContext& ctx) {
       out.Instance(instance, options);
       return std::move(out.Text());
     }
+  }
+  for (const Instance& instance : KeptInstances(ctx, cls)) {
+    if (!EqualsNoCase(instance.cls->name, wanted.className) || !KeysMatch(instance.path, wanted)) continue;
+    XmlOut out;
+    out.Instance(instance, options);
+    return std::move(out.Text());
   }
   throw CimFault(kCimNotFound, "no instance " + Describe(wanted) + " in " + ctx.nameSpace);
 }
@@ -159,7 +175,14 @@ const std::vector<Operation>& OperationTable() {
          return std::string();
        },
        true},
-      // CreateInstance and DeleteInstance (indication subscriptions) join here.
+      {"CreateInstance", {"NewInstance"}, CreateInstance},
+      {"DeleteInstance",
+       {"InstanceName"},
+       [](OpContext& ctx) {
+         DeleteInstance(ctx);
+         return std::string();
+       },
+       true},
   };
   return table;
 }
@@ -174,6 +197,7 @@ std::string ClassOfRequest(const Request& request) {
     if (pugi::xml_node n = param.child("VALUE.NAMEDINSTANCE").child("INSTANCENAME"))
       return n.attribute("CLASSNAME").value();
   }
+  if (pugi::xml_node created = request.Param("NewInstance").child("INSTANCE")) return created.attribute("CLASSNAME").value();
   return "";
 }
 
@@ -257,7 +281,7 @@ Outcome Operations::Handle(const std::string& body, const CimHeaders& headers) {
   out.className = ClassOfRequest(request);
   if (!headers.cimMethod.empty() && !EqualsNoCase(PercentDecode(headers.cimMethod), request.name))
     return refuse(400, "header-mismatch");
-  OpContext ctx{m_schema, m_gate, request, CanonicalNamespace(request.nameSpace)};
+  OpContext ctx{m_schema, m_gate, request, CanonicalNamespace(request.nameSpace), m_store};
   try {
     out.body = Run(ctx);
   } catch (const CimFault& e) {

@@ -7,6 +7,7 @@
 
 #include "host/wbem/provider_gate.h"
 #include "host/wbem/schema.h"
+#include "host/wbem/subscriptions.h"
 
 namespace zubwbem {
 
@@ -30,12 +31,16 @@ struct Outcome {
 
 class Operations {
  public:
-  Operations(const Schema& schema, ProviderGate& gate) : m_schema(schema), m_gate(gate) {}
+  // `store` keeps the indication subscriptions clients create in
+  // root/interop; without one, creating them is not supported.
+  Operations(const Schema& schema, ProviderGate& gate, SubscriptionStore* store = nullptr)
+      : m_schema(schema), m_gate(gate), m_store(store) {}
   Outcome Handle(const std::string& body, const CimHeaders& headers);
 
  private:
   const Schema& m_schema;
   ProviderGate& m_gate;
+  SubscriptionStore* m_store;
 };
 
 std::string PercentDecode(const std::string& text);

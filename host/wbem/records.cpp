@@ -4,6 +4,7 @@
 #include <charconv>
 #include <limits>
 
+#include "host/wbem/schema.h"
 #include "host/wide_text.h"
 
 namespace zubwbem {
@@ -88,6 +89,10 @@ void AddText(const CimTyped& type, const std::string& text, CimValue& out, const
     if (text.empty()) return;
     CimPath path = PathFromLibraryText(text);
     CompletePath(path, defaults);
+    // The library names the host's own namespace in most references, also
+    // in those to the profiles; a client follows a reference to the
+    // namespace the server serves its class in.
+    if (NamespaceOfClass(path.className) == kInteropNamespace) path.ns = SplitNamespace(kInteropNamespace);
     out.refs.push_back(std::move(path));
   } else {
     out.items.push_back(text);
@@ -155,10 +160,17 @@ void WriteField(const FieldDesc& field, const CimTyped& type, const CimValue& va
   const size_t count = ElementCount(type, value);
   const bool list = field.type == FieldType::UInt64List || field.type == FieldType::TextList;
   if (value.null) {
-    // NULL: the field's fresh value.
-    if (list) {
-      if (field.type == FieldType::TextList) static_cast<CArrayT<CZubString>*>(at)->RemoveAll();
-      else static_cast<CArrayT<uint64_t>*>(at)->RemoveAll();
+    // NULL: the field's fresh value ("" or 0, an empty list).
+    switch (field.type) {
+      case FieldType::Text: *static_cast<CZubString*>(at) = CZubString(); break;
+      case FieldType::UInt64: *static_cast<uint64_t*>(at) = 0; break;
+      case FieldType::Int64: *static_cast<int64_t*>(at) = 0; break;
+      case FieldType::UInt32: *static_cast<uint32_t*>(at) = 0; break;
+      case FieldType::Int32: *static_cast<int32_t*>(at) = 0; break;
+      case FieldType::UInt8: *static_cast<uint8_t*>(at) = 0; break;
+      case FieldType::UInt64List: static_cast<CArrayT<uint64_t>*>(at)->RemoveAll(); break;
+      case FieldType::TextList: static_cast<CArrayT<CZubString>*>(at)->RemoveAll(); break;
+      default: break;
     }
     return;
   }

@@ -5,7 +5,9 @@
 #include <cctype>
 #include <cstring>
 
+#include "events/alert.h"
 #include "host/wbem/cim_model.h"
+#include "host/wide_text.h"
 
 namespace zubwbem {
 namespace {
@@ -108,6 +110,10 @@ const CimMethod* CimClass::FindMethod(std::string_view wanted) const {
 Schema::Schema(std::span<const ClassDesc> catalog) {
   m_classes[kClassNamespace];
   m_classes[kInteropNamespace];
+  // Before the catalogue: its ZUB_IndicationFilter specialises the filter
+  // class, which must then be the full definition.
+  AddKeptClasses();
+  AddIndicationClasses();
   for (const ClassDesc& desc : catalog) {
     CimClass cls = ClassOf(desc);
     const std::string ns = cls.nameSpace;
@@ -135,6 +141,69 @@ void Schema::AddStandardChain(const std::string& ns, const std::string& name) {
     current = cls.superclass;
     classes[Lower(cls.name)] = std::move(cls);
   }
+}
+
+void Schema::AddKeptClasses() {
+  for (const KeptClass& kept : KeptClasses()) {
+    CimClass cls;
+    cls.name = kept.name;
+    cls.superclass = kept.parent ? kept.parent : "";
+    cls.description = "Standard DMTF class; the server keeps the instances clients create";
+    cls.nameSpace = kInteropNamespace;
+    cls.association = kept.association;
+    cls.kept = true;
+    for (const KeptProperty& k : kept.properties) {
+      CimProperty p;
+      p.name = k.name;
+      p.type = k.type;
+      p.array = k.array;
+      p.refClass = k.refClass ? k.refClass : "";
+      p.key = k.key;
+      if (k.key) cls.keys.push_back(cls.properties.size());
+      cls.properties.push_back(std::move(p));
+    }
+    m_classes[kInteropNamespace][Lower(cls.name)] = std::move(cls);
+    if (kept.parent) AddStandardChain(kInteropNamespace, kept.parent);
+  }
+}
+
+void Schema::AddIndicationClasses() {
+  // Every alert class carries the alert record's properties, after the two
+  // every indication has (identity and time of delivery).
+  std::vector<CimProperty> properties(2);
+  properties[0].name = "IndicationIdentifier";
+  properties[1].name = "IndicationTime";
+  properties[1].type = CimType::DateTime;
+  for (const FieldDesc& f : stZUB_AlertIndication::Describe().fields) {
+    if (!f.IsProperty()) continue;
+    CimProperty p;
+    static_cast<CimTyped&>(p) = TypedOf(f);
+    p.field = &f;
+    properties.push_back(std::move(p));
+  }
+  auto& classes = m_classes[kClassNamespace];
+  for (const IndicationClassDesc& desc : IndicationClasses()) {
+    CimClass cls;
+    cls.name = zubcim::ToUtf8(desc.name);
+    cls.superclass = zubcim::ToUtf8(desc.superclass);
+    cls.description = "An alert of the RAID stack, delivered to indication listeners";
+    cls.nameSpace = kClassNamespace;
+    cls.indication = true;
+    cls.properties = properties;
+    classes[Lower(cls.name)] = std::move(cls);
+  }
+  // Parents after all: an alert class may specialise another alert class.
+  for (const IndicationClassDesc& desc : IndicationClasses())
+    AddStandardChain(kClassNamespace, zubcim::ToUtf8(desc.superclass));
+}
+
+std::vector<const CimClass*> Schema::Kept(std::string_view ns, std::string_view name) const {
+  std::vector<const CimClass*> out;
+  for (const KeptClass& kept : KeptClasses()) {
+    const CimClass* cls = Find(ns, kept.name);
+    if (cls && IsA(*cls, name)) out.push_back(cls);
+  }
+  return out;
 }
 
 bool Schema::HasNamespace(std::string_view ns) const { return m_classes.count(CanonicalNamespace(ns)) > 0; }

@@ -1,6 +1,8 @@
 // schema.h: the CIM classes the server answers for, made from the library's
 // catalogue rows and record descriptions and nothing else, plus the standard
-// CIM_ classes they specialise (schema_tables.cpp).
+// CIM_ classes they specialise (schema_tables.cpp), the alert classes an
+// indication may be (events/alert.h, with the alert record's properties) and
+// the standard subscription classes whose instances the server keeps.
 #pragma once
 
 #include <map>
@@ -46,6 +48,8 @@ struct CimClass {
   std::string nameSpace;   // "root/corvo_zub", "root/interop"
   bool association = false;
   const ClassDesc* desc = nullptr;  // null for a standard class (no instances of its own)
+  bool kept = false;                // instances the server keeps itself (subscriptions.h)
+  bool indication = false;          // an alert's class: no instances, delivered to listeners
   std::vector<CimProperty> properties;
   std::vector<size_t> keys;         // indexes into properties, in key order
   std::vector<CimMethod> methods;   // extrinsic methods
@@ -68,6 +72,27 @@ struct StandardClass {
 };
 std::span<const StandardClass> StandardClasses();
 
+// The standard classes of indication subscriptions, whose instances clients
+// create in the interop namespace and the server keeps (subscriptions.h):
+// their properties, keys first.
+struct KeptProperty {
+  const char* name;
+  CimType type;
+  bool key = false;
+  bool array = false;
+  const char* refClass = nullptr;
+};
+struct KeptClass {
+  const char* name;
+  const char* parent;  // a standard class, or null
+  bool association;
+  std::span<const KeptProperty> properties;
+};
+std::span<const KeptClass> KeptClasses();
+extern const char* const kFilterClass;       // "CIM_IndicationFilter"
+extern const char* const kDestinationClass;  // "CIM_ListenerDestinationCIMXML"
+extern const char* const kSubscriptionClass; // "CIM_IndicationSubscription"
+
 class Schema {
  public:
   explicit Schema(std::span<const ClassDesc> catalog);
@@ -84,11 +109,15 @@ class Schema {
   std::vector<const CimClass*> Served(std::string_view ns, std::string_view name) const;
   // Served classes of the namespace, in catalogue order.
   std::vector<const CimClass*> Served(std::string_view ns) const;
+  // The kept classes (interop) that are `name` or descend from it.
+  std::vector<const CimClass*> Kept(std::string_view ns, std::string_view name) const;
   // The catalogue names a superclass the standard table lacks: "" when not.
   const std::string& Problem() const { return m_problem; }
 
  private:
   void AddStandardChain(const std::string& ns, const std::string& name);
+  void AddKeptClasses();
+  void AddIndicationClasses();
 
   std::map<std::string, std::map<std::string, CimClass>> m_classes;  // canonical ns -> lower-case name -> class
   std::vector<std::pair<std::string, std::string>> m_servedOrder;   // (ns, lower-case name), catalogue order

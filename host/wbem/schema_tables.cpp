@@ -66,6 +66,7 @@ std::span<const StandardClass> StandardClasses() {
       {"CIM_SoftwareIdentity", "CIM_LogicalElement", false},
       {"CIM_RegisteredProfile", "CIM_ManagedElement", false},
       {"CIM_IndicationFilter", "CIM_ManagedElement", false},
+      {"CIM_ListenerDestination", "CIM_ManagedElement", false},
       {"CIM_Indication", nullptr, false},
       {"CIM_ProcessIndication", "CIM_Indication", false},
       {"CIM_AlertIndication", "CIM_ProcessIndication", false},
@@ -104,6 +105,58 @@ std::span<const StandardClass> StandardClasses() {
       {"CIM_SettingAssociatedToCapabilities", "CIM_Dependency", true},
       {"CIM_StorageSettingsAssociatedToCapabilities", "CIM_SettingAssociatedToCapabilities", true},
       {"CIM_StorageSettingsGeneratedFromCapabilities", "CIM_Dependency", true},
+  };
+  return kClasses;
+}
+
+const char* const kFilterClass = "CIM_IndicationFilter";
+const char* const kDestinationClass = "CIM_ListenerDestinationCIMXML";
+const char* const kSubscriptionClass = "CIM_IndicationSubscription";
+
+std::span<const KeptClass> KeptClasses() {
+  using T = CimType;
+  // The keys of filters and destinations, in the order paths name them.
+  static constexpr KeptProperty kFilter[] = {
+      {"CreationClassName", T::String, true},
+      {"Name", T::String, true},
+      {"SystemCreationClassName", T::String, true},
+      {"SystemName", T::String, true},
+      {"Query", T::String},
+      {"QueryLanguage", T::String},
+      {"SourceNamespace", T::String},
+      {"SourceNamespaces", T::String, false, true},
+      {"IndividualSubscriptionSupported", T::Boolean},
+      {"Description", T::String},
+      {"ElementName", T::String},
+  };
+  static constexpr KeptProperty kDestination[] = {
+      {"CreationClassName", T::String, true},
+      {"Name", T::String, true},
+      {"SystemCreationClassName", T::String, true},
+      {"SystemName", T::String, true},
+      {"Destination", T::String},
+      {"PersistenceType", T::UInt16},
+      {"OtherPersistenceType", T::String},
+      {"Protocol", T::UInt16},
+      {"OtherProtocol", T::String},
+      {"Description", T::String},
+      {"ElementName", T::String},
+  };
+  static constexpr KeptProperty kSubscription[] = {
+      {"Filter", T::Reference, true, false, "CIM_IndicationFilter"},
+      {"Handler", T::Reference, true, false, "CIM_ListenerDestination"},
+      {"SubscriptionState", T::UInt16},
+      {"OtherSubscriptionState", T::String},
+      {"OnFatalErrorPolicy", T::UInt16},
+      {"OtherOnFatalErrorPolicy", T::String},
+      {"RepeatNotificationPolicy", T::UInt16},
+      {"FailureTriggerTimeInterval", T::UInt64},
+      {"SubscriptionDuration", T::UInt64},
+  };
+  static constexpr KeptClass kClasses[] = {
+      {kFilterClass, "CIM_ManagedElement", false, kFilter},
+      {kDestinationClass, "CIM_ListenerDestination", false, kDestination},
+      {kSubscriptionClass, nullptr, true, kSubscription},
   };
   return kClasses;
 }

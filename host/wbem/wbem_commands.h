@@ -1,5 +1,6 @@
 // wbem_commands.h: the verbs of zubcim that belong to the WBEM server:
-// serve, schema, passwd and sim. main adds them and asks them to run.
+// serve, schema, passwd, sim and listen. main adds them and asks them to
+// run.
 #pragma once
 
 #include <functional>
@@ -15,5 +16,12 @@ namespace zubcim {
 // exit code) or returns nothing when none of them was. It throws HostError
 // as the other verbs do.
 std::function<std::optional<int>(const HostOptions&)> AddWbemCommands(CLI::App& app);
+
+// `zubcim listen` (listen_command.cpp).
+struct ListenArgs {
+  std::string address = "127.0.0.1";
+  int port = 5990;  // 0: any free port
+};
+int ListenCommand(const HostOptions& options, const ListenArgs& args);
 
 }  // namespace zubcim

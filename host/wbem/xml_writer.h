@@ -19,6 +19,8 @@ class PropertyFilter {
   PropertyFilter() = default;
   explicit PropertyFilter(std::vector<std::string> names) : m_all(false), m_names(std::move(names)) {}
   bool Allows(std::string_view name) const;
+  // Whether the client named the properties (a PropertyList was given).
+  bool Named() const { return !m_all; }
 
  private:
   bool m_all = true;

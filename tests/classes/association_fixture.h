@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "classes/config/spare_configuration.h"
 #include "classes/config/storage_capabilities.h"
 #include "classes/config/storage_setting.h"
 #include "classes/storage/disk_extent.h"
@@ -46,6 +47,7 @@ class AssociationFixture : public ClassFixture {
     PROVIDER_CreateZubStorageVolumeInstance()->Update();
     PROVIDER_CreateZubStoragePoolInstance()->Update();
     PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance()->Update();
+    PROVIDER_CreateZubSpareConfigurationCapabilitiesInstance()->Update();
   }
 
   // A whole reference text on the fixture's host and namespace.

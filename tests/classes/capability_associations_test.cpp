@@ -21,6 +21,9 @@ class CapabilityAssociationsTest : public zubtest::AssociationFixture {
   static std::wstring Capabilities(const std::wstring& id) {
     return Path(L"ZUB_StorageCapabilitiesPrimordial.InstanceID=\"" + id + L"\"");
   }
+  static std::wstring SpareCapabilities(const std::wstring& id) {
+    return Path(L"ZUB_SpareConfigurationCapabilities.InstanceID=\"ZUBe:SpareConfigurationCapabilities:" + id + L"\"");
+  }
   // The path of a new default setting generated from capabilities `id`.
   static std::wstring CreateSetting(const wchar_t* id) {
     stZUB_StorageCapabilitiesPrimordial rec;
@@ -35,13 +38,21 @@ class CapabilityAssociationsTest : public zubtest::AssociationFixture {
 TEST_F(CapabilityAssociationsTest, EachPoolHasTheCapabilitiesOfItsController) {
   LoadAndList(kTopology);
   auto element = List<&PROVIDER_CreateZubElementCapabilitiesInstance>();
-  ASSERT_EQ(element.GetCount(), 2u);  // controller 9 has no pool
-  EXPECT_EQ(element[0].ManagedElement.Str(), Path(L"ZUB_StoragePool.InstanceID=\"7\""));
-  EXPECT_EQ(element[0].Capabilities.Str(), Capabilities(L"7"));
-  EXPECT_EQ(element[1].ManagedElement.Str(), Path(L"ZUB_StoragePool.InstanceID=\"8\""));
-  EXPECT_EQ(element[1].Capabilities.Str(), Capabilities(L"8"));
+  // The pools first (controller 9 has none), then every system, 9 too, with
+  // the spare capabilities of its controller (all three AHCI, numbered).
+  const std::wstring expected[][2] = {
+      {Path(L"ZUB_StoragePool.InstanceID=\"7\""), Capabilities(L"7")},
+      {Path(L"ZUB_StoragePool.InstanceID=\"8\""), Capabilities(L"8")},
+      {System(L"Seven"), SpareCapabilities(L"AHCI0")},
+      {System(L"Eight"), SpareCapabilities(L"AHCI1")},
+      {System(L"Nine"), SpareCapabilities(L"AHCI2")}};
+  ASSERT_EQ(element.GetCount(), std::size(expected));
+  for (size_t i = 0; i < std::size(expected); ++i) {
+    EXPECT_EQ(element[i].ManagedElement.Str(), expected[i][0]) << i;
+    EXPECT_EQ(element[i].Capabilities.Str(), expected[i][1]) << i;
+  }
 
-  LoadAndList(R"({"middleware_version": "1.0", "controllers": [{"handle": 9, "disks": []}]})");
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": []})");
   EXPECT_EQ(List<&PROVIDER_CreateZubElementCapabilitiesInstance>().GetCount(), 0u);  // nothing is not a failure
 }
 

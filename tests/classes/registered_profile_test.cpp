@@ -37,14 +37,17 @@ TEST_F(ProfileTest, EightProfilesTheSameOnEveryUpdate) {
 }
 
 TEST_F(ProfileTest, TheHostRaidProfileReferencesTheSevenOthers) {
+  // In the host's namespace (the fixture's "root\corvo_zub").
+  const std::wstring hostRaid =
+      L"\\\\box\\root\\corvo_zub:ZUB_Corvo_ProfileRegistration_RegisteredProfile_v3_0.InstanceID=\"SNIA:0\"";
   const auto refs = List<&PROVIDER_CreateZubReferencedProfileInstance>();
   ASSERT_EQ(refs.GetCount(), 7u);
   for (const auto& r : refs) {
-    EXPECT_EQ(r.Dependent.Str(), kHostRaid);
-    EXPECT_NE(r.Antecedent.Str(), kHostRaid);
+    EXPECT_EQ(r.Dependent.Str(), hostRaid);
+    EXPECT_NE(r.Antecedent.Str(), hostRaid);
   }
   EXPECT_EQ(refs[1].Antecedent.Str(),
-            L"\\\\box\\root\\Interop:ZUB_Corvo_ProfileRegistration_RegisteredProfile_v3_0.InstanceID=\"CIM:2\"");
+            L"\\\\box\\root\\corvo_zub:ZUB_Corvo_ProfileRegistration_RegisteredProfile_v3_0.InstanceID=\"CIM:2\"");
   EXPECT_NE(refs[6].Antecedent.Str().find(L"InstanceID=\"SNIA:7\""), std::wstring::npos);
 }
 

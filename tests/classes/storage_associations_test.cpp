@@ -1,7 +1,11 @@
-// ZUB_AllocatedFromStoragePool, ZUB_ConcreteComponent (pool part) and
+// ZUB_AllocatedFromStoragePool, ZUB_ConcreteComponent and
 // ZUB_ConcreteDependency on volumes of the same name on two controllers.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "classes/ports/protocol_endpoint.h"
 #include "classes/storage/storage_associations.h"
 #include "tests/classes/association_fixture.h"
 
@@ -44,15 +48,54 @@ TEST_F(StorageAssociationsTest, AVolumeIsAllocatedFromThePoolOfItsControllerOnly
 
 TEST_F(StorageAssociationsTest, EveryAvailableDiskIsAComponentOfItsPoolWhateverItsState) {
   LoadAndList(kTopology);
-  auto components = List<&PROVIDER_CreateZubConcreteComponentInstance>();
-  ASSERT_EQ(components.GetCount(), 2u);  // not the member disks
-  EXPECT_EQ(components[0].GroupComponent.Str(), Pool(L"5"));
-  EXPECT_EQ(components[0].PartComponent.Str(), Disk(L"51"));
-  EXPECT_EQ(components[1].GroupComponent.Str(), Pool(L"5"));
-  EXPECT_EQ(components[1].PartComponent.Str(), Disk(L"52"));  // failed, left out of the pool's space
+  std::vector<std::wstring> inPools;  // (the disks' endpoints are joined too)
+  for (const auto& component : List<&PROVIDER_CreateZubConcreteComponentInstance>()) {
+    if (component.GroupComponent.Str().find(L"ZUB_StoragePool") != std::wstring::npos) {
+      EXPECT_EQ(component.GroupComponent.Str(), Pool(L"5"));
+      inPools.push_back(component.PartComponent.Str());
+    }
+  }
+  // Not the member disks; the failed disk although the pool's space leaves it out.
+  EXPECT_EQ(inPools, (std::vector<std::wstring>{Disk(L"51"), Disk(L"52")}));
 
   LoadAndList(R"({"middleware_version": "1.0", "controllers": [{"handle": 5, "disks": []}]})");
   EXPECT_EQ(List<&PROVIDER_CreateZubConcreteComponentInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
+}
+
+TEST_F(StorageAssociationsTest, EveryDiskIsAComponentOfItsOwnEndpointNotOfItsVolumesDAPortEndpoint) {
+  // AHCI 5: 51 available, 52 and 53 a mirror (52 its first disk, so the DA
+  // port's endpoint is attached to 52 too, and listed first), 54 without a
+  // PHY. DOX 6: SAS and SSP disks.
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": [
+    {"handle": 5, "type": 1, "disks": [
+       {"handle": 51, "phy": {"handle": 151, "protocol": 1}, "port": {"handle": 251}},
+       {"handle": 52, "phy": {"handle": 152, "protocol": 1}, "port": {"handle": 252}},
+       {"handle": 53, "phy": {"handle": 153, "protocol": 1}, "port": {"handle": 253}},
+       {"handle": 54, "phy": null}],
+     "volumes": [{"handle": 500, "name": "Mirror", "level": 2, "disks": [52, 53]}]},
+    {"handle": 6, "type": 2, "disks": [
+       {"handle": 61, "phy": {"handle": 161, "protocol": 2}, "port": {"handle": 261}},
+       {"handle": 62, "phy": {"handle": 162, "protocol": 4}, "port": {"handle": 262}}]}]})");
+  PROVIDER_CreateZubATAProtocolEndpointInstance()->Update();  // the port classes too
+  PROVIDER_CreateZubSCSIProtocolEndpointInstance()->Update();
+  const auto endpoint = [](const std::wstring& kind, const std::wstring& port) {
+    const std::wstring cimClass = kind == L"SATA" ? L"ZUB_ATAProtocolEndpoint" : L"ZUB_SCSIProtocolEndpoint";
+    return Path(cimClass + L".CreationClassName=\"" + cimClass + L"\",Name=\"" + kind + L"_Logical_" + port +
+                L"\",SystemCreationClassName=\"" + kind + L"Endpoint_" + port + L"\",SystemName=\"Corvo_ZUBe3.0\"");
+  };
+  const std::wstring expected[][2] = {
+      {Pool(L"5"), Disk(L"51")}, {endpoint(L"SATA", L"251"), Disk(L"51")},
+      {endpoint(L"SATA", L"252"), Disk(L"52")},  // a member: no pool
+      {endpoint(L"SATA", L"253"), Disk(L"53")},
+      {Pool(L"5"), Disk(L"54")},                 // no PHY: no endpoint
+      {Pool(L"6"), Disk(L"61")}, {endpoint(L"SCSI", L"261"), Disk(L"61")},
+      {Pool(L"6"), Disk(L"62")}, {endpoint(L"SCSI", L"262"), Disk(L"62")}};
+  auto components = List<&PROVIDER_CreateZubConcreteComponentInstance>();
+  ASSERT_EQ(components.GetCount(), std::size(expected));
+  for (size_t i = 0; i < std::size(expected); ++i) {
+    EXPECT_EQ(components[i].GroupComponent.Str(), expected[i][0]) << i;
+    EXPECT_EQ(components[i].PartComponent.Str(), expected[i][1]) << i;
+  }
 }
 
 TEST_F(StorageAssociationsTest, AVolumeDependsOnTheDisksOfTheSettingOfItsNameAndController) {

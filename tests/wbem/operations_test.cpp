@@ -107,7 +107,7 @@ TEST_F(Operations, ClassesComeFromTheDescriptionsWithTheirParents) {
   pugi::xml_document doc = Op("EnumerateClassNames", "");
   std::vector<std::string> roots;
   for (pugi::xml_node c : ReturnValue(doc).children("CLASSNAME")) roots.emplace_back(c.attribute("NAME").value());
-  EXPECT_EQ(roots, (std::vector<std::string>{"CIM_Component", "CIM_ManagedElement"}));
+  EXPECT_EQ(roots, (std::vector<std::string>{"CIM_Component", "CIM_Indication", "CIM_ManagedElement"}));
   doc = Op("EnumerateClassNames", ClassParam("ClassName", "CIM_LogicalDevice") + Flag("DeepInheritance", true));
   std::vector<std::string> below;
   for (pugi::xml_node c : ReturnValue(doc).children("CLASSNAME")) below.emplace_back(c.attribute("NAME").value());
@@ -257,6 +257,18 @@ TEST_F(Operations, ModifyInstanceWritesThroughPutData) {
   EXPECT_EQ(Service().source[1].Text.Str(), L"new");
   EXPECT_EQ(Service().source[1].Big, 0u);  // not in the PropertyList
   EXPECT_EQ(Service().source[1].Reserved.Str(), L"kept");
+
+  // Without a PropertyList every property given is written and what is left
+  // out stays; a property named in the PropertyList and left out is cleared.
+  ASSERT_EQ(ErrorOf(modify("ZUB_ScratchService", ServiceName("two"),
+                           R"(<PROPERTY NAME="Big" TYPE="uint64"><VALUE>9</VALUE></PROPERTY>)")), 0) << last.body;
+  EXPECT_EQ(Service().source[1].Big, 9u);
+  EXPECT_EQ(Service().source[1].Text.Str(), L"new");
+  ASSERT_EQ(ErrorOf(modify("ZUB_ScratchService", ServiceName("two"),
+                           R"(<PROPERTY NAME="Text" TYPE="string"><VALUE>newer</VALUE></PROPERTY>)",
+                           Properties("<VALUE>Text</VALUE><VALUE>Big</VALUE><VALUE>Name</VALUE>"))), 0) << last.body;
+  EXPECT_EQ(Service().source[1].Text.Str(), L"newer");
+  EXPECT_EQ(Service().source[1].Big, 0u);
 
   EXPECT_EQ(ErrorOf(modify("ZUB_ScratchService", ServiceName("two"), R"(<PROPERTY NAME="Name" TYPE="string"><VALUE>x</VALUE></PROPERTY>)")), 4);
   EXPECT_EQ(ErrorOf(modify("ZUB_ScratchService", ServiceName("two"), R"(<PROPERTY NAME="Colour" TYPE="string"><VALUE>x</VALUE></PROPERTY>)")), 4);

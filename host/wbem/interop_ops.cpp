@@ -1,0 +1,75 @@
+// interop_ops.cpp: the instances the server keeps itself, the indication
+// subscriptions of root/interop (subscriptions.h): listed among the
+// library's instances, created and deleted by clients.
+#include "host/wbem/op_context.h"
+
+namespace zubwbem {
+namespace {
+
+Instance InstanceOfKept(const KeptInstance& kept) {
+  Instance out;
+  out.cls = kept.cls;
+  for (const CimProperty& p : kept.cls->properties) {
+    const CimValue* v = kept.Value(p.name);
+    out.values.push_back(v ? *v : CimValue{});
+  }
+  out.path = kept.path;
+  return out;
+}
+
+const CimClass& WritableClass(OpContext& ctx, const std::string& name, const char* operation) {
+  const CimClass& cls = ctx.RequireClass(name);
+  if (!cls.kept || !ctx.store)
+    throw CimFault(kCimNotSupported, std::string(operation) + " of " + cls.name + " is not supported");
+  return cls;
+}
+
+}  // namespace
+
+std::vector<Instance> KeptInstances(OpContext& ctx, const CimClass& cls) {
+  std::vector<Instance> out;
+  if (!ctx.store) return out;
+  for (const CimClass* kept : ctx.schema.Kept(ctx.nameSpace, cls.name)) {
+    for (const KeptInstance& instance : ctx.store->List(*kept)) out.push_back(InstanceOfKept(instance));
+  }
+  return out;
+}
+
+std::string CreateInstance(OpContext& ctx) {
+  pugi::xml_node instance = ctx.request.Param("NewInstance").child("INSTANCE");
+  if (!instance) throw CimFault(kCimInvalidParameter, "NewInstance must be an INSTANCE");
+  const CimClass& cls = WritableClass(ctx, instance.attribute("CLASSNAME").value(), "CreateInstance");
+  std::map<std::string, CimValue> values;
+  for (pugi::xml_node property : instance.children()) {
+    const std::string element = property.name();
+    if (element != "PROPERTY" && element != "PROPERTY.ARRAY" && element != "PROPERTY.REFERENCE") continue;
+    values[property.attribute("NAME").value()] = ReadValue(property);
+  }
+  // A subscription may name one of the provider's own filters.
+  auto providerFilter = [&ctx](const CimClass& filterClass, const CimPath& path) -> std::optional<std::string> {
+    for (const CimClass* served : ctx.schema.Served(kInteropNamespace, filterClass.name)) {
+      for (const Instance& filter : ctx.gate.List(*served)) {
+        if (!KeysMatch(filter.path, path)) continue;
+        const CimValue* query = filter.Value("Query");
+        if (query && !query->items.empty()) return query->items.front();
+      }
+    }
+    return std::nullopt;
+  };
+  const CimPath created = ctx.store->Create(cls, values, providerFilter);
+  XmlOut out;
+  out.InstanceName(created);
+  out.Raw("\n");
+  return std::move(out.Text());
+}
+
+void DeleteInstance(OpContext& ctx) {
+  pugi::xml_node param = ctx.request.Param("InstanceName");
+  if (!param) throw CimFault(kCimInvalidParameter, "DeleteInstance needs InstanceName");
+  CimPath path = ReadInstanceName(param.child("INSTANCENAME"));
+  const CimClass& cls = WritableClass(ctx, path.className, "DeleteInstance");
+  CheckKeys(cls, path);
+  ctx.store->Delete(cls, path);
+}
+
+}  // namespace zubwbem

@@ -1,0 +1,242 @@
+// Alerts to listeners in-process: the export request an alert becomes, as a
+// listener reads it; the router's choice of listeners; a listener that is
+// down and comes back; a full queue; a listener that refuses.
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <sstream>
+#include <thread>
+
+#include <httplib.h>
+
+#include "host/wbem/delivery.h"
+#include "host/wbem/indications.h"
+#include "host/wbem/listener.h"
+#include "tests/wbem/subscription_requests.h"
+
+namespace {
+
+using namespace wbemtest;
+using namespace std::chrono_literals;
+
+// An in-process listener that keeps what it receives; it can be stopped and
+// started again on the same port.
+class TestListener {
+ public:
+  explicit TestListener(int port = 0) { Start(port); }
+  ~TestListener() { Stop(); }
+
+  void Start(int port) {
+    m_listener = std::make_unique<zubwbem::IndicationListener>([this](const zubwbem::ReceivedIndication& indication) {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_received.push_back(indication);
+      m_arrived.notify_all();
+    });
+    std::string error;
+    ASSERT_TRUE(m_listener->Bind("127.0.0.1", port, &error)) << error;
+    m_port = m_listener->Port();
+    m_thread = std::thread([this] { m_listener->Run(); });
+  }
+  void Stop() {
+    if (m_listener) m_listener->Stop();
+    if (m_thread.joinable()) m_thread.join();
+    m_listener.reset();
+  }
+  int Port() const { return m_port; }
+  std::string Url() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/zub"; }
+
+  // Waits (bounded, generously) until `count` indications arrived; all of them.
+  std::vector<zubwbem::ReceivedIndication> WaitFor(size_t count) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_arrived.wait_for(lock, 60s, [&] { return m_received.size() >= count; });
+    return m_received;
+  }
+
+ private:
+  std::unique_ptr<zubwbem::IndicationListener> m_listener;
+  std::thread m_thread;
+  int m_port = 0;
+  std::mutex m_mutex;
+  std::condition_variable m_arrived;
+  std::vector<zubwbem::ReceivedIndication> m_received;
+};
+
+stZUB_AlertIndication DiskAlert(AlertKind kind, const wchar_t* id) {
+  const std::wstring path = std::wstring(L"\\\\box\\root\\Corvo_ZUB:ZUB_StorageExtentDisk.CreationClassName=\"ZUB_StorageExtentDisk\",DeviceID=\"") + id +
+                            L"\",SystemCreationClassName=\"Corvo_ZUBe3.0\",SystemName=\"Disk_" + id + L"\"";
+  return BuildAlert(kind, CZubString(path.c_str()), CZubString(id), L"Disk_x");
+}
+
+std::vector<std::string> Ids(const std::vector<zubwbem::ReceivedIndication>& received) {
+  std::vector<std::string> out;
+  for (const auto& r : received) out.push_back(r.className + ":" + r.Text("EventID"));
+  return out;
+}
+
+zubwbem::DeliverySettings Quick() {
+  zubwbem::DeliverySettings settings;
+  settings.firstPause = 10ms;
+  settings.longestPause = 100ms;
+  return settings;
+}
+
+class Delivery : public WbemFixture {
+ protected:
+  // Subscribes the destination `destination` (made when a URL is given)
+  // with a filter "SELECT * FROM <cls>" named `name`.
+  void Subscribe(const std::string& name, const std::string& cls, const std::string& destination,
+                 const std::string& url = "") {
+    std::vector<std::string> instances = {Filter(name, "SELECT * FROM " + cls),
+                                          Subscription(FilterName(name), DestinationName(destination))};
+    if (!url.empty()) instances.insert(instances.begin() + 1, Destination(destination, url));
+    for (const std::string& instance : instances) {
+      pugi::xml_document doc;
+      doc.load_string(interop.Handle(CreateRequest(instance), zubwbem::CimHeaders{"MethodCall", "", "", "", ""}).body.c_str());
+      ASSERT_EQ(ErrorOf(doc), 0) << instance;
+    }
+  }
+  zubwbem::SubscriptionStore store{schema, "testhost", ""};
+  zubwbem::Operations interop{schema, gate, &store};
+  std::ostringstream log;
+};
+
+TEST_F(Delivery, ListenersReceiveTheAlertsTheySelectedInOrderOnce) {
+  TestListener all, failed;
+  Subscribe("all", "ZUB_AlertIndication", "all", all.Url());
+  Subscribe("failed", "ZUB_AlertDiskFailed", "failed", failed.Url());
+  Subscribe("also", "CIM_AlertIndication", "all");  // two subscriptions of one listener: each alert once
+  zubwbem::IndicationDelivery delivery(Quick(), log);
+  zubwbem::IndicationRouter router(schema, store, delivery);
+  zubcim::AlertQueue alerts;
+  router.Start(alerts);
+  alerts.Push(DiskAlert(AlertKind::DiskFailing, L"11"));
+  alerts.Push(DiskAlert(AlertKind::DiskFailed, L"11"));
+  alerts.Push(DiskAlert(AlertKind::DiskRemoved, L"12"));
+  alerts.Push(DiskAlert(AlertKind::DiskFailed, L"21"));
+
+  std::vector<zubwbem::ReceivedIndication> got = failed.WaitFor(2);
+  EXPECT_EQ(Ids(got), (std::vector<std::string>{"ZUB_AlertDiskFailed:11", "ZUB_AlertDiskFailed:21"}));
+  got = all.WaitFor(4);
+  ASSERT_EQ(Ids(got), (std::vector<std::string>{"ZUB_AlertDiskFailing:11", "ZUB_AlertDiskFailed:11",
+                                                "ZUB_AlertDiskRemoved:12", "ZUB_AlertDiskFailed:21"}));
+  router.Stop();
+  // The indication carries the alert record's properties, typed by the schema.
+  const zubwbem::ReceivedIndication& disk = got[1];
+  EXPECT_EQ(disk.Text("Description"), "Disk Failed");
+  EXPECT_EQ(disk.Text("PerceivedSeverity"), "6");
+  EXPECT_EQ(disk.Text("AlertType"), "5");
+  EXPECT_EQ(disk.Text("RecommendedActions"), "Check cables and power, Reboot, Replace bad disk");
+  EXPECT_EQ(disk.Text("AlertingManagedElement"),
+            "//box/root/corvo_zub:ZUB_StorageExtentDisk.CreationClassName=\"ZUB_StorageExtentDisk\",DeviceID=\"11\","
+            "SystemCreationClassName=\"Corvo_ZUBe3.0\",SystemName=\"Disk_11\"");
+  EXPECT_EQ(disk.Text("IndicationTime").size(), 25u);
+  EXPECT_EQ(disk.Text("EventTime").back(), '\n');
+  EXPECT_FALSE(disk.Value("AlertClassName")) << "the class says it";
+  EXPECT_NE(got[0].Text("IndicationIdentifier"), got[1].Text("IndicationIdentifier"));
+  EXPECT_EQ(got[2].Text("AlertingManagedElement"), "N/A");
+  EXPECT_EQ(router.Publish(DiskAlert(AlertKind::DiskInserted, L"13")), 1u);
+  EXPECT_EQ(Ids(all.WaitFor(5)).back(), "ZUB_AlertDiskInserted:13");
+}
+
+TEST_F(Delivery, AListenerThatIsDownGetsWhatWaitedWhenItComesBack) {
+  TestListener listener;
+  const int port = listener.Port();
+  listener.Stop();
+  Subscribe("all", "ZUB_AlertIndication", "all", listener.Url());
+  const std::string key = store.TargetsOf("ZUB_AlertDiskFailed")[0].key;
+  zubwbem::IndicationDelivery delivery(Quick(), log);
+  zubwbem::IndicationRouter router(schema, store, delivery);
+  for (const wchar_t* id : {L"1", L"2", L"3"}) router.Publish(DiskAlert(AlertKind::DiskFailed, id));
+  for (int i = 0; i < 60000 && delivery.Counts(key).failedTries < 2; ++i) std::this_thread::sleep_for(1ms);
+  ASSERT_GE(delivery.Counts(key).failedTries, 2u);
+  EXPECT_EQ(delivery.Counts(key).queued, 3u);
+
+  listener.Start(port);
+  EXPECT_EQ(Ids(listener.WaitFor(3)),
+            (std::vector<std::string>{"ZUB_AlertDiskFailed:1", "ZUB_AlertDiskFailed:2", "ZUB_AlertDiskFailed:3"}));
+  // Counted once the listener's answer is in, just after it took the last.
+  for (int i = 0; i < 60000 && delivery.Counts(key).delivered < 3; ++i) std::this_thread::sleep_for(1ms);
+  EXPECT_EQ(delivery.Counts(key).delivered, 3u) << log.str();
+  EXPECT_EQ(delivery.Counts(key).dropped, 0u);
+  delivery.Stop();
+  EXPECT_NE(log.str().find("does not answer"), std::string::npos) << log.str();
+  EXPECT_NE(log.str().find("answers again"), std::string::npos) << log.str();
+}
+
+TEST_F(Delivery, AFullQueueDropsTheOldestAndCountsIt) {
+  TestListener listener;
+  const int port = listener.Port();
+  listener.Stop();
+  zubwbem::DeliverySettings settings = Quick();
+  settings.queueLimit = 2;
+  zubwbem::IndicationDelivery delivery(settings, log);
+  for (int i = 1; i <= 6; ++i) delivery.Send("k", listener.Url(), "alert " + std::to_string(i), "x" + std::to_string(i));
+  EXPECT_EQ(delivery.Counts("k").dropped + delivery.Counts("k").queued, 6u);
+  EXPECT_GE(delivery.Counts("k").dropped, 4u);
+  EXPECT_NE(log.str().find("dropped alert "), std::string::npos) << log.str();
+  delivery.Forget("k");
+  EXPECT_EQ(delivery.Counts("k").queued, 0u);
+  delivery.Send("bad", "ftp://nowhere", "alert 7", "x");
+  EXPECT_EQ(delivery.Counts("bad").dropped, 1u);
+  (void)port;
+}
+
+TEST_F(Delivery, AListenerThatRefusesIsTriedThenSkipped) {
+  // A listener that answers every export with a CIM error.
+  httplib::Server refusing;
+  int tries = 0;
+  std::mutex triesMutex;
+  refusing.Post(".*", [&](const httplib::Request&, httplib::Response& res) {
+    std::lock_guard<std::mutex> lock(triesMutex);
+    ++tries;
+    res.set_content(zubwbem::ExportErrorResponse("1", 1, "not today"), "application/xml");
+  });
+  const int port = refusing.bind_to_any_port("127.0.0.1");
+  std::thread server([&] { refusing.listen_after_bind(); });
+  zubwbem::IndicationDelivery delivery(Quick(), log);
+  const std::string url = "http://127.0.0.1:" + std::to_string(port);
+  delivery.Send("k", url, "first", "<x/>");
+  delivery.Send("k", url, "second", "<x/>");
+  for (int i = 0; i < 60000 && delivery.Counts("k").dropped < 2; ++i) std::this_thread::sleep_for(1ms);
+  EXPECT_EQ(delivery.Counts("k").dropped, 2u);
+  EXPECT_EQ(delivery.Counts("k").delivered, 0u);
+  delivery.Stop();
+  refusing.stop();
+  server.join();
+  EXPECT_EQ(tries, 6) << "three tries each";
+  EXPECT_NE(log.str().find("dropped first for " + url + ": the listener answered with error 1: not today"),
+            std::string::npos)
+      << log.str();
+}
+
+TEST(ExportMessages, ListenersReadWhatTheServerWritesAndRefuseTheRest) {
+  zubwbem::Schema schema{TestCatalog()};
+  stZUB_AlertIndication alert = DiskAlert(AlertKind::DiskSpareUsed, L"13");
+  const std::string request = zubwbem::ExportRequest(schema, alert, "77", "id-1", "20260101000000.000000+000");
+  EXPECT_EQ(request.rfind("<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n", 0), 0u);
+  zubwbem::ReceivedIndication received;
+  ASSERT_FALSE(zubwbem::ReadExportRequest(request, &received));
+  EXPECT_EQ(received.messageId, "77");
+  EXPECT_EQ(received.className, "ZUB_AlertDiskSpareUsed");
+  EXPECT_EQ(received.properties.front().first, "IndicationIdentifier");
+  EXPECT_EQ(received.Text("IndicationTime"), "20260101000000.000000+000");
+
+  alert.AlertClassName = L"ZUB_NotAClass";
+  ASSERT_FALSE(zubwbem::ReadExportRequest(zubwbem::ExportRequest(schema, alert, "1", "i", "t"), &received));
+  EXPECT_EQ(received.className, "ZUB_AlertIndication");
+
+  EXPECT_EQ(zubwbem::ReadExportRequest("<CIM><oops", &received)->cimError, "request-not-well-formed");
+  EXPECT_EQ(zubwbem::ReadExportRequest("<CIM><MESSAGE ID=\"1\"><SIMPLEREQ/></MESSAGE></CIM>", &received)->cimError,
+            "request-not-valid");
+  std::string other = request;
+  other.replace(other.find("ExportIndication"), 16, "ExportSomething");
+  EXPECT_EQ(zubwbem::ReadExportRequest(other, &received)->cimError, "unsupported-operation");
+  std::string why;
+  EXPECT_TRUE(zubwbem::ExportAccepted(zubwbem::ExportResponse("1"), &why));
+  EXPECT_TRUE(zubwbem::ExportAccepted("", &why)) << "a 200 without an ERROR is taken";
+  EXPECT_FALSE(zubwbem::ExportAccepted(zubwbem::ExportErrorResponse("1", 7, "no"), &why));
+  EXPECT_EQ(why, "the listener answered with error 7: no");
+}
+
+}  // namespace

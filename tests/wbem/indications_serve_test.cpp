@@ -1,0 +1,286 @@
+// Indications end to end: the built `zubcim serve` on a topology written
+// here, clients subscribing over HTTP, the simulation changed through
+// POST /sim and the configuration service, and in-process listeners that
+// receive the alerts; then a restart of the server on the same
+// subscriptions file.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <condition_variable>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <thread>
+
+#include <httplib.h>
+
+#include "host/wbem/listener.h"
+#include "tests/wbem/subscription_requests.h"
+
+namespace {
+
+using namespace wbemtest;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+// One controller with a mirror on 21 and 22, a spare 23 and two free disks.
+const char* const kServedTopology = R"({"middleware_version": "1", "controllers": [
+  {"handle": 2, "name": "C2", "type": 2, "disks": [
+    {"handle": 21, "serial": "S21"}, {"handle": 22, "serial": "S22"}, {"handle": 23, "serial": "S23", "usage": 4},
+    {"handle": 24, "serial": "S24"}, {"handle": 25, "serial": "S25"}],
+   "volumes": [{"handle": 50, "name": "M", "level": 2, "disks": ["S21", "S22"]}]}]})";
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// `zubcim serve` as a process of its own, on a free loopback port.
+class ServeProcess {
+ public:
+  ServeProcess(const fs::path& dir, const std::vector<std::string>& args) : m_out(dir / "serve.out"), m_err(dir / "serve.err") {
+    // Everything the child needs is made before the fork: it only redirects and runs.
+    std::vector<std::string> all = {ZUBCIM_PATH};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const int out = ::open(m_out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int err = ::open(m_err.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    m_pid = ::fork();
+    if (m_pid == 0) {
+      ::dup2(out, 1);
+      ::dup2(err, 2);
+      ::execv(ZUBCIM_PATH, argv.data());
+      ::_exit(127);
+    }
+    ::close(out);
+    ::close(err);
+    // No std::regex in a program with cpp-httplib (see subscriptions.cpp).
+    const std::string serving = "http://127.0.0.1:";
+    for (int i = 0; i < 6000 && m_port == 0; ++i) {
+      const std::string out = ReadFile(m_out);
+      const size_t at = out.find(serving);
+      if (at != std::string::npos && out.find('\n', at) != std::string::npos) m_port = std::atoi(out.c_str() + at + serving.size());
+      else std::this_thread::sleep_for(10ms);
+    }
+  }
+  ~ServeProcess() { Stop(); }
+  // SIGTERM, as a person stops it; its exit status.
+  int Stop() {
+    if (m_pid <= 0) return m_status;
+    ::kill(m_pid, SIGTERM);
+    ::waitpid(m_pid, &m_status, 0);
+    m_pid = 0;
+    return m_status;
+  }
+  int Port() const { return m_port; }
+  std::string Log() const { return ReadFile(m_err); }
+
+ private:
+  fs::path m_out, m_err;
+  pid_t m_pid = 0;
+  int m_port = 0;
+  int m_status = -1;
+};
+
+// A listener that keeps the class and element of what it receives.
+class Received {
+ public:
+  Received() : m_listener([this](const zubwbem::ReceivedIndication& indication) {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_seen.push_back(indication.className + " " + indication.Text("EventID"));
+      m_arrived.notify_all();
+    }) {
+    std::string error;
+    EXPECT_TRUE(m_listener.Bind("127.0.0.1", 0, &error)) << error;
+    m_thread = std::thread([this] { m_listener.Run(); });
+  }
+  ~Received() {
+    m_listener.Stop();
+    m_thread.join();
+  }
+  std::string Url() const { return "http://127.0.0.1:" + std::to_string(m_listener.Port()) + "/"; }
+  // Waits (bounded, generously) until `last` arrived; everything so far.
+  std::vector<std::string> Until(const std::string& last) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_arrived.wait_for(lock, 60s, [&] { return std::find(m_seen.begin(), m_seen.end(), last) != m_seen.end(); });
+    return m_seen;
+  }
+  void Clear() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_seen.clear();
+  }
+
+ private:
+  zubwbem::IndicationListener m_listener;
+  std::thread m_thread;
+  std::mutex m_mutex;
+  std::condition_variable m_arrived;
+  std::vector<std::string> m_seen;
+};
+
+class IndicationsServed : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::path(testing::TempDir()) / ("zub-indications-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    std::ofstream(dir / "topology.json") << kServedTopology;
+    subscriptions = (dir / "subscriptions.json").string();
+  }
+  void TearDown() override {
+    server.reset();
+    fs::remove_all(dir);
+  }
+  void StartServer() {
+    server = std::make_unique<ServeProcess>(
+        dir, std::vector<std::string>{"--topology", (dir / "topology.json").string(), "--computer-name", "testhost", "serve",
+                                      "--listen", "127.0.0.1:0", "--subscriptions", subscriptions});
+    ASSERT_GT(server->Port(), 0) << server->Log();
+    client = std::make_unique<httplib::Client>("127.0.0.1", server->Port());
+    client->set_read_timeout(60, 0);
+  }
+  // A CIM-XML request; the response document (a CIM error fails the test unless `expectedError`).
+  pugi::xml_document Cim(const std::string& body, int expectedError = 0) {
+    pugi::xml_document doc;
+    httplib::Result r = client->Post("/cimom", {{"CIMOperation", "MethodCall"}}, body, "application/xml");
+    EXPECT_TRUE(r && r->status == 200) << (r ? r->body : "no answer");
+    if (!r) return doc;
+    doc.load_string(r->body.c_str());
+    pugi::xml_node error = doc.select_node("//ERROR").node();
+    EXPECT_EQ(error ? error.attribute("CODE").as_int() : 0, expectedError) << body << "\n" << r->body;
+    return doc;
+  }
+  void Sim(const std::string& change) {
+    httplib::Result r = client->Post("/sim", change, "application/json");
+    ASSERT_TRUE(r && r->status == 200) << (r ? r->body : "no answer");
+  }
+  void Subscribe(const std::string& filter, const std::string& query, const std::string& destination) {
+    if (!query.empty()) Cim(CreateRequest(Filter(filter, query)));
+    Cim(CreateRequest(Subscription(FilterName(filter), DestinationName(destination))));
+  }
+  // A reference the configuration methods return, as the next call passes it on.
+  static std::string Reference(const pugi::xml_document& doc, const char* parameter) {
+    std::ostringstream xml;
+    doc.select_node(("//PARAMVALUE[@NAME='" + std::string(parameter) + "']/VALUE.REFERENCE").c_str())
+        .node()
+        .print(xml, "", pugi::format_raw);
+    return xml.str();
+  }
+  static std::string Service() {
+    return "<INSTANCENAME CLASSNAME=\"ZUB_StorageConfigurationService\"><KEYBINDING NAME=\"CreationClassName\"><KEYVALUE>"
+           "ZUB_StorageConfigurationService</KEYVALUE></KEYBINDING><KEYBINDING NAME=\"Name\"><KEYVALUE>"
+           "ZUB_StorageConfigurationService_C2</KEYVALUE></KEYBINDING><KEYBINDING NAME=\"SystemCreationClassName\">"
+           "<KEYVALUE>Corvo_ZUBe3.0</KEYVALUE></KEYBINDING><KEYBINDING NAME=\"SystemName\"><KEYVALUE>C2</KEYVALUE>"
+           "</KEYBINDING></INSTANCENAME>";
+  }
+  // A volume on disks 24 and 25 through the configuration service, as a
+  // client makes one: a goal setting, then the volume. Its reference.
+  std::string CreateVolume() {
+    const std::string capabilities = "<INSTANCENAME CLASSNAME=\"ZUB_StorageCapabilitiesPrimordial\"><KEYBINDING "
+                                     "NAME=\"InstanceID\"><KEYVALUE>2</KEYVALUE></KEYBINDING></INSTANCENAME>";
+    pugi::xml_document setting =
+        Cim(MethodRequest("CreateSetting", capabilities, "<PARAMVALUE NAME=\"SettingType\"><VALUE>3</VALUE></PARAMVALUE>"));
+    pugi::xml_document created = Cim(MethodRequest(
+        "CreateOrModifyElementFromElements", Service(),
+        "<PARAMVALUE NAME=\"ElementName\"><VALUE>Fresh</VALUE></PARAMVALUE><PARAMVALUE NAME=\"ElementType\"><VALUE>2</VALUE>"
+        "</PARAMVALUE><PARAMVALUE NAME=\"Goal\">" + Reference(setting, "NewSetting") +
+            "</PARAMVALUE><PARAMVALUE NAME=\"InElements\"><VALUE.REFARRAY><VALUE.REFERENCE>" + DiskName("24") +
+            "</VALUE.REFERENCE><VALUE.REFERENCE>" + DiskName("25") + "</VALUE.REFERENCE></VALUE.REFARRAY></PARAMVALUE>"));
+    EXPECT_STREQ(created.select_node("//RETURNVALUE/VALUE").node().child_value(), "0") << server->Log();
+    return Reference(created, "TheElement");
+  }
+  void DeleteVolume(const std::string& volume) {
+    pugi::xml_document deleted =
+        Cim(MethodRequest("ReturnToStoragePool", Service(), "<PARAMVALUE NAME=\"TheElement\">" + volume + "</PARAMVALUE>"));
+    EXPECT_STREQ(deleted.select_node("//RETURNVALUE/VALUE").node().child_value(), "0") << server->Log();
+  }
+  static std::string DeviceIdOf(const std::string& reference) {
+    pugi::xml_document doc;
+    doc.load_string(reference.c_str());
+    return doc.select_node("//KEYBINDING[@NAME='DeviceID']/KEYVALUE").node().child_value();
+  }
+  size_t Count(const std::string& cls) {
+    pugi::xml_document doc = Cim(InteropRequest(
+        "EnumerateInstanceNames", "<IPARAMVALUE NAME=\"ClassName\"><CLASSNAME NAME=\"" + cls + "\"/></IPARAMVALUE>"));
+    return doc.select_nodes("//IRETURNVALUE/INSTANCENAME").size();
+  }
+
+  fs::path dir;
+  std::string subscriptions;
+  std::unique_ptr<ServeProcess> server;
+  std::unique_ptr<httplib::Client> client;
+};
+
+TEST_F(IndicationsServed, ListenersReceiveTheScenariosAlertsAndSubscriptionsOutliveARestart) {
+  Received all, some;
+  StartServer();
+  Cim(CreateRequest(Destination("all", all.Url())));
+  Cim(CreateRequest(Destination("some", some.Url())));
+  Subscribe("every", "SELECT * FROM ZUB_AlertIndication", "all");
+  // `some` takes the created volumes through the provider's own filter, and
+  // the failing disks (which end each part of the scenario) by a filter of its own.
+  Cim(CreateRequest(Subscription(
+      "<INSTANCENAME CLASSNAME=\"ZUB_IndicationFilter\"><KEYBINDING NAME=\"CreationClassName\"><KEYVALUE>"
+      "ZUB_IndicationFilter</KEYVALUE></KEYBINDING><KEYBINDING NAME=\"Name\"><KEYVALUE>ZUB_Volume_Created</KEYVALUE>"
+      "</KEYBINDING><KEYBINDING NAME=\"SystemCreationClassName\"><KEYVALUE>ZUB_ComputerSystem</KEYVALUE></KEYBINDING>"
+      "<KEYBINDING NAME=\"SystemName\"><KEYVALUE>testhost</KEYVALUE></KEYBINDING></INSTANCENAME>",
+      DestinationName("some"))));
+  Subscribe("failing", "SELECT * FROM ZUB_AlertDiskFailing", "some");
+
+  // Each step once the previous one's alerts arrived: changes the monitor
+  // takes in together would raise other alerts (a disk that leaves the pool
+  // and comes back in one look did not change).
+  Sim(R"({"op": "set_disk", "disk": "S21", "state": 3})");
+  all.Until("ZUB_AlertDiskFailed 21");
+  Sim(R"({"op": "set_disk", "disk": "S23", "usage": 1})");
+  all.Until("ZUB_AlertDiskSpareUsed 23");
+  const std::string volume = CreateVolume();
+  const std::string id = DeviceIdOf(volume);
+  ASSERT_FALSE(id.empty()) << volume;
+  all.Until("ZUB_AlertVolumeCreated " + id);
+  DeleteVolume(volume);
+  all.Until("ZUB_AlertVolumeDeleted " + id);
+  Sim(R"({"op": "set_disk", "disk": "S24", "state": 4})");  // the end of the scenario
+  // The volume's disks leave the primordial pool of controller 2 and come back.
+  EXPECT_EQ(all.Until("ZUB_AlertDiskFailing 24"),
+            (std::vector<std::string>{"ZUB_AlertDiskFailed 21", "ZUB_AlertDiskSpareUsed 23", "ZUB_AlertVolumeCreated " + id,
+                                      "ZUB_AlertPrimordialPoolModified 2", "ZUB_AlertVolumeDeleted " + id,
+                                      "ZUB_AlertDiskMarkedPrimordial 24", "ZUB_AlertDiskMarkedPrimordial 25",
+                                      "ZUB_AlertPrimordialPoolModified 2", "ZUB_AlertDiskFailing 24"}))
+      << server->Log();
+  EXPECT_EQ(some.Until("ZUB_AlertDiskFailing 24"),
+            (std::vector<std::string>{"ZUB_AlertVolumeCreated " + id, "ZUB_AlertDiskFailing 24"}));
+
+  // Without its subscription, `all` receives nothing more; with one for the
+  // failing disks, only those.
+  Cim(DeleteRequest(SubscriptionName(FilterName("every"), DestinationName("all"))));
+  Cim(CreateRequest(Subscription(FilterName("failing"), DestinationName("all"))));
+  all.Clear();
+  Sim(R"({"op": "set_disk", "disk": "S21", "state": 6})");
+  Sim(R"({"op": "set_disk", "disk": "S25", "state": 4})");
+  EXPECT_EQ(all.Until("ZUB_AlertDiskFailing 25"), std::vector<std::string>{"ZUB_AlertDiskFailing 25"});
+  Cim(DeleteRequest(DestinationName("all")), 1);  // still subscribed
+
+  // A restart keeps every filter, destination and subscription.
+  EXPECT_EQ(server->Stop(), 0) << server->Log();
+  StartServer();
+  EXPECT_EQ(Count("CIM_IndicationSubscription"), 3u);
+  EXPECT_EQ(Count("CIM_ListenerDestinationCIMXML"), 2u);
+  EXPECT_EQ(Count("CIM_IndicationFilter"), 2u + 15u);  // the clients' and the provider's
+  all.Clear();
+  some.Clear();
+  Sim(R"({"op": "set_disk", "disk": "S22", "state": 4})");
+  EXPECT_EQ(all.Until("ZUB_AlertDiskFailing 22"), std::vector<std::string>{"ZUB_AlertDiskFailing 22"});
+  EXPECT_EQ(some.Until("ZUB_AlertDiskFailing 22"), std::vector<std::string>{"ZUB_AlertDiskFailing 22"});
+}
+
+}  // namespace

@@ -1,0 +1,229 @@
+// Indication subscriptions in root/interop: creating, listing and deleting
+// filters, destinations and subscriptions as a client does, what the server
+// refuses, the provider's own filters used by reference, which listeners an
+// alert class reaches, and the file that keeps them across a restart.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "framework/catalog.h"
+#include "host/wbem/subscriptions.h"
+#include "tests/wbem/subscription_requests.h"
+
+namespace {
+
+using namespace wbemtest;
+
+std::span<const ClassDesc> InteropCatalog() {
+  static const ClassDesc classes[] = {*FindClass("ZUB_ComputerSystem"), *FindClass("ZUB_IndicationFilter")};
+  return classes;
+}
+
+class Subscriptions : public WbemFixture {
+ protected:
+  void SetUp() override {
+    WbemFixture::SetUp();
+    file = testing::TempDir() + "/zub-subscriptions-" + std::to_string(::getpid()) + ".json";
+    std::filesystem::remove(file);
+    store = std::make_unique<zubwbem::SubscriptionStore>(interopSchema, "testhost", file);
+    interop = std::make_unique<zubwbem::Operations>(interopSchema, gate, store.get());
+  }
+  void TearDown() override {
+    std::filesystem::remove(file);
+    WbemFixture::TearDown();
+  }
+  pugi::xml_document Ask(const std::string& body) {
+    last = interop->Handle(body, zubwbem::CimHeaders{"MethodCall", "", "", "1.0", "application/xml"});
+    pugi::xml_document doc;
+    EXPECT_EQ(last.http, 200) << last.cimError;
+    EXPECT_TRUE(doc.load_string(last.body.c_str())) << last.body;
+    return doc;
+  }
+  int Create(const std::string& instance) { return ErrorOf(Ask(CreateRequest(instance))); }
+  std::vector<std::string> Names(const std::string& cls) {
+    pugi::xml_document doc = Ask(InteropRequest(
+        "EnumerateInstanceNames", "<IPARAMVALUE NAME=\"ClassName\"><CLASSNAME NAME=\"" + cls + "\"/></IPARAMVALUE>"));
+    std::vector<std::string> out;
+    for (pugi::xml_node n : ReturnValue(doc).children("INSTANCENAME"))
+      out.push_back(std::string(n.attribute("CLASSNAME").value()) + ":" +
+                    n.find_child_by_attribute("KEYBINDING", "NAME", "Name").child_value("KEYVALUE"));
+    return out;
+  }
+  std::vector<std::string> Listeners(const char* alertClass) {
+    std::vector<std::string> out;
+    for (const zubwbem::Target& t : store->TargetsOf(alertClass)) out.push_back(t.destination);
+    return out;
+  }
+
+  zubwbem::Schema interopSchema{InteropCatalog()};
+  std::string file;
+  std::unique_ptr<zubwbem::SubscriptionStore> store;
+  std::unique_ptr<zubwbem::Operations> interop;
+};
+
+TEST_F(Subscriptions, ClientsSubscribeListAndUnsubscribe) {
+  ASSERT_EQ(Create(Filter("disks", "SELECT * FROM ZUB_AlertDiskFailed")), 0) << last.body;
+  pugi::xml_document answer = Ask(CreateRequest(Destination("one", "http://127.0.0.1:5990")));
+  pugi::xml_node created = ReturnValue(answer).child("INSTANCENAME");
+  ASSERT_TRUE(created) << last.body;
+  EXPECT_STREQ(created.find_child_by_attribute("KEYBINDING", "NAME", "SystemName").child_value("KEYVALUE"), "testhost")
+      << "keys a client leaves out are the server's";
+  ASSERT_EQ(Create(Destination("two", "127.0.0.1:5991/alerts")), 0) << last.body;
+  ASSERT_EQ(Create(Subscription(FilterName("disks"), DestinationName("one"))), 0) << last.body;
+  answer = Ask(CreateRequest(Subscription(FilterName("disks"), DestinationName("two"))));
+  created = ReturnValue(answer).child("INSTANCENAME");
+  EXPECT_STREQ(created.find_child_by_attribute("KEYBINDING", "NAME", "Filter")
+                   .child("VALUE.REFERENCE").child("INSTANCEPATH").child("INSTANCENAME").attribute("CLASSNAME").value(),
+               "CIM_IndicationFilter")
+      << last.body;
+
+  // Deep enumeration of the filter class also lists the provider's fifteen.
+  std::vector<std::string> filters = Names("CIM_IndicationFilter");
+  EXPECT_EQ(filters.size(), 16u);
+  EXPECT_EQ(filters.back(), "CIM_IndicationFilter:disks");
+  EXPECT_EQ(Names("CIM_ListenerDestination"),
+            (std::vector<std::string>{"CIM_ListenerDestinationCIMXML:one", "CIM_ListenerDestinationCIMXML:two"}));
+  pugi::xml_document doc = Ask(InteropRequest(
+      "EnumerateInstances", "<IPARAMVALUE NAME=\"ClassName\"><CLASSNAME NAME=\"CIM_IndicationSubscription\"/></IPARAMVALUE>"));
+  ASSERT_EQ(ReturnValue(doc).select_nodes("VALUE.NAMEDINSTANCE").size(), 2u) << last.body;
+  pugi::xml_node subscription = ReturnValue(doc).child("VALUE.NAMEDINSTANCE").child("INSTANCE");
+  EXPECT_STREQ(subscription.find_child_by_attribute("PROPERTY", "NAME", "SubscriptionState").child_value("VALUE"), "2");
+  EXPECT_TRUE(subscription.find_child_by_attribute("PROPERTY.REFERENCE", "NAME", "Handler")
+                  .child("VALUE.REFERENCE").child("INSTANCEPATH").child("NAMESPACEPATH").child("HOST"));
+  doc = Ask(InteropRequest("GetInstance", "<IPARAMVALUE NAME=\"InstanceName\">" + FilterName("disks") + "</IPARAMVALUE>"));
+  EXPECT_STREQ(ReturnValue(doc).child("INSTANCE").find_child_by_attribute("PROPERTY", "NAME", "Query").child_value("VALUE"),
+               "SELECT * FROM ZUB_AlertDiskFailed");
+
+  // The filter selects its class and the classes below it, each listener once.
+  EXPECT_EQ(Listeners("ZUB_AlertDiskFailed"), (std::vector<std::string>{"http://127.0.0.1:5990", "127.0.0.1:5991/alerts"}));
+  EXPECT_TRUE(Listeners("ZUB_AlertDiskFailing").empty());
+  ASSERT_EQ(Create(Filter("all", "select *  from zub_alertindication ;")), 0) << last.body;
+  ASSERT_EQ(Create(Subscription(FilterName("all"), DestinationName("one"))), 0) << last.body;
+  EXPECT_EQ(Listeners("ZUB_AlertDiskFailing"), (std::vector<std::string>{"http://127.0.0.1:5990"}));
+  EXPECT_EQ(Listeners("ZUB_AlertDiskFailed").size(), 2u);
+
+  // Twice the same: 11. Deleting what a subscription names: 1. Unknown: 6.
+  EXPECT_EQ(Create(Filter("disks", "SELECT * FROM ZUB_AlertDiskFailed")), 11);
+  EXPECT_EQ(Create(Subscription(FilterName("all"), DestinationName("one"))), 11);
+  EXPECT_EQ(ErrorOf(Ask(DeleteRequest(FilterName("disks")))), 1);
+  EXPECT_EQ(ErrorOf(Ask(DeleteRequest(DestinationName("one")))), 1);
+  EXPECT_EQ(ErrorOf(Ask(DeleteRequest(FilterName("none")))), 6);
+
+  std::vector<std::string> deletedDestinations;
+  store->OnDestinationDeleted([&](const std::string& key) { deletedDestinations.push_back(key); });
+  EXPECT_EQ(ErrorOf(Ask(DeleteRequest(SubscriptionName(FilterName("disks"), DestinationName("two"))))), 0) << last.body;
+  EXPECT_EQ(Listeners("ZUB_AlertDiskFailed"), (std::vector<std::string>{"http://127.0.0.1:5990"}));
+  EXPECT_EQ(ErrorOf(Ask(DeleteRequest(DestinationName("two")))), 0) << last.body;
+  ASSERT_EQ(deletedDestinations.size(), 1u);
+  EXPECT_NE(deletedDestinations[0].find("Name=\"two\""), std::string::npos);
+  EXPECT_EQ(ErrorOf(Ask(DeleteRequest(SubscriptionName(FilterName("all"), DestinationName("one"))))), 0);
+  EXPECT_TRUE(Listeners("ZUB_AlertDiskFailing").empty());
+}
+
+TEST_F(Subscriptions, WhatCannotBeDeliveredIsRefused) {
+  EXPECT_EQ(Create(Filter("f", "SELECT * FROM ZUB_AlertDiskFailed", "XPath")), 14);
+  EXPECT_EQ(Create(Filter("f", "SELECT Description FROM ZUB_AlertDiskFailed")), 15);
+  EXPECT_EQ(Create(Filter("f", "SELECT * FROM ZUB_AlertDiskFailed WHERE PerceivedSeverity = 6")), 15);
+  EXPECT_EQ(Create(Filter("f", "SELECT * FROM ZUB_ComputerSystem")), 15) << "not an indication class";
+  EXPECT_EQ(Create(Filter("f", "SELECT * FROM ZUB_AlertDiskFailed", "WQL", "<VALUE>root/cimv2</VALUE>")), 4);
+  EXPECT_EQ(Create(Filter("", "SELECT * FROM ZUB_AlertDiskFailed")), 4) << "a filter needs its Name";
+  EXPECT_EQ(Create(Destination("d", "ftp://127.0.0.1/")), 4);
+  EXPECT_EQ(Create(Destination("d", "")), 4);
+  EXPECT_EQ(Create("<INSTANCE CLASSNAME=\"CIM_ListenerDestinationCIMXML\">" + Property("Name", "string", "d") +
+                   Property("Destination", "string", "http://h:1") + Property("Protocol", "uint16", "4") + "</INSTANCE>"),
+            7);
+  EXPECT_EQ(Create("<INSTANCE CLASSNAME=\"CIM_ListenerDestinationCIMXML\">" + Property("Name", "string", "d") +
+                   Property("Destination", "string", "http://h:1") + Property("PersistenceType", "uint16", "x") +
+                   "</INSTANCE>"),
+            4);
+  EXPECT_EQ(Create("<INSTANCE CLASSNAME=\"CIM_ListenerDestinationCIMXML\">" + Property("Name", "string", "d") +
+                   Property("Destination", "string", "http://h:1") + Property("Colour", "string", "red") + "</INSTANCE>"),
+            4);
+  ASSERT_EQ(Create(Destination("d", "http://h:1")), 0);
+  EXPECT_EQ(Create(Subscription(FilterName("missing"), DestinationName("d"))), 4);
+  ASSERT_EQ(Create(Filter("f", "SELECT * FROM CIM_AlertIndication")), 0) << last.body;
+  EXPECT_EQ(Create(Subscription(FilterName("f"), DestinationName("missing"))), 4);
+  // Only the subscription classes are created, and only in root/interop.
+  EXPECT_EQ(ErrorOf(Ask(CreateRequest("<INSTANCE CLASSNAME=\"ZUB_ComputerSystem\"></INSTANCE>"))), 5);
+  EXPECT_EQ(ErrorOf(Ask(CreateRequest("<INSTANCE CLASSNAME=\"ZUB_IndicationFilter\"></INSTANCE>"))), 7);
+  EXPECT_EQ(ErrorOf(Ask(IntrinsicRequest("CreateInstance", "<IPARAMVALUE NAME=\"NewInstance\">" +
+                                                               Filter("g", "SELECT * FROM ZUB_AlertIndication") +
+                                                               "</IPARAMVALUE>"))),
+            5);
+  // A server without a store creates nothing.
+  pugi::xml_document doc = Call(CreateRequest(Filter("h", "SELECT * FROM ZUB_AlertIndication")));
+  EXPECT_EQ(ErrorOf(doc), 7);
+  EXPECT_EQ(Names("CIM_IndicationSubscription").size(), 0u);
+}
+
+TEST_F(Subscriptions, TheProvidersFiltersServeByReference) {
+  ASSERT_EQ(Create(Destination("d", "http://127.0.0.1:5990")), 0);
+  const std::string providerFilter =
+      "<INSTANCENAME CLASSNAME=\"ZUB_IndicationFilter\"><KEYBINDING NAME=\"Name\"><KEYVALUE>ZUB_Volume_Created</KEYVALUE>"
+      "</KEYBINDING><KEYBINDING NAME=\"SystemName\"><KEYVALUE>box</KEYVALUE></KEYBINDING><KEYBINDING "
+      "NAME=\"SystemCreationClassName\"><KEYVALUE>ZUB_ComputerSystem</KEYVALUE></KEYBINDING><KEYBINDING "
+      "NAME=\"CreationClassName\"><KEYVALUE>ZUB_IndicationFilter</KEYVALUE></KEYBINDING></INSTANCENAME>";
+  ASSERT_EQ(Create(Subscription(providerFilter, DestinationName("d"))), 0) << last.body;
+  EXPECT_EQ(Listeners("ZUB_AlertVolumeCreated").size(), 1u);
+  EXPECT_TRUE(Listeners("ZUB_AlertVolumeDeleted").empty());
+  std::string unknown = providerFilter;
+  unknown.replace(unknown.find("ZUB_Volume_Created"), 18, "ZUB_Volume_Renamed");
+  EXPECT_EQ(Create(Subscription(unknown, DestinationName("d"))), 4);
+  // The spare-used alert's class specialises the one the spare filter selects.
+  std::string spare = providerFilter;
+  spare.replace(spare.find("ZUB_Volume_Created"), 18, "ZUB_Spare_Disk_Used");
+  ASSERT_EQ(Create(Subscription(spare, DestinationName("d"))), 0) << last.body;
+  EXPECT_EQ(Listeners("ZUB_AlertDiskSpareUsed").size(), 1u);
+}
+
+TEST_F(Subscriptions, TheFileKeepsThemAcrossARestart) {
+  ASSERT_EQ(Create(Filter("all", "SELECT * FROM ZUB_AlertIndication")), 0);
+  ASSERT_EQ(Create(Destination("d", "http://127.0.0.1:5990/x")), 0);
+  ASSERT_EQ(Create(Subscription(FilterName("all"), DestinationName("d"))), 0);
+  EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
+
+  zubwbem::SubscriptionStore again(interopSchema, "otherhost", file);
+  std::string error;
+  ASSERT_TRUE(again.Load(&error)) << error;
+  ASSERT_EQ(again.TargetsOf("ZUB_AlertVolumeCreated").size(), 1u);
+  EXPECT_EQ(again.TargetsOf("ZUB_AlertVolumeCreated")[0].destination, "http://127.0.0.1:5990/x");
+  const zubwbem::CimClass& filterClass = *interopSchema.Find("root/interop", "CIM_IndicationFilter");
+  ASSERT_EQ(again.List(filterClass).size(), 1u);
+  EXPECT_EQ(again.List(filterClass)[0].Value("Query")->items, std::vector<std::string>{"SELECT * FROM ZUB_AlertIndication"});
+  const zubwbem::CimPath path = again.List(filterClass)[0].path;
+  EXPECT_THROW(again.Delete(filterClass, path), zubwbem::CimFault) << "still subscribed after the restart";
+
+  std::ofstream(file) << R"({"instances": [{"class": "ZUB_ComputerSystem"}]})";
+  EXPECT_FALSE(zubwbem::SubscriptionStore(interopSchema, "h", file).Load(&error));
+  EXPECT_NE(error.find(file), std::string::npos) << error;
+
+  // A file that cannot be written keeps nothing.
+  zubwbem::SubscriptionStore unwritable(interopSchema, "h", testing::TempDir() + "/no/such/folder/subs.json");
+  ASSERT_TRUE(unwritable.Load(&error));
+  zubwbem::Operations ops2(interopSchema, gate, &unwritable);
+  last = ops2.Handle(CreateRequest(Destination("d", "http://h:1")), zubwbem::CimHeaders{"MethodCall", "", "", "1.0", ""});
+  pugi::xml_document doc;
+  doc.load_string(last.body.c_str());
+  EXPECT_EQ(ErrorOf(doc), 1);
+  EXPECT_TRUE(unwritable.List(*interopSchema.Find("root/interop", "CIM_ListenerDestinationCIMXML")).empty());
+}
+
+TEST(SubscriptionTexts, DestinationsAndQueriesAreRead) {
+  auto address = zubwbem::ParseDestination("http://127.0.0.1:5990");
+  ASSERT_TRUE(address);
+  EXPECT_EQ(address->Origin(), "http://127.0.0.1:5990");
+  EXPECT_EQ(address->path, "/");
+  address = zubwbem::ParseDestination("HTTPS://[::1]/cimlistener/x");
+  ASSERT_TRUE(address);
+  EXPECT_EQ(address->Origin(), "https://[::1]:5991");
+  EXPECT_EQ(address->path, "/cimlistener/x");
+  EXPECT_EQ(zubwbem::ParseDestination("listener.example:6000")->Origin(), "http://listener.example:6000");
+  for (const char* bad : {"", "ftp://h/", "http://", "http://h:99999", "http://user@h:1", "http://h h:1"})
+    EXPECT_FALSE(zubwbem::ParseDestination(bad)) << bad;
+  EXPECT_EQ(zubwbem::SelectedClass(" Select * From CIM_AlertIndication"), "CIM_AlertIndication");
+  for (const char* bad : {"SELECT Name FROM X", "SELECT * FROM", "SELECT * FROM A, B", "DELETE FROM X"})
+    EXPECT_FALSE(zubwbem::SelectedClass(bad)) << bad;
+}
+
+}  // namespace
