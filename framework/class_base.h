@@ -40,6 +40,32 @@ inline PROVIDER_STATUS SharedInitialize(CProviderInterfaceBase& self) {
   return status;
 }
 
+// One build of an instance list that replaces the list in one step: the
+// records go into the build's own array, and when the build ends, whichever
+// way, they become the instance list (and *copy, when given) under the
+// process-wide lock. A GetData, another thread's Update of the same class or
+// the event monitor then never sees a half-built list, nor the records of
+// two builds mixed. The classes whose lists the monitor compares, and those
+// it reads while comparing, build this way.
+template <class Record>
+class CListBuild {
+ public:
+  CListBuild(CSafeArrayT<Record>& list, CArrayT<Record>* copy) : m_list(list), m_copy(copy) {}
+  CListBuild(const CListBuild&) = delete;
+  CListBuild& operator=(const CListBuild&) = delete;
+  ~CListBuild() {
+    CGlobalLock lock(GetGlobalLock());
+    m_list = m_built;
+    if (m_copy) *m_copy = m_built;
+  }
+  void Add(const Record& record) { m_built.Add(record); }
+
+ private:
+  CSafeArrayT<Record>& m_list;
+  CArrayT<Record>* m_copy;
+  CArrayT<Record> m_built;
+};
+
 template <class Iface, class Record>
 class CZubClassT : public virtual Iface {
  public:

@@ -14,7 +14,8 @@
 //
 // Update: 0 listed (also when no endpoint is of the class's protocols); 4
 // nothing to build from (no DA port and no logical port), or the DA-port
-// object cannot be created. Reads ZUB_DAPort (refreshing it) and builds the
+// object cannot be created. A DA-port refresh that fails is not reported:
+// the endpoints of the logical ports are listed. Reads ZUB_DAPort (refreshing it) and builds the
 // logical ports of every protocol itself. Both classes re-read their list
 // after each middleware event.
 #pragma once

@@ -84,21 +84,25 @@ stZUB_SoftwareIdentity IdentityOf(const CZubString& instanceId, const CZubString
 class CZubSoftwareIdentity : public CZubClassT<CZubSoftwareIdentityInterface, stZUB_SoftwareIdentity>,
                              public CDetectChangesT<CZubSoftwareIdentity, stZUB_SoftwareIdentity> {
  public:
-  PROVIDER_STATUS Update() override {
-    m_list.RemoveAll();
+  PROVIDER_STATUS Update() override { return Build(nullptr); }
+
+  // Update, also handing the list it built to *copy (the event monitor's
+  // comparison).
+  PROVIDER_STATUS Build(CArrayT<stZUB_SoftwareIdentity>* copy) {
+    CListBuild<stZUB_SoftwareIdentity> built(m_list, copy);
     // No controller, or a reload that fails, ends the drivers only.
     CHostController controllers;
     ForEachListed(controllers, [](CHostController& w) { return w.Load(); },
                   [&](const _SSI_ControllerInfo& controller) {
-                    m_list.AddLocked(DriverIdentityOf(controller));
+                    built.Add(DriverIdentityOf(controller));
                     return PROVIDER_SUCCESS;
                   });
-    m_list.AddLocked(IdentityOf(L"ZUBe:CIMProvider", L"3.0.0.8000", kClassProvider, L"ZUBe CIM Provider"));
+    built.Add(IdentityOf(L"ZUBe:CIMProvider", L"3.0.0.8000", kClassProvider, L"ZUBe CIM Provider"));
     _SSI_SystemInfo system{};
     if (EnsureMiddlewareInitialized() == SSI_STATUS_SUCCESS && SsiGetSystemInfo(&system) == SSI_STATUS_SUCCESS) {
       const CZubString version = FromMultiByte(system.middlewareVersion);
       if (SoftwareVersionOf(version).known)
-        m_list.AddLocked(IdentityOf(L"ZUBe:ABRU2", version, kClassMiddleware, L"ZUBe SSI Middleware Driver"));
+        built.Add(IdentityOf(L"ZUBe:ABRU2", version, kClassMiddleware, L"ZUBe SSI Middleware Driver"));
     }
     return UpdateDone();
   }

@@ -66,16 +66,23 @@ bool Contains(const CArrayT<stZUB_StorageExtentDisk>& list, const CZubString& en
 class CZubStorageExtentDisk : public CZubClassT<CZubStorageExtentDiskInterface, stZUB_StorageExtentDisk>,
                               public CDetectChangesT<CZubStorageExtentDisk, stZUB_StorageExtentDisk> {
  public:
-  PROVIDER_STATUS Update() override {
-    m_list.RemoveAll();
+  PROVIDER_STATUS Update() override { return Build(nullptr); }
+
+  // Update, also handing the list it built to *copy (the event monitor's
+  // comparison).
+  PROVIDER_STATUS Build(CArrayT<stZUB_StorageExtentDisk>* copy) {
+    CListBuild<stZUB_StorageExtentDisk> built(m_list, copy);
     CHostController controllers;
     return ForEachListed(controllers, [](CHostController& w) { return w.Load(); },
                          [&](const _SSI_ControllerInfo& controller) {
                            CEndDevices disks;
                            if (disks.Load(SSI_SCOPE_CONTROLLER, controller.handle) != SSI_STATUS_SUCCESS)
                              return PROVIDER_FAILED;
-                           for (const _SSI_EndDeviceInfo& disk : disks.m_list)
-                             m_list.AddLocked(DiskExtentOf(disk, controller.handle));
+                           for (const _SSI_EndDeviceInfo& disk : disks.m_list) {
+                             // Unfilled: the disk went between the count and its record.
+                             if (disk.handle == 0) return PROVIDER_FAILED;
+                             built.Add(DiskExtentOf(disk, controller.handle));
+                           }
                            return PROVIDER_SUCCESS;
                          });
   }

@@ -64,12 +64,18 @@ void Describe(stZUB_StoragePool* pool, const stZUB_PortController& controller) {
 class CZubStoragePool : public CZubClassT<CZubStoragePoolInterface, stZUB_StoragePool>,
                         public CDetectChangesT<CZubStoragePool, stZUB_StoragePool> {
  public:
-  PROVIDER_STATUS Update() override {
-    m_list.RemoveAll();
+  PROVIDER_STATUS Update() override { return Build(nullptr); }
+
+  // Update, also handing the list it built to *copy (the event monitor's
+  // comparison), which reads the controllers and disks as the stack has
+  // them now rather than as a host last listed them.
+  PROVIDER_STATUS Build(CArrayT<stZUB_StoragePool>* copy) {
+    CListBuild<stZUB_StoragePool> built(m_list, copy);
     CArrayT<stZUB_PortController> controllers;
     CArrayT<stZUB_StorageExtentDisk> disks;
-    if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubPortControllerInstance>(&controllers)) return s;
-    if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubStorageExtentDiskInstance>(&disks)) return s;
+    const ListNeed need = copy ? ListNeed::Rebuilt : ListNeed::AnyState;
+    if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubPortControllerInstance>(&controllers, need)) return s;
+    if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubStorageExtentDiskInstance>(&disks, need)) return s;
     if (controllers.GetCount() == 0 || disks.GetCount() == 0) return PROVIDER_NOT_FOUND;
     for (const stZUB_PortController& controller : controllers) {
       stZUB_StoragePool pool;
@@ -78,7 +84,7 @@ class CZubStoragePool : public CZubClassT<CZubStoragePoolInterface, stZUB_Storag
         if (pool.AvailableSpace == 0) Describe(&pool, controller);
         pool.AvailableSpace += disk.DiskSize;
       }
-      if (pool.AvailableSpace != 0) m_list.AddLocked(pool);
+      if (pool.AvailableSpace != 0) built.Add(pool);
     }
     return UpdateDone();
   }

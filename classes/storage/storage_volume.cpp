@@ -143,12 +143,16 @@ bool HasSetting(const CArrayT<stZUB_StorageSetting>& settings, const CZubString&
 class CZubStorageVolume : public CZubClassT<CZubStorageVolumeInterface, stZUB_StorageVolume>,
                           public CDetectChangesT<CZubStorageVolume, stZUB_StorageVolume> {
  public:
-  PROVIDER_STATUS Update() override {
-    m_list.RemoveAll();
+  PROVIDER_STATUS Update() override { return Build(nullptr); }
+
+  // Update, also handing the list it built to *copy (the event monitor's
+  // comparison).
+  PROVIDER_STATUS Build(CArrayT<stZUB_StorageVolume>* copy) {
+    CListBuild<stZUB_StorageVolume> built(m_list, copy);
     CVolumeList volumes;
     Reads reads;
     return ForEachListed(volumes, [](CVolumeList& w) { return LoadVolumes(&w); },
-                         [&](const _SSI_VolumeInfo& volume) { return Add(volume, reads); });
+                         [&](const _SSI_VolumeInfo& volume) { return Add(volume, reads, built); });
   }
 
   // A deleted volume's setting goes with it (the next volume of that name
@@ -181,7 +185,7 @@ class CZubStorageVolume : public CZubClassT<CZubStorageVolumeInterface, stZUB_St
     std::unique_ptr<CArrayT<stZUB_StorageExtentDisk>> disks;
   };
 
-  PROVIDER_STATUS Add(const _SSI_VolumeInfo& volume, Reads& reads) {
+  static PROVIDER_STATUS Add(const _SSI_VolumeInfo& volume, Reads& reads, CListBuild<stZUB_StorageVolume>& built) {
     stZUB_StorageVolume rec = VolumeOf(volume);
     CEndDevices array;
     array.Load(SSI_SCOPE_RAID_ARRAY, volume.arrayHandle);
@@ -223,7 +227,7 @@ class CZubStorageVolume : public CZubClassT<CZubStorageVolumeInterface, stZUB_St
       filer.File();
       reads.settings->Add(filer.Filed());
     }
-    m_list.AddLocked(rec);
+    built.Add(rec);
     return PROVIDER_SUCCESS;
   }
 };

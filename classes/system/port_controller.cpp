@@ -58,9 +58,15 @@ namespace {
 
 class CZubPortController : public CZubClassT<CZubPortControllerInterface, stZUB_PortController> {
  public:
+  // Built whole (CListBuild): the pools compare what they make of it.
   PROVIDER_STATUS Update() override {
-    return UpdateFromList<CHostController>(
-        [](const _SSI_ControllerInfo& controller) { return PortControllerOf(controller, NumberOfPhys(controller)); });
+    CListBuild<stZUB_PortController> built(m_list, nullptr);
+    CHostController controllers;
+    return ForEachListed(controllers, [](CHostController& w) { return w.Load(); },
+                         [&](const _SSI_ControllerInfo& controller) {
+                           built.Add(PortControllerOf(controller, NumberOfPhys(controller)));
+                           return PROVIDER_SUCCESS;
+                         });
   }
 };
 
