@@ -45,17 +45,31 @@ inline PROVIDER_STATUS SharedInitialize(CProviderInterfaceBase& self) {
 // way, they become the instance list (and *copy, when given) under the
 // process-wide lock. A GetData, another thread's Update of the same class or
 // the event monitor then never sees a half-built list, nor the records of
-// two builds mixed. The classes whose lists the monitor compares, and those
-// it reads while comparing, build this way.
+// two builds mixed. A build that began before the one that last replaced
+// the list read an older state of the middleware (or stopped part way on a
+// change the newer one saw whole): it fills *copy but leaves the list as
+// it is. The classes whose lists the monitor compares, and those it reads
+// while comparing, build this way.
+// The order in which list builds began (from 1); and the ticket of the build
+// that last replaced the list at `list` (0 before any), to be used under the
+// process-wide lock.
+uint64_t NextBuildTicket();
+uint64_t& NewestBuildOf(const void* list);
+
 template <class Record>
 class CListBuild {
  public:
-  CListBuild(CSafeArrayT<Record>& list, CArrayT<Record>* copy) : m_list(list), m_copy(copy) {}
+  CListBuild(CSafeArrayT<Record>& list, CArrayT<Record>* copy)
+      : m_list(list), m_copy(copy), m_ticket(NextBuildTicket()) {}
   CListBuild(const CListBuild&) = delete;
   CListBuild& operator=(const CListBuild&) = delete;
   ~CListBuild() {
     CGlobalLock lock(GetGlobalLock());
-    m_list = m_built;
+    uint64_t& newest = NewestBuildOf(&m_list);
+    if (m_ticket > newest) {
+      newest = m_ticket;
+      m_list = m_built;
+    }
     if (m_copy) *m_copy = m_built;
   }
   void Add(const Record& record) { m_built.Add(record); }
@@ -63,6 +77,7 @@ class CListBuild {
  private:
   CSafeArrayT<Record>& m_list;
   CArrayT<Record>* m_copy;
+  const uint64_t m_ticket;
   CArrayT<Record> m_built;
 };
 

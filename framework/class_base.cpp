@@ -1,0 +1,16 @@
+// class_base.cpp: the bookkeeping of list builds.
+#include "framework/class_base.h"
+
+#include <map>
+
+uint64_t NextBuildTicket() {
+  static std::atomic<uint64_t> tickets{0};
+  return ++tickets;
+}
+
+uint64_t& NewestBuildOf(const void* list) {
+  // Instance lists live as long as their class's singleton, so an entry
+  // never outlives its list.
+  static std::map<const void*, uint64_t> newest;
+  return newest[list];
+}
