@@ -153,7 +153,7 @@ std::span<const KeptClass> KeptClasses() {
       {"FailureTriggerTimeInterval", T::UInt64},
       {"SubscriptionDuration", T::UInt64},
   };
-  static constexpr KeptClass kClasses[] = {
+  static const KeptClass kClasses[] = {
       {kFilterClass, "CIM_ManagedElement", false, kFilter},
       {kDestinationClass, "CIM_ListenerDestination", false, kDestination},
       {kSubscriptionClass, nullptr, true, kSubscription},
