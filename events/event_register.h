@@ -9,13 +9,14 @@
 // Two kinds of class register:
 // - change-detecting classes (volumes, disks, software identity, pool) keep a
 //   snapshot of their list; DetectAlerts rebuilds the list (Build: Update,
-//   handing over the list it built), compares it with the snapshot and
-//   raises one alert per change (events/alert.h); RefreshAfterEvent makes
-//   that list the snapshot. Their Update builds the list whole
-//   (CListBuild), and the comparison uses the monitor's own rebuild, so
-//   host threads listing the same classes at the same time change no
-//   alert. The snapshot changes only there, never in Update, so a host's Update
-//   between two events cannot hide a change from the next comparison;
+//   handing over the list it built when it was whole), compares it with the
+//   snapshot and raises one alert per change (events/alert.h);
+//   RefreshAfterEvent makes that list the snapshot. Their Update builds the
+//   list in one step (CListBuild), and the comparison uses the monitor's own
+//   rebuild, so host threads listing the same classes at the same time
+//   change no alert. The snapshot changes only there, never in Update, so a
+//   host's Update between two events cannot hide a change from the next
+//   comparison;
 // - the others only re-read their list after an event: derive from
 //   CRefreshAfterEventT<Self> and write nothing else.
 //
@@ -23,6 +24,8 @@
 // same objects: lists, snapshots and m_alerts change under the process-wide
 // lock only.
 #pragma once
+
+#include <optional>
 
 #include "events/alert.h"
 #include "framework/zub_array.h"
@@ -61,7 +64,9 @@ void StoreSnapshot(const CSafeArrayT<Record>& list, CArrayT<Record>* snapshot,
 
 // The event side of a change-detecting class. Self (the class) has
 // Initialize, GetData,
-//   PROVIDER_STATUS Build(CArrayT<Record>* copy);  // Update, also copying the list it built
+//   // Update, also handing over the list it built when the build was whole
+//   // (CListBuild); *whole stays empty otherwise.
+//   PROVIDER_STATUS Build(std::optional<CArrayT<Record>>* whole);
 //   void RaiseAlerts(const CArrayT<Record>& before, const CArrayT<Record>& now);
 // which appends one alert per change to m_alerts. The snapshot it compares
 // with changes only here, when the monitor takes a new state (not in the
@@ -75,23 +80,24 @@ class CDetectChangesT : public virtual CEventRegisterInterface {
     TakeSnapshot();
   }
   // Compares the list this very rebuild made (Build), not the instance
-  // list, which a host's Update may have replaced meanwhile.
-  // Only a rebuild that succeeded, or found nothing at all, is a state to
-  // compare; one that ended part way (it met a change or a failure on the
-  // way) leaves the snapshot as it was, and the next event compares again.
+  // list, which a host's Update may have replaced meanwhile. Only a whole
+  // rebuild is a state to compare; one that ended part way (it met a change
+  // or a failure on the way) leaves the snapshot as it was, and the event
+  // that change brings compares again.
   bool DetectAlerts() override {
-    m_detected.RemoveAll();
-    const PROVIDER_STATUS status = Owner().Build(&m_detected);
-    if (status != PROVIDER_SUCCESS && !(status == PROVIDER_NOT_FOUND && m_detected.GetCount() == 0)) {
-      m_detected = m_snapshot;
-      return false;
-    }
-    Owner().RaiseAlerts(m_snapshot, m_detected);
+    m_detected.reset();
+    Owner().Build(&m_detected);
+    if (!m_detected) return false;
+    Owner().RaiseAlerts(m_snapshot, *m_detected);
     return m_alerts.GetCount() != 0;
   }
   // The state compared is the one taken: a change that reached a host's
   // listing after the comparison is still ahead of the snapshot.
-  void RefreshAfterEvent() override { TakeSnapshot(m_detected); }
+  void RefreshAfterEvent() override {
+    CGlobalLock lock(GetGlobalLock());
+    if (m_detected) m_snapshot = *m_detected;
+    m_alerts.RemoveAll();
+  }
 
  private:
   Self& Owner() { return *static_cast<Self*>(this); }
@@ -106,8 +112,8 @@ class CDetectChangesT : public virtual CEventRegisterInterface {
     m_alerts.RemoveAll();
   }
 
-  CArrayT<Record> m_snapshot;  // the monitor thread's alone
-  CArrayT<Record> m_detected;  // the list the last DetectAlerts compared; the monitor thread's alone
+  CArrayT<Record> m_snapshot;                 // the monitor thread's alone
+  std::optional<CArrayT<Record>> m_detected;  // the whole list the last DetectAlerts compared; the monitor thread's alone
 };
 
 // The event side of a class that re-reads its list after each event and

@@ -3,6 +3,18 @@
 
 #include <map>
 
+namespace {
+// The innermost list build running on this thread.
+thread_local CListBuildBase* t_innermost = nullptr;
+}  // namespace
+
+CListBuildBase::CListBuildBase() : m_outer(t_innermost) { t_innermost = this; }
+
+CListBuildBase::~CListBuildBase() {
+  t_innermost = m_outer;
+  if (m_outer && !Whole()) m_outer->m_incomplete = true;
+}
+
 uint64_t NextBuildTicket() {
   static std::atomic<uint64_t> tickets{0};
   return ++tickets;

@@ -42,14 +42,46 @@ inline PROVIDER_STATUS SharedInitialize(CProviderInterfaceBase& self) {
 
 // One build of an instance list that replaces the list in one step: the
 // records go into the build's own array, and when the build ends, whichever
-// way, they become the instance list (and *copy, when given) under the
-// process-wide lock. A GetData, another thread's Update of the same class or
-// the event monitor then never sees a half-built list, nor the records of
-// two builds mixed. A build that began before the one that last replaced
-// the list read an older state of the middleware (or stopped part way on a
-// change the newer one saw whole): it fills *copy but leaves the list as
-// it is. The classes whose lists the monitor compares, and those it reads
-// while comparing, build this way.
+// way, they become the instance list under the process-wide lock. A
+// GetData, another thread's Update of the same class or the event monitor
+// then never sees a half-built list, nor the records of two builds mixed. A
+// build that began before the one that last replaced the list read an older
+// state of the middleware (or stopped part way on a change the newer one saw
+// whole): it leaves the list as it is. The classes whose lists the monitor
+// compares, and those it reads while comparing, build this way.
+//
+// A build is whole when it read every object the middleware listed (or the
+// middleware listed none) and every build it ran on the way (another class's
+// list it rebuilt) was whole too. Only a whole build is a state of the
+// middleware the monitor may compare: one that ended part way, because an
+// object went between its listing and its reading or a call failed, would
+// show objects as gone. Such a build always meets a change or a failure, and
+// the middleware signals a change, so the next event compares again.
+class CListBuildBase {
+ public:
+  CListBuildBase(const CListBuildBase&) = delete;
+  CListBuildBase& operator=(const CListBuildBase&) = delete;
+
+  // Called by the build once it has read the whole list.
+  void SetWhole() { m_whole = true; }
+  // Called when a read besides the list failed: the build is not whole
+  // whatever else says so.
+  void SetIncomplete() { m_incomplete = true; }
+
+ protected:
+  // The builds running on one thread nest (a build that reads another
+  // class's rebuilt list runs that class's build inside its own).
+  CListBuildBase();
+  // A build that was not whole leaves the one around it incomplete.
+  ~CListBuildBase();
+  bool Whole() const { return m_whole && !m_incomplete; }
+
+ private:
+  CListBuildBase* const m_outer;
+  bool m_whole = false;
+  bool m_incomplete = false;
+};
+
 // The order in which list builds began (from 1); and the ticket of the build
 // that last replaced the list at `list` (0 before any), to be used under the
 // process-wide lock.
@@ -57,12 +89,12 @@ uint64_t NextBuildTicket();
 uint64_t& NewestBuildOf(const void* list);
 
 template <class Record>
-class CListBuild {
+class CListBuild : public CListBuildBase {
  public:
-  CListBuild(CSafeArrayT<Record>& list, CArrayT<Record>* copy)
-      : m_list(list), m_copy(copy), m_ticket(NextBuildTicket()) {}
-  CListBuild(const CListBuild&) = delete;
-  CListBuild& operator=(const CListBuild&) = delete;
+  // *whole (when given) receives the records of a whole build, and stays
+  // empty otherwise.
+  CListBuild(CSafeArrayT<Record>& list, std::optional<CArrayT<Record>>* whole)
+      : m_list(list), m_whole(whole), m_ticket(NextBuildTicket()) {}
   ~CListBuild() {
     CGlobalLock lock(GetGlobalLock());
     uint64_t& newest = NewestBuildOf(&m_list);
@@ -70,13 +102,13 @@ class CListBuild {
       newest = m_ticket;
       m_list = m_built;
     }
-    if (m_copy) *m_copy = m_built;
+    if (m_whole && Whole()) *m_whole = m_built;
   }
   void Add(const Record& record) { m_built.Add(record); }
 
  private:
   CSafeArrayT<Record>& m_list;
-  CArrayT<Record>* m_copy;
+  std::optional<CArrayT<Record>>* const m_whole;
   const uint64_t m_ticket;
   CArrayT<Record> m_built;
 };
@@ -121,15 +153,23 @@ class CZubClassT : public virtual Iface {
   //      failed (the records appended so far stay);
   //   a non-zero status of `visit`, which ends the loop;
   //   0  otherwise, and the class counts as initialised.
+  // `built` (when given) is marked whole after the last record when every
+  // record was read (Wrapper::AllRead), and when the first load answered
+  // that the middleware lists nothing (Wrapper::FoundNothing; a failed load
+  // is not a whole "none").
   template <class Wrapper, class Load, class Visit>
-  PROVIDER_STATUS ForEachListed(Wrapper& wrapper, Load load, Visit visit) {
-    load(wrapper);
-    if (wrapper.m_list.GetCount() == 0) return PROVIDER_NOT_FOUND;
+  PROVIDER_STATUS ForEachListed(Wrapper& wrapper, Load load, Visit visit, CListBuildBase* built = nullptr) {
+    const auto first = load(wrapper);
+    if (wrapper.m_list.GetCount() == 0) {
+      if (built && Wrapper::FoundNothing(first)) built->SetWhole();
+      return PROVIDER_NOT_FOUND;
+    }
     do {
       if (!wrapper.m_bLoaded && load(wrapper) != 0) return PROVIDER_FAILED;
       const auto item = *wrapper.m_list.GetCurrent();
       if (PROVIDER_STATUS s = visit(item); s != PROVIDER_SUCCESS) return s;
     } while (wrapper.m_list.MoveNext());
+    if (built && wrapper.AllRead()) built->SetWhole();
     return UpdateDone();
   }
 

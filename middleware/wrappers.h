@@ -53,6 +53,19 @@ template <class Record>
 class CSsiListT {
  public:
   virtual ~CSsiListT() = default;
+  // Whether a Load that left the list empty returned because the middleware
+  // listed nothing, rather than failing. A middleware that fails the count
+  // call itself also reads as "nothing": that call's status is not kept.
+  static constexpr bool FoundNothing(SSI_STATUS load) { return load == SSI_STATUS_SUCCESS; }
+  // Whether every record in the list was read: a record call that failed
+  // (the object went between the count and its read) leaves its record
+  // zero-filled, and no middleware object has handle 0.
+  bool AllRead() const {
+    for (const Record& r : m_list) {
+      if (r.handle == 0) return false;
+    }
+    return true;
+  }
   CSafeArrayT<Record> m_list;
   bool m_bLoaded = false;
 };
@@ -92,9 +105,8 @@ class CRoutingDevice : public CSsiListT<_SSI_RoutingDeviceInfo> {
 };
 
 // Every volume; 10 when there is none.
-struct CVolumeList {
-  CSafeArrayT<_SSI_VolumeInfo> m_list;
-  bool m_bLoaded = false;
+struct CVolumeList : CSsiListT<_SSI_VolumeInfo> {
+  static constexpr bool FoundNothing(SSI_STATUS load) { return load == WRAP_NO_VOLUME; }
 };
 SSI_STATUS LoadVolumes(CVolumeList* list);
 

@@ -86,23 +86,27 @@ class CZubSoftwareIdentity : public CZubClassT<CZubSoftwareIdentityInterface, st
  public:
   PROVIDER_STATUS Update() override { return Build(nullptr); }
 
-  // Update, also handing the list it built to *copy (the event monitor's
-  // comparison).
-  PROVIDER_STATUS Build(CArrayT<stZUB_SoftwareIdentity>* copy) {
-    CListBuild<stZUB_SoftwareIdentity> built(m_list, copy);
+  // Update, also handing the list it built to *whole when it read every
+  // controller and the system record (the event monitor's comparison).
+  PROVIDER_STATUS Build(std::optional<CArrayT<stZUB_SoftwareIdentity>>* whole) {
+    CListBuild<stZUB_SoftwareIdentity> built(m_list, whole);
     // No controller, or a reload that fails, ends the drivers only.
     CHostController controllers;
-    ForEachListed(controllers, [](CHostController& w) { return w.Load(); },
-                  [&](const _SSI_ControllerInfo& controller) {
-                    built.Add(DriverIdentityOf(controller));
-                    return PROVIDER_SUCCESS;
-                  });
+    ForEachListed(
+        controllers, [](CHostController& w) { return w.Load(); },
+        [&](const _SSI_ControllerInfo& controller) {
+          built.Add(DriverIdentityOf(controller));
+          return PROVIDER_SUCCESS;
+        },
+        &built);
     built.Add(IdentityOf(L"ZUBe:CIMProvider", L"3.0.0.8000", kClassProvider, L"ZUBe CIM Provider"));
     _SSI_SystemInfo system{};
     if (EnsureMiddlewareInitialized() == SSI_STATUS_SUCCESS && SsiGetSystemInfo(&system) == SSI_STATUS_SUCCESS) {
       const CZubString version = FromMultiByte(system.middlewareVersion);
       if (SoftwareVersionOf(version).known)
         built.Add(IdentityOf(L"ZUBe:ABRU2", version, kClassMiddleware, L"ZUBe SSI Middleware Driver"));
+    } else {
+      built.SetIncomplete();
     }
     return UpdateDone();
   }

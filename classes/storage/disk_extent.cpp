@@ -70,21 +70,23 @@ class CZubStorageExtentDisk : public CZubClassT<CZubStorageExtentDiskInterface, 
 
   // Update, also handing the list it built to *copy (the event monitor's
   // comparison).
-  PROVIDER_STATUS Build(CArrayT<stZUB_StorageExtentDisk>* copy) {
-    CListBuild<stZUB_StorageExtentDisk> built(m_list, copy);
+  PROVIDER_STATUS Build(std::optional<CArrayT<stZUB_StorageExtentDisk>>* whole) {
+    CListBuild<stZUB_StorageExtentDisk> built(m_list, whole);
     CHostController controllers;
     return ForEachListed(controllers, [](CHostController& w) { return w.Load(); },
                          [&](const _SSI_ControllerInfo& controller) {
                            CEndDevices disks;
                            if (disks.Load(SSI_SCOPE_CONTROLLER, controller.handle) != SSI_STATUS_SUCCESS)
                              return PROVIDER_FAILED;
-                           for (const _SSI_EndDeviceInfo& disk : disks.m_list) {
-                             // Unfilled: the disk went between the count and its record.
-                             if (disk.handle == 0) return PROVIDER_FAILED;
+                           // A disk that went between the count and its record is
+                           // listed unfilled, as the middleware left it; the
+                           // monitor does not compare such a list.
+                           if (!disks.AllRead()) built.SetIncomplete();
+                           for (const _SSI_EndDeviceInfo& disk : disks.m_list)
                              built.Add(DiskExtentOf(disk, controller.handle));
-                           }
                            return PROVIDER_SUCCESS;
-                         });
+                         },
+                         &built);
   }
 
   void RaiseAlerts(const CArrayT<stZUB_StorageExtentDisk>& before, const CArrayT<stZUB_StorageExtentDisk>& now) {

@@ -4,9 +4,9 @@
 // EndDeviceHandle or ControllerHandle (decimal handle texts); across
 // refreshes a disk is identified by EndDeviceHandle.
 //
-// Update: 0 listed; 4 the middleware reports no controller; 1 a controller
-// or end-device enumeration failed, or the middleware left a disk's record
-// unfilled (the records appended so far stay). Each
+// Update: 0 listed (a disk whose record the middleware left unfilled is
+// listed as it is); 4 the middleware reports no controller; 1 a controller
+// or end-device enumeration failed (the records appended so far stay). Each
 // Update first keeps the list it replaces as the previous list, which change
 // detection compares with. Reads the controller list and each controller's
 // end devices.

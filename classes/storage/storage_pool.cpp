@@ -66,16 +66,19 @@ class CZubStoragePool : public CZubClassT<CZubStoragePoolInterface, stZUB_Storag
  public:
   PROVIDER_STATUS Update() override { return Build(nullptr); }
 
-  // Update, also handing the list it built to *copy (the event monitor's
-  // comparison), which reads the controllers and disks as the stack has
-  // them now rather than as a host last listed them.
-  PROVIDER_STATUS Build(CArrayT<stZUB_StoragePool>* copy) {
-    CListBuild<stZUB_StoragePool> built(m_list, copy);
+  // Update, also handing the list it built to *whole when it was whole (the
+  // event monitor's comparison), which reads the controllers and disks as
+  // the stack has them now rather than as a host last listed them: their
+  // rebuilds run inside this one, so a part-way disk list makes this build
+  // not whole either.
+  PROVIDER_STATUS Build(std::optional<CArrayT<stZUB_StoragePool>>* whole) {
+    CListBuild<stZUB_StoragePool> built(m_list, whole);
     CArrayT<stZUB_PortController> controllers;
     CArrayT<stZUB_StorageExtentDisk> disks;
-    const ListNeed need = copy ? ListNeed::Rebuilt : ListNeed::AnyState;
+    const ListNeed need = whole ? ListNeed::Rebuilt : ListNeed::AnyState;
     if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubPortControllerInstance>(&controllers, need)) return s;
     if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubStorageExtentDiskInstance>(&disks, need)) return s;
+    built.SetWhole();
     if (controllers.GetCount() == 0 || disks.GetCount() == 0) return PROVIDER_NOT_FOUND;
     for (const stZUB_PortController& controller : controllers) {
       stZUB_StoragePool pool;

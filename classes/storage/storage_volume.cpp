@@ -145,14 +145,15 @@ class CZubStorageVolume : public CZubClassT<CZubStorageVolumeInterface, stZUB_St
  public:
   PROVIDER_STATUS Update() override { return Build(nullptr); }
 
-  // Update, also handing the list it built to *copy (the event monitor's
-  // comparison).
-  PROVIDER_STATUS Build(CArrayT<stZUB_StorageVolume>* copy) {
-    CListBuild<stZUB_StorageVolume> built(m_list, copy);
+  // Update, also handing the list it built to *whole when it read every
+  // volume (the event monitor's comparison).
+  PROVIDER_STATUS Build(std::optional<CArrayT<stZUB_StorageVolume>>* whole) {
+    CListBuild<stZUB_StorageVolume> built(m_list, whole);
     CVolumeList volumes;
     Reads reads;
-    return ForEachListed(volumes, [](CVolumeList& w) { return LoadVolumes(&w); },
-                         [&](const _SSI_VolumeInfo& volume) { return Add(volume, reads, built); });
+    return ForEachListed(
+        volumes, [](CVolumeList& w) { return LoadVolumes(&w); },
+        [&](const _SSI_VolumeInfo& volume) { return Add(volume, reads, built); }, &built);
   }
 
   // A deleted volume's setting goes with it (the next volume of that name
@@ -196,6 +197,9 @@ class CZubStorageVolume : public CZubClassT<CZubStorageVolumeInterface, stZUB_St
     }
     const CHostController& controllers = *reads.controllers;
     if (controllers.m_list.GetCount() == 0) return PROVIDER_NOT_FOUND;
+    // An unread disk or controller record leaves the key empty: listed as
+    // it is, but not a state the monitor compares.
+    if (!array.AllRead() || !controllers.AllRead()) built.SetIncomplete();
     // The controller whose RAID info the array's first disk names; when none
     // does, the last one visited stands in (the key stays empty).
     const _SSI_ControllerInfo* controller = nullptr;

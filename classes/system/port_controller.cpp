@@ -66,7 +66,8 @@ class CZubPortController : public CZubClassT<CZubPortControllerInterface, stZUB_
                          [&](const _SSI_ControllerInfo& controller) {
                            built.Add(PortControllerOf(controller, NumberOfPhys(controller)));
                            return PROVIDER_SUCCESS;
-                         });
+                         },
+                         &built);
   }
 };
 
