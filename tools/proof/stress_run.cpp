@@ -284,6 +284,12 @@ StressReport RunStress(const StressOptions& options) {
     report.mismatches.push_back("topology refused: " + error);
     return report;
   }
+  if (options.latencyUs != 0 &&
+      !abru2sim::ApplyChange(R"({"op": "latency", "call": "*", "us": )" + std::to_string(options.latencyUs) + "}",
+                             &error)) {
+    report.mismatches.push_back("latency refused: " + error);
+    return report;
+  }
   PROVIDER_CreateZubContainerInstance()->SetComputerNameStrings(stComputerStringNames{});
   // The monitor's first state is what the classes hold (a class reads the
   // stack on its first Initialize only): every list is made on this topology.

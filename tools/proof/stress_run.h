@@ -30,6 +30,7 @@ struct StressOptions {
   int changes = 1000;           // random changes applied
   uint32_t seed = 1;
   int watchdogSeconds = 120;    // no progress for this long: a deadlock
+  uint32_t latencyUs = 0;       // added to every middleware call (0: none); widens every race window
 };
 
 struct StressReport {

@@ -27,6 +27,8 @@ int main(int argc, char** argv) {
   app.add_option("--seed", options.seed, "seed of the changes")->capture_default_str();
   app.add_option("--watchdog", options.watchdogSeconds, "seconds without progress that count as a deadlock")
       ->capture_default_str();
+  app.add_option("--latency-us", options.latencyUs, "microseconds added to every middleware call")
+      ->capture_default_str();
   CLI11_PARSE(app, argc, argv);
 
   if (SsiInitialize() != SSI_STATUS_SUCCESS) {
