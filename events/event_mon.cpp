@@ -22,6 +22,7 @@
 #include <utility>
 
 #include "events/event_registry.h"
+#include "framework/association.h"
 #include "framework/class_base.h"
 #include "middleware/abru2.h"
 
@@ -90,8 +91,9 @@ class CEventContainer {
   virtual ~CEventContainer() = default;
 
   // One event: every registration detects (its alerts are appended to *out
-  // when it reports some), then every registration refreshes. The lock is
-  // taken step by step, never across a class's own work.
+  // when it reports some), then every registration refreshes, each class's
+  // list rebuilt once in that refresh however many classes read it. The
+  // lock is taken step by step, never across a class's own work.
   void CollectAlerts(CArrayT<stZUB_AlertIndication>* out) {
     for (size_t i = 0; CEventRegisterInterface* registration = At(i); ++i) {
       if (registration->DetectAlerts()) {
@@ -99,6 +101,7 @@ class CEventContainer {
         out->Append(registration->m_alerts);
       }
     }
+    CSharedRebuilds shared;
     for (size_t i = 0; CEventRegisterInterface* registration = At(i); ++i) registration->RefreshAfterEvent();
   }
 

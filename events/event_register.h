@@ -28,6 +28,7 @@
 #include <optional>
 
 #include "events/alert.h"
+#include "framework/association.h"
 #include "framework/zub_array.h"
 
 class CEventRegisterInterface {
@@ -125,5 +126,10 @@ class CRefreshAfterEventT : public virtual CEventRegisterInterface {
  public:
   void InitializeForEvents() override { static_cast<Self*>(this)->Initialize(); }
   bool DetectAlerts() override { return false; }
-  void RefreshAfterEvent() override { static_cast<Self*>(this)->Update(); }
+  // Rebuilt once per refresh: another class's refresh may have rebuilt it
+  // already (CSharedRebuilds).
+  void RefreshAfterEvent() override {
+    Self* self = static_cast<Self*>(this);
+    if (CSharedRebuilds::FirstRebuild(self)) self->Update();
+  }
 };

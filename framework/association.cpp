@@ -1,9 +1,25 @@
 // association.cpp: building references from record descriptions.
 #include "framework/association.h"
 
+#include <set>
+
 #include "framework/object_path.h"
 #include "framework/provider.h"
 #include "framework/text.h"
+
+namespace {
+// The objects rebuilt while a CSharedRebuilds lives on this thread; null
+// when none does.
+thread_local std::set<const void*>* t_rebuilt = nullptr;
+}  // namespace
+
+CSharedRebuilds::CSharedRebuilds() : m_outer(t_rebuilt) { t_rebuilt = &m_rebuilt; }
+
+CSharedRebuilds::~CSharedRebuilds() { t_rebuilt = m_outer; }
+
+bool CSharedRebuilds::FirstRebuildOf(const void* object) {
+  return !t_rebuilt || t_rebuilt->insert(object).second;
+}
 
 CReferenceBuilder::CReferenceBuilder() : m_hasContainer(ReadComputerStringNames(&m_names)) {}
 

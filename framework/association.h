@@ -11,6 +11,8 @@
 //     rec.Dependent = refs.To(L"ZUB_StorageVolume", v); ... });
 #pragma once
 
+#include <set>
+
 #include "framework/catalog.h"
 #include "framework/interfaces.h"
 #include "framework/record_desc.h"
@@ -21,6 +23,34 @@ enum class ListNeed {
   Rebuilt,   // Update instead of Initialize: the list as the middleware gives
              // it now, whatever Update returned (for classes that refresh
              // every class they read)
+};
+
+// The monitor's refresh after an event rebuilds many classes that read the
+// same others (every port class rebuilds the DA ports, which rebuild the
+// volumes). While a CSharedRebuilds lives on a thread, each class is rebuilt
+// at most once there (by ReadList with ListNeed::Rebuilt, or by the refresh
+// itself): a later reader in the same refresh takes the list made moments
+// before. A change that lands during the refresh brings its own event, and
+// the next refresh reads it. Other threads rebuild as before.
+class CSharedRebuilds {
+ public:
+  CSharedRebuilds();
+  ~CSharedRebuilds();
+  CSharedRebuilds(const CSharedRebuilds&) = delete;
+  CSharedRebuilds& operator=(const CSharedRebuilds&) = delete;
+
+  // Whether the object (any of its interfaces) is to be rebuilt now: always
+  // outside a CSharedRebuilds; inside, the first time only.
+  template <class T>
+  static bool FirstRebuild(T* object) {
+    return FirstRebuildOf(dynamic_cast<const void*>(object));
+  }
+
+ private:
+  static bool FirstRebuildOf(const void* object);
+
+  std::set<const void*>* const m_outer;  // an enclosing one's, restored at the end
+  std::set<const void*> m_rebuilt;
 };
 
 // Reads the instance list of the class that Factory makes, as a class that
@@ -34,8 +64,8 @@ PROVIDER_STATUS ReadList(CArrayT<RecordOf<Factory>>* out, ListNeed need = ListNe
   out->RemoveAll();
   auto* object = Factory();
   if (!object) return PROVIDER_NO_OBJECT;
-  if (need == ListNeed::Rebuilt) object->Update();
-  else object->Initialize();
+  if (need != ListNeed::Rebuilt) object->Initialize();
+  else if (CSharedRebuilds::FirstRebuild(object)) object->Update();
   if (need == ListNeed::Ready && !object->IsInitialized()) return PROVIDER_NOT_READY;
   return object->GetData(out);
 }

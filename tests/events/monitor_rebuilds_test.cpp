@@ -1,0 +1,163 @@
+// The rebuilds of one event, with the classes' event sides driven directly
+// as the monitor thread drives them: an object that goes while the
+// monitor's rebuild reads it leaves that list part way, which is not
+// compared (nothing is reported gone that is still there) and the next
+// event reports the change once; and the refresh rebuilds each class once,
+// however many classes read it, and still lists the new state.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "classes/storage/disk_extent.h"
+#include "classes/storage/storage_volume.h"
+#include "events/event_registry.h"
+#include "framework/association.h"
+#include "framework/catalog.h"
+#include "framework/interfaces.h"
+#include "tests/support/sim_fixture.h"
+
+namespace {
+
+// Controller 1: volume "A" on 11, 12 (listed first), volume "B" on 13, 14;
+// 15 and 16 available.
+constexpr const char* kTopology = R"({"middleware_version": "1.0", "controllers": [
+  {"handle": 1, "name": "One", "raid_info": {"handle": 9},
+   "disks": [{"handle": 11}, {"handle": 12}, {"handle": 13}, {"handle": 14}, {"handle": 15}, {"handle": 16}],
+   "volumes": [{"handle": 100, "array_handle": 101, "name": "A", "level": 2, "disks": [11, 12]},
+               {"handle": 200, "array_handle": 201, "name": "B", "level": 2, "disks": [13, 14]}]}]})";
+
+class MonitorRebuildsTest : public zubtest::SimFixture {
+ protected:
+  static CEventRegisterInterface& Row(const std::string& name) {
+    for (const EventRegistrationRow& row : EventRegistrationTable()) {
+      if (row.className == name) return *row.registration();
+    }
+    throw std::runtime_error("no row " + name);
+  }
+  // One event as the monitor handles it, for one class: the alerts raised.
+  static std::vector<std::string> Event(CEventRegisterInterface& events) {
+    std::vector<std::string> out;
+    if (events.DetectAlerts()) {
+      for (const stZUB_AlertIndication& a : events.m_alerts) {
+        out.push_back(std::string(a.AlertClassName.Str().begin(), a.AlertClassName.Str().end()) + " " +
+                      std::string(a.EventID.Str().begin(), a.EventID.Str().end()));
+      }
+    }
+    events.RefreshAfterEvent();
+    return out;
+  }
+};
+
+using Alerts = std::vector<std::string>;
+
+TEST_F(MonitorRebuildsTest, AnObjectThatGoesDuringTheRebuildIsReportedOnceAndNothingElse) {
+  Load(kTopology);
+  CEventRegisterInterface& volumes = Row("CZubStorageVolume");
+  CEventRegisterInterface& disks = Row("CZubStorageExtentDisk");
+  CEventRegisterInterface& pools = Row("CZubStoragePool");
+  for (CEventRegisterInterface* r : {&volumes, &disks, &pools}) {
+    r->InitializeForEvents();
+    r->RefreshAfterEvent();
+  }
+
+  // "A" goes after the rebuild listed it and before its record is read: the
+  // listing stops at it with 4 and nothing listed, which must not read as
+  // "no volume left" ("B" deleted and created again).
+  zubtest::NthCall deleteA{1, [] { ASSERT_EQ(SsiVolumeDelete(100), SSI_STATUS_SUCCESS); }};
+  deleteA.Install("SsiGetVolumeInfo");
+  EXPECT_EQ(Event(volumes), Alerts{});
+  EXPECT_EQ(Event(volumes), (Alerts{"ZUB_AlertVolumeDeleted A_100"}));
+  EXPECT_EQ(Event(volumes), Alerts{});
+  // A's disks are available again.
+  EXPECT_EQ(Event(disks), (Alerts{"ZUB_AlertDiskMarkedPrimordial 11", "ZUB_AlertDiskMarkedPrimordial 12"}));
+  EXPECT_EQ(Event(pools), (Alerts{"ZUB_AlertPrimordialPoolModified 1"}));
+
+  // Disk 15 goes between the count and its record: hosts see the list as
+  // the middleware left it (no disk skipped), the monitor waits for a whole
+  // one.
+  zubtest::NthCall remove15{5, [] { Change(R"({"op": "remove_disk", "disk": 15})"); }};
+  remove15.Install("SsiGetEndDeviceInfo");
+  EXPECT_EQ(Event(disks), Alerts{});
+  CArrayT<stZUB_StorageExtentDisk> listed;
+  PROVIDER_CreateZubStorageExtentDiskInstance()->GetData(&listed);
+  EXPECT_EQ(listed.GetCount(), 6u);
+  EXPECT_EQ(Event(disks), (Alerts{"ZUB_AlertDiskRemoved 15"}));
+
+  // The pools are made from disks rebuilt inside their own rebuild: an
+  // unread disk there (16, available) must not change the pool's capacity.
+  Fail("SsiGetEndDeviceInfo");
+  EXPECT_EQ(Event(pools), Alerts{});
+  EXPECT_EQ(Event(pools), (Alerts{"ZUB_AlertPrimordialPoolModified 1"}));  // 15 went
+  EXPECT_EQ(Event(pools), Alerts{});
+
+  // A plain deletion (its setting goes with it: the next test starts clean).
+  ASSERT_EQ(SsiVolumeDelete(200), SSI_STATUS_SUCCESS);
+  EXPECT_EQ(Event(volumes), (Alerts{"ZUB_AlertVolumeDeleted B_200"}));
+  ExpectSessionsBalanced();
+}
+
+// Every instance's path, by class, of the classes that only re-read their
+// list after an event (the table's rows after the four that detect changes).
+std::map<std::string, std::set<std::wstring>> RefreshedLists() {
+  std::map<std::string, std::set<std::wstring>> out;
+  CReferenceBuilder refs;
+  for (const EventRegistrationRow& row : EventRegistrationTable().subspan(4)) {
+    for (const ClassDesc& c : ClassCatalog()) {
+      if (dynamic_cast<void*>(c.object()) != dynamic_cast<void*>(row.registration())) continue;
+      c.getData([&](const void* record) { out[c.name].insert(refs.To(L"X", c.record(), record).Str()); });
+    }
+  }
+  return out;
+}
+
+TEST_F(MonitorRebuildsTest, ARefreshRebuildsEachClassOnceAndListsTheNewState) {
+  // Controller 1 as above (the library keeps a volume's setting across
+  // topologies), and a SAS one.
+  Load(R"({"middleware_version": "1.0", "controllers": [
+    {"handle": 1, "name": "One", "type": 1, "raid_info": {"handle": 9},
+     "disks": [{"handle": 11}, {"handle": 12}, {"handle": 13}, {"handle": 14}],
+     "volumes": [{"handle": 100, "array_handle": 101, "name": "A", "level": 2, "disks": [11, 12]},
+                 {"handle": 200, "array_handle": 201, "name": "B", "level": 2, "disks": [13, 14]}]},
+    {"handle": 2, "name": "Sas", "type": 2, "raid_info": {"handle": 19},
+     "disks": [{"handle": 21}, {"handle": 22}, {"handle": 23}, {"handle": 24}],
+     "volumes": [{"handle": 300, "array_handle": 301, "name": "S", "level": 2, "disks": [21, 22]}]}]})");
+  // The volumes file their settings from the disks as listed: the disk
+  // class's list must be this topology's, not an earlier test's.
+  PROVIDER_CreateZubStorageExtentDiskInstance()->Update();
+  const std::vector<CEventRegisterInterface*> rows = EventRegistrations();
+  for (CEventRegisterInterface* r : rows) r->InitializeForEvents();
+  const size_t daPorts = RefreshedLists()["ZUB_DAPort"].size();
+
+  SSI_HANDLE members[] = {23, 24};
+  _SSI_CreateFromDisksParams params{};
+  params.disks = members;
+  params.numDisks = 2;
+  params.name[0] = 'N';
+  params.raidLevel = 2;
+  SSI_HANDLE created = 0;
+  ASSERT_EQ(SsiVolumeCreateFromDisks(params, &created), SSI_STATUS_SUCCESS);
+
+  for (CEventRegisterInterface* r : rows) r->DetectAlerts();
+  uint64_t before = Calls("SsiGetVolumeHandles");
+  PROVIDER_CreateZubStorageVolumeInstance()->Update();
+  const uint64_t oneListing = Calls("SsiGetVolumeHandles") - before;
+  before = Calls("SsiGetVolumeHandles");
+  {
+    CSharedRebuilds shared;
+    for (CEventRegisterInterface* r : rows) r->RefreshAfterEvent();
+  }
+  // The DA ports read the volumes, and every port class reads the DA ports.
+  EXPECT_EQ(Calls("SsiGetVolumeHandles") - before, oneListing);
+  const auto refreshed = RefreshedLists();
+
+  for (const ClassDesc& c : ClassCatalog()) c.object()->Update();
+  EXPECT_EQ(refreshed, RefreshedLists());
+  EXPECT_EQ(refreshed.at("ZUB_DAPort").size(), daPorts + 1);  // the new volume's
+  ExpectSessionsBalanced();
+}
+
+}  // namespace
