@@ -28,3 +28,9 @@ const FieldDesc* ReturnValueField(const RecordDesc& record) {
   }
   return nullptr;
 }
+
+FirstRequest InitializeForFirstRequest(const ClassDesc& cls, CProviderInterfaceBase& object) {
+  const bool reads = cls.association || !object.IsInitialized();
+  const PROVIDER_STATUS status = object.Initialize();
+  return {status, reads && (status == PROVIDER_SUCCESS || status == PROVIDER_NOT_FOUND)};
+}

@@ -53,6 +53,16 @@ ZUBPROV_API std::span<const ClassDesc> ClassCatalog();
 // The class of that exact name, or null.
 ZUBPROV_API const ClassDesc* FindClass(std::string_view name);
 
+// A host's first request of a class: its Initialize, and whether that has
+// just read the list (an association always reads; another class only while
+// it is not initialised, which the event monitor may have done), so the host
+// takes that list rather than reading again with Update.
+struct FirstRequest {
+  PROVIDER_STATUS status;
+  bool listRead;
+};
+ZUBPROV_API FirstRequest InitializeForFirstRequest(const ClassDesc& cls, CProviderInterfaceBase& object);
+
 // One parameter of a method: a field of the record, or a field of one of its
 // parameter blocks.
 struct ParameterDesc {

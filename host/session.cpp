@@ -123,11 +123,9 @@ PROVIDER_STATUS Session::Read(const ClassDesc& cls, const RecordVisitor& visit) 
   PROVIDER_STATUS status = PROVIDER_SUCCESS;
   bool fresh = false;
   if (m_initialized.insert(&cls).second) {
-    // Whether Initialize reads: an association always does, another class
-    // only while it is not initialised (the event monitor may have done it).
-    const bool reads = cls.association || !object->IsInitialized();
-    status = object->Initialize();
-    fresh = reads && (status == PROVIDER_SUCCESS || status == PROVIDER_NOT_FOUND);
+    const FirstRequest first = InitializeForFirstRequest(cls, *object);
+    status = first.status;
+    fresh = first.listRead;
   }
   if (!fresh) status = object->Update();
   // GetData even after a failed Update: the host shows what the class

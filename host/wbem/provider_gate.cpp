@@ -3,18 +3,23 @@
 
 namespace zubwbem {
 
-CProviderInterfaceBase& ProviderGate::Object(const CimClass& cls) {
+CProviderInterfaceBase& ProviderGate::Object(const CimClass& cls, bool* fresh) {
   CProviderInterfaceBase* object = cls.desc ? cls.desc->object() : nullptr;
   if (!object) throw CimFault(kCimFailed, cls.name + ": the provider's object could not be created");
-  if (m_initialized.insert(cls.desc).second) object->Initialize();
+  if (m_initialized.insert(cls.desc).second) {
+    const FirstRequest first = InitializeForFirstRequest(*cls.desc, *object);
+    if (fresh) *fresh = first.listRead;
+  }
   return *object;
 }
 
 void ProviderGate::Refresh(const CimClass& cls, const std::function<void(const void*)>& visit) {
-  CProviderInterfaceBase& object = Object(cls);
+  bool fresh = false;
+  CProviderInterfaceBase& object = Object(cls, &fresh);
   // An enumeration that meets the RAID stack changing under it fails (1);
   // the next one sees the new state, so a failed refresh is tried again.
-  PROVIDER_STATUS status = object.Update();
+  // The first request takes the list its Initialize has just read.
+  PROVIDER_STATUS status = fresh ? PROVIDER_SUCCESS : object.Update();
   for (int retry = 0; retry < 2 && status == PROVIDER_FAILED; ++retry) status = object.Update();
   if (status != PROVIDER_SUCCESS && status != PROVIDER_NOT_FOUND)
     throw CimFault(kCimFailed, cls.name + ": the provider's Update returned status " + std::to_string(status));

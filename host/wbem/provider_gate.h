@@ -19,8 +19,8 @@ class ProviderGate {
  public:
   explicit ProviderGate(PathDefaults defaults) : m_defaults(std::move(defaults)) {}
 
-  // Initialize (the first time), Update and GetData of the class, as
-  // instances. A status other than 0 or 4 (nothing there) from Update, or a
+  // Initialize (the first time, which reads the list), or else Update, and
+  // GetData of the class, as instances. A status other than 0 or 4 (nothing there) from Update, or a
   // failed GetData, throws CimFault (failed) naming the class and status.
   std::vector<Instance> List(const CimClass& cls);
 
@@ -34,7 +34,9 @@ class ProviderGate {
   const PathDefaults& Defaults() const { return m_defaults; }
 
  private:
-  CProviderInterfaceBase& Object(const CimClass& cls);  // under m_mutex
+  // The class's object, initialised on its first request; *fresh (when
+  // given) tells whether that Initialize has just read the list. Under m_mutex.
+  CProviderInterfaceBase& Object(const CimClass& cls, bool* fresh = nullptr);
   void Refresh(const CimClass& cls, const std::function<void(const void*)>& visit);  // under m_mutex
 
   PathDefaults m_defaults;

@@ -6,6 +6,7 @@
 
 #include "classes/system/computer_system.h"
 #include "events/event_mon.h"
+#include "framework/catalog.h"
 #include "framework/class_base.h"
 #include "framework/provider.h"
 #include "sim/abru2_control.h"
@@ -66,6 +67,22 @@ TEST(Lifecycle, InitializeReadsOnceForInstancesAndEveryTimeForAssociations) {
   EXPECT_EQ(association.updates, 2);  // first call: once as association, once to initialise
   association.Initialize();
   EXPECT_EQ(association.updates, 3);
+
+  // A host's first request takes the list Initialize read, when it read
+  // one; after the monitor initialised a class, Initialize reads nothing.
+  ClassDesc desc{};
+  CountingClass<FakeInterface> unread, monitored, broken;
+  monitored.Initialize();
+  broken.result = PROVIDER_FAILED;
+  const auto first = [&](auto& object, bool association) {
+    desc.association = association;
+    return InitializeForFirstRequest(desc, object);
+  };
+  EXPECT_TRUE(first(unread, false).listRead);
+  EXPECT_FALSE(first(monitored, false).listRead);
+  EXPECT_FALSE(first(broken, false).listRead);
+  EXPECT_EQ(first(broken, false).status, PROVIDER_FAILED);
+  EXPECT_TRUE(first(association, true).listRead);
 
   CArrayT<stFake> out;
   EXPECT_EQ(association.GetData(nullptr), PROVIDER_INVALID_PARAMETER);
