@@ -11,7 +11,10 @@
 //     rec.Dependent = refs.To(L"ZUB_StorageVolume", v); ... });
 #pragma once
 
+#include <map>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "framework/catalog.h"
 #include "framework/interfaces.h"
@@ -126,6 +129,26 @@ void Join(const CArrayT<A>& left, const CArrayT<B>& right, Match match, Emit emi
     }
   }
 }
+
+// The records of `list` by one of their texts (the controller's handle,
+// say), each group in list order: a join of every controller with its
+// records then reads the list once rather than once per controller.
+template <class Rec>
+class CGroupedBy {
+ public:
+  CGroupedBy(const CArrayT<Rec>& list, CZubString Rec::*key) {
+    for (const Rec& r : list) m_groups[(r.*key).Str()].push_back(&r);
+  }
+  // The records whose text is `key`, in list order (none when no record has it).
+  const std::vector<const Rec*>& operator[](const CZubString& key) const {
+    static const std::vector<const Rec*> kNone;
+    const auto it = m_groups.find(key.Str());
+    return it == m_groups.end() ? kNone : it->second;
+  }
+
+ private:
+  std::map<std::wstring, std::vector<const Rec*>> m_groups;
+};
 
 // Records of the same controller: their ControllerHandle texts are equal.
 inline constexpr auto SameController = [](const auto& a, const auto& b) {

@@ -2,6 +2,8 @@
 // (member disks, hosting system, spare disks).
 #include "classes/storage/redundancy_set.h"
 
+#include <map>
+
 #include "classes/config/spare_configuration.h"
 #include "classes/config/storage_setting.h"
 #include "classes/storage/disk_extent.h"
@@ -62,7 +64,7 @@ bool IsSpareOf(const stZUB_StorageExtentDisk& disk, const CZubString& controller
 
 std::optional<stZUB_StorageRedundancySet> RedundancySetOf(const stZUB_PortController& controller,
                                                           uint64_t ordinal,
-                                                          const CArrayT<stZUB_StorageExtentDisk>& disks) {
+                                                          const std::vector<const stZUB_StorageExtentDisk*>& disks) {
   const SetPrefix* kind = nullptr;
   for (const SetPrefix& p : kSetPrefixes) {
     if (p.controllerType == controller.HostControllerType) kind = &p;
@@ -81,10 +83,10 @@ std::optional<stZUB_StorageRedundancySet> RedundancySetOf(const stZUB_PortContro
   set.OtherLoadBalanceAlgorithm = L"Algorithm dependent on RAID volume target";
   set.ControllerHandle = controller.InstanceID;
   uint64_t healthySpares = 0;
-  for (const stZUB_StorageExtentDisk& disk : disks) {
-    if (!IsSpareOf(disk, set.ControllerHandle) || disk.DiskState != kDiskStateNormal) continue;
+  for (const stZUB_StorageExtentDisk* disk : disks) {
+    if (!IsSpareOf(*disk, set.ControllerHandle) || disk->DiskState != kDiskStateNormal) continue;
     ++healthySpares;
-    if (disk.SizeB > set.LargestSpareSize) set.LargestSpareSize = disk.SizeB;
+    if (disk->SizeB > set.LargestSpareSize) set.LargestSpareSize = disk->SizeB;
   }
   set.RedundancyStatus = healthySpares >= set.MinNumberNeeded ? kRedundancyFullyRedundant : kRedundancyLost;
   return set;
@@ -104,10 +106,11 @@ class CZubStorageRedundancySet
     if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubComputerSystemInstance>(&systems)) return s;
     if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubPortControllerInstance>(&controllers)) return s;
     if (disks.GetCount() == 0 || systems.GetCount() == 0 || controllers.GetCount() == 0) return PROVIDER_FAILED;
-    for (size_t i = 0; i < controllers.GetCount(); ++i) {
-      uint64_t ordinal = 0;
-      for (size_t j = 0; j < i; ++j) ordinal += controllers[j].HostControllerType == controllers[i].HostControllerType;
-      if (auto set = RedundancySetOf(controllers[i], ordinal, disks)) m_list.AddLocked(*set);
+    const CGroupedBy disksOf(disks, &stZUB_StorageExtentDisk::ControllerHandle);
+    std::map<int64_t, uint64_t> seenOfType;  // the controllers of each type met so far
+    for (const stZUB_PortController& controller : controllers) {
+      const uint64_t ordinal = seenOfType[controller.HostControllerType]++;
+      if (auto set = RedundancySetOf(controller, ordinal, disksOf[controller.InstanceID])) m_list.AddLocked(*set);
     }
     return UpdateDone();
   }
@@ -180,15 +183,16 @@ class CZubIsSpare : public CZubClassT<CZubIsSpareInterface, stZUB_IsSpare> {
     if (controllers.GetCount() == 0 || spareCapabilities.GetCount() == 0 || disks.GetCount() == 0 ||
         sets.GetCount() == 0)
       return PROVIDER_FAILED;
+    const CGroupedBy disksOf(disks, &stZUB_StorageExtentDisk::ControllerHandle);
+    const CGroupedBy setsOf(sets, &stZUB_StorageRedundancySet::ControllerHandle);
     for (const stZUB_PortController& controller : controllers) {
       if (controller.FeatureEnabled != 1) continue;
-      for (const stZUB_StorageExtentDisk& disk : disks) {
-        if (!IsSpareOf(disk, controller.InstanceID)) continue;
-        for (const stZUB_StorageRedundancySet& set : sets) {
-          if (set.ControllerHandle.Compare(controller.InstanceID) != 0) continue;
+      for (const stZUB_StorageExtentDisk* disk : disksOf[controller.InstanceID]) {
+        if (!IsSpareOf(*disk, controller.InstanceID)) continue;
+        for (const stZUB_StorageRedundancySet* set : setsOf[controller.InstanceID]) {
           stZUB_IsSpare rec;
-          rec.Dependent = refs.To(L"ZUB_StorageRedundancySet", set);
-          rec.Antecedent = refs.To(L"ZUB_StorageExtentDisk", disk);
+          rec.Dependent = refs.To(L"ZUB_StorageRedundancySet", *set);
+          rec.Antecedent = refs.To(L"ZUB_StorageExtentDisk", *disk);
           rec.SpareStatus = kSpareStatusHotStandby;
           m_list.AddLocked(rec);
         }

@@ -29,6 +29,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "framework/interfaces.h"
 #include "framework/record_desc.h"
@@ -77,7 +78,8 @@ ZUB_FACTORY CZubHostedCollectionInterface* PROVIDER_CreateZubHostedCollectionIns
 ZUB_FACTORY CZubIsSpareInterface* PROVIDER_CreateZubIsSpareInstance();
 
 // The set of `controller`, the `ordinal`th of its type, with the spare facts
-// of `disks`; nothing for a controller type without sets.
+// of `disks` (those of other controllers are not counted); nothing for a
+// controller type without sets.
 std::optional<stZUB_StorageRedundancySet> RedundancySetOf(const stZUB_PortController& controller,
                                                           uint64_t ordinal,
-                                                          const CArrayT<stZUB_StorageExtentDisk>& disks);
+                                                          const std::vector<const stZUB_StorageExtentDisk*>& disks);

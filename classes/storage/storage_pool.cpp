@@ -80,12 +80,13 @@ class CZubStoragePool : public CZubClassT<CZubStoragePoolInterface, stZUB_Storag
     if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubStorageExtentDiskInstance>(&disks, need)) return s;
     built.SetWhole();
     if (controllers.GetCount() == 0 || disks.GetCount() == 0) return PROVIDER_NOT_FOUND;
+    const CGroupedBy disksOf(disks, &stZUB_StorageExtentDisk::ControllerHandle);
     for (const stZUB_PortController& controller : controllers) {
       stZUB_StoragePool pool;
-      for (const stZUB_StorageExtentDisk& disk : disks) {
-        if (!OfController(disk, controller.InstanceID) || disk.DiskState != kDiskNormal) continue;
+      for (const stZUB_StorageExtentDisk* disk : disksOf[controller.InstanceID]) {
+        if (!OfController(*disk, controller.InstanceID) || disk->DiskState != kDiskNormal) continue;
         if (pool.AvailableSpace == 0) Describe(&pool, controller);
-        pool.AvailableSpace += disk.DiskSize;
+        pool.AvailableSpace += disk->DiskSize;
       }
       if (pool.AvailableSpace != 0) built.Add(pool);
     }
