@@ -278,6 +278,12 @@ std::string Describe(const std::vector<Alert>& alerts) {
 
 StressReport RunStress(const StressOptions& options) {
   StressReport report;
+  // A second run would wait for ever for a monitor that never starts again.
+  static std::atomic<bool> ran{false};
+  if (ran.exchange(true)) {
+    report.mismatches.push_back("a stress run needs a process of its own (the monitor starts once per process)");
+    return report;
+  }
   const uint64_t openBefore = abru2sim::GetCounters().sessionsOpen;
   std::string error;
   if (!abru2sim::LoadTopologyText(kTopology, &error)) {
