@@ -56,7 +56,10 @@ inline PROVIDER_STATUS SharedInitialize(CProviderInterfaceBase& self) {
 // middleware the monitor may compare: one that ended part way, because an
 // object went between its listing and its reading or a call failed, would
 // show objects as gone. Such a build always meets a change or a failure, and
-// the middleware signals a change, so the next event compares again.
+// the middleware signals a change, so the next event compares again. A build
+// that never calls SetWhole (the lists only hosts and the monitor's refresh
+// rebuild) counts as not whole: a build the monitor compares may rebuild
+// only lists that say when they are whole.
 class CListBuildBase {
  public:
   CListBuildBase(const CListBuildBase&) = delete;

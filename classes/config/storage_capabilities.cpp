@@ -82,8 +82,10 @@ class CZubStorageCapabilitiesPrimordial
     : public CZubClassT<CZubStorageCapabilitiesPrimordialInterface, stZUB_StorageCapabilitiesPrimordial>,
       public CRefreshAfterEventT<CZubStorageCapabilitiesPrimordial> {
  public:
+  // Built in one step (CListBuild): the monitor's refresh and a host may
+  // rebuild the list at the same time.
   PROVIDER_STATUS Update() override {
-    m_list.RemoveAll();
+    CListBuild<stZUB_StorageCapabilitiesPrimordial> built(m_list, nullptr);
     CArrayT<stZUB_StoragePool> pools;
     if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubStoragePoolInstance>(&pools, ListNeed::Ready)) return s;
     if (pools.GetCount() == 0) return PROVIDER_NOT_FOUND;
@@ -99,7 +101,7 @@ class CZubStorageCapabilitiesPrimordial
       CArrayT<CRaidInfo::_stSupportedRaidLevelInfo> levels;
       if (CRaidInfo().GetSupportedRaidLevels(&levels, controller->raidInfoHandle) != SSI_STATUS_SUCCESS)
         return PROVIDER_FAILED;
-      m_list.AddLocked(CapabilitiesOf(pool.ControllerHandle, FreeOrSpareDisks(disks), levels));
+      built.Add(CapabilitiesOf(pool.ControllerHandle, FreeOrSpareDisks(disks), levels));
     }
     return UpdateDone();
   }

@@ -79,6 +79,16 @@ class CZubStorageSettingList : public CZubClassT<CZubStorageSettingInterface, st
 
   void Add(const stZUB_StorageSetting& setting) { m_list.AddLocked(setting); }
 
+  void AddUnlessFiled(const stZUB_StorageSetting& setting) {
+    CGlobalLock lock(GetGlobalLock());
+    for (const stZUB_StorageSetting& stored : m_list) {
+      if (stored.VolumeName.Compare(setting.VolumeName) == 0 &&
+          stored.ControllerHandle.Compare(setting.ControllerHandle) == 0)
+        return;
+    }
+    m_list.Add(setting);
+  }
+
   PROVIDER_STATUS Remove(const CZubString& instanceId) {
     CGlobalLock lock(GetGlobalLock());
     for (size_t i = 0; i < m_list.GetCount(); ++i) {
@@ -111,6 +121,10 @@ CZubStorageSettingList* ListOf(SettingList list) {
 
 void AddSetting(SettingList list, const stZUB_StorageSetting& setting) {
   if (CZubStorageSettingList* settings = ListOf(list)) settings->Add(setting);
+}
+
+void FileVolumeSetting(const stZUB_StorageSetting& setting) {
+  if (CZubStorageSettingList* settings = ListOf(SettingList::Volume)) settings->AddUnlessFiled(setting);
 }
 
 PROVIDER_STATUS RemoveSetting(SettingList list, const CZubString& instanceId) {

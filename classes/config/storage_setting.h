@@ -59,6 +59,10 @@ ZUB_FACTORY CZubStorageSettingInterface* PROVIDER_CreateZubStorageSettingVolumeI
 enum class SettingList { Primordial, Volume };
 // Appends a copy at the end of the list.
 void AddSetting(SettingList list, const stZUB_StorageSetting& setting);
+// Appends a volume's setting unless the volume list holds one for the same
+// volume (VolumeName and ControllerHandle) already, in one step: two
+// threads listing a new volume at once file one setting between them.
+void FileVolumeSetting(const stZUB_StorageSetting& setting);
 // Removes the first setting with that InstanceID: 0, or 1 when there is none.
 PROVIDER_STATUS RemoveSetting(SettingList list, const CZubString& instanceId);
 

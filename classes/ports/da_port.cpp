@@ -78,8 +78,10 @@ SSI_HANDLE DiskOfPath(const CZubString& path) {
 
 class CZubDAPort : public CZubClassT<CZubDAPortInterface, stZUB_DAPort>, public CRefreshAfterEventT<CZubDAPort> {
  public:
+  // Built in one step (CListBuild): the monitor's refresh and a host may
+  // rebuild the list at the same time.
   PROVIDER_STATUS Update() override {
-    m_list.RemoveAll();
+    CListBuild<stZUB_DAPort> built(m_list, nullptr);
     CArrayT<stZUB_StorageVolume> volumes;
     CArrayT<stZUB_StorageSetting> settings;
     if (PROVIDER_STATUS s = ReadLists<&PROVIDER_CreateZubStorageVolumeInstance,
@@ -92,7 +94,7 @@ class CZubDAPort : public CZubClassT<CZubDAPortInterface, stZUB_DAPort>, public 
       const stZUB_StorageSetting* setting = SettingNamed(settings, volume.ElementName);
       if (!setting) return PROVIDER_NOT_FOUND;
       if (setting->MemberDisks.GetCount() == 0) continue;
-      if (PROVIDER_STATUS s = Add(volume, DiskOfPath(setting->MemberDisks[0]), reads)) return s;
+      if (PROVIDER_STATUS s = Add(volume, DiskOfPath(setting->MemberDisks[0]), reads, built)) return s;
     }
     return UpdateDone();
   }
@@ -108,7 +110,8 @@ class CZubDAPort : public CZubClassT<CZubDAPortInterface, stZUB_DAPort>, public 
   };
 
   // The DA port of `volume`, whose first member disk is `disk`.
-  PROVIDER_STATUS Add(const stZUB_StorageVolume& volume, SSI_HANDLE disk, Reads& reads) {
+  static PROVIDER_STATUS Add(const stZUB_StorageVolume& volume, SSI_HANDLE disk, Reads& reads,
+                             CListBuild<stZUB_DAPort>& built) {
     const SSI_HANDLE controller = HandleFromText(volume.ControllerHandle);
     auto known = reads.disksOf.find(controller);
     if (known == reads.disksOf.end()) {
@@ -132,7 +135,7 @@ class CZubDAPort : public CZubClassT<CZubDAPortInterface, stZUB_DAPort>, public 
     const _SSI_PhyInfo& phy = phys.m_list[0];
     for (const _SSI_PortInfo& port : reads.ports->m_list) {
       if (port.handle != phy.portHandle) continue;
-      m_list.AddLocked(DAPortOf(port, phy, volume));
+      built.Add(DAPortOf(port, phy, volume));
       break;
     }
     return PROVIDER_SUCCESS;

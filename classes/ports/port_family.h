@@ -86,15 +86,17 @@ template <class Base, const PortFamily& Family>
 class CPortFamilyClassT : public CZubClassT<typename Base::Interface, typename Base::Record>,
                           public CRefreshAfterEventT<CPortFamilyClassT<Base, Family>> {
  public:
+  // Built in one step (CListBuild): the monitor's refresh and a host may
+  // rebuild the list at the same time.
   PROVIDER_STATUS Update() override {
-    this->m_list.RemoveAll();
+    CListBuild<typename Base::Record> built(this->m_list, nullptr);
     CArrayT<typename Base::Record> all;
     Base::BuildAll(&all);
     if (all.GetCount() == 0) return PROVIDER_NOT_FOUND;
     for (typename Base::Record& rec : all) {
       if (!Family.Keeps(rec.Protocol)) continue;
       Base::Stamp(Family, &rec);
-      this->m_list.AddLocked(rec);
+      built.Add(rec);
     }
     return this->UpdateDone();
   }

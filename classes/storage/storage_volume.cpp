@@ -123,7 +123,7 @@ class SettingFiler {
 
   void File() {
     s.ChangeableType = 2;
-    AddSetting(SettingList::Volume, s);
+    FileVolumeSetting(s);
   }
   const stZUB_StorageSetting& Filed() const { return s; }
 

@@ -70,8 +70,10 @@ bool SameKeys(const stZUB_AlarmDevice& a, const stZUB_AlarmDevice& b) {
 class CZubAlarmDevice : public CZubClassT<CZubAlarmDeviceInterface, stZUB_AlarmDevice>,
                         public CRefreshAfterEventT<CZubAlarmDevice> {
  public:
+  // Built in one step (CListBuild): the monitor's refresh and a host may
+  // rebuild the list at the same time.
   PROVIDER_STATUS Update() override {
-    m_list.RemoveAll();
+    CListBuild<stZUB_AlarmDevice> built(m_list, nullptr);
     CPhys phys;
     bool physRead = false;
     CHostController controllers;
@@ -84,7 +86,7 @@ class CZubAlarmDevice : public CZubClassT<CZubAlarmDeviceInterface, stZUB_AlarmD
                              return PROVIDER_FAILED;
                            for (const _SSI_EndDeviceInfo& disk : disks.m_list) {
                              if (const _SSI_PhyInfo* phy = PhyOf(phys, disk.handle))
-                               m_list.AddLocked(AlarmDeviceOf(*phy, disk, controller.handle));
+                               built.Add(AlarmDeviceOf(*phy, disk, controller.handle));
                            }
                            return PROVIDER_SUCCESS;
                          });
