@@ -4,6 +4,8 @@
 // process, so tests find their own settings by InstanceID.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "classes/config/storage_capabilities.h"
 #include "classes/config/storage_setting.h"
 #include "classes/storage/disk_extent.h"
@@ -193,6 +195,21 @@ TEST_F(SettingsTest, PutDataChangesGoalsOnlyAndListsPersist) {
   EXPECT_EQ(RemoveSetting(SettingList::Volume, volume.InstanceID), PROVIDER_SUCCESS);
   EXPECT_EQ(RemoveSetting(SettingList::Volume, volume.InstanceID), PROVIDER_SUCCESS);
   EXPECT_EQ(RemoveSetting(SettingList::Volume, volume.InstanceID), PROVIDER_FAILED);
+
+  // A volume's own setting is filed once, however many listings of the new
+  // volume file it at the same moment; another controller's is its own.
+  volume.VolumeName = L"ListTest";
+  volume.ControllerHandle = L"7";
+  FileVolumeSetting(volume);
+  FileVolumeSetting(volume);
+  volume.ControllerHandle = L"8";
+  FileVolumeSetting(volume);
+  PROVIDER_CreateZubStorageSettingVolumeInstance()->GetData(&volumes);
+  EXPECT_EQ(std::count_if(volumes.begin(), volumes.end(),
+                          [&](const stZUB_StorageSetting& s) { return s.InstanceID.Compare(volume.InstanceID) == 0; }),
+            2);
+  EXPECT_EQ(RemoveSetting(SettingList::Volume, volume.InstanceID), PROVIDER_SUCCESS);
+  EXPECT_EQ(RemoveSetting(SettingList::Volume, volume.InstanceID), PROVIDER_SUCCESS);
 }
 
 }  // namespace
