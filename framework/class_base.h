@@ -47,8 +47,8 @@ inline PROVIDER_STATUS SharedInitialize(CProviderInterfaceBase& self) {
 // then never sees a half-built list, nor the records of two builds mixed. A
 // build that began before the one that last replaced the list read an older
 // state of the middleware (or stopped part way on a change the newer one saw
-// whole): it leaves the list as it is. The classes whose lists the monitor
-// compares, and those it reads while comparing, build this way.
+// whole): it leaves the list as it is. Every class the monitor compares,
+// reads while comparing or rebuilds in its refresh builds this way.
 //
 // A build is whole when it read every object the middleware listed (or the
 // middleware listed none) and every build it ran on the way (another class's
