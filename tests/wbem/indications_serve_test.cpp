@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <sstream>
 #include <thread>
@@ -26,6 +27,18 @@ namespace {
 
 using namespace wbemtest;
 using namespace std::chrono_literals;
+
+// Alerts by the element they are about (volumes, disks, pools), each in
+// arrival order: the order the monitor promises. A change the monitor meets
+// half made can reach the pools one look before the volumes and disks.
+std::map<std::string, std::vector<std::string>> ByElement(const std::vector<std::string>& alerts) {
+  std::map<std::string, std::vector<std::string>> out;
+  for (const std::string& a : alerts) {
+    const char* element = a.rfind("ZUB_AlertVolume", 0) == 0 ? "volume" : a.rfind("ZUB_AlertDisk", 0) == 0 ? "disk" : "pool";
+    out[element].push_back(a);
+  }
+  return out;
+}
 namespace fs = std::filesystem;
 
 // One controller with a mirror on 21 and 22, a spare 23 and two free disks.
@@ -257,13 +270,13 @@ TEST_F(IndicationsServed, ListenersReceiveTheScenariosAlertsAndSubscriptionsOutl
   all.Until("ZUB_AlertVolumeDeleted " + id);
   Sim(R"({"op": "set_disk", "disk": "S24", "state": 4})");  // the end of the scenario
   // The volume's disks leave the primordial pool of controller 2 and come
-  // back; the failing disk leaves it again (its alert comes after the disk's).
-  EXPECT_EQ(all.UntilCount(10),
-            (std::vector<std::string>{"ZUB_AlertDiskFailed 21", "ZUB_AlertDiskSpareUsed 23", "ZUB_AlertVolumeCreated " + id,
-                                      "ZUB_AlertPrimordialPoolModified 2", "ZUB_AlertVolumeDeleted " + id,
-                                      "ZUB_AlertDiskMarkedPrimordial 24", "ZUB_AlertDiskMarkedPrimordial 25",
-                                      "ZUB_AlertPrimordialPoolModified 2", "ZUB_AlertDiskFailing 24",
-                                      "ZUB_AlertPrimordialPoolModified 2"}))
+  // back; the failing disk leaves it again.
+  EXPECT_EQ(ByElement(all.UntilCount(10)),
+            ByElement({"ZUB_AlertDiskFailed 21", "ZUB_AlertDiskSpareUsed 23", "ZUB_AlertVolumeCreated " + id,
+                       "ZUB_AlertPrimordialPoolModified 2", "ZUB_AlertVolumeDeleted " + id,
+                       "ZUB_AlertDiskMarkedPrimordial 24", "ZUB_AlertDiskMarkedPrimordial 25",
+                       "ZUB_AlertPrimordialPoolModified 2", "ZUB_AlertDiskFailing 24",
+                       "ZUB_AlertPrimordialPoolModified 2"}))
       << server->Log();
   EXPECT_EQ(some.Until("ZUB_AlertDiskFailing 24"),
             (std::vector<std::string>{"ZUB_AlertVolumeCreated " + id, "ZUB_AlertDiskFailing 24"}));
