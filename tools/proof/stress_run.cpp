@@ -126,12 +126,18 @@ class Model {
     Change(R"({"op": "set_disk", "disk": )" + Id(d.handle) + R"(, ")" + field + R"(": )" + std::to_string(value) + "}");
   }
 
-  bool FailDisk(Controller& c, std::mt19937& random, std::vector<Alert>* alerts) {
+  // A disk of the pool, while two others stay in it, leaves by its `field`
+  // (a Disk member of the same name) becoming `value`, which raises `alert`.
+  static bool LeavePool(Controller& c, std::mt19937& random, const char* field, int Disk::*member, int value,
+                        const char* alert, std::vector<Alert>* alerts) {
     Disk* d = MayLeavePool(c) ? Pick(c, random, [](const Disk& d) { return d.InPool(); }) : nullptr;
     if (!d) return false;
-    SetDisk(*d, "state", d->state = kFailed);
-    alerts->emplace_back("ZUB_AlertDiskFailed", Id(d->handle));
+    SetDisk(*d, field, d->*member = value);
+    alerts->emplace_back(alert, Id(d->handle));
     return true;
+  }
+  bool FailDisk(Controller& c, std::mt19937& random, std::vector<Alert>* alerts) {
+    return LeavePool(c, random, "state", &Disk::state, kFailed, "ZUB_AlertDiskFailed", alerts);
   }
   bool RecoverDisk(Controller& c, std::mt19937& random, std::vector<Alert>* alerts) {
     Disk* d = Pick(c, random, [](const Disk& d) { return d.state == kFailed; });
@@ -199,11 +205,7 @@ class Model {
     return true;
   }
   bool MarkSpare(Controller& c, std::mt19937& random, std::vector<Alert>* alerts) {
-    Disk* d = MayLeavePool(c) ? Pick(c, random, [](const Disk& d) { return d.InPool(); }) : nullptr;
-    if (!d) return false;
-    SetDisk(*d, "usage", d->usage = kSpare);
-    alerts->emplace_back("ZUB_AlertDiskMarkedAsSpare", Id(d->handle));
-    return true;
+    return LeavePool(c, random, "usage", &Disk::usage, kSpare, "ZUB_AlertDiskMarkedAsSpare", alerts);
   }
   bool UnmarkSpare(Controller& c, std::mt19937& random, std::vector<Alert>* alerts) {
     Disk* d = Pick(c, random, [](const Disk& d) { return d.usage == kSpare; });
