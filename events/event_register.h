@@ -9,9 +9,9 @@
 // Two kinds of class register:
 // - change-detecting classes (volumes, disks, software identity, pool) keep a
 //   snapshot of their list; DetectAlerts rebuilds the list (Build: Update,
-//   handing over the list it built when it was whole), compares it with the
-//   snapshot and raises one alert per change (events/alert.h);
-//   RefreshAfterEvent makes that list the snapshot. Their Update builds the
+//   handing over what it read when it accounted for everything listed),
+//   compares it with the snapshot and raises one alert per change
+//   (events/alert.h); RefreshAfterEvent makes that state the snapshot. Their Update builds the
 //   list in one step (CListBuild), and the comparison uses the monitor's own
 //   rebuild, so host threads listing the same classes at the same time
 //   change no alert. The snapshot changes only there, never in Update, so a
@@ -26,9 +26,12 @@
 #pragma once
 
 #include <optional>
+#include <variant>
+#include <vector>
 
 #include "events/alert.h"
 #include "framework/association.h"
+#include "framework/class_base.h"
 #include "framework/zub_array.h"
 
 class CEventRegisterInterface {
@@ -65,14 +68,21 @@ void StoreSnapshot(const CSafeArrayT<Record>& list, CArrayT<Record>* snapshot,
 
 // The event side of a change-detecting class. Self (the class) has
 // Initialize, GetData,
-//   // Update, also handing over the list it built when the build was whole
-//   // (CListBuild); *whole stays empty otherwise.
-//   PROVIDER_STATUS Build(std::optional<CArrayT<Record>>* whole);
+//   // Update, also handing over what it read when the build was complete
+//   // (CListBuild); *read stays empty otherwise.
+//   PROVIDER_STATUS Build(std::optional<CListRead<Record>>* read);
 //   void RaiseAlerts(const CArrayT<Record>& before, const CArrayT<Record>& now);
 // which appends one alert per change to m_alerts. The snapshot it compares
 // with changes only here, when the monitor takes a new state (not in the
 // class's Update), so a host's Update between two events cannot hide a
 // change from the monitor.
+//
+// A rebuild that stopped part way is compared over what it read: `before`
+// is the snapshot without the records its gaps stand for, `now` the records
+// it read, and the class's own passes (count-based ones included) run on
+// those two. Changes of what it read are raised exactly once; what it did
+// not reach raises nothing (no deleted and created pair), and its snapshot
+// records stay, in their place, until a rebuild reads them again.
 template <class Self, class Record>
 class CDetectChangesT : public virtual CEventRegisterInterface {
  public:
@@ -80,23 +90,42 @@ class CDetectChangesT : public virtual CEventRegisterInterface {
     Owner().Initialize();
     TakeSnapshot();
   }
-  // Compares the list this very rebuild made (Build), not the instance
-  // list, which a host's Update may have replaced meanwhile. Only a whole
-  // rebuild is a state to compare; one that ended part way (it met a change
-  // or a failure on the way) leaves the snapshot as it was, and the event
-  // that change brings compares again.
+  // Compares what this very rebuild read (Build), not the instance list,
+  // which a host's Update may have replaced meanwhile. A rebuild that says
+  // nothing of what it missed leaves the snapshot as it was, and the event
+  // that the change brings compares again.
   bool DetectAlerts() override {
-    m_detected.reset();
-    Owner().Build(&m_detected);
-    if (!m_detected) return false;
-    Owner().RaiseAlerts(m_snapshot, *m_detected);
+    m_next.reset();
+    std::optional<CListRead<Record>> read;
+    Owner().Build(&read);
+    if (!read) return false;
+    CArrayT<Record> before, now, next;
+    std::vector<bool> hidden(m_snapshot.GetCount(), false);
+    for (const auto& entry : *read) {
+      if (const Record* record = std::get_if<Record>(&entry)) {
+        now.Add(*record);
+        next.Add(*record);
+        continue;
+      }
+      const CListGap<Record>& gap = std::get<CListGap<Record>>(entry);
+      for (size_t i = 0; i < m_snapshot.GetCount(); ++i) {
+        if (hidden[i] || (m_snapshot[i].*gap.field).Compare(gap.value) != 0) continue;
+        hidden[i] = true;
+        next.Add(m_snapshot[i]);
+      }
+    }
+    for (size_t i = 0; i < m_snapshot.GetCount(); ++i) {
+      if (!hidden[i]) before.Add(m_snapshot[i]);
+    }
+    m_next = std::move(next);
+    Owner().RaiseAlerts(before, now);
     return m_alerts.GetCount() != 0;
   }
   // The state compared is the one taken: a change that reached a host's
   // listing after the comparison is still ahead of the snapshot.
   void RefreshAfterEvent() override {
     CGlobalLock lock(GetGlobalLock());
-    if (m_detected) m_snapshot = *m_detected;
+    if (m_next) m_snapshot = *m_next;
     m_alerts.RemoveAll();
   }
 
@@ -105,16 +134,13 @@ class CDetectChangesT : public virtual CEventRegisterInterface {
   void TakeSnapshot() {
     CArrayT<Record> now;
     Owner().GetData(&now);
-    TakeSnapshot(now);
-  }
-  void TakeSnapshot(const CArrayT<Record>& now) {
     CGlobalLock lock(GetGlobalLock());
     m_snapshot = now;
     m_alerts.RemoveAll();
   }
 
-  CArrayT<Record> m_snapshot;                 // the monitor thread's alone
-  std::optional<CArrayT<Record>> m_detected;  // the whole list the last DetectAlerts compared; the monitor thread's alone
+  CArrayT<Record> m_snapshot;             // the monitor thread's alone
+  std::optional<CArrayT<Record>> m_next;  // the snapshot after the last DetectAlerts; the monitor thread's alone
 };
 
 // The event side of a class that re-reads its list after each event and

@@ -12,7 +12,14 @@ CListBuildBase::CListBuildBase() : m_outer(t_innermost) { t_innermost = this; }
 
 CListBuildBase::~CListBuildBase() {
   t_innermost = m_outer;
-  if (m_outer && !Whole()) m_outer->m_incomplete = true;
+  if (!m_outer) return;
+  // A gap that names no controller cannot be placed by the build around.
+  if (!Complete() || m_unplaced) {
+    m_outer->m_incomplete = true;
+    return;
+  }
+  m_outer->m_innerGaps.insert(m_gapControllers.begin(), m_gapControllers.end());
+  m_outer->m_innerGaps.insert(m_innerGaps.begin(), m_innerGaps.end());
 }
 
 uint64_t NextBuildTicket() {

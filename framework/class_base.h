@@ -7,7 +7,11 @@
 #include <atomic>
 #include <new>
 #include <optional>
+#include <set>
+#include <string>
 #include <type_traits>
+#include <variant>
+#include <vector>
 
 #include "framework/interfaces.h"
 
@@ -50,39 +54,67 @@ inline PROVIDER_STATUS SharedInitialize(CProviderInterfaceBase& self) {
 // whole): it leaves the list as it is. Every class the monitor compares,
 // reads while comparing or rebuilds in its refresh builds this way.
 //
-// A build is whole when it read every object the middleware listed (or the
-// middleware listed none) and every build it ran on the way (another class's
-// list it rebuilt) was whole too. Only a whole build is a state of the
-// middleware the monitor may compare: one that ended part way, because an
-// object went between its listing and its reading or a call failed, would
-// show objects as gone. Such a build always meets a change or a failure, and
-// the middleware signals a change, so the next event compares again. A build
-// that never calls SetWhole (the lists only hosts and the monitor's refresh
-// rebuild) counts as not whole: a build the monitor compares may rebuild
-// only lists that say when they are whole.
+// What the monitor may compare. A build is complete when it accounted for
+// every object the middleware listed: each one read, or named in a gap (a
+// volume whose array lists no disk, the volumes after it, a disk whose
+// record could not be read, the disks of a controller whose disks could not
+// be listed). The monitor compares a complete build over what it read: the
+// snapshot's records that a gap stands for are left out of the comparison
+// and kept as they were, in their place, until a build reads them again
+// (CDetectChangesT). So a condition that lasts (a volume that lists no disk)
+// silences nothing but the elements it hides, and an object that went while
+// the build read it is not reported gone before a build sees it gone. A
+// build that knows nothing of what it missed (the first listing failed, a
+// read besides the list failed, a build it ran on the way was not complete)
+// is not complete: the monitor keeps its whole snapshot, and the event that
+// the change brings compares again. A build that never calls SetComplete
+// (the lists only hosts and the monitor's refresh rebuild) is not complete
+// either: a build the monitor compares may rebuild only lists that say when
+// they are.
 class CListBuildBase {
  public:
   CListBuildBase(const CListBuildBase&) = delete;
   CListBuildBase& operator=(const CListBuildBase&) = delete;
 
-  // Called by the build once it has read the whole list.
-  void SetWhole() { m_whole = true; }
-  // Called when a read besides the list failed: the build is not whole
+  // Called by the build once every object listed was read or named in a gap.
+  void SetComplete() { m_complete = true; }
+  // Called when a read besides the list failed: the build is not complete
   // whatever else says so.
   void SetIncomplete() { m_incomplete = true; }
+
+  // A build that places the gaps of the builds it runs on the way itself
+  // (the pools, per controller) calls this first; otherwise such a gap
+  // leaves it incomplete.
+  void PlacesInnerGaps() { m_placesInner = true; }
+  // Whether a build run on the way left a gap about the controller with
+  // this handle text.
+  bool InnerGapAt(const CZubString& controller) const { return m_innerGaps.count(controller.Str()) != 0; }
 
  protected:
   // The builds running on one thread nest (a build that reads another
   // class's rebuilt list runs that class's build inside its own).
   CListBuildBase();
-  // A build that was not whole leaves the one around it incomplete.
+  // An incomplete build leaves the one around it incomplete; a complete one
+  // hands it the controllers of its gaps.
   ~CListBuildBase();
-  bool Whole() const { return m_whole && !m_incomplete; }
+  bool Complete() const {
+    return m_complete && !m_incomplete && (m_innerGaps.empty() || m_placesInner);
+  }
+  // Every gap names the controller it is about (empty: not known), for the
+  // build around this one.
+  void NoteGap(const CZubString& controller) {
+    if (controller.GetLength() == 0) m_unplaced = true;
+    else m_gapControllers.insert(controller.Str());
+  }
 
  private:
   CListBuildBase* const m_outer;
-  bool m_whole = false;
+  bool m_complete = false;
   bool m_incomplete = false;
+  bool m_placesInner = false;
+  bool m_unplaced = false;                   // a gap with no controller
+  std::set<std::wstring> m_gapControllers;   // this build's gaps
+  std::set<std::wstring> m_innerGaps;        // the gaps of builds run on the way
 };
 
 // The order in which list builds began (from 1); and the ticket of the build
@@ -91,13 +123,27 @@ class CListBuildBase {
 uint64_t NextBuildTicket();
 uint64_t& NewestBuildOf(const void* list);
 
+// A part of the middleware's list that a build did not read: it stands for
+// the records (of the monitor's snapshot) whose `field` is `value`: a
+// volume's by its handle, the disks of a controller by its handle.
+template <class Record>
+struct CListGap {
+  CZubString Record::*field;
+  CZubString value;
+};
+
+// What a complete build read, in the middleware's order: each entry a record
+// it read, or a gap.
+template <class Record>
+using CListRead = std::vector<std::variant<Record, CListGap<Record>>>;
+
 template <class Record>
 class CListBuild : public CListBuildBase {
  public:
-  // *whole (when given) receives the records of a whole build, and stays
-  // empty otherwise.
-  CListBuild(CSafeArrayT<Record>& list, std::optional<CArrayT<Record>>* whole)
-      : m_list(list), m_whole(whole), m_ticket(NextBuildTicket()) {}
+  // *read (when given) receives what a complete build read, and stays empty
+  // otherwise.
+  CListBuild(CSafeArrayT<Record>& list, std::optional<CListRead<Record>>* read)
+      : m_list(list), m_readOut(read), m_ticket(NextBuildTicket()) {}
   ~CListBuild() {
     CGlobalLock lock(GetGlobalLock());
     uint64_t& newest = NewestBuildOf(&m_list);
@@ -105,15 +151,32 @@ class CListBuild : public CListBuildBase {
       newest = m_ticket;
       m_list = m_built;
     }
-    if (m_whole && Whole()) *m_whole = m_built;
+    if (m_readOut && Complete()) *m_readOut = std::move(m_read);
   }
-  void Add(const Record& record) { m_built.Add(record); }
+  // A record read: listed and compared.
+  void Add(const Record& record) {
+    m_built.Add(record);
+    m_read.emplace_back(record);
+  }
+  // A record listed as the middleware left it (a record that could not be
+  // read), which the monitor does not compare: `gap` says what it stands for.
+  void AddUnread(const Record& record, CListGap<Record> gap, const CZubString& controller) {
+    m_built.Add(record);
+    Gap(std::move(gap), controller);
+  }
+  // What the build did not read, at its place in the list; `controller` is
+  // the handle text of the controller it is about (empty when not known).
+  void Gap(CListGap<Record> gap, const CZubString& controller) {
+    m_read.emplace_back(std::move(gap));
+    NoteGap(controller);
+  }
 
  private:
   CSafeArrayT<Record>& m_list;
-  std::optional<CArrayT<Record>>* const m_whole;
+  std::optional<CListRead<Record>>* const m_readOut;
   const uint64_t m_ticket;
   CArrayT<Record> m_built;
+  CListRead<Record> m_read;
 };
 
 template <class Iface, class Record>
@@ -156,23 +219,39 @@ class CZubClassT : public virtual Iface {
   //      failed (the records appended so far stay);
   //   a non-zero status of `visit`, which ends the loop;
   //   0  otherwise, and the class counts as initialised.
-  // `built` (when given) is marked whole after the last record when every
+  // `built` (when given) is marked complete after the last record when every
   // record was read (Wrapper::AllRead), and when the first load answered
   // that the middleware lists nothing (Wrapper::FoundNothing; a failed load
-  // is not a whole "none").
+  // is not a complete "none").
   template <class Wrapper, class Load, class Visit>
   PROVIDER_STATUS ForEachListed(Wrapper& wrapper, Load load, Visit visit, CListBuildBase* built = nullptr) {
+    return ForEachListed(wrapper, load, visit, built, nullptr);
+  }
+
+  // The same, for a build that names what it did not read: when the loop
+  // ends early, `skipped(handle)` is called for the object where it stopped
+  // and every one after it (adding their gaps), and the build is complete.
+  template <class Wrapper, class Load, class Visit, class Skipped>
+  PROVIDER_STATUS ForEachListed(Wrapper& wrapper, Load load, Visit visit, CListBuildBase* built, Skipped skipped) {
     const auto first = load(wrapper);
     if (wrapper.m_list.GetCount() == 0) {
-      if (built && Wrapper::FoundNothing(first)) built->SetWhole();
+      if (built && Wrapper::FoundNothing(first)) built->SetComplete();
       return PROVIDER_NOT_FOUND;
     }
+    const auto stop = [&](PROVIDER_STATUS status) {
+      if constexpr (!std::is_same_v<Skipped, std::nullptr_t>) {
+        for (size_t i = wrapper.m_list.GetCursor(); i < wrapper.m_handles.GetCount(); ++i)
+          skipped(wrapper.m_handles[i]);
+        built->SetComplete();
+      }
+      return status;
+    };
     do {
-      if (!wrapper.m_bLoaded && load(wrapper) != 0) return PROVIDER_FAILED;
+      if (!wrapper.m_bLoaded && load(wrapper) != 0) return stop(PROVIDER_FAILED);
       const auto item = *wrapper.m_list.GetCurrent();
-      if (PROVIDER_STATUS s = visit(item); s != PROVIDER_SUCCESS) return s;
+      if (PROVIDER_STATUS s = visit(item); s != PROVIDER_SUCCESS) return stop(s);
     } while (wrapper.m_list.MoveNext());
-    if (built && wrapper.AllRead()) built->SetWhole();
+    if (built && wrapper.AllRead()) built->SetComplete();
     return UpdateDone();
   }
 

@@ -42,12 +42,14 @@ constexpr ScopeSet Scopes(std::initializer_list<uint32_t> types) {
 }
 
 // Runs the algorithm. itemFor(session, handle) yields the element appended
-// for one handle; whenEmpty is what a count of 0 returns (0, or 10 for
-// volumes). The session object lives on this frame, so every return below
-// closes it.
+// for one handle; *listed (when given) receives the handle of each element,
+// in the same order, together with the list; whenEmpty is what a count of 0
+// returns (0, or 10 for volumes). The session object lives on this frame, so
+// every return below closes it.
 template <class Item, class ItemFor>
 SSI_STATUS LoadHandles(HandleCall handles, ScopeSet scopes, uint32_t scopeType, SSI_HANDLE scopeHandle,
-                       SSI_STATUS whenEmpty, CSafeArrayT<Item>& list, bool& loaded, ItemFor itemFor) {
+                       SSI_STATUS whenEmpty, CSafeArrayT<Item>& list, bool& loaded, ItemFor itemFor,
+                       CArrayT<SSI_HANDLE>* listed = nullptr) {
   if (scopes.checked && scopeType != SSI_SCOPE_ALL) {
     if (!scopes.Accepts(scopeType)) return WRAP_BAD_SCOPE;
     if (scopeHandle == 0) return WRAP_MISSING_ARGUMENT;
@@ -72,11 +74,13 @@ SSI_STATUS LoadHandles(HandleCall handles, ScopeSet scopes, uint32_t scopeType, 
   }
 
   list.RemoveAll();
+  if (listed) listed->RemoveAll();
   // The count may have grown since the buffer was sized; the extra entries
   // have no handle of their own and repeat the last one we hold.
   for (uint32_t i = 0; i < count; ++i) {
     const SSI_HANDLE h = buffer[i < allocated ? i : allocated - 1];
     list.AddLocked(itemFor(session.Session(), h));
+    if (listed) listed->Add(h);
   }
   loaded = true;
   return SSI_STATUS_SUCCESS;
@@ -87,13 +91,16 @@ SSI_STATUS LoadHandles(HandleCall handles, ScopeSet scopes, uint32_t scopeType, 
 // takes its place in the list, zero-filled, so positions match handles.
 template <class Record>
 SSI_STATUS LoadRecords(HandleCall handles, RecordCall<Record> record, ScopeSet scopes, uint32_t scopeType,
-                       SSI_HANDLE scopeHandle, SSI_STATUS whenEmpty, CSafeArrayT<Record>& list, bool& loaded) {
-  return LoadHandles(handles, scopes, scopeType, scopeHandle, whenEmpty, list, loaded,
-                     [record](SSI_HANDLE session, SSI_HANDLE h) {
-                       Record info{};
-                       record(session, h, &info);
-                       return info;
-                     });
+                       SSI_HANDLE scopeHandle, SSI_STATUS whenEmpty, CSafeArrayT<Record>& list, bool& loaded,
+                       CArrayT<SSI_HANDLE>* listed) {
+  return LoadHandles(
+      handles, scopes, scopeType, scopeHandle, whenEmpty, list, loaded,
+      [record](SSI_HANDLE session, SSI_HANDLE h) {
+        Record info{};
+        record(session, h, &info);
+        return info;
+      },
+      listed);
 }
 
 }  // namespace zubmw

@@ -53,38 +53,38 @@ ListKind<_SSI_VolumeInfo> KindOf(const _SSI_VolumeInfo*) {
 }
 
 template <class Record>
-SSI_STATUS LoadList(CSafeArrayT<Record>& list, bool& loaded, uint32_t scopeType, SSI_HANDLE scopeHandle,
+SSI_STATUS LoadList(CSsiListT<Record>& wrapper, uint32_t scopeType, SSI_HANDLE scopeHandle,
                     SSI_STATUS whenEmpty = SSI_STATUS_SUCCESS) {
   const ListKind<Record> kind = KindOf(static_cast<const Record*>(nullptr));
-  return zubmw::LoadRecords(kind.handles, kind.record, kind.scopes, scopeType, scopeHandle, whenEmpty, list,
-                            loaded);
+  return zubmw::LoadRecords(kind.handles, kind.record, kind.scopes, scopeType, scopeHandle, whenEmpty,
+                            wrapper.m_list, wrapper.m_bLoaded, &wrapper.m_handles);
 }
 
 }  // namespace
 
-SSI_STATUS CHostController::Load() { return LoadList(m_list, m_bLoaded, SSI_SCOPE_ALL, 0); }
+SSI_STATUS CHostController::Load() { return LoadList(*this, SSI_SCOPE_ALL, 0); }
 
 SSI_STATUS CEnclosure::Load(uint32_t scopeType, SSI_HANDLE scopeHandle) {
-  return LoadList(m_list, m_bLoaded, scopeType, scopeHandle);
+  return LoadList(*this, scopeType, scopeHandle);
 }
 
 SSI_STATUS CEndDevices::Load(uint32_t scopeType, SSI_HANDLE scopeHandle) {
-  return LoadList(m_list, m_bLoaded, scopeType, scopeHandle);
+  return LoadList(*this, scopeType, scopeHandle);
 }
 
 SSI_STATUS CPhys::Load(uint32_t scopeType, SSI_HANDLE scopeHandle) {
-  return LoadList(m_list, m_bLoaded, scopeType, scopeHandle);
+  return LoadList(*this, scopeType, scopeHandle);
 }
 
-SSI_STATUS CPorts::Load() { return LoadList(m_list, m_bLoaded, SSI_SCOPE_ALL, 0); }
+SSI_STATUS CPorts::Load() { return LoadList(*this, SSI_SCOPE_ALL, 0); }
 
 SSI_STATUS CRoutingDevice::Load(uint32_t scopeType, SSI_HANDLE scopeHandle) {
-  return LoadList(m_list, m_bLoaded, scopeType, scopeHandle);
+  return LoadList(*this, scopeType, scopeHandle);
 }
 
 SSI_STATUS LoadVolumes(CVolumeList* list) {
   if (list == nullptr) return WRAP_MISSING_ARGUMENT;
-  return LoadList(list->m_list, list->m_bLoaded, SSI_SCOPE_ALL, 0, WRAP_NO_VOLUME);
+  return LoadList(*list, SSI_SCOPE_ALL, 0, WRAP_NO_VOLUME);
 }
 
 SSI_STATUS CPhys::GetCurrentInfo(_SSI_PhyInfo* out) {

@@ -67,6 +67,9 @@ class CSsiListT {
     return true;
   }
   CSafeArrayT<Record> m_list;
+  // The handle of each record of m_list, in order: also of a record that
+  // could not be read (a list build names what it did not read by it).
+  CArrayT<SSI_HANDLE> m_handles;
   bool m_bLoaded = false;
 };
 

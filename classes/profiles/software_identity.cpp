@@ -86,10 +86,10 @@ class CZubSoftwareIdentity : public CZubClassT<CZubSoftwareIdentityInterface, st
  public:
   PROVIDER_STATUS Update() override { return Build(nullptr); }
 
-  // Update, also handing the list it built to *whole when it read every
+  // Update, also handing what it read to *read when it read every
   // controller and the system record (the event monitor's comparison).
-  PROVIDER_STATUS Build(std::optional<CArrayT<stZUB_SoftwareIdentity>>* whole) {
-    CListBuild<stZUB_SoftwareIdentity> built(m_list, whole);
+  PROVIDER_STATUS Build(std::optional<CListRead<stZUB_SoftwareIdentity>>* read) {
+    CListBuild<stZUB_SoftwareIdentity> built(m_list, read);
     // No controller, or a reload that fails, ends the drivers only.
     CHostController controllers;
     ForEachListed(

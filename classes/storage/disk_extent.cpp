@@ -68,25 +68,32 @@ class CZubStorageExtentDisk : public CZubClassT<CZubStorageExtentDiskInterface, 
  public:
   PROVIDER_STATUS Update() override { return Build(nullptr); }
 
-  // Update, also handing the list it built to *copy (the event monitor's
-  // comparison).
-  PROVIDER_STATUS Build(std::optional<CArrayT<stZUB_StorageExtentDisk>>* whole) {
-    CListBuild<stZUB_StorageExtentDisk> built(m_list, whole);
+  // Update, also handing what it read to *read (the event monitor's
+  // comparison). A disk whose record could not be read (it went between the
+  // count and its read) is listed as the middleware left it and is a gap by
+  // its handle; where a controller's disks cannot be listed, its disks and
+  // those of the controllers after it are gaps, by controller.
+  PROVIDER_STATUS Build(std::optional<CListRead<stZUB_StorageExtentDisk>>* read) {
+    CListBuild<stZUB_StorageExtentDisk> built(m_list, read);
     CHostController controllers;
-    return ForEachListed(controllers, [](CHostController& w) { return w.Load(); },
-                         [&](const _SSI_ControllerInfo& controller) {
-                           CEndDevices disks;
-                           if (disks.Load(SSI_SCOPE_CONTROLLER, controller.handle) != SSI_STATUS_SUCCESS)
-                             return PROVIDER_FAILED;
-                           // A disk that went between the count and its record is
-                           // listed unfilled, as the middleware left it; the
-                           // monitor does not compare such a list.
-                           if (!disks.AllRead()) built.SetIncomplete();
-                           for (const _SSI_EndDeviceInfo& disk : disks.m_list)
-                             built.Add(DiskExtentOf(disk, controller.handle));
-                           return PROVIDER_SUCCESS;
-                         },
-                         &built);
+    return ForEachListed(
+        controllers, [](CHostController& w) { return w.Load(); },
+        [&](const _SSI_ControllerInfo& controller) {
+          CEndDevices disks;
+          if (disks.Load(SSI_SCOPE_CONTROLLER, controller.handle) != SSI_STATUS_SUCCESS) return PROVIDER_FAILED;
+          const CZubString scope = NumberText(controller.handle);
+          for (size_t i = 0; i < disks.m_list.GetCount(); ++i) {
+            const stZUB_StorageExtentDisk rec = DiskExtentOf(disks.m_list[i], controller.handle);
+            if (disks.m_list[i].handle != 0) built.Add(rec);
+            else built.AddUnread(rec, {&stZUB_StorageExtentDisk::EndDeviceHandle, NumberText(disks.m_handles[i])}, scope);
+          }
+          return PROVIDER_SUCCESS;
+        },
+        &built,
+        [&](SSI_HANDLE skipped) {
+          const CZubString scope = NumberText(skipped);
+          built.Gap({&stZUB_StorageExtentDisk::ControllerHandle, scope}, scope);
+        });
   }
 
   void RaiseAlerts(const CArrayT<stZUB_StorageExtentDisk>& before, const CArrayT<stZUB_StorageExtentDisk>& now) {

@@ -66,22 +66,27 @@ class CZubStoragePool : public CZubClassT<CZubStoragePoolInterface, stZUB_Storag
  public:
   PROVIDER_STATUS Update() override { return Build(nullptr); }
 
-  // Update, also handing the list it built to *whole when it was whole (the
-  // event monitor's comparison), which reads the controllers and disks as
-  // the stack has them now rather than as a host last listed them: their
-  // rebuilds run inside this one, so a part-way disk list makes this build
-  // not whole either.
-  PROVIDER_STATUS Build(std::optional<CArrayT<stZUB_StoragePool>>* whole) {
-    CListBuild<stZUB_StoragePool> built(m_list, whole);
+  // Update, also handing what it read to *read (the event monitor's
+  // comparison), which reads the controllers and disks as the stack has
+  // them now rather than as a host last listed them: their rebuilds run
+  // inside this one. The pool of a controller whose disks that rebuild did
+  // not all read is a gap, by controller.
+  PROVIDER_STATUS Build(std::optional<CListRead<stZUB_StoragePool>>* read) {
+    CListBuild<stZUB_StoragePool> built(m_list, read);
+    built.PlacesInnerGaps();
     CArrayT<stZUB_PortController> controllers;
     CArrayT<stZUB_StorageExtentDisk> disks;
-    const ListNeed need = whole ? ListNeed::Rebuilt : ListNeed::AnyState;
+    const ListNeed need = read ? ListNeed::Rebuilt : ListNeed::AnyState;
     if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubPortControllerInstance>(&controllers, need)) return s;
     if (PROVIDER_STATUS s = ReadList<&PROVIDER_CreateZubStorageExtentDiskInstance>(&disks, need)) return s;
-    built.SetWhole();
+    built.SetComplete();
     if (controllers.GetCount() == 0 || disks.GetCount() == 0) return PROVIDER_NOT_FOUND;
     const CGroupedBy disksOf(disks, &stZUB_StorageExtentDisk::ControllerHandle);
     for (const stZUB_PortController& controller : controllers) {
+      if (built.InnerGapAt(controller.InstanceID)) {
+        built.Gap({&stZUB_StoragePool::ControllerHandle, controller.InstanceID}, controller.InstanceID);
+        continue;
+      }
       stZUB_StoragePool pool;
       for (const stZUB_StorageExtentDisk* disk : disksOf[controller.InstanceID]) {
         if (!OfController(*disk, controller.InstanceID) || disk->DiskState != kDiskNormal) continue;

@@ -145,15 +145,17 @@ class CZubStorageVolume : public CZubClassT<CZubStorageVolumeInterface, stZUB_St
  public:
   PROVIDER_STATUS Update() override { return Build(nullptr); }
 
-  // Update, also handing the list it built to *whole when it read every
-  // volume (the event monitor's comparison).
-  PROVIDER_STATUS Build(std::optional<CArrayT<stZUB_StorageVolume>>* whole) {
-    CListBuild<stZUB_StorageVolume> built(m_list, whole);
+  // Update, also handing what it read to *read (the event monitor's
+  // comparison). Where the listing stops (a volume whose array lists no
+  // disk), that volume and those after it are gaps, by their handles.
+  PROVIDER_STATUS Build(std::optional<CListRead<stZUB_StorageVolume>>* read) {
+    CListBuild<stZUB_StorageVolume> built(m_list, read);
     CVolumeList volumes;
     Reads reads;
     return ForEachListed(
         volumes, [](CVolumeList& w) { return LoadVolumes(&w); },
-        [&](const _SSI_VolumeInfo& volume) { return Add(volume, reads, built); }, &built);
+        [&](const _SSI_VolumeInfo& volume) { return Add(volume, reads, built); }, &built,
+        [&](SSI_HANDLE skipped) { built.Gap(GapOf(skipped), CZubString()); });
   }
 
   // A deleted volume's setting goes with it (the next volume of that name
@@ -198,8 +200,8 @@ class CZubStorageVolume : public CZubClassT<CZubStorageVolumeInterface, stZUB_St
     const CHostController& controllers = *reads.controllers;
     if (controllers.m_list.GetCount() == 0) return PROVIDER_NOT_FOUND;
     // An unread disk or controller record leaves the key empty: listed as
-    // it is, but not a state the monitor compares.
-    if (!array.AllRead() || !controllers.AllRead()) built.SetIncomplete();
+    // it is, but not a state of the volume the monitor compares.
+    const bool read = array.AllRead() && controllers.AllRead();
     // The controller whose RAID info the array's first disk names; when none
     // does, the last one visited stands in (the key stays empty).
     const _SSI_ControllerInfo* controller = nullptr;
@@ -231,8 +233,15 @@ class CZubStorageVolume : public CZubClassT<CZubStorageVolumeInterface, stZUB_St
       filer.File();
       reads.settings->Add(filer.Filed());
     }
-    built.Add(rec);
+    if (read) built.Add(rec);
+    else built.AddUnread(rec, GapOf(volume.handle), CZubString());
     return PROVIDER_SUCCESS;
+  }
+
+  // A volume not read: its snapshot record, by its handle (its controller is
+  // not known: the disk naming it was not read).
+  static CListGap<stZUB_StorageVolume> GapOf(SSI_HANDLE volume) {
+    return {&stZUB_StorageVolume::VolumeHandle, NumberText(volume)};
   }
 };
 

@@ -1,8 +1,9 @@
 // The rebuilds of one event, with the classes' event sides driven directly
 // as the monitor thread drives them: an object that goes while the
-// monitor's rebuild reads it leaves that list part way, which is not
-// compared (nothing is reported gone that is still there) and the next
-// event reports the change once; and the refresh rebuilds each class once,
+// monitor's rebuild reads it leaves that list part way, which is compared
+// over what it read only (nothing is reported gone that is still there) and
+// the next event reports the change once; a condition that lasts hides only
+// what the listing did not reach; and the refresh rebuilds each class once,
 // however many classes read it, and still lists the new state.
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@
 #include "framework/association.h"
 #include "framework/catalog.h"
 #include "framework/interfaces.h"
+#include "sim/abru2_control.h"
 #include "tests/support/sim_fixture.h"
 
 namespace {
@@ -37,6 +39,14 @@ class MonitorRebuildsTest : public zubtest::SimFixture {
       if (row.className == name) return *row.registration();
     }
     throw std::runtime_error("no row " + name);
+  }
+  // The event side of a class, its snapshot taken of the topology loaded
+  // (an earlier test in this process may have left another).
+  static CEventRegisterInterface& Start(const std::string& name) {
+    CEventRegisterInterface& events = Row(name);
+    events.InitializeForEvents();
+    Event(events);
+    return events;
   }
   // One event as the monitor handles it, for one class: the alerts raised.
   static std::vector<std::string> Event(CEventRegisterInterface& events) {
@@ -77,8 +87,8 @@ TEST_F(MonitorRebuildsTest, AnObjectThatGoesDuringTheRebuildIsReportedOnceAndNot
   EXPECT_EQ(Event(pools), (Alerts{"ZUB_AlertPrimordialPoolModified 1"}));
 
   // Disk 15 goes between the count and its record: hosts see the list as
-  // the middleware left it (no disk skipped), the monitor waits for a whole
-  // one.
+  // the middleware left it (no disk skipped), the monitor reports its
+  // removal once a listing reads it gone.
   zubtest::NthCall remove15{5, [] { Change(R"({"op": "remove_disk", "disk": 15})"); }};
   remove15.Install("SsiGetEndDeviceInfo");
   EXPECT_EQ(Event(disks), Alerts{});
@@ -97,6 +107,117 @@ TEST_F(MonitorRebuildsTest, AnObjectThatGoesDuringTheRebuildIsReportedOnceAndNot
   // A plain deletion (its setting goes with it: the next test starts clean).
   ASSERT_EQ(SsiVolumeDelete(200), SSI_STATUS_SUCCESS);
   EXPECT_EQ(Event(volumes), (Alerts{"ZUB_AlertVolumeDeleted B_200"}));
+  ExpectSessionsBalanced();
+}
+
+// Fails the call it is installed on at one position of every listing: the
+// `at`-th of each `period` calls (a record that cannot be read there, for
+// as long as it lasts).
+class FailEveryListingAt {
+ public:
+  FailEveryListingAt(int period, int at) : period(period), at(at) {}
+  void Install(const char* call) {
+    fault = std::string(R"({"op": "fail", "status": 15, "times": 1, "call": ")") + call + "\"}";
+    abru2sim::SetCallHook(call, [](void* self) {
+      auto* hook = static_cast<FailEveryListingAt*>(self);
+      std::string error;
+      if (++hook->seen % hook->period == hook->at % hook->period) abru2sim::ApplyChange(hook->fault, &error);
+    }, this);
+  }
+
+ private:
+  const int period;
+  const int at;
+  int seen = 0;
+  std::string fault;
+};
+
+TEST_F(MonitorRebuildsTest, AVolumeWhoseArrayListsNoDiskHidesOnlyItself) {
+  // "Z" (no member disk) is listed last: every volume listing stops at it.
+  Load(R"({"middleware_version": "1.0", "controllers": [
+    {"handle": 1, "name": "One", "raid_info": {"handle": 9},
+     "disks": [{"handle": 11}, {"handle": 12}, {"handle": 13}, {"handle": 14}],
+     "volumes": [{"handle": 100, "array_handle": 101, "name": "A", "level": 2, "disks": [11, 12]},
+                 {"handle": 200, "array_handle": 201, "name": "B", "level": 2, "disks": [13, 14]},
+                 {"handle": 300, "array_handle": 301, "name": "Z", "level": 1, "disks": []}]}]})");
+  CEventRegisterInterface& volumes = Start("CZubStorageVolume");
+
+  Change(R"({"op": "set_volume", "volume": 100, "name": "A2"})");
+  EXPECT_EQ(Event(volumes), (Alerts{"ZUB_AlertVolumeModified A2_100"}));
+  Change(R"({"op": "set_volume", "volume": 200, "cache": 3})");
+  EXPECT_EQ(Event(volumes), (Alerts{"ZUB_AlertVolumeModified B_200"}));
+  Change(R"({"op": "set_volume", "volume": 200, "state": 2})");
+  EXPECT_EQ(Event(volumes), (Alerts{"ZUB_AlertVolumeModified B_200"}));
+  EXPECT_EQ(Event(volumes), Alerts{});
+  ASSERT_EQ(SsiVolumeDelete(100), SSI_STATUS_SUCCESS);
+  EXPECT_EQ(Event(volumes), (Alerts{"ZUB_AlertVolumeDeleted A2_100"}));
+  // "Z" was never compared: it goes without an alert, and B stays.
+  ASSERT_EQ(SsiVolumeDelete(300), SSI_STATUS_SUCCESS);
+  EXPECT_EQ(Event(volumes), Alerts{});
+  Change(R"({"op": "set_volume", "volume": 200, "name": "B2"})");
+  EXPECT_EQ(Event(volumes), (Alerts{"ZUB_AlertVolumeModified B2_200"}));
+}
+
+TEST_F(MonitorRebuildsTest, ARecordThatKeepsFailingHidesOnlyWhatItsListingDidNotReach) {
+  // Controller 1: "A" on 11, 12; "B" on 13; "C" on 14; 15 available.
+  // Controller 2: 21, 22, 23 available.
+  Load(R"({"middleware_version": "1.0", "controllers": [
+    {"handle": 1, "name": "One", "raid_info": {"handle": 9},
+     "disks": [{"handle": 11}, {"handle": 12}, {"handle": 13}, {"handle": 14}, {"handle": 15}],
+     "volumes": [{"handle": 100, "array_handle": 101, "name": "A", "level": 2, "disks": [11, 12]},
+                 {"handle": 200, "array_handle": 201, "name": "B", "level": 1, "disks": [13]},
+                 {"handle": 300, "array_handle": 301, "name": "C", "level": 1, "disks": [14]}]},
+    {"handle": 2, "name": "Two", "raid_info": {"handle": 19},
+     "disks": [{"handle": 21}, {"handle": 22}, {"handle": 23}]}]})");
+  CEventRegisterInterface& volumes = Start("CZubStorageVolume");
+  CEventRegisterInterface& disks = Start("CZubStorageExtentDisk");
+
+  // B's record fails in every listing: A, read before it, is compared; C,
+  // after it, waits until it is read again, and is reported then, once.
+  {
+    FailEveryListingAt failB{3, 2};
+    failB.Install("SsiGetVolumeInfo");
+    Change(R"({"op": "set_volume", "volume": 100, "name": "A2"})");
+    EXPECT_EQ(Event(volumes), (Alerts{"ZUB_AlertVolumeModified A2_100"}));
+    Change(R"({"op": "set_volume", "volume": 300, "cache": 3})");
+    EXPECT_EQ(Event(volumes), Alerts{});
+    EXPECT_EQ(Event(volumes), Alerts{});
+    abru2sim::SetCallHook("SsiGetVolumeInfo", nullptr, nullptr);
+  }
+  EXPECT_EQ(Event(volumes), (Alerts{"ZUB_AlertVolumeModified C_300"}));
+  EXPECT_EQ(Event(volumes), Alerts{});
+
+  // Disk 12's record fails in every listing (8 disks): the disks before it
+  // and the other controller's are compared; 12's own change waits.
+  {
+    FailEveryListingAt fail12{8, 2};
+    fail12.Install("SsiGetEndDeviceInfo");
+    Change(R"({"op": "set_disk", "disk": 11, "state": 4})");
+    Change(R"({"op": "set_disk", "disk": 21, "state": 3})");
+    EXPECT_EQ(Event(disks), (Alerts{"ZUB_AlertDiskFailing 11", "ZUB_AlertDiskFailed 21"}));
+    Change(R"({"op": "set_disk", "disk": 12, "state": 3})");
+    EXPECT_EQ(Event(disks), Alerts{});
+    EXPECT_EQ(Event(disks), Alerts{});
+    abru2sim::SetCallHook("SsiGetEndDeviceInfo", nullptr, nullptr);
+  }
+  EXPECT_EQ(Event(disks), (Alerts{"ZUB_AlertDiskFailed 12"}));
+  EXPECT_EQ(Event(disks), Alerts{});
+
+  // Disk 15 (controller 1's pool) fails to read inside the pools' own
+  // rebuild: controller 2's pool is compared, controller 1's waits.
+  CEventRegisterInterface& pools = Start("CZubStoragePool");
+  {
+    FailEveryListingAt fail15{8, 5};
+    fail15.Install("SsiGetEndDeviceInfo");
+    Change(R"({"op": "set_disk", "disk": 22, "usage": 4})");
+    EXPECT_EQ(Event(pools), (Alerts{"ZUB_AlertPrimordialPoolModified 2"}));
+    Change(R"({"op": "set_disk", "disk": 15, "size": 1000})");
+    EXPECT_EQ(Event(pools), Alerts{});
+    EXPECT_EQ(Event(pools), Alerts{});
+    abru2sim::SetCallHook("SsiGetEndDeviceInfo", nullptr, nullptr);
+  }
+  EXPECT_EQ(Event(pools), (Alerts{"ZUB_AlertPrimordialPoolModified 1"}));
+  EXPECT_EQ(Event(pools), Alerts{});
   ExpectSessionsBalanced();
 }
 

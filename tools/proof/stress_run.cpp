@@ -37,6 +37,9 @@ using Alert = std::pair<std::string, std::string>;  // AlertClassName, EventID
 
 // Controller 1 (AHCI): "Data" (RAID1 on 11, 12), spare 13, available 14,
 // 15, 16. Controller 2 (DOX): "Mirror" (RAID1 on 21, 22), available 23 to 26.
+// Controller 3, which no change touches: "Hollow", a volume whose array
+// lists no disk, listed after every other volume, so every volume listing
+// stops at it (it is never listed, and hides no other volume's change).
 constexpr const char* kTopology = R"({"middleware_version": "13.2.0.1022", "controllers": [
   {"handle": 1, "name": "AHCI", "type": 1, "driver_version": "13.2.0.1022", "feature_flag": 1,
    "write_back_offered": 1, "phy_count": 16, "raid_info": {"handle": 100},
@@ -45,7 +48,9 @@ constexpr const char* kTopology = R"({"middleware_version": "13.2.0.1022", "cont
    "volumes": [{"handle": 500, "array_handle": 501, "name": "Data", "level": 2, "disks": [11, 12]}]},
   {"handle": 2, "name": "DOX", "type": 2, "driver_version": "3.8.0.1029", "raid_info": {"handle": 200},
    "disks": [{"handle": 21}, {"handle": 22}, {"handle": 23}, {"handle": 24}, {"handle": 25}, {"handle": 26}],
-   "volumes": [{"handle": 600, "array_handle": 601, "name": "Mirror", "level": 2, "disks": [21, 22]}]}]})";
+   "volumes": [{"handle": 600, "array_handle": 601, "name": "Mirror", "level": 2, "disks": [21, 22]}]},
+  {"handle": 3, "name": "Hollow", "type": 2, "driver_version": "3.8.0.1029", "raid_info": {"handle": 300},
+   "volumes": [{"handle": 700, "array_handle": 701, "name": "Hollow", "level": 2, "disks": []}]}]})";
 
 constexpr int kHealthy = 6, kFailed = 3;
 constexpr int kMember = 1, kAvailable = 2, kSpare = 4;
