@@ -1,7 +1,10 @@
 // association.cpp: building references from record descriptions.
 #include "framework/association.h"
 
+#include <algorithm>
+#include <cstring>
 #include <set>
+#include <vector>
 
 #include "framework/object_path.h"
 #include "framework/provider.h"
@@ -23,12 +26,18 @@ bool CSharedRebuilds::FirstRebuildOf(const void* object) {
 
 CReferenceBuilder::CReferenceBuilder() : m_hasContainer(ReadComputerStringNames(&m_names)) {}
 
-CZubString CReferenceBuilder::To(const wchar_t* cimClass, const RecordDesc& desc, const void* record) const {
+CZubString CReferenceBuilder::To(const wchar_t* cimClass, const RecordDesc& desc, const void* record,
+                                 const char* firstKey) const {
   CWbemObjectPath path;
   path.m_host = m_names.ComputerName;
   path.m_namespace = m_names.Namespace;
+  std::vector<const FieldDesc*> keys = KeyFields(desc);
+  if (firstKey) {
+    std::stable_partition(keys.begin(), keys.end(),
+                          [&](const FieldDesc* key) { return std::strcmp(key->CimName(), firstKey) == 0; });
+  }
   bool first = true;
-  for (const FieldDesc* key : KeyFields(desc)) {
+  for (const FieldDesc* key : keys) {
     CZubString name = AsciiText(key->CimName());
     if (first) {
       CZubString qualified(cimClass);
@@ -38,7 +47,6 @@ CZubString CReferenceBuilder::To(const wchar_t* cimClass, const RecordDesc& desc
       first = false;
     }
     path.m_keys.AddProperty(name, key->Value<CZubString>(record));  // keys are texts
-
   }
   return path.ToString();
 }

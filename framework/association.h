@@ -107,11 +107,14 @@ class CReferenceBuilder {
   // order, from its description; the first carries the class name
   // ("ZUB_StorageVolume.CreationClassName"). The class is the caller's,
   // since several classes share a record type and a reference may name a
-  // general class.
-  CZubString To(const wchar_t* cimClass, const RecordDesc& desc, const void* record) const;
+  // general class. `firstKey` (when given) names the key written first,
+  // the others following in key order: one association writes its
+  // endpoints with "Name" first.
+  CZubString To(const wchar_t* cimClass, const RecordDesc& desc, const void* record,
+                const char* firstKey = nullptr) const;
   template <class Rec>
-  CZubString To(const wchar_t* cimClass, const Rec& record) const {
-    return To(cimClass, Rec::Describe(), &record);
+  CZubString To(const wchar_t* cimClass, const Rec& record, const char* firstKey = nullptr) const {
+    return To(cimClass, Rec::Describe(), &record, firstKey);
   }
 
  private:

@@ -100,7 +100,8 @@ class CZubHostedAccessPoint : public CZubClassT<CZubHostedAccessPointInterface, 
         for (const stZUB_ProtocolEndpoint& endpoint : *endpoints) {
           if (!SameController(endpoint, system)) continue;
           stZUB_HostedAccessPoint rec;
-          rec.Dependent = refs.To(L"ZUB_ProtocolEndpoint", endpoint);
+          // This association alone names the endpoint's Name first.
+          rec.Dependent = refs.To(L"ZUB_ProtocolEndpoint", endpoint, "Name");
           rec.Antecedent = antecedent;
           m_list.AddLocked(rec);
         }

@@ -83,8 +83,8 @@ TEST_F(AccessPointTest, EachSystemHostsTheEndpointsOfItsControllerScsiFirst) {
                 L"ZUB_ComputerSystem DOX | ZUB_ProtocolEndpoint SCSI_Logical_81",
                 L"ZUB_ComputerSystem DOX | ZUB_ProtocolEndpoint SCSI_Logical_82"}));
   ASSERT_EQ(hosted.GetCount(), 6u);
-  EXPECT_EQ(hosted[3].Dependent.Str(),  // the general class, with the endpoint's keys in their order
-            Path(L"ZUB_ProtocolEndpoint.CreationClassName=\"ZUB_SCSIProtocolEndpoint\",Name=\"SCSI_DAPort_82\","
+  EXPECT_EQ(hosted[3].Dependent.Str(),  // the general class, Name first, then the endpoint's other keys
+            Path(L"ZUB_ProtocolEndpoint.Name=\"SCSI_DAPort_82\",CreationClassName=\"ZUB_SCSIProtocolEndpoint\","
                  L"SystemCreationClassName=\"SCSIEndpoint_82\",SystemName=\"Corvo_ZUBe3.0\""));
   EXPECT_EQ(hosted[3].Antecedent.Str(),
             Path(L"ZUB_ComputerSystem.CreationClassName=\"Corvo_ZUBe3.0\",Name=\"DOX\""));
