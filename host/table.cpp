@@ -9,22 +9,12 @@
 namespace zubcim {
 namespace {
 
-constexpr size_t kDefaultWidth = 120;
-constexpr size_t kMaxCell = 40;  // one long text must not push every other column away
+constexpr size_t kUnknownTerminalWidth = 80;  // a terminal that does not say
 
 bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 size_t Length(const std::string& utf8) {
   return static_cast<size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) { return !IsContinuation(c); }));
-}
-
-// The first n characters (not bytes: a cut must not split a character).
-std::string Head(const std::string& utf8, size_t n) {
-  size_t chars = 0;
-  for (size_t i = 0; i < utf8.size(); ++i) {
-    if (!IsContinuation(utf8[i]) && chars++ == n) return utf8.substr(0, i);
-  }
-  return utf8;
 }
 
 std::string Cell(const Json& v) {
@@ -55,41 +45,46 @@ void Flatten(std::ostream& out, const Json& record, const std::string& prefix) {
 }  // namespace
 
 size_t TerminalWidth() {
+  if (!platform::StdoutIsTerminal()) return 0;  // a pipe or a file: nothing is cut
   if (const char* columns = std::getenv("COLUMNS")) {
     char* end = nullptr;
     unsigned long n = std::strtoul(columns, &end, 10);
     if (end != columns && *end == '\0' && n > 0) return n;
   }
-  if (size_t terminal = platform::TerminalColumns(); terminal > 0) return terminal;
-  return kDefaultWidth;
+  const size_t terminal = platform::TerminalColumns();
+  return terminal != 0 ? terminal : kUnknownTerminalWidth;
 }
 
 void PrintColumns(std::ostream& out, const std::vector<std::string>& header,
-                  const std::vector<std::vector<std::string>>& rows, size_t width) {
+                  const std::vector<std::vector<std::string>>& rows, size_t width, size_t keyColumns) {
   std::vector<size_t> widths(header.size());
-  const auto fit = [](const std::string& s) { return Length(s) > kMaxCell ? Head(s, kMaxCell - 3) + "..." : s; };
   for (size_t c = 0; c < header.size(); ++c) {
     widths[c] = Length(header[c]);
-    for (const auto& row : rows) widths[c] = std::max(widths[c], Length(fit(row[c])));
+    for (const auto& row : rows) widths[c] = std::max(widths[c], Length(row[c]));
   }
-  bool cut = false;
+  // Columns shown: all, or as many as fit, but never fewer than the keys.
+  size_t shown = header.size();
+  const auto lineWidth = [&](size_t columns) {
+    size_t total = 0;
+    for (size_t c = 0; c < columns; ++c) total += widths[c] + (c == 0 ? 0 : 2);
+    return total;
+  };
+  while (width != 0 && shown > keyColumns && lineWidth(shown) > width) --shown;
   const auto line = [&](const std::vector<std::string>& cells) {
     std::string text;
-    for (size_t c = 0; c < cells.size(); ++c) {
-      std::string cell = fit(cells[c]);
-      if (c + 1 < cells.size()) cell += std::string(widths[c] - Length(cell) + 2, ' ');
-      text += cell;
-    }
-    if (Length(text) > width) {
-      text = Head(text, width);
-      cut = true;
+    for (size_t c = 0; c < shown; ++c) {
+      text += cells[c];
+      if (c + 1 < shown) text += std::string(widths[c] - Length(cells[c]) + 2, ' ');
     }
     while (!text.empty() && text.back() == ' ') text.pop_back();
     out << text << '\n';
   };
   line(header);
   for (const auto& row : rows) line(row);
-  if (cut) out << Head("(cut at " + std::to_string(width) + " columns; --json shows every field)", width) << '\n';
+  if (const size_t left = header.size() - shown; left != 0) {
+    out << "(" << left << (left == 1 ? " column" : " columns") << " left out to fit " << width
+        << " columns: " << header[shown] << (left == 1 ? "" : " ...") << "; --json shows every field)\n";
+  }
 }
 
 void PrintInstances(std::ostream& out, const RecordDesc& desc, const Json& instances, size_t width) {
@@ -105,7 +100,7 @@ void PrintInstances(std::ostream& out, const RecordDesc& desc, const Json& insta
     for (const std::string& key : header) row.push_back(record.contains(key) ? Cell(record[key]) : "");
     rows.push_back(std::move(row));
   }
-  PrintColumns(out, header, rows, width);
+  PrintColumns(out, header, rows, width, KeyFields(desc).size());
 }
 
 void PrintRecord(std::ostream& out, const Json& record) { Flatten(out, record, ""); }

@@ -14,6 +14,9 @@ namespace platform {
 // The machine's host name, "" when unknown.
 std::string HostName();
 
+// Whether standard output is a terminal (not a pipe or a file).
+bool StdoutIsTerminal();
+
 // The width in columns of the terminal standard output writes to; 0 when it
 // is not a terminal or the width is unknown.
 size_t TerminalColumns();

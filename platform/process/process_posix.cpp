@@ -17,6 +17,8 @@ std::string HostName() {
   return buf;
 }
 
+bool StdoutIsTerminal() { return isatty(STDOUT_FILENO) != 0; }
+
 size_t TerminalColumns() {
   winsize size{};
   if (!isatty(STDOUT_FILENO) || ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0) return 0;
