@@ -152,6 +152,7 @@ TEST_F(ConfigurationTest, CreateModifyInEveryWayAndDelete) {
   }
   EXPECT_EQ(Modify(*made, VolumeGoal(L"Made"), L"Renamed", made->VolumeSize).ReturnValue, 0u);
   EXPECT_EQ(Calls("SsiExpandVolume") + Calls("SsiAddDisksToArray") + Calls("SsiRaidLevelModify"), before);
+  EXPECT_EQ(Calls("SsiVolumeRename"), 1u);
   volumes = Volumes();
   const stZUB_StorageVolume* renamed = Find(volumes, L"Renamed");
   ASSERT_NE(renamed, nullptr);
@@ -166,8 +167,10 @@ TEST_F(ConfigurationTest, CreateModifyInEveryWayAndDelete) {
   const stZUB_StorageVolume* wider = Find(volumes, L"Renamed");
   ASSERT_NE(wider, nullptr);
   EXPECT_EQ(wider->NumberOfDisks, 4u);
-  EXPECT_EQ(Modify(*wider, VolumeGoal(L"Renamed"), L"", wider->VolumeSize + 4096).ReturnValue, 0u);
+  // The name the goal setting already has is no rename; neither is none.
+  EXPECT_EQ(Modify(*wider, VolumeGoal(L"Renamed"), L"Renamed", wider->VolumeSize + 4096).ReturnValue, 0u);
   EXPECT_EQ(Calls("SsiExpandVolume"), 1u);
+  EXPECT_EQ(Calls("SsiVolumeRename"), 1u);
 
   // A level change goes through the level call.
   volumes = Volumes();
@@ -200,6 +203,50 @@ TEST_F(ConfigurationTest, CreateModifyInEveryWayAndDelete) {
   EXPECT_EQ(Service()->ReturnToStoragePool(&del), PROVIDER_SUCCESS);
   EXPECT_EQ(del.ReturnValue, 4u);
   ExpectSessionsBalanced();
+}
+
+TEST_F(ConfigurationTest, ALevelChangeCarriesLevelStripSizeAndAddedDisks) {
+  // Base (RAID1 on 51, 52) becomes RAID5 on three disks with a strip of its
+  // own and a size between the old one and the largest.
+  CArrayT<stZUB_StorageVolume> volumes = Volumes();
+  const stZUB_StorageVolume base = *Find(volumes, L"Base");
+  {
+    CArrayT<stZUB_StorageSetting> settings;
+    PROVIDER_CreateZubStorageSettingVolumeInstance()->GetData(&settings);
+    for (stZUB_StorageSetting s : settings) {
+      if (s.VolumeName.Str() != L"Base" || s.ControllerHandle.Str() != L"5") continue;
+      s.RaidLevel = L"RAID5";
+      s.UserDataStripeDepth = 32768;
+      EXPECT_EQ(PROVIDER_CreateZubStorageSettingVolumeInstance()->PutData(s), PROVIDER_SUCCESS);
+    }
+  }
+  const uint64_t size = base.VolumeSize + 1024 * 2048;
+  EXPECT_EQ(Modify(base, VolumeGoal(L"Base"), L"", size, {L"51", L"53"}).ReturnValue, 0u);
+  EXPECT_EQ(Calls("SsiRaidLevelModify"), 1u);
+  EXPECT_EQ(Calls("SsiExpandVolume") + Calls("SsiAddDisksToArray") + Calls("SsiVolumeRename"), 0u);
+  volumes = Volumes();
+  const stZUB_StorageVolume* changed = Find(volumes, L"Base");
+  ASSERT_NE(changed, nullptr);
+  EXPECT_EQ(changed->RaidLevel.Str(), L"RAID5");
+  EXPECT_EQ(changed->StripSize, 32768);
+  EXPECT_EQ(changed->VolumeSize, size);
+  EXPECT_EQ(changed->NumberOfDisks, 3u);
+
+  // A modification takes its goal setting away: until the volumes are
+  // listed again (which files a new one), the volume has none and cannot be
+  // returned to the pool.
+  EXPECT_EQ(Modify(*changed, VolumeGoal(L"Base"), L"", changed->VolumeSize).ReturnValue, 0u);
+  CArrayT<stZUB_StorageSetting> settings;
+  PROVIDER_CreateZubStorageSettingVolumeInstance()->GetData(&settings);
+  for (const stZUB_StorageSetting& s : settings) EXPECT_NE(s.VolumeName.Str(), L"Base");
+  stZUB_StorageConfigurationService del;
+  del.ReturnToStoragePoolParams.TheElement =
+      (L"\\\\h\\ns:ZUB_StorageVolume.CreationClassName=\"ZUB_StorageVolume\",DeviceID=\"" + changed->DeviceID.Str() +
+       L"\",SystemCreationClassName=\"Corvo_ZUBe3.0\",SystemName=\"" + changed->SystemName.Str() + L"\"")
+          .c_str();
+  EXPECT_EQ(Service()->ReturnToStoragePool(&del), PROVIDER_SUCCESS);
+  EXPECT_EQ(del.ReturnValue, 4u);
+  EXPECT_EQ(Calls("SsiVolumeDelete"), 0u);
 }
 
 TEST_F(ConfigurationTest, RejectedInputAndWrongGoals) {
@@ -278,13 +325,27 @@ TEST_F(ConfigurationTest, MiddlewareFailuresTranslatePerMethod) {
     EXPECT_EQ(scan.ReturnValue, row.scan);
     EXPECT_EQ(scan.ScsiScanParams.Job.Str() + scan.ScsiScanParams.OtherConnectionType.Str(), L"NULLNULL");
   }
-  // A failed cache policy leaves the new volume in place.
+  // A failed cache policy leaves the new volume in place, and the
+  // record's TheElement and Size as they came in.
   Fail("SsiVolumeSetCachePolicy", 15);
-  EXPECT_EQ(Create(L"Stays", goal, {L"53", L"54"}).ReturnValue, 4u);
+  const stZUB_StorageConfigurationService stays = Create(L"Stays", goal, {L"53", L"54"});
+  EXPECT_EQ(stays.ReturnValue, 4u);
+  EXPECT_EQ(stays.CreateOrModifyParams.TheElement.Str(), L"");
+  EXPECT_EQ(stays.CreateOrModifyParams.Size, 0u);
   EXPECT_NE(Find(Volumes(), L"Stays"), nullptr);
+
+  // A rescan writes every output, whatever the caller passed.
   stZUB_StorageConfigurationService scan;
+  auto& p = scan.ScsiScanParams;
+  p.Job = L"j";
+  p.ConnectionType = 7;
+  p.OtherConnectionType = L"o";
+  for (CArrayT<CZubString>* list : {&p.Initiators, &p.Targets, &p.LUNs}) list->Add(L"x");
   Service()->ScsiScan(&scan);
   EXPECT_EQ(scan.ReturnValue, 0u);
+  EXPECT_EQ(p.Job.Str() + p.OtherConnectionType.Str(), L"NULLNULL");
+  EXPECT_EQ(p.ConnectionType, 0u);
+  EXPECT_EQ(p.Initiators.GetCount() + p.Targets.GetCount() + p.LUNs.GetCount(), 0u);
 }
 
 }  // namespace

@@ -108,6 +108,25 @@ TEST(VolumeChangesTest, CreatedDeletedAndModifiedByPosition) {
   EXPECT_EQ(changes(ab, state), V{});
   state[0].HealthState = 10;
   EXPECT_EQ(changes(ab, state), (V{{L"A", kVolumeModified}}));
+  auto cache = ab;
+  cache[1].CachePolicy = L"WRITEBACK";
+  EXPECT_EQ(changes(ab, cache), (V{{L"B", kVolumeModified}}));
+
+  // A volume is the same volume by name and controller: of two controllers'
+  // volumes named alike, the one that went (or came) is reported.
+  auto twoSame = Volumes({{"S", SSI_RAID1}, {"S", SSI_RAID1}});
+  twoSame[0].ControllerHandle = L"1";
+  twoSame[1].ControllerHandle = L"2";
+  CArrayT<stZUB_StorageVolume> second;
+  second.Add(twoSame[1]);
+  const auto gone = VolumeChanges(twoSame, second);
+  ASSERT_EQ(gone.size(), 1u);
+  EXPECT_EQ(gone[0].kind, kVolumeDeleted);
+  EXPECT_EQ(gone[0].volume->ControllerHandle.Str(), L"1");
+  const auto came = VolumeChanges(second, twoSame);
+  ASSERT_EQ(came.size(), 1u);
+  EXPECT_EQ(came[0].kind, kVolumeCreated);
+  EXPECT_EQ(came[0].volume->ControllerHandle.Str(), L"1");
 }
 
 class VolumeTest : public zubtest::ClassFixture {
