@@ -212,7 +212,8 @@ std::span<const ClassDesc> ClassCatalog() {
           "A RAID controller's system and its port controller: one controller seen twice"),
       ZubClass<&PROVIDER_CreateZubSystemDeviceInstance>(
           "ZUB_SystemDevice", "CIM_SystemDevice",
-          "A RAID controller's system and each logical device of the controller: ports, protocol controllers, volumes"),
+          "A RAID controller's system and each logical device of the controller: ports, protocol controllers, volumes, "
+          "the locate alarm device of each disk"),
   };
   return classes;
 }

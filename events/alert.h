@@ -5,13 +5,14 @@
 //
 // A class that raises alerts only maps its own record; the builder finds the
 // kind from the class's kind code, builds the element's object path from the
-// record's description and fills everything else:
+// record's description and fills everything else. The volume class's
+// RaiseAlerts (called by CDetectChangesT, events/event_register.h, with the
+// snapshot and what its rebuild read):
 //
-//   bool DetectAlerts() override {                   // the volume class
-//     Update();
-//     for (const VolumeChange& c : VolumeChanges(previous, current))
+//   void RaiseAlerts(const CArrayT<stZUB_StorageVolume>& before,
+//                    const CArrayT<stZUB_StorageVolume>& now) {
+//     for (const VolumeChange& c : VolumeChanges(before, now))
 //       RaiseVolumeAlert(m_alerts, c.kind, *c.volume);  // kind code 1..3
-//     return m_alerts.GetCount() != 0;
 //   }
 #pragma once
 

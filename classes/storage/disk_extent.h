@@ -6,10 +6,12 @@
 //
 // Update: 0 listed (a disk whose record the middleware left unfilled is
 // listed as it is); 4 the middleware reports no controller; 1 a controller
-// or end-device enumeration failed (the records appended so far stay). Each
-// Update first keeps the list it replaces as the previous list, which change
-// detection compares with. Reads the controller list and each controller's
-// end devices.
+// or end-device enumeration failed (the records appended so far stay). The
+// list is replaced in one step; the event monitor compares its own rebuild
+// with the snapshot it keeps (events/event_register.h): a disk whose record
+// could not be read, and the disks of a controller whose disks could not be
+// listed, are left out of that comparison. Reads the controller list and
+// each controller's end devices.
 #pragma once
 
 #include <vector>

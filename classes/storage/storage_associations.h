@@ -12,8 +12,6 @@
 //   created. Reads ZUB_StoragePool, ZUB_StorageExtentDisk,
 //   ZUB_ATAProtocolEndpoint and ZUB_SCSIProtocolEndpoint (either may be
 //   empty).
-//   Not yet: each disk with the ATA or SCSI protocol endpoint attached to it
-//   (ZUB_ATAProtocolEndpoint, ZUB_SCSIProtocolEndpoint are not served yet).
 //
 // ZUB_ConcreteDependency: each volume with each member disk of the volume
 // setting of its name and controller, in the setting's order.

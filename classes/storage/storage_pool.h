@@ -5,8 +5,11 @@
 // extents of that controller that are available for a pool.
 //
 // Update: 0 (also when no pool results); 4 no port controller or no disk
-// extent; 9 a class it reads cannot be created. Each Update keeps the list
-// it replaces as the previous list for change detection. Reads
+// extent; 9 a class it reads cannot be created. The list is replaced in one
+// step; the event monitor compares its own rebuild, made from the
+// controllers and disks rebuilt inside it, with the snapshot it keeps
+// (events/event_register.h): the pool of a controller whose disks that
+// rebuild did not all read is left out of that comparison. Reads
 // ZUB_PortController and ZUB_StorageExtentDisk.
 //
 // Methods (the record names the pool by InstanceID):

@@ -9,10 +9,13 @@
 // Update: 0 listed; 4 no volume, a volume's array reports no disk, or no
 // controller; 1 a re-enumeration failed, the disk-extent object is missing,
 // or the RAID info or levels could not be read; 9 the volume-setting object
-// is missing. The records appended before a failure stay. Each Update keeps
-// the list it replaces as the previous list for change detection. Reads the
-// volumes, their arrays' disks, the controllers and their RAID information,
-// ZUB_StorageExtentDisk and ZUB_StorageSettingVolume.
+// is missing. The records appended before a failure stay. The list is
+// replaced in one step; the event monitor compares its own rebuild with the
+// snapshot it keeps (events/event_register.h): the volume a listing stopped
+// at, those after it and a volume whose disk or controller record could not
+// be read are left out of that comparison. Reads the volumes, their arrays'
+// disks, the controllers and their RAID information, ZUB_StorageExtentDisk
+// and ZUB_StorageSettingVolume.
 #pragma once
 
 #include <vector>

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "classes/profiles/software_identity.h"
 #include "classes/storage/disk_extent.h"
 #include "classes/storage/storage_pool.h"
 #include "classes/storage/storage_volume.h"
@@ -11,15 +12,6 @@
 #include "framework/provider.h"
 
 namespace {
-
-// The software identity class does not exist yet: a record shaped like its
-// record, with the fields the builder reads.
-struct stSoftware {
-  CZubString VersionString;
-  CZubString InstanceID;
-  static const RecordDesc& Describe();
-};
-ZUB_DESCRIBE(stSoftware, ZUB_FIELD(VersionString), ZUB_FIELD(InstanceID).Key(1))
 
 // ASCII texts of the provider, for messages.
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
@@ -154,7 +146,7 @@ TEST_F(AlertTest, ElementBuildersNameTheElementByItsKeysOnItsClass) {
   pool.InstanceID = L"100";
   pool.Caption = L"Primordial_100";
   EXPECT_TRUE(RaisePoolAlert(alerts_, pool));
-  stSoftware software;
+  stZUB_SoftwareIdentity software;
   software.InstanceID = L"Driver_1";
   software.VersionString = L"13.2.0.1022";
   EXPECT_TRUE(RaiseSoftwareAlert(alerts_, software));
