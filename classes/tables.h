@@ -7,16 +7,8 @@
 #include <cstdint>
 #include <span>
 
+#include "framework/names.h"
 #include "framework/zub_string.h"
-
-// The creation class name of the scoping system (ZUB_ComputerSystem's
-// CreationClassName, every element's SystemCreationClassName).
-inline constexpr const wchar_t* kSystemCreationClassName = L"Corvo_ZUBe3.0";
-// The namespace of registered profiles and indication filters.
-inline constexpr const wchar_t* kInteropNamespace = L"root\\Interop";
-// The namespace of the RAID stack's elements, where a reference from the
-// interop namespace finds them.
-inline constexpr const wchar_t* kClassNamespace = L"root\\Corvo_ZUB";
 
 // Controller types, as the controller record gives them and as
 // ZUB_PortController's HostControllerType carries them.

@@ -1,7 +1,7 @@
 // event_mon.h: the event monitor, the one background thread of the provider.
 // It blocks in the middleware's event wait and, after each event, lets the
 // registered classes (events/event_registry.h) compare their state, then hands
-// the alerts they raised (events/alert.h) to the callback the host registered,
+// the alerts they raised (framework/alert.h) to the callback the host registered,
 // one by one, in registration order.
 //
 // CEventMonInterface, as the host uses it:

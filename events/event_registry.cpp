@@ -1,6 +1,17 @@
 // event_registry.cpp: the registration table of the event monitor.
 #include "events/event_registry.h"
 
+#include "classes/config/storage_capabilities.h"
+#include "classes/config/storage_setting.h"
+#include "classes/ports/da_port.h"
+#include "classes/ports/logical_port.h"
+#include "classes/ports/protocol_controller.h"
+#include "classes/ports/protocol_endpoint.h"
+#include "classes/profiles/software_identity.h"
+#include "classes/storage/disk_extent.h"
+#include "classes/storage/storage_pool.h"
+#include "classes/storage/storage_volume.h"
+#include "classes/system/alarm_device.h"
 #include "framework/zub_lock.h"
 
 namespace {

@@ -5,7 +5,8 @@
 // The table (event_registry.cpp) has one named row per class that reacts to
 // events, in its fixed order. A class joins by filling in its row with its
 // accessor, a function that returns its singleton as a
-// CEventRegisterInterface (declared in the class's header):
+// CEventRegisterInterface, declared in the class's header and defined next
+// to the class:
 //
 //   CEventRegisterInterface* StorageVolumeEvents() { return Singleton<CZubStorageVolume>(); }
 //   ...
@@ -18,7 +19,7 @@
 #include <span>
 #include <vector>
 
-#include "events/event_register.h"
+#include "framework/event_register.h"
 
 using EventRegistrationAccessor = CEventRegisterInterface* (*)();
 
@@ -26,22 +27,6 @@ struct EventRegistrationRow {
   const char* className;
   EventRegistrationAccessor registration;
 };
-
-// The accessors of the registered classes, each defined next to its class.
-CEventRegisterInterface* StorageVolumeEvents();
-CEventRegisterInterface* StorageExtentDiskEvents();
-CEventRegisterInterface* StoragePoolEvents();
-CEventRegisterInterface* SoftwareIdentityEvents();
-CEventRegisterInterface* AlarmDeviceEvents();
-CEventRegisterInterface* StorageSettingVolumeEvents();
-CEventRegisterInterface* StorageCapabilitiesEvents();
-CEventRegisterInterface* DAPortEvents();
-CEventRegisterInterface* ATALogicalPortEvents();
-CEventRegisterInterface* ATAProtocolControllerEvents();
-CEventRegisterInterface* ATAProtocolEndpointEvents();
-CEventRegisterInterface* SCSILogicalPortEvents();
-CEventRegisterInterface* SCSIProtocolControllerEvents();
-CEventRegisterInterface* SCSIProtocolEndpointEvents();
 
 // The fourteen rows, in visiting order.
 std::span<const EventRegistrationRow> EventRegistrationTable();

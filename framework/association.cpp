@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "framework/object_path.h"
-#include "framework/provider.h"
+#include "framework/container.h"
 #include "framework/text.h"
 
 namespace {

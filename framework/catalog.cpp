@@ -1,5 +1,5 @@
 // catalog.cpp: look-ups over the catalogue and the method parameters that
-// record descriptions annotate. The table itself is classes/catalog.cpp.
+// record descriptions annotate. The table itself is provider/catalog.cpp.
 #include "framework/catalog.h"
 
 const ClassDesc* FindClass(std::string_view name) {

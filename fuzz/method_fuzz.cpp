@@ -26,8 +26,8 @@
 
 #include "classes/config/storage_setting.h"
 #include "framework/catalog.h"
-#include "framework/middleware_state.h"
-#include "framework/provider.h"
+#include "middleware/middleware_state.h"
+#include "provider/provider.h"
 #include "sim/abru2_control.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include <pugixml.hpp>
 
 #include "framework/catalog.h"
-#include "framework/middleware_state.h"
+#include "middleware/middleware_state.h"
 #include "host/wbem/operations.h"
 #include "sim/abru2_control.h"
 

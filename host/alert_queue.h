@@ -13,7 +13,7 @@
 #include <mutex>
 #include <vector>
 
-#include "events/alert.h"
+#include "framework/alert.h"
 
 namespace zubcim {
 

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <thread>
 
-#include "events/alert.h"
+#include "framework/alert.h"
 #include "events/event_mon.h"
-#include "framework/provider.h"
+#include "provider/provider.h"
 #include "host/errors.h"
 #include "host/wide_text.h"
 #include "platform/process/process.h"

@@ -1,14 +1,26 @@
 // ssi_base.cpp: CSsiBase, the session every wrapper load holds on its stack,
 // and the lazy middleware initialisation it performs.
 //
-// The provider object normally initialises the middleware (framework/
-// provider.cpp); the wrappers do it themselves when it has not, so a class
-// can be asked for its instances before, or after, the provider ran. Both
-// share g_bMiddlewareInitialized, which also gates closing sessions: after
-// Cleanup finalised the middleware, a session handle no longer means anything
-// to it.
-#include "framework/middleware_state.h"
+// The provider object normally initialises the middleware (StartMiddleware,
+// from provider/provider.cpp); the wrappers do it themselves when it has
+// not, so a class can be asked for its instances before, or after, the
+// provider ran. Both share g_bMiddlewareInitialized, which also gates closing
+// sessions: after StopMiddleware finalised the middleware, a session handle
+// no longer means anything to it.
+#include "middleware/middleware_state.h"
 #include "middleware/wrappers.h"
+
+std::atomic<bool> g_bMiddlewareInitialized{false};
+
+bool StartMiddleware() {
+  const SSI_STATUS s = SsiInitialize();
+  if (s == SSI_STATUS_SUCCESS || s == SSI_STATUS_ALREADY_INITIALIZED) g_bMiddlewareInitialized = true;
+  return g_bMiddlewareInitialized;
+}
+
+void StopMiddleware() {
+  if (g_bMiddlewareInitialized.exchange(false)) SsiFinalize();
+}
 
 SSI_STATUS EnsureMiddlewareInitialized() {
   if (g_bMiddlewareInitialized) return SSI_STATUS_SUCCESS;

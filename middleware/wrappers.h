@@ -46,6 +46,12 @@ class CSsiBase {
 // Initialises the middleware unless it counts as initialised already.
 // Returns 0 when usable, 12 otherwise.
 SSI_STATUS EnsureMiddlewareInitialized();
+// The provider's start: initialises the middleware (0 and 11, already
+// initialised, both count) and whether it now counts as initialised.
+bool StartMiddleware();
+// The provider's end: finalises the middleware when it counts as
+// initialised, and clears that.
+void StopMiddleware();
 
 // The common shape of the list wrappers: a locked list of records and a
 // loaded flag.

@@ -49,3 +49,8 @@ ZUB_FACTORY CZubStorageCapabilitiesPrimordialInterface* PROVIDER_CreateZubStorag
 // `caps`; returns the largest strip value of those levels.
 int32_t ApplyRaidLevels(const CArrayT<CRaidInfo::_stSupportedRaidLevelInfo>& levels, uint64_t disks,
                         stZUB_StorageCapabilitiesPrimordial* caps);
+
+// The class's event side, for the event monitor's registration table
+// (events/event_registry.cpp).
+class CEventRegisterInterface;
+CEventRegisterInterface* StorageCapabilitiesEvents();

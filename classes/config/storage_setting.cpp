@@ -2,7 +2,7 @@
 #include "classes/config/storage_setting.h"
 
 #include "classes/tables.h"
-#include "events/event_register.h"
+#include "framework/event_register.h"
 #include "framework/class_base.h"
 
 ZUB_DESCRIBE(stZUB_StorageSetting,

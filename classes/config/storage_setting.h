@@ -69,3 +69,8 @@ PROVIDER_STATUS RemoveSetting(SettingList list, const CZubString& instanceId);
 // The cache policies a controller offers for a policy code: "CACHING_OFF" and
 // "WRITEBACK" when it offers write-back, else only the policy's own name.
 CArrayT<CZubString> SupportedCachePolicies(const _SSI_ControllerInfo& controller, uint32_t policy);
+
+// The class's event side, for the event monitor's registration table
+// (events/event_registry.cpp).
+class CEventRegisterInterface;
+CEventRegisterInterface* StorageSettingVolumeEvents();

@@ -53,3 +53,8 @@ ZUB_FACTORY CZubDAPortInterface* PROVIDER_CreateZubDAPortInstance();
 // The DA port of `volume` through `port`, as `phy` (its first disk's first
 // PHY) reports the link.
 stZUB_DAPort DAPortOf(const _SSI_PortInfo& port, const _SSI_PhyInfo& phy, const stZUB_StorageVolume& volume);
+
+// The class's event side, for the event monitor's registration table
+// (events/event_registry.cpp).
+class CEventRegisterInterface;
+CEventRegisterInterface* DAPortEvents();

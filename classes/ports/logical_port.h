@@ -69,3 +69,9 @@ class CLogicalPortBase {
   // The texts of a family's class.
   static void Stamp(const PortFamily& family, stZUB_LogicalPort* rec);
 };
+
+// The class's event side, for the event monitor's registration table
+// (events/event_registry.cpp).
+class CEventRegisterInterface;
+CEventRegisterInterface* ATALogicalPortEvents();
+CEventRegisterInterface* SCSILogicalPortEvents();

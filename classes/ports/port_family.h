@@ -13,7 +13,7 @@
 #include "classes/ports/logical_port.h"
 #include "classes/ports/protocol_controller.h"
 #include "classes/ports/protocol_endpoint.h"
-#include "events/event_register.h"
+#include "framework/event_register.h"
 #include "framework/class_base.h"
 
 struct PortFamily {

@@ -55,3 +55,9 @@ class CProtocolControllerBase {
   static PROVIDER_STATUS BuildAll(CArrayT<stZUB_ProtocolController>* out);
   static void Stamp(const PortFamily& family, stZUB_ProtocolController* rec);
 };
+
+// The class's event side, for the event monitor's registration table
+// (events/event_registry.cpp).
+class CEventRegisterInterface;
+CEventRegisterInterface* ATAProtocolControllerEvents();
+CEventRegisterInterface* SCSIProtocolControllerEvents();

@@ -62,3 +62,9 @@ class CProtocolEndpointBase {
   static PROVIDER_STATUS BuildAll(CArrayT<stZUB_ProtocolEndpoint>* out);
   static void Stamp(const PortFamily& family, stZUB_ProtocolEndpoint* rec);
 };
+
+// The class's event side, for the event monitor's registration table
+// (events/event_registry.cpp).
+class CEventRegisterInterface;
+CEventRegisterInterface* ATAProtocolEndpointEvents();
+CEventRegisterInterface* SCSIProtocolEndpointEvents();

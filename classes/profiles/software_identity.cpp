@@ -7,8 +7,8 @@
 
 #include "classes/system/computer_system.h"
 #include "classes/tables.h"
-#include "events/event_registry.h"
 #include "framework/association.h"
+#include "framework/event_register.h"
 #include "framework/class_base.h"
 #include "framework/text.h"
 #include "middleware/wrappers.h"

@@ -74,3 +74,8 @@ stZUB_SoftwareIdentity DriverIdentityOf(const _SSI_ControllerInfo& controller);
 // the two lists differ in length (software came or went).
 std::vector<const stZUB_SoftwareIdentity*> SoftwareChanges(const CArrayT<stZUB_SoftwareIdentity>& previous,
                                                            const CArrayT<stZUB_SoftwareIdentity>& current);
+
+// The class's event side, for the event monitor's registration table
+// (events/event_registry.cpp).
+class CEventRegisterInterface;
+CEventRegisterInterface* SoftwareIdentityEvents();

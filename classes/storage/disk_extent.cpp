@@ -3,7 +3,7 @@
 #include "classes/storage/disk_extent.h"
 
 #include "classes/tables.h"
-#include "events/event_register.h"
+#include "framework/event_register.h"
 #include "framework/class_base.h"
 #include "framework/text.h"
 #include "middleware/wrappers.h"

@@ -8,7 +8,7 @@
 // listed as it is); 4 the middleware reports no controller; 1 a controller
 // or end-device enumeration failed (the records appended so far stay). The
 // list is replaced in one step; the event monitor compares its own rebuild
-// with the snapshot it keeps (events/event_register.h): a disk whose record
+// with the snapshot it keeps (framework/event_register.h): a disk whose record
 // could not be read, and the disks of a controller whose disks could not be
 // listed, are left out of that comparison. Reads the controller list and
 // each controller's end devices.
@@ -77,3 +77,8 @@ struct DiskChange {
 // 0 or 2 spare released). The pointers point into the two lists.
 std::vector<DiskChange> DiskChanges(const CArrayT<stZUB_StorageExtentDisk>& previous,
                                     const CArrayT<stZUB_StorageExtentDisk>& current);
+
+// The class's event side, for the event monitor's registration table
+// (events/event_registry.cpp).
+class CEventRegisterInterface;
+CEventRegisterInterface* StorageExtentDiskEvents();

@@ -8,7 +8,7 @@
 #include "classes/storage/disk_extent.h"
 #include "classes/system/port_controller.h"
 #include "framework/association.h"
-#include "events/event_register.h"
+#include "framework/event_register.h"
 #include "framework/class_base.h"
 
 ZUB_DESCRIBE(stZUB_StoragePool,

@@ -8,7 +8,7 @@
 // extent; 9 a class it reads cannot be created. The list is replaced in one
 // step; the event monitor compares its own rebuild, made from the
 // controllers and disks rebuilt inside it, with the snapshot it keeps
-// (events/event_register.h): the pool of a controller whose disks that
+// (framework/event_register.h): the pool of a controller whose disks that
 // rebuild did not all read is left out of that comparison. Reads
 // ZUB_PortController and ZUB_StorageExtentDisk.
 //
@@ -68,3 +68,8 @@ std::vector<const stZUB_StoragePool*> PoolChanges(const CArrayT<stZUB_StoragePoo
 // The sizes a volume of the pool's disks may take: the DiskSize of each disk
 // of `controller` available for a pool (any state), ascending.
 std::vector<uint64_t> PoolDiskSizes(const CArrayT<stZUB_StorageExtentDisk>& disks, const CZubString& controller);
+
+// The class's event side, for the event monitor's registration table
+// (events/event_registry.cpp).
+class CEventRegisterInterface;
+CEventRegisterInterface* StoragePoolEvents();

@@ -10,7 +10,7 @@
 #include "classes/config/storage_setting.h"
 #include "classes/storage/disk_extent.h"
 #include "classes/tables.h"
-#include "events/event_register.h"
+#include "framework/event_register.h"
 #include "framework/association.h"
 #include "framework/class_base.h"
 #include "framework/text.h"

@@ -11,7 +11,7 @@
 // or the RAID info or levels could not be read; 9 the volume-setting object
 // is missing. The records appended before a failure stay. The list is
 // replaced in one step; the event monitor compares its own rebuild with the
-// snapshot it keeps (events/event_register.h): the volume a listing stopped
+// snapshot it keeps (framework/event_register.h): the volume a listing stopped
 // at, those after it and a volume whose disk or controller record could not
 // be read are left out of that comparison. Reads the volumes, their arrays'
 // disks, the controllers and their RAID information, ZUB_StorageExtentDisk
@@ -79,3 +79,8 @@ struct VolumeChange {
 // many: each position whose records differ in a compared field was modified.
 std::vector<VolumeChange> VolumeChanges(const CArrayT<stZUB_StorageVolume>& previous,
                                         const CArrayT<stZUB_StorageVolume>& current);
+
+// The class's event side, for the event monitor's registration table
+// (events/event_registry.cpp).
+class CEventRegisterInterface;
+CEventRegisterInterface* StorageVolumeEvents();

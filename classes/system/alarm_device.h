@@ -66,3 +66,8 @@ ZUB_FACTORY CZubAssociatedAlarmInterface* PROVIDER_CreateZubAssociatedAlarmInsta
 
 // The record of the locator of `disk` (enumerated under `controller`) on `phy`.
 stZUB_AlarmDevice AlarmDeviceOf(const _SSI_PhyInfo& phy, const _SSI_EndDeviceInfo& disk, SSI_HANDLE controller);
+
+// The class's event side, for the event monitor's registration table
+// (events/event_registry.cpp).
+class CEventRegisterInterface;
+CEventRegisterInterface* AlarmDeviceEvents();

@@ -1,6 +1,6 @@
 // export_message.h: the CIM-XML export messages that carry indications
 // (DSP0200 ExportIndication): the request the server sends a listener for
-// an alert of the library (events/alert.h), the listener's reading of it,
+// an alert of the library (framework/alert.h), the listener's reading of it,
 // and the listener's answers.
 #pragma once
 
@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "events/alert.h"
+#include "framework/alert.h"
 #include "host/wbem/cim_model.h"
 #include "host/wbem/schema.h"
 #include "host/wbem/xml_request.h"

@@ -5,7 +5,7 @@
 #include <cctype>
 #include <cstring>
 
-#include "events/alert.h"
+#include "framework/alert.h"
 #include "host/wbem/cim_model.h"
 #include "host/wide_text.h"
 

@@ -1,7 +1,7 @@
 // schema.h: the CIM classes the server answers for, made from the library's
 // catalogue rows and record descriptions and nothing else, plus the standard
 // CIM_ classes they specialise (schema_tables.cpp), the alert classes an
-// indication may be (events/alert.h, with the alert record's properties) and
+// indication may be (framework/alert.h, with the alert record's properties) and
 // the standard subscription classes whose instances the server keeps.
 #pragma once
 

@@ -16,7 +16,7 @@
 #include "classes/system/card.h"
 #include "classes/system/computer_system.h"
 #include "classes/system/port_controller.h"
-#include "framework/provider.h"
+#include "provider/provider.h"
 #include "tests/support/class_fixture.h"
 
 namespace zubtest {

@@ -5,7 +5,7 @@
 #include "classes/storage/disk_extent.h"
 #include "classes/storage/storage_pool.h"
 #include "classes/system/port_controller.h"
-#include "framework/provider.h"
+#include "provider/provider.h"
 #include "tests/support/class_fixture.h"
 
 namespace {

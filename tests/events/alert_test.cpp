@@ -8,8 +8,8 @@
 #include "classes/storage/disk_extent.h"
 #include "classes/storage/storage_pool.h"
 #include "classes/storage/storage_volume.h"
-#include "events/alert.h"
-#include "framework/provider.h"
+#include "framework/alert.h"
+#include "provider/provider.h"
 
 namespace {
 

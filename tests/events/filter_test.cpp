@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "events/alert.h"
-#include "events/indication_filter.h"
-#include "framework/provider.h"
+#include "framework/alert.h"
+#include "classes/profiles/indication_filter.h"
+#include "provider/provider.h"
 #include "tests/support/class_fixture.h"
 
 namespace {

@@ -16,8 +16,8 @@
 #include <thread>
 #include <vector>
 
-#include "events/event_register.h"
-#include "framework/provider.h"
+#include "framework/event_register.h"
+#include "provider/provider.h"
 #include "framework/class_base.h"
 #include "middleware/wrappers.h"
 #include "tests/support/monitor_copy.h"

@@ -5,7 +5,7 @@
 
 #include "framework/association.h"
 #include "framework/class_base.h"
-#include "framework/provider.h"
+#include "provider/provider.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "events/event_mon.h"
 #include "framework/catalog.h"
 #include "framework/class_base.h"
-#include "framework/provider.h"
+#include "provider/provider.h"
 #include "sim/abru2_control.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <random>
 
 #include "framework/object_path.h"
-#include "framework/provider.h"
+#include "provider/provider.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <thread>
 
-#include "events/alert.h"
+#include "framework/alert.h"
 #include "host/alert_queue.h"
 #include "tests/host/zubcim_runner.h"
 

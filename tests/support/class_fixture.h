@@ -5,8 +5,8 @@
 #pragma once
 
 #include "framework/catalog.h"
-#include "framework/middleware_state.h"
-#include "framework/provider.h"
+#include "middleware/middleware_state.h"
+#include "provider/provider.h"
 #include "tests/support/sim_fixture.h"
 
 namespace zubtest {

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <thread>
 
-#include "events/event_register.h"
+#include "framework/event_register.h"
 #include "framework/interfaces.h"
 #include "sim/abru2_control.h"
 #include "tests/support/library_copy.h"

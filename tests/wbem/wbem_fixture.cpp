@@ -2,7 +2,7 @@
 #include "tests/wbem/wbem_fixture.h"
 
 #include "framework/catalog.h"
-#include "framework/provider.h"
+#include "provider/provider.h"
 
 namespace wbemtest {
 

@@ -23,10 +23,10 @@
 #include <thread>
 #include <utility>
 
-#include "events/alert.h"
+#include "framework/alert.h"
 #include "events/event_mon.h"
 #include "framework/catalog.h"
-#include "framework/provider.h"
+#include "provider/provider.h"
 #include "sim/abru2_control.h"
 #include "tools/proof/host_workload.h"
 

@@ -1,10 +1,10 @@
 // alert.cpp: the alert record's description, the kinds table and the builders.
-#include "events/alert.h"
+#include "framework/alert.h"
 
 #include <cwchar>
 #include <string>
 
-#include "classes/tables.h"
+#include "framework/names.h"
 #include "framework/association.h"
 
 ZUB_DESCRIBE(stZUB_AlertIndication,

@@ -1,5 +1,5 @@
 // indication_filter.h: ZUB_IndicationFilter, the filters a CIM client
-// subscribes with to receive the provider's alerts (events/alert.h). In the
+// subscribes with to receive the provider's alerts (framework/alert.h). In the
 // interop namespace ("root\Interop") the class lists one master filter for
 // every alert; in any other namespace, one filter per alert class (fifteen).
 //

@@ -6,7 +6,7 @@
 // A class that raises alerts only maps its own record; the builder finds the
 // kind from the class's kind code, builds the element's object path from the
 // record's description and fills everything else. The volume class's
-// RaiseAlerts (called by CDetectChangesT, events/event_register.h, with the
+// RaiseAlerts (called by CDetectChangesT, framework/event_register.h, with the
 // snapshot and what its rebuild read):
 //
 //   void RaiseAlerts(const CArrayT<stZUB_StorageVolume>& before,

@@ -11,7 +11,7 @@
 //   snapshot of their list; DetectAlerts rebuilds the list (Build: Update,
 //   handing over what it read when it accounted for everything listed),
 //   compares it with the snapshot and raises one alert per change
-//   (events/alert.h); RefreshAfterEvent makes that state the snapshot. Their Update builds the
+//   (framework/alert.h); RefreshAfterEvent makes that state the snapshot. Their Update builds the
 //   list in one step (CListBuild), and the comparison uses the monitor's own
 //   rebuild, so host threads listing the same classes at the same time
 //   change no alert. The snapshot changes only there, never in Update, so a
@@ -29,7 +29,7 @@
 #include <variant>
 #include <vector>
 
-#include "events/alert.h"
+#include "framework/alert.h"
 #include "framework/association.h"
 #include "framework/class_base.h"
 #include "framework/zub_array.h"

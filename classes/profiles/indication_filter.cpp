@@ -1,10 +1,10 @@
 // indication_filter.cpp: CZubIndicationFilter and its filter tables.
-#include "events/indication_filter.h"
+#include "classes/profiles/indication_filter.h"
 
 #include "classes/tables.h"
 #include "framework/class_base.h"
 #include "framework/object_path.h"
-#include "framework/provider.h"
+#include "framework/container.h"
 #include "framework/text.h"
 
 ZUB_DESCRIBE(stZUB_IndicationFilter,

@@ -28,7 +28,7 @@
 #include "classes/system/port_controller.h"
 #include "classes/system/product.h"
 #include "classes/system/system_device.h"
-#include "events/indication_filter.h"
+#include "classes/profiles/indication_filter.h"
 
 namespace {
 

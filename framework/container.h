@@ -1,12 +1,10 @@
-// provider.h: the top-level objects a host creates first: the provider,
-// which initialises and finalises the middleware and starts the event
-// monitor, and the container through which the host hands in its namespace
-// and computer name.
+// container.h: CZubContainer, through which the host hands in its namespace
+// and computer name, and the reading of those names by everything that
+// builds an object path (on host threads and on the monitor thread alike).
 #pragma once
 
 #include "framework/interfaces.h"
 
-ZUB_FACTORY CZubProviderInterface* PROVIDER_CreateZubProviderInstance();
 ZUB_FACTORY CZubContainerInterface* PROVIDER_CreateZubContainerInstance();
 
 // The names last handed to SetComputerNameStrings ("" for both before that).
