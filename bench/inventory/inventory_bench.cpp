@@ -6,7 +6,7 @@
 //                                  --latency-us 50 --events 30]
 //
 // The topology comes from bench/make-topology.py. The program starts the
-// library as zubcim does (host/session.h, the event monitor running), then:
+// library as zubcim does (host/kit/session.h, the event monitor running), then:
 //   1. lists every class of the catalogue twice, as a host serves two rounds
 //      of requests (the first one Initialize and GetData, later ones Update
 //      and GetData, through Session::Read); per class it reports wall time,
@@ -32,7 +32,7 @@
 #include <CLI/CLI.hpp>
 
 #include "framework/catalog.h"
-#include "host/session.h"
+#include "host/kit/session.h"
 #include "platform/process/process.h"
 #include "sim/abru2_control.h"
 

@@ -19,7 +19,7 @@
 #include <httplib.h>
 
 #include "framework/catalog.h"
-#include "host/session.h"
+#include "host/kit/session.h"
 #include "host/wbem/http_front.h"
 #include "sim/abru2_control.h"
 

@@ -10,7 +10,7 @@
 #include <openssl/evp.h>
 #include <openssl/rand.h>
 
-#include "host/wbem/cim_model.h"
+#include "host/cim/cim_model.h"
 
 namespace zubwbem {
 namespace {

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "host/wbem/provider_gate.h"
-#include "host/wbem/schema.h"
-#include "host/wbem/subscriptions.h"
-#include "host/wbem/xml_request.h"
-#include "host/wbem/xml_writer.h"
+#include "host/cim/schema.h"
+#include "host/indications/subscriptions.h"
+#include "host/cim/xml_request.h"
+#include "host/cim/xml_writer.h"
 
 namespace zubwbem {
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "host/wbem/provider_gate.h"
-#include "host/wbem/schema.h"
-#include "host/wbem/subscriptions.h"
+#include "host/cim/schema.h"
+#include "host/indications/subscriptions.h"
 
 namespace zubwbem {
 

@@ -10,8 +10,8 @@
 #include <set>
 #include <vector>
 
-#include "host/wbem/records.h"
-#include "host/wbem/schema.h"
+#include "host/cim/records.h"
+#include "host/cim/schema.h"
 
 namespace zubwbem {
 

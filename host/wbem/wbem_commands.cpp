@@ -12,15 +12,16 @@
 #include <httplib.h>
 
 #include "framework/catalog.h"
-#include "host/errors.h"
+#include "host/kit/errors.h"
 #include "host/wbem/auth.h"
-#include "host/wbem/delivery.h"
+#include "host/indications/delivery.h"
 #include "host/wbem/http_front.h"
-#include "host/wbem/indications.h"
-#include "host/wbem/mof.h"
+#include "host/indications/indications.h"
+#include "host/cim/mof.h"
 #include "host/wbem/operations.h"
-#include "host/join.h"
-#include "sim/abru2_control.h"
+#include "host/indications/listen_command.h"
+#include "host/kit/join.h"
+#include "host/kit/simulation.h"
 
 namespace zubcim {
 namespace {
@@ -85,8 +86,11 @@ SimAnswer ApplySimChange(const std::string& body) {
   }
   if (!change.is_object() || !change.contains("op") || !change["op"].is_string())
     return {400, JsonLine(Json{{"ok", false}, {"error", "expected a change object {\"op\": ...}"}})};
+  SimulationControl* simulation = Simulation();
+  if (!simulation)
+    return {404, JsonLine(Json{{"ok", false}, {"error", "no simulated RAID stack is loaded: this server runs on another middleware"}})};
   std::string error;
-  const bool ok = abru2sim::ApplyChange(change.dump(), &error);
+  const bool ok = simulation->ApplyChange(change.dump(), &error);
   Json out = {{"sim", change["op"]}, {"ok", ok}};
   if (!ok) out["error"] = error;
   return {ok ? 200 : 400, JsonLine(out)};

@@ -1,6 +1,6 @@
-// wbem_commands.h: the verbs of zubcim that belong to the WBEM server:
-// serve, schema, passwd, sim and listen. main adds them and asks them to
-// run.
+// wbem_commands.h: the verbs of zubcim that belong to the WBEM server and
+// its indications: serve, schema, passwd, sim and listen. main adds them and
+// asks them to run.
 #pragma once
 
 #include <functional>
@@ -8,7 +8,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "host/commands.h"
+#include "host/kit/host_options.h"
 
 namespace zubcim {
 
@@ -16,12 +16,5 @@ namespace zubcim {
 // exit code) or returns nothing when none of them was. It throws HostError
 // as the other verbs do.
 std::function<std::optional<int>(const HostOptions&)> AddWbemCommands(CLI::App& app);
-
-// `zubcim listen` (listen_command.cpp).
-struct ListenArgs {
-  std::string address = "127.0.0.1";
-  int port = 5990;  // 0: any free port
-};
-int ListenCommand(const HostOptions& options, const ListenArgs& args);
 
 }  // namespace zubcim

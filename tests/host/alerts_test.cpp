@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "framework/alert.h"
-#include "host/alert_queue.h"
+#include "host/kit/alert_queue.h"
 #include "tests/host/zubcim_runner.h"
 
 namespace zubcim_test {

@@ -3,7 +3,7 @@
 // type; and the check itself catches each kind of slip.
 #include <gtest/gtest.h>
 
-#include "host/inventory.h"
+#include "host/kit/inventory.h"
 #include "tests/host/zubcim_runner.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "host/record_json.h"
-#include "host/wide_text.h"
+#include "host/kit/record_json.h"
+#include "host/kit/wide_text.h"
 
 namespace {
 

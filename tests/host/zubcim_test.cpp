@@ -6,7 +6,7 @@
 
 #include "classes/system/computer_system.h"
 #include "framework/catalog.h"
-#include "host/table.h"
+#include "host/cli/table.h"
 #include "tests/host/zubcim_runner.h"
 
 namespace zubcim_test {

@@ -10,9 +10,9 @@
 
 #include <httplib.h>
 
-#include "host/wbem/delivery.h"
-#include "host/wbem/indications.h"
-#include "host/wbem/listener.h"
+#include "host/indications/delivery.h"
+#include "host/indications/indications.h"
+#include "host/indications/listener.h"
 #include "tests/wbem/subscription_requests.h"
 
 namespace {

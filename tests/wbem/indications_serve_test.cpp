@@ -20,7 +20,7 @@
 
 #include <httplib.h>
 
-#include "host/wbem/listener.h"
+#include "host/indications/listener.h"
 #include "tests/wbem/subscription_requests.h"
 
 namespace {

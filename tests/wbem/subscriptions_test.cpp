@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "framework/catalog.h"
-#include "host/wbem/subscriptions.h"
+#include "host/indications/subscriptions.h"
 #include "tests/wbem/subscription_requests.h"
 
 namespace {

@@ -3,11 +3,11 @@
 
 #include <climits>
 
-#include "host/record_json.h"
-#include "host/wide_text.h"
-#include "host/wbem/records.h"
-#include "host/wbem/xml_request.h"
-#include "host/wbem/xml_writer.h"
+#include "host/kit/record_json.h"
+#include "host/kit/wide_text.h"
+#include "host/cim/records.h"
+#include "host/cim/xml_request.h"
+#include "host/cim/xml_writer.h"
 #include "tests/wbem/wbem_fixture.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "classes/storage/storage_volume.h"
 #include "classes/system/alarm_device.h"
 #include "framework/catalog.h"
-#include "host/record_json.h"
+#include "host/kit/record_json.h"
 
 namespace zubproof {
 namespace {

@@ -1,6 +1,6 @@
 // wbem_commands_off.cpp: the server's verbs in a build without the WBEM
 // server (the Windows cross build): they say so instead of being unknown.
-#include "host/errors.h"
+#include "host/kit/errors.h"
 #include "host/wbem/wbem_commands.h"
 
 namespace zubcim {

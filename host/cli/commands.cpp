@@ -1,0 +1,158 @@
+// commands.cpp: classes, list, invoke (watch is in watch.cpp).
+#include "host/cli/commands.h"
+
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+
+#include "host/kit/class_json.h"
+#include "host/kit/errors.h"
+#include "host/kit/inventory.h"
+#include "host/kit/lookup.h"
+#include "host/cli/table.h"
+
+namespace zubcim {
+namespace {
+
+std::string StatusText(int status) {
+  switch (status) {
+    case 0: return "0 success";
+    case 1: return "1 failed";
+    case 4: return "4 not found";
+    case 5: return "5 not supported";
+    case 7: return "7 not ready";
+    case 8: return "8 request refused";
+    case 9: return "9 no object";
+    case 11: return "11 invalid parameter";
+  }
+  return std::to_string(status);
+}
+
+const char* Kind(const ClassDesc& cls) { return cls.association ? "association" : "instance"; }
+
+std::string MethodNames(const ClassDesc& cls) {
+  std::string out;
+  for (const MethodDesc& m : cls.methods) {
+    if (!out.empty()) out += ' ';
+    out += m.name;
+  }
+  return out;
+}
+
+// Every class in catalogue order (elements before associations): with
+// --json every record, one line a class; else one summary row a class. Then
+// the references are checked against the whole inventory.
+int ListAllCommand(const HostOptions& options) {
+  Session session(options.session);
+  std::vector<ListedClass> inventory;
+  std::vector<std::vector<std::string>> rows;
+  size_t total = 0;
+  for (const ClassDesc& cls : ClassCatalog()) {
+    Json result = session.List(cls);
+    const size_t count = result["instances"].size();
+    total += count;
+    if (options.json) PrintLine(result);
+    else rows.push_back({cls.name, Kind(cls), StatusText(result["status"].get<int>()), std::to_string(count)});
+    inventory.push_back({&cls, std::move(result)});
+  }
+  const std::vector<DanglingReference> dangling = DanglingReferences(inventory, session.Namespace());
+  if (!options.json) {
+    PrintColumns(std::cout, {"Class", "Kind", "Status", "Instances"}, rows, TerminalWidth());
+    std::cout << '\n' << rows.size() << " classes, " << total << " instances; "
+              << (dangling.empty() ? "every reference names a listed instance" : "references naming no instance:")
+              << '\n';
+  }
+  for (const DanglingReference& d : dangling) {
+    std::cerr << "zubcim: " << d.cls << '.' << d.field << " names no listed instance: " << d.reference << '\n';
+  }
+  return dangling.empty() ? kExitOk : kExitDangling;
+}
+
+void PrintListHuman(const ClassDesc& cls, const Json& result) {
+  const Json& instances = result["instances"];
+  std::cout << result["list"].get<std::string>() << ": ";
+  if (instances.empty()) std::cout << "no instance";
+  else std::cout << instances.size() << (instances.size() == 1 ? " instance" : " instances");
+  std::cout << " (status " << StatusText(result["status"].get<int>()) << ")\n";
+  PrintInstances(std::cout, cls.record(), instances, TerminalWidth());
+}
+
+}  // namespace
+
+std::string ReadInput(const std::string& path) {
+  if (path.empty()) return std::string(std::istreambuf_iterator<char>(std::cin), {});
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw BadInput("cannot read " + path);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+Json ParseJson(const std::string& text, const std::string& source) {
+  try {
+    return Json::parse(text);
+  } catch (const Json::parse_error& e) {
+    // Drop the library's "[json.exception.parse_error.101] " tag: the line
+    // is for a person.
+    std::string what = e.what();
+    if (size_t end = what.find("] "); what.rfind("[json.exception", 0) == 0 && end != std::string::npos)
+      what = what.substr(end + 2);
+    throw BadInput(source + ": not valid JSON: " + what);
+  }
+}
+
+int ClassesCommand(const HostOptions& options) {
+  if (options.json) {
+    for (const ClassDesc& cls : ClassCatalog()) PrintLine(ClassJson(cls));
+    return kExitOk;
+  }
+  std::vector<std::vector<std::string>> rows;
+  for (const ClassDesc& cls : ClassCatalog()) rows.push_back({cls.name, Kind(cls), cls.superclass, MethodNames(cls)});
+  PrintColumns(std::cout, {"Class", "Kind", "Specialises", "Methods"}, rows, TerminalWidth());
+  return kExitOk;
+}
+
+int ListCommand(const HostOptions& options, const std::vector<std::string>& names, bool all) {
+  if (all) {
+    if (!names.empty()) throw BadInput("list: give class names or --all, not both");
+    return ListAllCommand(options);
+  }
+  if (names.empty()) throw BadInput("list: name at least one class, or --all");
+  // Every name is checked before the library starts: a typo in the third
+  // name must not leave half an answer behind.
+  std::vector<const ClassDesc*> classes;
+  for (const std::string& name : names) classes.push_back(&RequireClass(name));
+  Session session(options.session);
+  bool first = true;
+  for (const ClassDesc* cls : classes) {
+    Json result = session.List(*cls);
+    if (options.json) {
+      PrintLine(result);
+    } else {
+      if (!first) std::cout << '\n';
+      PrintListHuman(*cls, result);
+    }
+    first = false;
+  }
+  return kExitOk;
+}
+
+int InvokeCommand(const HostOptions& options, const std::string& className, const std::string& methodName,
+                  const std::string& inFile) {
+  const ClassDesc& cls = RequireClass(className);
+  const MethodDesc& method = RequireMethod(cls, methodName);
+  Json in = ParseJson(ReadInput(inFile), inFile.empty() ? "standard input" : inFile);
+  RecordPtr record = InputRecord(cls, method, in);
+  Session session(options.session);
+  Json result = session.Invoke(cls, method, std::move(record));
+  if (options.json) {
+    PrintLine(result);
+  } else {
+    std::cout << cls.name << '.' << method.name << ": status " << StatusText(result["status"].get<int>()) << '\n';
+    PrintRecord(std::cout, result["record"]);
+  }
+  return kExitOk;
+}
+
+}  // namespace zubcim

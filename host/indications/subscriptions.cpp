@@ -1,0 +1,451 @@
+// subscriptions.cpp: the kept subscription instances, their checks and
+// their file.
+#include "host/indications/subscriptions.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "host/cim/xml_writer.h"
+
+namespace zubwbem {
+namespace {
+
+using Json = nlohmann::json;
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::tolower(c); });
+  return out;
+}
+
+[[noreturn]] void Invalid(const std::string& what) { throw CimFault(kCimInvalidParameter, what); }
+
+const char* const kQueryLanguages[] = {"WQL", "DMTF:CQL", "CQL"};
+
+bool IsInteger(CimType t) { return t != CimType::String && t != CimType::DateTime && t != CimType::Boolean && t != CimType::Reference; }
+
+// A client's value checked against its property's type; booleans come out
+// in the one spelling the server writes.
+CimValue Checked(const CimProperty& p, CimValue value) {
+  if (value.null) return value;
+  const size_t count = p.type == CimType::Reference ? value.refs.size() : value.items.size();
+  if (!p.array && count != 1) Invalid(p.name + ": expected one value, got " + std::to_string(count));
+  if (p.type == CimType::Reference && !value.items.empty()) Invalid(p.name + ": expected a reference");
+  if (p.type != CimType::Reference && !value.refs.empty()) Invalid(p.name + ": a reference is not a " + TypeName(p.type));
+  for (std::string& item : value.items) {
+    if (p.type == CimType::Boolean) {
+      if (!EqualsNoCase(item, "true") && !EqualsNoCase(item, "false")) Invalid(p.name + ": \"" + item + "\" is not a boolean");
+      item = EqualsNoCase(item, "true") ? "TRUE" : "FALSE";
+    } else if (IsInteger(p.type)) {
+      uint64_t v = 0;
+      auto [end, ec] = std::from_chars(item.data(), item.data() + item.size(), v);
+      const uint64_t max = p.type == CimType::UInt16 ? 0xffff : p.type == CimType::UInt32 ? 0xffffffff : UINT64_MAX;
+      if (ec != std::errc() || end != item.data() + item.size() || v > max)
+        Invalid(p.name + ": \"" + item + "\" is not a " + TypeName(p.type));
+    }
+  }
+  return value;
+}
+
+CimValue Scalar(std::string text) {
+  CimValue v;
+  v.null = false;
+  v.items.push_back(std::move(text));
+  return v;
+}
+
+std::string TextOf(const KeptInstance& instance, std::string_view property) {
+  const CimValue* v = instance.Value(property);
+  return v && !v->items.empty() ? v->items.front() : std::string();
+}
+
+// ---- the file's JSON --------------------------------------------------------
+
+Json PathJson(const CimPath& path) {
+  Json keys = Json::array();
+  for (const KeyBinding& key : path.keys) {
+    Json k = {{"name", key.name}, {"value", key.value}, {"kind", static_cast<int>(key.kind)}};
+    if (!key.ref.empty()) k["ref"] = PathJson(key.ref.front());
+    keys.push_back(std::move(k));
+  }
+  return {{"host", path.host}, {"namespace", JoinNamespace(path.ns)}, {"class", path.className}, {"keys", keys}};
+}
+
+CimPath PathFromJson(const Json& j, int depth = 0) {
+  if (depth > 4) throw std::runtime_error("references nest too deeply");
+  CimPath path;
+  path.host = j.at("host").get<std::string>();
+  path.ns = SplitNamespace(j.at("namespace").get<std::string>());
+  path.className = j.at("class").get<std::string>();
+  for (const Json& k : j.at("keys")) {
+    KeyBinding key;
+    key.name = k.at("name").get<std::string>();
+    key.value = k.at("value").get<std::string>();
+    const int kind = k.at("kind").get<int>();
+    if (kind < 0 || kind > static_cast<int>(KeyBinding::Kind::Reference)) throw std::runtime_error("bad key kind");
+    key.kind = static_cast<KeyBinding::Kind>(kind);
+    if (k.contains("ref")) key.ref.push_back(PathFromJson(k["ref"], depth + 1));
+    path.keys.push_back(std::move(key));
+  }
+  return path;
+}
+
+Json ValueJson(const CimValue& v) {
+  if (v.null) return nullptr;
+  Json refs = Json::array();
+  for (const CimPath& ref : v.refs) refs.push_back(PathJson(ref));
+  return {{"items", v.items}, {"refs", refs}};
+}
+
+CimValue ValueFromJson(const Json& j) {
+  CimValue v;
+  if (j.is_null()) return v;
+  v.null = false;
+  v.items = j.at("items").get<std::vector<std::string>>();
+  for (const Json& ref : j.at("refs")) v.refs.push_back(PathFromJson(ref));
+  return v;
+}
+
+// Writes `text` to `file` so that the file holds either the old or the new
+// text whatever happens: a temporary file next to it, on disk before it
+// replaces the old one.
+bool WriteAtomically(const std::string& file, const std::string& text, std::string* error) {
+  const std::string temporary = file + ".tmp";
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    *error = "cannot write " + temporary;
+    return false;
+  }
+  size_t written = 0;
+  while (written < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
+    if (n <= 0) break;
+    written += static_cast<size_t>(n);
+  }
+  const bool ok = written == text.size() && ::fsync(fd) == 0;
+  ::close(fd);
+  if (!ok || std::rename(temporary.c_str(), file.c_str()) != 0) {
+    std::remove(temporary.c_str());
+    *error = "cannot write " + file;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+const CimValue* KeptInstance::Value(std::string_view property) const {
+  auto it = values.find(Lower(property));
+  return it == values.end() ? nullptr : &it->second;
+}
+
+// No std::regex here: the server links cpp-httplib, whose own regexes would
+// then run on this program's instantiations, which ThreadSanitizer checks
+// without seeing the library's (uninstrumented) guards of its statics.
+std::optional<ListenerAddress> ParseDestination(std::string_view text) {
+  ListenerAddress out;
+  out.scheme = "http";
+  if (const size_t at = text.find("://"); at != std::string_view::npos) {
+    out.scheme = Lower(text.substr(0, at));
+    text.remove_prefix(at + 3);
+  }
+  if (out.scheme != "http" && out.scheme != "https") return std::nullopt;
+  const size_t slash = text.find('/');
+  std::string_view authority = text.substr(0, slash);
+  out.path = slash == std::string_view::npos ? "/" : std::string(text.substr(slash));
+  std::string_view port;
+  if (!authority.empty() && authority.front() == '[') {
+    const size_t close = authority.find(']');
+    if (close == std::string_view::npos ||
+        authority.find_first_not_of("0123456789abcdefABCDEF:.", 1) != close)
+      return std::nullopt;
+    out.host = std::string(authority.substr(0, close + 1));
+    authority.remove_prefix(close + 1);
+    if (!authority.empty() && authority.front() != ':') return std::nullopt;
+    if (!authority.empty()) port = authority.substr(1);
+  } else {
+    const size_t colon = authority.find(':');
+    out.host = std::string(authority.substr(0, colon));
+    if (colon != std::string_view::npos) port = authority.substr(colon + 1);
+  }
+  auto blank = [](unsigned char c) { return std::isspace(c) != 0; };
+  if (out.host.empty() || std::any_of(out.host.begin(), out.host.end(), blank) ||
+      std::any_of(out.path.begin(), out.path.end(), blank) ||
+      (out.host.front() != '[' && out.host.find_first_of("@[]") != std::string::npos))
+    return std::nullopt;
+  out.port = out.scheme == "https" ? 5991 : 5990;  // DSP0200's listener ports
+  if (authority.find(':') != std::string_view::npos || !port.empty()) {
+    int value = 0;
+    auto [end, ec] = std::from_chars(port.data(), port.data() + port.size(), value);
+    if (port.empty() || port.size() > 5 || ec != std::errc() || end != port.data() + port.size() || value <= 0 ||
+        value > 65535)
+      return std::nullopt;
+    out.port = value;
+  }
+  return out;
+}
+
+std::optional<std::string> SelectedClass(std::string_view query) {
+  // SELECT * FROM <class> [;], words apart by spaces, any case.
+  std::vector<std::string_view> words;
+  for (size_t at = 0; at < query.size();) {
+    if (std::isspace(static_cast<unsigned char>(query[at]))) {
+      ++at;
+      continue;
+    }
+    size_t end = at;
+    while (end < query.size() && !std::isspace(static_cast<unsigned char>(query[end]))) ++end;
+    words.push_back(query.substr(at, end - at));
+    at = end;
+  }
+  if (words.size() == 5 && words[4] == ";") words.pop_back();
+  if (words.size() == 4 && words[3].size() > 1 && words[3].back() == ';') words[3].remove_suffix(1);
+  if (words.size() != 4 || !EqualsNoCase(words[0], "select") || words[1] != "*" || !EqualsNoCase(words[2], "from"))
+    return std::nullopt;
+  const std::string_view cls = words[3];
+  auto identifier = [](unsigned char c) { return std::isalnum(c) || c == '_'; };
+  if (std::isdigit(static_cast<unsigned char>(cls.front())) || !std::all_of(cls.begin(), cls.end(), identifier))
+    return std::nullopt;
+  return std::string(cls);
+}
+
+SubscriptionStore::SubscriptionStore(const Schema& schema, std::string host, std::string file)
+    : m_schema(schema), m_host(std::move(host)), m_file(std::move(file)) {}
+
+const CimClass& SubscriptionStore::Class(const char* name) const { return *m_schema.Find(kInteropNamespace, name); }
+
+bool SubscriptionStore::Load(std::string* error) {
+  if (m_file.empty()) return true;
+  std::ifstream in(m_file, std::ios::binary);
+  if (!in) return true;  // nothing kept yet (a temporary file left over never replaced anything)
+  std::stringstream text;
+  text << in.rdbuf();
+  std::vector<KeptInstance> loaded;
+  try {
+    const Json doc = Json::parse(text.str());
+    for (const Json& j : doc.at("instances")) {
+      KeptInstance instance;
+      const std::string cls = j.at("class").get<std::string>();
+      instance.cls = m_schema.Find(kInteropNamespace, cls);
+      if (!instance.cls || !instance.cls->kept) throw std::runtime_error("the class " + cls + " is not kept here");
+      instance.path = PathFromJson(j.at("path"));
+      instance.selects = j.value("selects", "");
+      for (const auto& [name, value] : j.at("properties").items()) {
+        const CimProperty* p = instance.cls->FindProperty(name);
+        if (!p) throw std::runtime_error(cls + " has no property " + name);
+        instance.values[Lower(name)] = Checked(*p, ValueFromJson(value));
+      }
+      loaded.push_back(std::move(instance));
+    }
+  } catch (const std::exception& e) {
+    *error = m_file + " does not hold subscriptions as zubcim writes them: " + e.what();
+    return false;
+  }
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_instances = std::move(loaded);
+  return true;
+}
+
+bool SubscriptionStore::SaveLocked(std::string* error) const {
+  if (m_file.empty()) return true;
+  Json instances = Json::array();
+  for (const KeptInstance& instance : m_instances) {
+    Json properties = Json::object();
+    for (const CimProperty& p : instance.cls->properties) {
+      if (const CimValue* v = instance.Value(p.name)) properties[p.name] = ValueJson(*v);
+    }
+    Json j = {{"class", instance.cls->name}, {"path", PathJson(instance.path)}, {"properties", properties}};
+    if (!instance.selects.empty()) j["selects"] = instance.selects;
+    instances.push_back(std::move(j));
+  }
+  return WriteAtomically(m_file, Json{{"instances", instances}}.dump(1) + "\n", error);
+}
+
+const KeptInstance* SubscriptionStore::FindLocked(const CimClass& cls, const CimPath& path) const {
+  for (const KeptInstance& instance : m_instances) {
+    if (instance.cls == &cls && SameKeys(instance.path, path)) return &instance;
+  }
+  return nullptr;
+}
+
+void SubscriptionStore::CheckFilter(KeptInstance& filter) const {
+  std::string language = TextOf(filter, "QueryLanguage");
+  if (language.empty()) language = "WQL";
+  if (std::none_of(std::begin(kQueryLanguages), std::end(kQueryLanguages),
+                   [&](const char* known) { return EqualsNoCase(known, language); }))
+    throw CimFault(kCimQueryLanguageNotSupported, "the query language " + language + " is not supported (WQL, DMTF:CQL)");
+  const std::string query = TextOf(filter, "Query");
+  std::optional<std::string> selected = SelectedClass(query);
+  if (!selected) throw CimFault(kCimInvalidQuery, "the query \"" + query + "\" is not SELECT * FROM <indication class>");
+  const CimClass* cls = m_schema.Find(kClassNamespace, *selected);
+  if (!cls || !m_schema.IsA(*cls, "CIM_Indication"))
+    throw CimFault(kCimInvalidQuery, "the query \"" + query + "\" selects no indication class of root/corvo_zub");
+  filter.selects = cls->name;
+  // A filter names where its indications come from; the alerts come from
+  // the classes' namespace, so a filter that leaves it out would never fire.
+  std::vector<std::string> sources;
+  for (const char* property : {"SourceNamespaces", "SourceNamespace"}) {
+    if (const CimValue* v = filter.Value(property)) sources.insert(sources.end(), v->items.begin(), v->items.end());
+  }
+  if (!sources.empty() && std::none_of(sources.begin(), sources.end(), [](const std::string& ns) {
+        return CanonicalNamespace(ns) == kClassNamespace;
+      }))
+    Invalid("the filter's source namespaces leave out root/corvo_zub, where the alerts come from");
+}
+
+void SubscriptionStore::CheckSubscription(KeptInstance& subscription, const FilterQuery& providerFilter) const {
+  auto completed = [&](const char* property) {
+    const CimValue* v = subscription.Value(property);
+    if (!v || v->refs.empty()) Invalid(std::string("a subscription needs its ") + property + " (a reference)");
+    CimPath path = v->refs.front();
+    if (path.host.empty()) path.host = m_host;
+    if (path.ns.empty()) path.ns = SplitNamespace(kInteropNamespace);
+    if (CanonicalNamespace(JoinNamespace(path.ns)) != kInteropNamespace)
+      Invalid(std::string(property) + " " + Describe(path) + " is not in root/interop");
+    CimValue completedValue = *v;
+    completedValue.refs.front() = path;
+    subscription.values[Lower(property)] = completedValue;
+    return path;
+  };
+  const CimPath filter = completed("Filter");
+  const CimPath handler = completed("Handler");
+  if (const KeptInstance* kept = EqualsNoCase(filter.className, kFilterClass) ? FindLocked(Class(kFilterClass), filter) : nullptr) {
+    subscription.selects = kept->selects;
+  } else {
+    const CimClass* cls = m_schema.Find(kInteropNamespace, filter.className);
+    std::optional<std::string> query;
+    if (cls && !cls->kept && m_schema.IsA(*cls, kFilterClass) && providerFilter) query = providerFilter(*cls, filter);
+    if (!query) Invalid("there is no filter " + Describe(filter));
+    std::optional<std::string> selected = SelectedClass(*query);
+    if (!selected) throw CimFault(kCimInvalidQuery, "the filter " + Describe(filter) + " has a query this server cannot apply");
+    subscription.selects = *selected;
+  }
+  if (!EqualsNoCase(handler.className, kDestinationClass) || !FindLocked(Class(kDestinationClass), handler))
+    Invalid("there is no listener destination " + Describe(handler));
+  if (!subscription.Value("SubscriptionState")) subscription.values["subscriptionstate"] = Scalar("2");
+}
+
+CimPath SubscriptionStore::Create(const CimClass& cls, const std::map<std::string, CimValue>& values,
+                                  const FilterQuery& providerFilter) {
+  KeptInstance instance;
+  instance.cls = &cls;
+  for (const auto& [name, value] : values) {
+    const CimProperty* p = cls.FindProperty(name);
+    if (!p) Invalid("the class " + cls.name + " has no property \"" + name + "\"");
+    instance.values[Lower(p->name)] = Checked(*p, value);
+  }
+  const bool subscription = EqualsNoCase(cls.name, kSubscriptionClass);
+  if (!subscription) {
+    // Filters and destinations: the keys a client may leave to the server.
+    const std::pair<const char*, std::string> kDefaults[] = {
+        {"CreationClassName", cls.name}, {"SystemCreationClassName", "CIM_ComputerSystem"}, {"SystemName", m_host}};
+    for (const auto& [property, fallback] : kDefaults) {
+      if (TextOf(instance, property).empty()) instance.values[Lower(property)] = Scalar(fallback);
+    }
+    if (!EqualsNoCase(TextOf(instance, "CreationClassName"), cls.name))
+      Invalid("CreationClassName must be " + cls.name);
+    if (TextOf(instance, "Name").empty()) Invalid("an instance of " + cls.name + " needs a Name");
+  }
+  if (EqualsNoCase(cls.name, kDestinationClass)) {
+    const std::string destination = TextOf(instance, "Destination");
+    if (!ParseDestination(destination))
+      Invalid("Destination \"" + destination + "\" is not a listener's URL (http://host:port/path)");
+    const std::string protocol = TextOf(instance, "Protocol");
+    if (!protocol.empty() && protocol != "2")
+      throw CimFault(kCimNotSupported, "listeners are reached with CIM-XML only (Protocol 2)");
+  }
+
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (EqualsNoCase(cls.name, kFilterClass)) CheckFilter(instance);
+  if (subscription) CheckSubscription(instance, providerFilter);
+  instance.path.host = m_host;
+  instance.path.ns = SplitNamespace(kInteropNamespace);
+  instance.path.className = cls.name;
+  for (size_t index : cls.keys) {
+    const CimProperty& p = cls.properties[index];
+    KeyBinding key;
+    key.name = p.name;
+    const CimValue* v = instance.Value(p.name);
+    if (p.type == CimType::Reference) {
+      key.kind = KeyBinding::Kind::Reference;
+      key.ref.push_back(v->refs.front());
+    } else {
+      key.value = v->items.front();
+    }
+    instance.path.keys.push_back(std::move(key));
+  }
+  if (FindLocked(cls, instance.path)) throw CimFault(kCimAlreadyExists, "the instance " + Describe(instance.path) + " exists already");
+  m_instances.push_back(instance);
+  std::string error;
+  if (!SaveLocked(&error)) {
+    m_instances.pop_back();
+    throw CimFault(kCimFailed, "the subscriptions cannot be kept: " + error);
+  }
+  return instance.path;
+}
+
+void SubscriptionStore::Delete(const CimClass& cls, const CimPath& path) {
+  std::string deletedDestination;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const KeptInstance* found = FindLocked(cls, path);
+    if (!found) throw CimFault(kCimNotFound, "no instance " + Describe(path) + " in root/interop");
+    if (!EqualsNoCase(cls.name, kSubscriptionClass)) {
+      const char* role = EqualsNoCase(cls.name, kFilterClass) ? "Filter" : "Handler";
+      for (const KeptInstance& s : m_instances) {
+        const CimValue* ref = EqualsNoCase(s.cls->name, kSubscriptionClass) ? s.Value(role) : nullptr;
+        if (ref && !ref->refs.empty() && EqualsNoCase(ref->refs.front().className, cls.name) &&
+            SameKeys(ref->refs.front(), found->path))
+          throw CimFault(kCimFailed, "the instance " + Describe(found->path) + " is still used by a subscription; delete that first");
+      }
+    }
+    const ptrdiff_t index = found - m_instances.data();
+    KeptInstance removed = *found;
+    m_instances.erase(m_instances.begin() + index);
+    std::string error;
+    if (!SaveLocked(&error)) {
+      m_instances.insert(m_instances.begin() + index, std::move(removed));
+      throw CimFault(kCimFailed, "the subscriptions cannot be kept: " + error);
+    }
+    if (EqualsNoCase(cls.name, kDestinationClass)) deletedDestination = Describe(removed.path);
+  }
+  if (!deletedDestination.empty() && m_destinationDeleted) m_destinationDeleted(deletedDestination);
+}
+
+std::vector<KeptInstance> SubscriptionStore::List(const CimClass& cls) const {
+  std::vector<KeptInstance> out;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  for (const KeptInstance& instance : m_instances) {
+    if (instance.cls == &cls) out.push_back(instance);
+  }
+  return out;
+}
+
+std::vector<Target> SubscriptionStore::TargetsOf(std::string_view indicationClass) const {
+  std::vector<Target> out;
+  const CimClass* alert = m_schema.Find(kClassNamespace, indicationClass);
+  std::lock_guard<std::mutex> lock(m_mutex);
+  for (const KeptInstance& s : m_instances) {
+    if (!EqualsNoCase(s.cls->name, kSubscriptionClass) || TextOf(s, "SubscriptionState") != "2") continue;
+    if (!(alert ? m_schema.IsA(*alert, s.selects) : EqualsNoCase(indicationClass, s.selects))) continue;
+    const CimValue* handlerRef = s.Value("Handler");
+    const KeptInstance* handler =
+        handlerRef && !handlerRef->refs.empty() ? FindLocked(Class(kDestinationClass), handlerRef->refs.front()) : nullptr;
+    if (!handler) continue;
+    Target target{Describe(handler->path), TextOf(*handler, "Destination")};
+    if (std::none_of(out.begin(), out.end(), [&](const Target& t) { return t.key == target.key; }))
+      out.push_back(std::move(target));
+  }
+  return out;
+}
+
+}  // namespace zubwbem

@@ -1,0 +1,119 @@
+// subscriptions.h: the indication subscriptions of clients: the instances of
+// CIM_IndicationFilter, CIM_ListenerDestinationCIMXML and
+// CIM_IndicationSubscription created in the interop namespace, which the
+// server keeps itself (the library knows nothing of them). With a file they
+// are kept there as JSON, rewritten whole and atomically (a temporary file,
+// flushed to disk, renamed over the old one) on every change, so that they
+// outlive a restart. Delivery (indications.h) asks which listeners an alert
+// class goes to; the CIM operations (interop_ops.cpp) create, list and
+// delete. Every call may come from any thread.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/cim/cim_model.h"
+#include "host/cim/schema.h"
+
+namespace zubwbem {
+
+// One kept instance: its class, path and the values a client gave (by
+// lower-case property name; keys are filled in when left out). A
+// subscription also carries the indication class its filter's query
+// selects, found when it was made.
+struct KeptInstance {
+  const CimClass* cls = nullptr;
+  CimPath path;
+  std::map<std::string, CimValue> values;
+  std::string selects;
+
+  const CimValue* Value(std::string_view property) const;
+};
+
+// A listener's address, from a destination's text
+// "http://host[:port][/path]" (no scheme means http; https is accepted).
+struct ListenerAddress {
+  std::string scheme;  // "http" or "https"
+  std::string host;    // an IPv6 address keeps its brackets
+  int port = 0;
+  std::string path;    // "/" when the text has none
+  std::string Origin() const { return scheme + "://" + host + ":" + std::to_string(port); }
+};
+std::optional<ListenerAddress> ParseDestination(std::string_view text);
+
+// The class a filter query "SELECT * FROM <class>" selects (any case, any
+// spacing, an optional ';'); nothing for any other query.
+std::optional<std::string> SelectedClass(std::string_view query);
+
+// A listener an indication goes to: one destination instance.
+struct Target {
+  std::string key;          // the destination's path as Describe writes it
+  std::string destination;  // its Destination text
+};
+
+class SubscriptionStore {
+ public:
+  // `host` is the SystemName given to filters and destinations that leave
+  // it out; `file` empty keeps the subscriptions in memory only.
+  SubscriptionStore(const Schema& schema, std::string host, std::string file);
+
+  // Reads the file, when it exists. False, with *error naming the file and
+  // the fault, when it cannot be read or does not hold what Save writes.
+  bool Load(std::string* error);
+  const std::string& File() const { return m_file; }
+
+  // The query of a filter the store does not keep (the provider's own
+  // ZUB_IndicationFilter instances); nothing when there is no such filter.
+  using FilterQuery = std::function<std::optional<std::string>(const CimClass& cls, const CimPath& path)>;
+
+  // Checks a new instance of a kept class, fills the keys a client may leave
+  // out (CreationClassName, SystemCreationClassName "CIM_ComputerSystem",
+  // SystemName; a subscription's SubscriptionState 2), keeps and saves it;
+  // returns its path. `values` holds the client's properties by any-case
+  // name. Throws CimFault: 11 when it exists already; 14 a filter's query
+  // language other than WQL or CQL; 15 a query that selects no indication
+  // class; 4 an unknown property, a value of the wrong type, a missing Name
+  // or Destination, a filter whose source namespaces leave out
+  // root/corvo_zub, a subscription naming a filter or destination that does
+  // not exist; 7 a destination protocol other than CIM-XML; 1 when the file
+  // cannot be written (nothing is kept then).
+  CimPath Create(const CimClass& cls, const std::map<std::string, CimValue>& values, const FilterQuery& providerFilter);
+
+  // Throws CimFault: 6 when there is no such instance; 1 for a filter or
+  // destination a subscription still names, or when the file cannot be
+  // written (the instance stays then).
+  void Delete(const CimClass& cls, const CimPath& path);
+
+  // The kept instances of exactly `cls`, oldest first.
+  std::vector<KeptInstance> List(const CimClass& cls) const;
+
+  // The listeners of the enabled subscriptions (state 2) whose filter
+  // selects `indicationClass` or one of its parents, each listener once.
+  std::vector<Target> TargetsOf(std::string_view indicationClass) const;
+
+  // Called, with no lock held, with the key of each destination deleted.
+  void OnDestinationDeleted(std::function<void(const std::string& key)> observer) {
+    m_destinationDeleted = std::move(observer);
+  }
+
+ private:
+  const CimClass& Class(const char* name) const;
+  const KeptInstance* FindLocked(const CimClass& cls, const CimPath& path) const;
+  void CheckFilter(KeptInstance& filter) const;
+  void CheckSubscription(KeptInstance& subscription, const FilterQuery& providerFilter) const;
+  bool SaveLocked(std::string* error) const;
+
+  const Schema& m_schema;
+  std::string m_host;
+  std::string m_file;
+  mutable std::mutex m_mutex;
+  std::vector<KeptInstance> m_instances;
+  std::function<void(const std::string&)> m_destinationDeleted;
+};
+
+}  // namespace zubwbem
