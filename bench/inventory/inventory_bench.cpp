@@ -32,6 +32,7 @@
 #include <CLI/CLI.hpp>
 
 #include "framework/catalog.h"
+#include "host/kit/requests.h"
 #include "host/kit/session.h"
 #include "platform/process/process.h"
 #include "sim/abru2_control.h"
@@ -69,12 +70,12 @@ struct ClassCost {
   double ProviderMs() const { return wallMs - middleware.Ms(); }
 };
 
-ClassCost Measure(zubcim::Session& session, const ClassDesc& cls) {
+ClassCost Measure(const ClassDesc& cls) {
   ClassCost cost;
   cost.cls = &cls;
   const Middleware before = Middleware::Now();
   const auto start = Clock::now();
-  session.Read(cls, [&](const void*) { ++cost.instances; });
+  zubcim::Requests::Process().Read(cls, [&](const void*) { ++cost.instances; });
   cost.wallMs = Ms(Clock::now() - start);
   cost.middleware = Middleware::Now() - before;
   return cost;
@@ -85,13 +86,13 @@ ClassCost Measure(zubcim::Session& session, const ClassDesc& cls) {
 // machine (a sleep's overshoot, another process), not by the class. A class
 // that takes under 10 ms, timed at the level of a page fault or a timer
 // tick, is repeated 25 times.
-std::vector<ClassCost> Round(zubcim::Session& session, int repeats = 1) {
+std::vector<ClassCost> Round(int repeats = 1) {
   std::vector<ClassCost> costs;
   for (const ClassDesc& cls : ClassCatalog()) {
-    ClassCost best = Measure(session, cls);
+    ClassCost best = Measure(cls);
     const int times = repeats > 1 && best.wallMs < 10 ? std::max(repeats, 25) : repeats;
     for (int i = 1; i < times; ++i) {
-      const ClassCost again = Measure(session, cls);
+      const ClassCost again = Measure(cls);
       if (again.wallMs < best.wallMs) best = again;
     }
     costs.push_back(best);
@@ -296,8 +297,8 @@ int main(int argc, char** argv) {
     SetLatency(latencyUs);
     session.WaitUntilMonitoring();
 
-    const auto first = Round(session);
-    const auto steady = Round(session, repeats);
+    const auto first = Round();
+    const auto steady = Round(repeats);
     if (!costsOut.empty()) {
       WriteCosts(steady, costsOut);
       return 0;

@@ -8,6 +8,7 @@
 #include "events/event_mon.h"
 #include "provider/provider.h"
 #include "host/kit/errors.h"
+#include "host/kit/requests.h"
 #include "host/kit/wide_text.h"
 #include "platform/process/process.h"
 #include "host/kit/simulation.h"
@@ -118,32 +119,11 @@ void Session::Stop() {
   if (CZubProviderInterface* provider = PROVIDER_CreateZubProviderInstance()) provider->Cleanup();
 }
 
-void Session::InitializeOnce(const ClassDesc& cls, CProviderInterfaceBase& object) {
-  if (m_initialized.insert(&cls).second) object.Initialize();
-}
-
-PROVIDER_STATUS Session::Read(const ClassDesc& cls, const RecordVisitor& visit) {
-  CProviderInterfaceBase* object = cls.object();
-  if (!object) return PROVIDER_NO_OBJECT;
-  PROVIDER_STATUS status = PROVIDER_SUCCESS;
-  bool fresh = false;
-  if (m_initialized.insert(&cls).second) {
-    const FirstRequest first = InitializeForFirstRequest(cls, *object);
-    status = first.status;
-    fresh = first.listRead;
-  }
-  if (!fresh) status = object->Update();
-  // GetData even after a failed Update: the host shows what the class
-  // holds, and the status tells how it got there.
-  const PROVIDER_STATUS got = cls.getData(visit);
-  return status == PROVIDER_SUCCESS ? got : status;
-}
-
 Json Session::List(const ClassDesc& cls) {
   Json instances = Json::array();
   const RecordDesc& desc = cls.record();
   const PROVIDER_STATUS status =
-      Read(cls, [&](const void* record) { instances.push_back(ToJson(desc, record)); });
+      Requests::Process().Read(cls, [&](const void* record) { instances.push_back(ToJson(desc, record)); });
   Json out = Json::object();
   out["list"] = cls.name;
   out["status"] = static_cast<int>(status);
@@ -152,11 +132,7 @@ Json Session::List(const ClassDesc& cls) {
 }
 
 Json Session::Invoke(const ClassDesc& cls, const MethodDesc& method, RecordPtr record) {
-  PROVIDER_STATUS status = PROVIDER_NO_OBJECT;
-  if (CProviderInterfaceBase* object = cls.object()) {
-    InitializeOnce(cls, *object);
-    status = method.invoke(record.get());
-  }
+  const PROVIDER_STATUS status = Requests::Process().Call(cls, method, record.get());
   Json out = Json::object();
   out["invoke"] = method.name;
   out["status"] = static_cast<int>(status);

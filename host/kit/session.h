@@ -1,8 +1,8 @@
 // session.h: one run of the library inside this process, started and stopped
 // in the order a CIM provider host uses, and the two requests a host makes of
-// a class (list its instances, call a method) with "Initialize once" tracked
-// per class. The library's objects are process-wide singletons, so there is
-// at most one Session per process.
+// a class (list its instances, call a method) in JSON, through the one
+// request path (requests.h). The library's objects are process-wide
+// singletons, so there is at most one Session per process.
 #pragma once
 
 #include <chrono>
@@ -32,20 +32,12 @@ class Session {
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
-  // {"list": CLASS, "status": N, "instances": [...]}; N is Update's status,
-  // or GetData's when Update succeeded and GetData did not.
+  // {"list": CLASS, "status": N, "instances": [...]}: the class read by the
+  // one request path (requests.h); N is the status it returns.
   Json List(const ClassDesc& cls);
 
-  // The request behind List: Initialize on the class's first request, Update,
-  // then GetData, visiting each record. The first request's Update is left
-  // out when Initialize has just read the list successfully (it does so for
-  // a class not yet initialised, and for every association), since a second
-  // read straight after would only cost middleware calls. Returns the status
-  // as List reports it (9 when the class's object cannot be made).
-  PROVIDER_STATUS Read(const ClassDesc& cls, const RecordVisitor& visit);
-
   // {"invoke": METHOD, "status": N, "record": {...}} for a record prepared by
-  // InputRecord.
+  // InputRecord, called by the one request path.
   Json Invoke(const ClassDesc& cls, const MethodDesc& method, RecordPtr record);
 
   // The names handed to the library: every path it builds carries them.
@@ -62,10 +54,8 @@ class Session {
   static AlertQueue& Alerts();
 
  private:
-  void InitializeOnce(const ClassDesc& cls, CProviderInterfaceBase& object);
   void Stop();
 
-  std::set<const ClassDesc*> m_initialized;
   std::string m_computerName;
   std::string m_namespace;
   bool m_running = false;

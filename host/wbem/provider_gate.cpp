@@ -1,42 +1,27 @@
-// provider_gate.cpp: serialised access to the library's objects.
+// provider_gate.cpp: the server's reading of the library's records.
 #include "host/wbem/provider_gate.h"
+
+#include "host/kit/requests.h"
 
 namespace zubwbem {
 
-CProviderInterfaceBase& ProviderGate::Object(const CimClass& cls, bool* fresh) {
-  CProviderInterfaceBase* object = cls.desc ? cls.desc->object() : nullptr;
-  if (!object) throw CimFault(kCimFailed, cls.name + ": the provider's object could not be created");
-  if (m_initialized.insert(cls.desc).second) {
-    const FirstRequest first = InitializeForFirstRequest(*cls.desc, *object);
-    if (fresh) *fresh = first.listRead;
-  }
-  return *object;
-}
-
 void ProviderGate::Refresh(const CimClass& cls, const std::function<void(const void*)>& visit) {
-  bool fresh = false;
-  CProviderInterfaceBase& object = Object(cls, &fresh);
-  // An enumeration that meets the RAID stack changing under it fails (1);
-  // the next one sees the new state, so a failed refresh is tried again.
-  // The first request takes the list its Initialize has just read.
-  PROVIDER_STATUS status = fresh ? PROVIDER_SUCCESS : object.Update();
-  for (int retry = 0; retry < 2 && status == PROVIDER_FAILED; ++retry) status = object.Update();
+  if (!cls.desc) throw CimFault(kCimFailed, cls.name + ": the provider has no such class");
+  const PROVIDER_STATUS status = zubcim::Requests::Process().Read(*cls.desc, visit);
+  if (status == PROVIDER_NO_OBJECT) throw CimFault(kCimFailed, cls.name + ": the provider's object could not be created");
+  // Nothing there (4) is an empty answer, not a failure.
   if (status != PROVIDER_SUCCESS && status != PROVIDER_NOT_FOUND)
-    throw CimFault(kCimFailed, cls.name + ": the provider's Update returned status " + std::to_string(status));
-  if (PROVIDER_STATUS got = cls.desc->getData(visit); got != PROVIDER_SUCCESS)
-    throw CimFault(kCimFailed, cls.name + ": the provider's GetData returned status " + std::to_string(got));
+    throw CimFault(kCimFailed, cls.name + ": the provider returned status " + std::to_string(status));
 }
 
 std::vector<Instance> ProviderGate::List(const CimClass& cls) {
   std::vector<Instance> out;
-  std::lock_guard<std::mutex> lock(m_mutex);
   Refresh(cls, [&](const void* record) { out.push_back(InstanceOf(cls, record, m_defaults)); });
   return out;
 }
 
 bool ProviderGate::FindRecord(const CimClass& cls, const CimPath& path, void* record) {
   bool found = false;
-  std::lock_guard<std::mutex> lock(m_mutex);
   Refresh(cls, [&](const void* candidate) {
     if (found) return;
     Instance instance = InstanceOf(cls, candidate, m_defaults);
@@ -49,9 +34,9 @@ bool ProviderGate::FindRecord(const CimClass& cls, const CimPath& path, void* re
 }
 
 PROVIDER_STATUS ProviderGate::Invoke(const CimClass& cls, const MethodDesc& method, void* record) {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  Object(cls);
-  return method.invoke(record);
+  const PROVIDER_STATUS status = zubcim::Requests::Process().Call(*cls.desc, method, record);
+  if (status == PROVIDER_NO_OBJECT) throw CimFault(kCimFailed, cls.name + ": the provider's object could not be created");
+  return status;
 }
 
 void CheckKeys(const CimClass& cls, const CimPath& wanted) {

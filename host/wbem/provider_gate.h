@@ -1,13 +1,12 @@
-// provider_gate.h: the one way the server's threads reach the library. The
-// library's lists are rebuilt in place by Update, so two requests refreshing
-// the same class at once would interleave their records; the gate runs each
-// refresh-and-copy, and each method call, alone. Turning records into XML
-// happens outside it.
+// provider_gate.h: the library's records as the server's instances. Every
+// request goes the host's one way (host/kit/requests.h: one lock, Initialize
+// on the first request, a failed Update tried again); the gate turns the
+// records into instances with their paths, and a status the server cannot
+// answer with into a CimFault. Turning instances into XML happens outside
+// the request's lock.
 #pragma once
 
 #include <functional>
-#include <mutex>
-#include <set>
 #include <vector>
 
 #include "host/cim/records.h"
@@ -19,29 +18,26 @@ class ProviderGate {
  public:
   explicit ProviderGate(PathDefaults defaults) : m_defaults(std::move(defaults)) {}
 
-  // Initialize (the first time, which reads the list), or else Update, and
-  // GetData of the class, as instances. A status other than 0 or 4 (nothing there) from Update, or a
-  // failed GetData, throws CimFault (failed) naming the class and status.
+  // The class's records, read by the host's request path, as instances. A
+  // status other than 0 or 4 (nothing there), or an object that cannot be
+  // made, throws CimFault (failed) naming the class and status.
   std::vector<Instance> List(const CimClass& cls);
 
   // The record of the instance with the keys of `path`, copied into
   // `*record` (a record of the class's description). False when there is none.
   bool FindRecord(const CimClass& cls, const CimPath& path, void* record);
 
-  // Calls a method (or PutData) with a prepared record; returns its status.
+  // Calls a method (or PutData) with a prepared record through the host's
+  // request path; returns its status (CimFault when the object cannot be
+  // made).
   PROVIDER_STATUS Invoke(const CimClass& cls, const MethodDesc& method, void* record);
 
   const PathDefaults& Defaults() const { return m_defaults; }
 
  private:
-  // The class's object, initialised on its first request; *fresh (when
-  // given) tells whether that Initialize has just read the list. Under m_mutex.
-  CProviderInterfaceBase& Object(const CimClass& cls, bool* fresh = nullptr);
-  void Refresh(const CimClass& cls, const std::function<void(const void*)>& visit);  // under m_mutex
+  void Refresh(const CimClass& cls, const std::function<void(const void*)>& visit);
 
   PathDefaults m_defaults;
-  std::mutex m_mutex;
-  std::set<const ClassDesc*> m_initialized;
 };
 
 // Throws CimFault (invalid parameter) when `wanted` names no key at all, or

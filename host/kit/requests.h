@@ -1,0 +1,51 @@
+// requests.h: the one way a host's requests reach the library, whatever the
+// front end (the command line, the WBEM server, the benchmarks).
+//
+// One rule for locking: each request (a class's list, a method call) runs
+// alone, under one lock for the process. The library's association lists are
+// rebuilt in place by Update, so two requests refreshing one class at once
+// would interleave their records; and a class's Update may rebuild the
+// classes it reads.
+//
+// One rule for reading a class: its first request calls Initialize, which
+// reads the list (and then that list is taken: a second read straight after
+// would only cost middleware calls); every later request calls Update. An
+// Update that fails with 1 (the RAID stack changed under its enumeration) is
+// tried twice more. GetData follows in every case, so a host shows what the
+// class holds after a failed Update too.
+//
+// The library's objects are process-wide singletons, and so is this.
+#pragma once
+
+#include <mutex>
+#include <set>
+
+#include "framework/catalog.h"
+
+namespace zubcim {
+
+class Requests {
+ public:
+  // The process's one.
+  static Requests& Process();
+
+  // Reads the class as described above, visiting each record under the
+  // lock. Returns Update's (or Initialize's) status, or GetData's when that
+  // was 0 and GetData failed; 9 when the class's object cannot be made.
+  PROVIDER_STATUS Read(const ClassDesc& cls, const RecordVisitor& visit);
+
+  // Calls a method (or PutData) with a record of the class's type; the
+  // class is initialised first on its first request. Returns the method's
+  // status; 9 when the class's object cannot be made.
+  PROVIDER_STATUS Call(const ClassDesc& cls, const MethodDesc& method, void* record);
+
+ private:
+  // The class's object, initialised on its first request (*first: what that
+  // Initialize returned and whether it read the list). Under m_mutex.
+  CProviderInterfaceBase* Object(const ClassDesc& cls, FirstRequest* first);
+
+  std::mutex m_mutex;
+  std::set<const ClassDesc*> m_initialized;
+};
+
+}  // namespace zubcim
