@@ -2,25 +2,31 @@
 // generically (the command-line host, the WBEM server).
 //
 // A catalogue row names the CIM class, its factory, the standard CIM class it
-// specialises, a one-line description and its extrinsic methods; everything
-// else follows from the factory: the interface (its return type), the record
-// (the interface's GetData argument), the association flag (whether the
-// interface is an association interface). Method parameters and the return
-// value are annotations of the record's description (record_desc.h).
+// specialises, a one-line description, its extrinsic methods and the
+// namespace it lives in (the class namespace unless the row says In(...));
+// everything else follows from the factory: the interface (its return type),
+// the record (the interface's GetData argument), the association flag
+// (whether the interface is an association interface). Method parameters and
+// the return value are annotations of the record's description
+// (record_desc.h). Hosts list the classes, the server builds its schema and
+// the export check derives the library's exports from these rows.
 //
-//   ZubClass<&PROVIDER_CreateZubComputerSystemInstance>(
-//       "ZUB_ComputerSystem", "CIM_ComputerSystem", "A RAID controller ...")
-//   ZubClass<&PROVIDER_CreateZubAlarmDeviceInstance>(..., kAlarmMethods)
+//   ZUB_CLASS(PROVIDER_CreateZubComputerSystemInstance,
+//             "ZUB_ComputerSystem", "CIM_ComputerSystem", "A RAID controller ...")
+//   ZUB_CLASS(PROVIDER_CreateZubAlarmDeviceInstance, ..., kAlarmMethods)
 //   with kAlarmMethods[] = {ZUB_METHOD(PROVIDER_CreateZubAlarmDeviceInstance, SetAlarmIndicator)}
+//   ZUB_CLASS(PROVIDER_CreateZubRegisteredProfileInstance, ...).In(kInteropNamespace)
 #pragma once
 
 #include <functional>
 #include <span>
 #include <string_view>
 #include <type_traits>
+#include <typeinfo>
 #include <vector>
 
 #include "framework/interfaces.h"
+#include "framework/names.h"
 #include "framework/record_desc.h"
 
 struct MethodDesc {
@@ -46,6 +52,16 @@ struct ClassDesc {
   // GetData into a local array, then visit each record in order.
   PROVIDER_STATUS (*getData)(const RecordVisitor& visit);
   std::span<const MethodDesc> methods;
+  const char* factory;                   // the exported factory's name
+  const std::type_info* interfaceType;   // the exported interface the factory returns
+  const wchar_t* nameSpace = kClassNamespace;
+
+  // The same row in another namespace.
+  constexpr ClassDesc In(const wchar_t* ns) const {
+    ClassDesc row = *this;
+    row.nameSpace = ns;
+    return row;
+  }
 };
 
 // Every class, in a stable order.
@@ -119,7 +135,7 @@ PROVIDER_STATUS InvokeOf(void* record) {
   MethodDesc{#Name, &InvokeOf<&Factory, &InterfaceOf<&Factory>::Name>, false}
 
 template <auto Factory>
-ClassDesc ZubClass(const char* name, const char* superclass, const char* description,
+ClassDesc ZubClass(const char* factory, const char* name, const char* superclass, const char* description,
                    std::span<const MethodDesc> methods = {}) {
   return ClassDesc{name,
                    superclass,
@@ -128,5 +144,8 @@ ClassDesc ZubClass(const char* name, const char* superclass, const char* descrip
                    &RecordOf<Factory>::Describe,
                    &ObjectOf<Factory>,
                    &GetDataOf<Factory>,
-                   methods};
+                   methods,
+                   factory,
+                   &typeid(InterfaceOf<Factory>)};
 }
+#define ZUB_CLASS(Factory, ...) ZubClass<&Factory>(#Factory, __VA_ARGS__)

@@ -1,6 +1,8 @@
 // object_path.cpp: building and parsing reference texts.
 #include "framework/object_path.h"
 
+#include <cwctype>
+#include <string>
 
 CZubString Before(const CZubString& text, const wchar_t* marker) {
   try {
@@ -85,4 +87,53 @@ void CWbemObjectPath::ParsePath(const CZubString& text) {
     m_keys.AddProperty(name, value);
     rest = After(rest, L",");
   }
+}
+
+namespace {
+
+// Whether text[at..] is a key name followed by `="`.
+bool KeyStartsAt(const std::wstring& text, size_t at) {
+  size_t i = at;
+  while (i < text.size() && (std::iswalnum(static_cast<wint_t>(text[i])) || text[i] == L'_')) ++i;
+  return i > at && text.compare(i, 2, L"=\"") == 0;
+}
+
+}  // namespace
+
+bool ReadReferenceText(const CZubString& text, CWbemObjectPath* out) {
+  *out = CWbemObjectPath();
+  const std::wstring& s = text.Str();
+  const size_t colon = s.find(L':');
+  if (s.compare(0, 2, L"\\\\") != 0 || colon == std::wstring::npos) return false;
+  const size_t slash = s.find(L'\\', 2);
+  if (slash == std::wstring::npos || slash > colon) return false;
+  out->m_host = s.substr(2, slash - 2).c_str();
+  out->m_namespace = s.substr(slash + 1, colon - slash - 1).c_str();
+  const size_t dot = s.find(L'.', colon);
+  if (dot == std::wstring::npos) return false;
+  out->m_className = s.substr(colon + 1, dot - colon - 1).c_str();
+  for (size_t at = dot + 1; at < s.size();) {
+    const size_t eq = s.find(L"=\"", at);
+    if (eq == std::wstring::npos) return false;
+    // The value's closing quote: at the end, or before ",Name=\"".
+    size_t end = std::wstring::npos;
+    for (size_t q = s.find(L'"', eq + 2); q != std::wstring::npos; q = s.find(L'"', q + 1)) {
+      if (q + 1 == s.size() || (s[q + 1] == L',' && KeyStartsAt(s, q + 2))) {
+        end = q;
+        break;
+      }
+    }
+    if (end == std::wstring::npos) return false;
+    out->m_keys.AddProperty(s.substr(at, eq - at).c_str(), s.substr(eq + 2, end - eq - 2).c_str());
+    at = end + 2;
+  }
+  return true;
+}
+
+bool LibraryReadsBack(const CWbemObjectPath& path) {
+  if (path.m_host.Str().find_first_of(L"\\:") != std::wstring::npos) return false;
+  for (const CWbemProperty& key : path.m_keys) {
+    if (key.m_value.Str().find_first_of(L"\",") != std::wstring::npos) return false;
+  }
+  return true;
 }

@@ -176,7 +176,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SsiInitialize();
     g_bMiddlewareInitialized = true;
     stComputerStringNames names;
-    names.Namespace = L"root\\Corvo_ZUB";
+    names.Namespace = kClassNamespace;
     names.ComputerName = L"fuzz";
     PROVIDER_CreateZubContainerInstance()->SetComputerNameStrings(names);
     return Texts();

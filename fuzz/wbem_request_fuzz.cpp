@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     g_bMiddlewareInitialized = true;
     return new zubwbem::Schema(ClassCatalog());
   }();
-  static zubwbem::ProviderGate gate{zubwbem::PathDefaults{"fuzz", "root/corvo_zub"}};
+  static zubwbem::ProviderGate gate{zubwbem::PathDefaults{"fuzz", zubwbem::ClassNs()}};
   static zubwbem::Operations operations{*schema, gate};
   static uint64_t changes = abru2sim::ChangeCount();
 

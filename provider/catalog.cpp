@@ -63,154 +63,158 @@ const MethodDesc kVolumeSettingOperations[] = {
 
 std::span<const ClassDesc> ClassCatalog() {
   static const ClassDesc classes[] = {
-      ZubClass<&PROVIDER_CreateZubComputerSystemInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubComputerSystemInstance,
           "ZUB_ComputerSystem", "CIM_ComputerSystem",
           "A host-based RAID controller, the system that scopes its disks, volumes, pools and ports"),
-      ZubClass<&PROVIDER_CreateZubCardInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubCardInstance,
           "ZUB_Card", "CIM_Card", "The card or chipset that carries a host-based RAID controller"),
-      ZubClass<&PROVIDER_CreateZubPortControllerInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubPortControllerInstance,
           "ZUB_PortController", "CIM_PortController",
           "The port controller of a host-based RAID controller: its type, address and PHY count"),
-      ZubClass<&PROVIDER_CreateZubProductHBAInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubProductHBAInstance,
           "ZUB_ProductHBA", "CIM_Product", "A RAID controller as a product: its vendor and driver version"),
-      ZubClass<&PROVIDER_CreateZubProductDiskInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubProductDiskInstance,
           "ZUB_ProductDisk", "CIM_Product", "A disk as a product: its model and firmware revision"),
-      ZubClass<&PROVIDER_CreateZubProductEnclosureInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubProductEnclosureInstance,
           "ZUB_ProductEnclosure", "CIM_Product", "A disk enclosure as a product: its vendor and version"),
-      ZubClass<&PROVIDER_CreateZubProductRouterInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubProductRouterInstance,
           "ZUB_ProductRouter", "CIM_Product", "An expander (routing device) as a product: its vendor and version"),
-      ZubClass<&PROVIDER_CreateZubStorageExtentDiskInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubStorageExtentDiskInstance,
           "ZUB_StorageExtentDisk", "CIM_StorageExtent", "A disk of a RAID controller, as a storage extent"),
-      ZubClass<&PROVIDER_CreateZubStorageVolumeInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubStorageVolumeInstance,
           "ZUB_StorageVolume", "CIM_StorageVolume", "A RAID volume: its level, size, strip, health and cache policy"),
-      ZubClass<&PROVIDER_CreateZubStoragePoolInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubStoragePoolInstance,
           "ZUB_StoragePool", "CIM_StoragePool",
           "The unallocated capacity of a controller: its available disks, as a primordial pool", kPoolMethods),
-      ZubClass<&PROVIDER_CreateZubStorageRedundancySetInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubStorageRedundancySetInstance,
           "ZUB_StorageRedundancySet", "CIM_StorageRedundancySet",
           "The protection the spare disks of a controller give its RAID volumes, and whether a healthy spare is left"),
-      ZubClass<&PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance,
           "ZUB_StorageCapabilitiesPrimordial", "CIM_StorageCapabilities",
           "What the primordial pool of a controller can offer; generates storage settings", kCapabilitiesMethods),
-      ZubClass<&PROVIDER_CreateZubStorageConfigurationServiceInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubStorageConfigurationServiceInstance,
           "ZUB_StorageConfigurationService", "CIM_StorageConfigurationService",
           "Creates, modifies and deletes the volumes of a controller and rescans the RAID stack",
           kConfigurationMethods),
-      ZubClass<&PROVIDER_CreateZubStorageSettingPrimordialInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubStorageSettingPrimordialInstance,
           "ZUB_StorageSettingPrimordial", "CIM_StorageSetting",
           "A storage setting generated from a pool's capabilities, the goal of a new volume",
           kPrimordialSettingOperations),
-      ZubClass<&PROVIDER_CreateZubStorageSettingVolumeInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubStorageSettingVolumeInstance,
           "ZUB_StorageSettingVolume", "CIM_StorageSetting",
           "The storage setting of an existing volume, the goal of its modification", kVolumeSettingOperations),
-      ZubClass<&PROVIDER_CreateZubSpareConfigurationServiceInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubSpareConfigurationServiceInstance,
           "ZUB_SpareConfigurationService", "CIM_SpareConfigurationService",
           "Lists the disks of a controller that can become spares or are spares, and marks or unmarks them",
           kSpareMethods),
-      ZubClass<&PROVIDER_CreateZubSpareConfigurationCapabilitiesInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubSpareConfigurationCapabilitiesInstance,
           "ZUB_SpareConfigurationCapabilities", "CIM_SpareConfigurationCapabilities",
           "What the spare configuration service of a controller offers"),
-      ZubClass<&PROVIDER_CreateZubAlarmDeviceInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubAlarmDeviceInstance,
           "ZUB_AlarmDevice", "CIM_AlarmDevice", "The locate light of a disk's PHY; switched by SetAlarmIndicator",
           kAlarmMethods),
-      ZubClass<&PROVIDER_CreateZubSoftwareIdentityInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubSoftwareIdentityInstance,
           "ZUB_SoftwareIdentity", "CIM_SoftwareIdentity",
           "A piece of the RAID stack's software with its version: a controller's driver, this provider, the middleware"),
-      ZubClass<&PROVIDER_CreateZubRegisteredProfileInstance>(
-          "ZUB_RegisteredProfile", "CIM_RegisteredProfile", "A management profile the provider implements"),
-      ZubClass<&PROVIDER_CreateZubIndicationFilterInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubRegisteredProfileInstance,
+          "ZUB_RegisteredProfile", "CIM_RegisteredProfile", "A management profile the provider implements")
+          .In(kInteropNamespace),
+      ZUB_CLASS(PROVIDER_CreateZubIndicationFilterInstance,
           "ZUB_IndicationFilter", "CIM_IndicationFilter",
-          "A filter a CIM client subscribes with to receive the provider's alerts of one class, or all of them"),
-      ZubClass<&PROVIDER_CreateZubATALogicalPortInstance>(
+          "A filter a CIM client subscribes with to receive the provider's alerts of one class, or all of them")
+          .In(kInteropNamespace),
+      ZUB_CLASS(PROVIDER_CreateZubATALogicalPortInstance,
           "ZUB_ATALogicalPort", "CIM_LogicalPort", "A port of a SATA disk: its address and link speeds"),
-      ZubClass<&PROVIDER_CreateZubSCSILogicalPortInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubSCSILogicalPortInstance,
           "ZUB_SCSILogicalPort", "CIM_LogicalPort", "A port of a SAS disk: its address and link speeds"),
-      ZubClass<&PROVIDER_CreateZubDAPortInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubDAPortInstance,
           "ZUB_DAPort", "CIM_LogicalPort",
           "The direct-attached port of a volume: the port of its first member disk, its protocol and speeds"),
-      ZubClass<&PROVIDER_CreateZubATAProtocolControllerInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubATAProtocolControllerInstance,
           "ZUB_ATAProtocolController", "CIM_ProtocolController",
           "The ATA protocol controller behind the DA port of a volume on SATA disks"),
-      ZubClass<&PROVIDER_CreateZubSCSIProtocolControllerInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubSCSIProtocolControllerInstance,
           "ZUB_SCSIProtocolController", "CIM_SCSIProtocolController",
           "The SCSI protocol controller behind the DA port of a volume on SAS disks"),
-      ZubClass<&PROVIDER_CreateZubATAProtocolEndpointInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubATAProtocolEndpointInstance,
           "ZUB_ATAProtocolEndpoint", "CIM_ProtocolEndpoint",
           "The SATA protocol endpoint of a DA port or a SATA logical port"),
-      ZubClass<&PROVIDER_CreateZubSCSIProtocolEndpointInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubSCSIProtocolEndpointInstance,
           "ZUB_SCSIProtocolEndpoint", "CIM_SCSIProtocolEndpoint",
           "The SCSI protocol endpoint of a DA port or a SAS logical port"),
       // Associations.
-      ZubClass<&PROVIDER_CreateZubMemberOfCollectionInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubMemberOfCollectionInstance,
           "ZUB_MemberOfCollection", "CIM_MemberOfCollection",
           "A member disk of a redundant volume, in the redundancy set of its controller"),
-      ZubClass<&PROVIDER_CreateZubHostedCollectionInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubHostedCollectionInstance,
           "ZUB_HostedCollection", "CIM_HostedCollection", "A controller's system and its redundancy set"),
-      ZubClass<&PROVIDER_CreateZubIsSpareInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubIsSpareInstance,
           "ZUB_IsSpare", "CIM_IsSpare", "A spare disk and the redundancy set of its controller"),
-      ZubClass<&PROVIDER_CreateZubAllocatedFromStoragePoolInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubAllocatedFromStoragePoolInstance,
           "ZUB_AllocatedFromStoragePool", "CIM_AllocatedFromStoragePool",
           "A volume and the pool of its controller, with the space the volume takes"),
-      ZubClass<&PROVIDER_CreateZubConcreteComponentInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubConcreteComponentInstance,
           "ZUB_ConcreteComponent", "CIM_ConcreteComponent",
           "A disk and the pool of its controller (while available), and the disk's own protocol endpoint"),
-      ZubClass<&PROVIDER_CreateZubConcreteDependencyInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubConcreteDependencyInstance,
           "ZUB_ConcreteDependency", "CIM_ConcreteDependency", "A volume and each of its member disks"),
-      ZubClass<&PROVIDER_CreateZubElementCapabilitiesInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubElementCapabilitiesInstance,
           "ZUB_ElementCapabilities", "CIM_ElementCapabilities", "A pool and the storage capabilities of its controller"),
-      ZubClass<&PROVIDER_CreateZubStorageSettingsGeneratedFromCapabilitiesInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubStorageSettingsGeneratedFromCapabilitiesInstance,
           "ZUB_StorageSettingsGeneratedFromCapabilities", "CIM_StorageSettingsGeneratedFromCapabilities",
           "A storage setting and the capabilities that generated it"),
-      ZubClass<&PROVIDER_CreateZubStorageSettingsAssociatedToCapabilitiesInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubStorageSettingsAssociatedToCapabilitiesInstance,
           "ZUB_StorageSettingsAssociatedToCapabilities", "CIM_StorageSettingsAssociatedToCapabilities",
           "A storage setting and the capabilities it belongs to"),
-      ZubClass<&PROVIDER_CreateZubElementSettingDataInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubElementSettingDataInstance,
           "ZUB_ElementSettingData", "CIM_ElementSettingData", "A volume and the volume settings of its name"),
-      ZubClass<&PROVIDER_CreateZubHostedServiceInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubHostedServiceInstance,
           "ZUB_HostedService", "CIM_HostedService",
           "A controller's system and the storage and spare configuration services it hosts"),
-      ZubClass<&PROVIDER_CreateZubProductPhysicalComponentInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubProductPhysicalComponentInstance,
           "ZUB_ProductPhysicalComponent", "CIM_ProductPhysicalComponent",
           "A controller, disk, enclosure or expander product and the card of its controller"),
-      ZubClass<&PROVIDER_CreateZubComputerSystemPackageInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubComputerSystemPackageInstance,
           "ZUB_ComputerSystemPackage", "CIM_ComputerSystemPackage", "A controller's system and its card"),
-      ZubClass<&PROVIDER_CreateZubRealizesInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubRealizesInstance,
           "ZUB_Realizes", "CIM_Realizes", "A port controller and the card that realizes it"),
-      ZubClass<&PROVIDER_CreateZubAssociatedAlarmInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubAssociatedAlarmInstance,
           "ZUB_AssociatedAlarm", "CIM_AssociatedAlarm", "A disk's locator and the disk it locates"),
-      ZubClass<&PROVIDER_CreateZubElementSoftwareIdentityInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubElementSoftwareIdentityInstance,
           "ZUB_ElementSoftwareIdentity", "CIM_ElementSoftwareIdentity",
           "A controller's system and each piece of software of the RAID stack"),
-      ZubClass<&PROVIDER_CreateZubReferencedProfileInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubReferencedProfileInstance,
           "ZUB_ReferencedProfile", "CIM_ReferencedProfile",
-          "A profile the Host Hardware RAID Controller profile references"),
-      ZubClass<&PROVIDER_CreateZubElementConformsToProfileInstance>(
+          "A profile the Host Hardware RAID Controller profile references")
+          .In(kInteropNamespace),
+      ZUB_CLASS(PROVIDER_CreateZubElementConformsToProfileInstance,
           "ZUB_ElementConformsToProfile", "CIM_ElementConformsToProfile",
-          "A port controller and the Host Hardware RAID Controller profile it conforms to"),
-      ZubClass<&PROVIDER_CreateZubATADeviceSAPImplementationInstance>(
+          "A port controller and the Host Hardware RAID Controller profile it conforms to")
+          .In(kInteropNamespace),
+      ZUB_CLASS(PROVIDER_CreateZubATADeviceSAPImplementationInstance,
           "ZUB_ATADeviceSAPImplementation", "CIM_DeviceSAPImplementation",
           "A SATA endpoint and the DA ports and logical ports of its port"),
-      ZubClass<&PROVIDER_CreateZubSCSIDeviceSAPImplementationInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubSCSIDeviceSAPImplementationInstance,
           "ZUB_SCSIDeviceSAPImplementation", "CIM_DeviceSAPImplementation",
           "A SCSI endpoint and the DA ports and logical ports of its port"),
-      ZubClass<&PROVIDER_CreateZubATASAPAvailableForElementInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubATASAPAvailableForElementInstance,
           "ZUB_ATASAPAvailableForElement", "CIM_SAPAvailableForElement",
           "An ATA protocol controller and the SATA endpoints of the DA ports of its disk"),
-      ZubClass<&PROVIDER_CreateZubSCSISAPAvailableForElementInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubSCSISAPAvailableForElementInstance,
           "ZUB_SCSISAPAvailableForElement", "CIM_SAPAvailableForElement",
           "A SCSI protocol controller and the SCSI endpoints of the DA ports of its disk"),
-      ZubClass<&PROVIDER_CreateZubHostedAccessPointInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubHostedAccessPointInstance,
           "ZUB_HostedAccessPoint", "CIM_HostedAccessPoint",
           "A RAID controller's system and every protocol endpoint of the controller"),
-      ZubClass<&PROVIDER_CreateZubControlledByInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubControlledByInstance,
           "ZUB_ControlledBy", "CIM_ControlledBy", "A logical port and a port controller, with the port's address"),
-      ZubClass<&PROVIDER_CreateZubProtocolControllerForUnitInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubProtocolControllerForUnitInstance,
           "ZUB_ProtocolControllerForUnit", "CIM_ProtocolControllerForUnit",
           "A protocol controller and the volumes of its RAID controller"),
-      ZubClass<&PROVIDER_CreateZubConcreteIdentityInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubConcreteIdentityInstance,
           "ZUB_ConcreteIdentity", "CIM_ConcreteIdentity",
           "A RAID controller's system and its port controller: one controller seen twice"),
-      ZubClass<&PROVIDER_CreateZubSystemDeviceInstance>(
+      ZUB_CLASS(PROVIDER_CreateZubSystemDeviceInstance,
           "ZUB_SystemDevice", "CIM_SystemDevice",
           "A RAID controller's system and each logical device of the controller: ports, protocol controllers, volumes, "
           "the locate alarm device of each disk"),

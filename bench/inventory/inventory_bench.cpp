@@ -293,7 +293,7 @@ int main(int argc, char** argv) {
     MakeTopology(script, controllers, disks, volumes, topology);
     Load(topology);  // before the library starts: its first reading sees it
     std::filesystem::remove(topology);
-    zubcim::Session session(zubcim::SessionOptions{"", "root\\Corvo_ZUB", std::string("bench")});
+    zubcim::Session session(zubcim::SessionOptions{"", zubcim::ToUtf8(kClassNamespace), std::string("bench")});
     SetLatency(latencyUs);
     session.WaitUntilMonitoring();
 

@@ -105,11 +105,10 @@ void Report(const char* name, int clients, const Result& r) {
 int main(int argc, char** argv) {
   const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
   zubcim::SessionOptions options;
-  options.nameSpace = "root\\corvo_zub";
   options.computerName = "benchhost";
   zubcim::Session session(options);
   zubwbem::Schema schema(ClassCatalog());
-  zubwbem::ProviderGate gate(zubwbem::PathDefaults{"benchhost", zubwbem::kClassNamespace});
+  zubwbem::ProviderGate gate(zubwbem::PathDefaults{"benchhost", zubwbem::ClassNs()});
   zubwbem::Operations operations(schema, gate);
   std::ostream nowhere(nullptr);
   zubwbem::HttpFront front(operations, nullptr, nullptr, nowhere);

@@ -1,5 +1,8 @@
 // cim_model.cpp: namespaces, path texts and path comparison.
 #include "host/cim/cim_model.h"
+
+#include "framework/object_path.h"
+#include "host/kit/wide_text.h"
 #include "host/kit/join.h"
 
 #include <algorithm>
@@ -41,56 +44,42 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 }
 
 CimPath PathFromLibraryText(std::string_view text) {
+  CWbemObjectPath read;
+  ReadReferenceText(CZubString(zubcim::FromUtf8(text).c_str()), &read);
   CimPath path;
-  size_t colon = text.find(':');
-  std::string_view left = colon == std::string_view::npos ? std::string_view() : text.substr(0, colon);
-  std::string_view right = colon == std::string_view::npos ? text : text.substr(colon + 1);
-  if (left.substr(0, 2) == "\\\\") {
-    left.remove_prefix(2);
-    size_t slash = left.find('\\');
-    path.host = std::string(left.substr(0, slash));
-    if (slash != std::string_view::npos) path.ns = SplitNamespace(left.substr(slash + 1));
-  } else {
-    path.ns = SplitNamespace(left);
-  }
-  size_t dot = right.find('.');
-  path.className = std::string(right.substr(0, dot));
-  if (dot == std::string_view::npos) return path;
-  std::string_view rest = right.substr(dot + 1);
-  while (!rest.empty()) {
-    size_t open = rest.find("=\"");
-    if (open == std::string_view::npos) break;
-    size_t close = rest.find('"', open + 2);
-    if (close == std::string_view::npos) close = rest.size();
-    KeyBinding key;
-    key.name = std::string(rest.substr(0, open));
-    key.value = std::string(rest.substr(open + 2, close - open - 2));
-    path.keys.push_back(std::move(key));
-    rest = close >= rest.size() ? std::string_view() : rest.substr(close + 1);
-    if (!rest.empty() && rest.front() == ',') rest.remove_prefix(1);
+  path.host = zubcim::ToUtf8(read.m_host.Str());
+  path.ns = SplitNamespace(zubcim::ToUtf8(read.m_namespace.Str()));
+  path.className = zubcim::ToUtf8(read.m_className.Str());
+  for (const CWbemProperty& key : read.m_keys) {
+    KeyBinding binding;
+    binding.name = zubcim::ToUtf8(key.m_name.Str());
+    binding.value = zubcim::ToUtf8(key.m_value.Str());
+    path.keys.push_back(std::move(binding));
   }
   return path;
 }
 
 std::string LibraryTextOf(const CimPath& path, const std::string& defaultHost, const std::string& defaultNamespace) {
-  const std::string host = path.host.empty() ? defaultHost : path.host;
-  if (host.find_first_of(":\\") != std::string::npos)
-    throw CimFault(kCimInvalidParameter, "a reference's host \"" + host + "\" cannot be handed to the provider");
+  CWbemObjectPath text;
+  text.m_host = zubcim::FromUtf8(path.host.empty() ? defaultHost : path.host).c_str();
   std::string ns;
   for (const std::string& part : path.ns.empty() ? SplitNamespace(defaultNamespace) : path.ns)
     zubcim::AppendJoined(ns, "\\", part);
-  std::string text = "\\\\" + host + "\\" + ns + ":";
+  text.m_namespace = zubcim::FromUtf8(ns).c_str();
   for (size_t i = 0; i < path.keys.size(); ++i) {
     const KeyBinding& key = path.keys[i];
     if (key.kind == KeyBinding::Kind::Reference)
       throw CimFault(kCimInvalidParameter, "a reference key (" + key.name + ") cannot be handed to the provider");
-    if (key.value.find_first_of("\",") != std::string::npos)
-      throw CimFault(kCimInvalidParameter,
-                     "key " + key.name + " of a reference holds a double quote or a comma, which the provider cannot read");
-    text += (i == 0 ? path.className + "." : ",") + key.name + "=\"" + key.value + "\"";
+    text.m_keys.AddProperty(zubcim::FromUtf8((i == 0 ? path.className + "." : "") + key.name).c_str(),
+                            zubcim::FromUtf8(key.value).c_str());
   }
-  if (path.keys.empty()) text += path.className;
-  return text;
+  if (!LibraryReadsBack(text))
+    throw CimFault(kCimInvalidParameter, "the reference " + Describe(path) +
+                                             " holds a double quote or a comma in a key (or a host with ':' or '\\'), "
+                                             "which the provider's reference text cannot carry");
+  std::string out = zubcim::ToUtf8(text.ToString().Str());
+  if (path.keys.empty()) out += path.className;
+  return out;
 }
 
 std::string Describe(const CimPath& path) {

@@ -45,7 +45,7 @@ void WriteClass(std::ostream& out, const CimClass& cls) {
 void WriteMof(std::ostream& out, const Schema& schema) {
   out << "// The classes of the zubprov CIM provider and its alerts, made from its record descriptions.\n"
          "// Their CIM_ parents come from the DMTF CIM schema.\n\n";
-  for (const char* ns : {kClassNamespace, kInteropNamespace}) {
+  for (const std::string& ns : {ClassNs(), InteropNs()}) {
     bool first = true;
     for (const CimClass* cls : schema.ClassesIn(ns)) {
       if (!cls->desc && !cls->indication) continue;

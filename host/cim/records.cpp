@@ -92,7 +92,7 @@ void AddText(const CimTyped& type, const std::string& text, CimValue& out, const
     // The library names the host's own namespace in most references, also
     // in those to the profiles; a client follows a reference to the
     // namespace the server serves its class in.
-    if (NamespaceOfClass(path.className) == kInteropNamespace) path.ns = SplitNamespace(kInteropNamespace);
+    if (NamespaceOfClass(path.className) == InteropNs()) path.ns = SplitNamespace(InteropNs());
     out.refs.push_back(std::move(path));
   } else {
     out.items.push_back(text);

@@ -108,8 +108,8 @@ const CimMethod* CimClass::FindMethod(std::string_view wanted) const {
 }
 
 Schema::Schema(std::span<const ClassDesc> catalog) {
-  m_classes[kClassNamespace];
-  m_classes[kInteropNamespace];
+  m_classes[ClassNs()];
+  m_classes[InteropNs()];
   // Before the catalogue: its ZUB_IndicationFilter specialises the filter
   // class, which must then be the full definition.
   AddKeptClasses();
@@ -149,7 +149,7 @@ void Schema::AddKeptClasses() {
     cls.name = kept.name;
     cls.superclass = kept.parent ? kept.parent : "";
     cls.description = "Standard DMTF class; the server keeps the instances clients create";
-    cls.nameSpace = kInteropNamespace;
+    cls.nameSpace = InteropNs();
     cls.association = kept.association;
     cls.kept = true;
     for (const KeptProperty& k : kept.properties) {
@@ -162,8 +162,8 @@ void Schema::AddKeptClasses() {
       if (k.key) cls.keys.push_back(cls.properties.size());
       cls.properties.push_back(std::move(p));
     }
-    m_classes[kInteropNamespace][Lower(cls.name)] = std::move(cls);
-    if (kept.parent) AddStandardChain(kInteropNamespace, kept.parent);
+    m_classes[InteropNs()][Lower(cls.name)] = std::move(cls);
+    if (kept.parent) AddStandardChain(InteropNs(), kept.parent);
   }
 }
 
@@ -181,20 +181,20 @@ void Schema::AddIndicationClasses() {
     p.field = &f;
     properties.push_back(std::move(p));
   }
-  auto& classes = m_classes[kClassNamespace];
+  auto& classes = m_classes[ClassNs()];
   for (const IndicationClassDesc& desc : IndicationClasses()) {
     CimClass cls;
     cls.name = zubcim::ToUtf8(desc.name);
     cls.superclass = zubcim::ToUtf8(desc.superclass);
     cls.description = "An alert of the RAID stack, delivered to indication listeners";
-    cls.nameSpace = kClassNamespace;
+    cls.nameSpace = ClassNs();
     cls.indication = true;
     cls.properties = properties;
     classes[Lower(cls.name)] = std::move(cls);
   }
   // Parents after all: an alert class may specialise another alert class.
   for (const IndicationClassDesc& desc : IndicationClasses())
-    AddStandardChain(kClassNamespace, zubcim::ToUtf8(desc.superclass));
+    AddStandardChain(ClassNs(), zubcim::ToUtf8(desc.superclass));
 }
 
 std::vector<const CimClass*> Schema::Kept(std::string_view ns, std::string_view name) const {

@@ -59,10 +59,12 @@ struct CimClass {
   const CimMethod* FindMethod(std::string_view name) const;
 };
 
-// The namespaces served, and the one each class belongs to.
-extern const char* const kClassNamespace;    // "root/corvo_zub"
-extern const char* const kInteropNamespace;  // "root/interop"
-const char* NamespaceOfClass(std::string_view zubClass);
+// The namespaces served, as the server spells them (canonical:
+// "root/corvo_zub", "root/interop"): the library's two (framework/names.h).
+const std::string& ClassNs();
+const std::string& InteropNs();
+// The namespace a class belongs to: its catalogue row's.
+const std::string& NamespaceOfClass(std::string_view zubClass);
 
 // The standard classes the catalogue may name, with their parents.
 struct StandardClass {

@@ -1,27 +1,38 @@
 // schema_tables.cpp: the facts the schema takes from outside the catalogue:
-// which namespace holds a class, and the standard CIM_ classes with their
-// parents. A catalogue row naming a standard class missing here is reported
-// by Schema::Problem (and fails the schema test).
-#include <array>
-
+// the standard CIM_ classes with their parents, and the classes the server
+// keeps itself. Which namespace holds a class is the catalogue's (each row
+// says); the two namespaces are the library's (framework/names.h). A
+// catalogue row naming a standard class missing here is reported by
+// Schema::Problem (and fails the schema test).
+#include "classes/profiles/registered_profile.h"
+#include "framework/catalog.h"
+#include "framework/names.h"
 #include "host/cim/cim_model.h"
 #include "host/cim/schema.h"
+#include "host/kit/wide_text.h"
 
 namespace zubwbem {
 
-const char* const kClassNamespace = "root/corvo_zub";
-const char* const kInteropNamespace = "root/interop";
+const std::string& ClassNs() {
+  static const std::string ns = CanonicalNamespace(zubcim::ToUtf8(kClassNamespace));
+  return ns;
+}
 
-const char* NamespaceOfClass(std::string_view zubClass) {
-  // Profiles, their conformance and the indication filters live in the
-  // interop namespace; every other class with the RAID stack's elements.
-  static constexpr std::array<std::string_view, 5> kInterop = {
-      "ZUB_RegisteredProfile", "ZUB_ReferencedProfile", "ZUB_ElementConformsToProfile", "ZUB_IndicationFilter",
-      "ZUB_Corvo_ProfileRegistration_RegisteredProfile_v3_0"};
-  for (std::string_view name : kInterop) {
-    if (EqualsNoCase(name, zubClass)) return kInteropNamespace;
+const std::string& InteropNs() {
+  static const std::string ns = CanonicalNamespace(zubcim::ToUtf8(kInteropNamespace));
+  return ns;
+}
+
+const std::string& NamespaceOfClass(std::string_view zubClass) {
+  const ClassDesc* row = nullptr;
+  for (const ClassDesc& c : ClassCatalog()) {
+    if (EqualsNoCase(c.name, zubClass)) row = &c;
   }
-  return kClassNamespace;
+  // The profiles' references name their registration class, which lives
+  // with the profiles.
+  const bool interop = row ? std::wstring_view(row->nameSpace) == kInteropNamespace
+                           : EqualsNoCase(zubcim::ToUtf8(kProfileRegistrationClass), zubClass);
+  return interop ? InteropNs() : ClassNs();
 }
 
 std::span<const StandardClass> StandardClasses() {

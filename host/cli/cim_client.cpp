@@ -5,11 +5,23 @@
 #include <iostream>
 #include <vector>
 
+#include "framework/object_path.h"
 #include "host/kit/errors.h"
 #include "host/kit/join.h"
 #include "host/kit/lookup.h"
+#include "host/kit/wide_text.h"
 
 namespace zubcim {
+namespace {
+
+// The instance's keys, for a message: DeviceID "a\"b_5", ...
+std::string Describe(const Json& record, const ClassDesc& cls) {
+  std::string out;
+  for (const FieldDesc* key : KeyFields(cls.record())) AppendJoined(out, ", ", std::string(key->CimName()) + " " + record.value(key->name, Json("")).dump());
+  return out;
+}
+
+}  // namespace
 
 Json CimClient::Instances(const std::string& cls) {
   Json result = m_session.List(RequireClass(cls));
@@ -25,14 +37,21 @@ Json CimClient::Invoke(const std::string& cls, const std::string& method, const 
 
 std::string CimClient::Reference(const std::string& cls, const Json& record) const {
   const ClassDesc& c = RequireClass(cls);
-  std::string path = "\\\\" + m_session.ComputerName() + "\\" + m_session.Namespace() + ":";
-  bool first = true;
+  CWbemObjectPath path;
+  path.m_host = FromUtf8(m_session.ComputerName()).c_str();
+  path.m_namespace = FromUtf8(m_session.Namespace()).c_str();
   for (const FieldDesc* key : KeyFields(c.record())) {
-    path += first ? cls + "." : ",";
-    path += std::string(key->CimName()) + "=\"" + record.value(key->name, "") + "\"";
-    first = false;
+    const std::string name = (path.m_keys.GetCount() == 0 ? cls + "." : "") + key->CimName();
+    path.m_keys.AddProperty(FromUtf8(name).c_str(), FromUtf8(record.value(key->name, "")).c_str());
   }
-  return path;
+  // The library's reading of its reference text cuts a value at a double
+  // quote and loses the keys after a comma: it would look for another
+  // instance, or none.
+  if (!LibraryReadsBack(path))
+    throw BadInput(cls + " " + Describe(record, c) +
+                   ": its keys hold a double quote or a comma, which the provider's reference text cannot carry, so "
+                   "no method of the provider can be given this instance");
+  return ToUtf8(path.ToString().Str());
 }
 
 std::string ReturnValueText(uint64_t value) {

@@ -52,11 +52,11 @@ std::string DateTimeNow() {
 
 std::string ExportRequest(const Schema& schema, const stZUB_AlertIndication& alert, const std::string& messageId,
                           const std::string& identifier, const std::string& time) {
-  const CimClass* cls = schema.Find(kClassNamespace, zubcim::ToUtf8(alert.AlertClassName.Str()));
-  if (!cls || !cls->indication) cls = schema.Find(kClassNamespace, "ZUB_AlertIndication");
+  const CimClass* cls = schema.Find(ClassNs(), zubcim::ToUtf8(alert.AlertClassName.Str()));
+  if (!cls || !cls->indication) cls = schema.Find(ClassNs(), "ZUB_AlertIndication");
   Instance instance;
   instance.cls = cls;
-  const PathDefaults defaults{"", kClassNamespace};
+  const PathDefaults defaults{"", ClassNs()};
   for (const CimProperty& p : cls->properties) {
     CimValue value;
     if (p.field) {

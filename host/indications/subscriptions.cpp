@@ -221,7 +221,7 @@ std::optional<std::string> SelectedClass(std::string_view query) {
 SubscriptionStore::SubscriptionStore(const Schema& schema, std::string host, std::string file)
     : m_schema(schema), m_host(std::move(host)), m_file(std::move(file)) {}
 
-const CimClass& SubscriptionStore::Class(const char* name) const { return *m_schema.Find(kInteropNamespace, name); }
+const CimClass& SubscriptionStore::Class(const char* name) const { return *m_schema.Find(InteropNs(), name); }
 
 bool SubscriptionStore::Load(std::string* error) {
   if (m_file.empty()) return true;
@@ -235,7 +235,7 @@ bool SubscriptionStore::Load(std::string* error) {
     for (const Json& j : doc.at("instances")) {
       KeptInstance instance;
       const std::string cls = j.at("class").get<std::string>();
-      instance.cls = m_schema.Find(kInteropNamespace, cls);
+      instance.cls = m_schema.Find(InteropNs(), cls);
       if (!instance.cls || !instance.cls->kept) throw std::runtime_error("the class " + cls + " is not kept here");
       instance.path = PathFromJson(j.at("path"));
       instance.selects = j.value("selects", "");
@@ -286,7 +286,7 @@ void SubscriptionStore::CheckFilter(KeptInstance& filter) const {
   const std::string query = TextOf(filter, "Query");
   std::optional<std::string> selected = SelectedClass(query);
   if (!selected) throw CimFault(kCimInvalidQuery, "the query \"" + query + "\" is not SELECT * FROM <indication class>");
-  const CimClass* cls = m_schema.Find(kClassNamespace, *selected);
+  const CimClass* cls = m_schema.Find(ClassNs(), *selected);
   if (!cls || !m_schema.IsA(*cls, "CIM_Indication"))
     throw CimFault(kCimInvalidQuery, "the query \"" + query + "\" selects no indication class of root/corvo_zub");
   filter.selects = cls->name;
@@ -297,7 +297,7 @@ void SubscriptionStore::CheckFilter(KeptInstance& filter) const {
     if (const CimValue* v = filter.Value(property)) sources.insert(sources.end(), v->items.begin(), v->items.end());
   }
   if (!sources.empty() && std::none_of(sources.begin(), sources.end(), [](const std::string& ns) {
-        return CanonicalNamespace(ns) == kClassNamespace;
+        return CanonicalNamespace(ns) == ClassNs();
       }))
     Invalid("the filter's source namespaces leave out root/corvo_zub, where the alerts come from");
 }
@@ -308,8 +308,8 @@ void SubscriptionStore::CheckSubscription(KeptInstance& subscription, const Filt
     if (!v || v->refs.empty()) Invalid(std::string("a subscription needs its ") + property + " (a reference)");
     CimPath path = v->refs.front();
     if (path.host.empty()) path.host = m_host;
-    if (path.ns.empty()) path.ns = SplitNamespace(kInteropNamespace);
-    if (CanonicalNamespace(JoinNamespace(path.ns)) != kInteropNamespace)
+    if (path.ns.empty()) path.ns = SplitNamespace(InteropNs());
+    if (CanonicalNamespace(JoinNamespace(path.ns)) != InteropNs())
       Invalid(std::string(property) + " " + Describe(path) + " is not in root/interop");
     CimValue completedValue = *v;
     completedValue.refs.front() = path;
@@ -321,7 +321,7 @@ void SubscriptionStore::CheckSubscription(KeptInstance& subscription, const Filt
   if (const KeptInstance* kept = EqualsNoCase(filter.className, kFilterClass) ? FindLocked(Class(kFilterClass), filter) : nullptr) {
     subscription.selects = kept->selects;
   } else {
-    const CimClass* cls = m_schema.Find(kInteropNamespace, filter.className);
+    const CimClass* cls = m_schema.Find(InteropNs(), filter.className);
     std::optional<std::string> query;
     if (cls && !cls->kept && m_schema.IsA(*cls, kFilterClass) && providerFilter) query = providerFilter(*cls, filter);
     if (!query) Invalid("there is no filter " + Describe(filter));
@@ -368,7 +368,7 @@ CimPath SubscriptionStore::Create(const CimClass& cls, const std::map<std::strin
   if (EqualsNoCase(cls.name, kFilterClass)) CheckFilter(instance);
   if (subscription) CheckSubscription(instance, providerFilter);
   instance.path.host = m_host;
-  instance.path.ns = SplitNamespace(kInteropNamespace);
+  instance.path.ns = SplitNamespace(InteropNs());
   instance.path.className = cls.name;
   for (size_t index : cls.keys) {
     const CimProperty& p = cls.properties[index];
@@ -432,7 +432,7 @@ std::vector<KeptInstance> SubscriptionStore::List(const CimClass& cls) const {
 
 std::vector<Target> SubscriptionStore::TargetsOf(std::string_view indicationClass) const {
   std::vector<Target> out;
-  const CimClass* alert = m_schema.Find(kClassNamespace, indicationClass);
+  const CimClass* alert = m_schema.Find(ClassNs(), indicationClass);
   std::lock_guard<std::mutex> lock(m_mutex);
   for (const KeptInstance& s : m_instances) {
     if (!EqualsNoCase(s.cls->name, kSubscriptionClass) || TextOf(s, "SubscriptionState") != "2") continue;

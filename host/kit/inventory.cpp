@@ -7,10 +7,14 @@
 #include <string_view>
 #include <utility>
 
+#include "framework/names.h"
+#include "framework/object_path.h"
+#include "host/kit/wide_text.h"
+
 namespace zubcim {
 namespace {
 
-constexpr std::string_view kInteropNamespace = "root\\Interop";
+const std::string kInterop = ToUtf8(kInteropNamespace);
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -24,31 +28,13 @@ struct Reference {
   std::vector<std::pair<std::string, std::string>> keys;
 };
 
-// \\HOST\NAMESPACE:Class.Key1="v1",Key2="v2" (values are not escaped, so a
-// value ends at the quote before a comma or the end). Nothing for a text of
-// another shape.
+// A reference text the library wrote, read the host's way
+// (framework/object_path.h); nothing for a text of another shape.
 std::optional<Reference> Parse(std::string_view text) {
-  if (text.substr(0, 2) != "\\\\") return std::nullopt;
-  const size_t hostEnd = text.find('\\', 2);
-  const size_t colon = text.find(':', 2);
-  const size_t dot = colon == std::string_view::npos ? colon : text.find('.', colon);
-  if (hostEnd == std::string_view::npos || colon == std::string_view::npos || dot == std::string_view::npos ||
-      hostEnd > colon)
-    return std::nullopt;
-  Reference ref{std::string(text.substr(hostEnd + 1, colon - hostEnd - 1)),
-                std::string(text.substr(colon + 1, dot - colon - 1)), {}};
-  for (size_t at = dot + 1; at < text.size();) {
-    const size_t eq = text.find("=\"", at);
-    if (eq == std::string_view::npos) return std::nullopt;
-    size_t end = text.find("\",", eq + 2);
-    const bool last = end == std::string_view::npos;
-    if (last) {
-      if (text.back() != '"' || text.size() < eq + 3) return std::nullopt;
-      end = text.size() - 1;
-    }
-    ref.keys.emplace_back(text.substr(at, eq - at), text.substr(eq + 2, end - eq - 2));
-    at = last ? text.size() : end + 2;
-  }
+  CWbemObjectPath read;
+  if (!ReadReferenceText(CZubString(FromUtf8(text).c_str()), &read)) return std::nullopt;
+  Reference ref{ToUtf8(read.m_namespace.Str()), ToUtf8(read.m_className.Str()), {}};
+  for (const CWbemProperty& key : read.m_keys) ref.keys.emplace_back(ToUtf8(key.m_name.Str()), ToUtf8(key.m_value.Str()));
   return ref;
 }
 
@@ -97,7 +83,7 @@ std::vector<DanglingReference> DanglingReferences(const std::vector<ListedClass>
         const auto check = [&](const Json& text) {
           if (!text.is_string() || text.get<std::string>().empty()) return;
           const std::optional<Reference> ref = Parse(text.get<std::string>());
-          if (!ref || !(EqualsNoCase(ref->nameSpace, nameSpace) || EqualsNoCase(ref->nameSpace, kInteropNamespace)) ||
+          if (!ref || !(EqualsNoCase(ref->nameSpace, nameSpace) || EqualsNoCase(ref->nameSpace, kInterop)) ||
               !Resolves(inventory, *ref))
             dangling.push_back({listed.cls->name, field.name, text.get<std::string>()});
         };

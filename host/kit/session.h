@@ -12,14 +12,16 @@
 #include <string>
 
 #include "framework/catalog.h"
+#include "framework/names.h"
 #include "host/kit/alert_queue.h"
 #include "host/kit/record_json.h"
+#include "host/kit/wide_text.h"
 
 namespace zubcim {
 
 struct SessionOptions {
   std::string topology;                     // empty: the simulation's built-in one
-  std::string nameSpace = "root\\Corvo_ZUB";
+  std::string nameSpace = ToUtf8(kClassNamespace);
   std::optional<std::string> computerName;  // absent: this machine's host name
 };
 

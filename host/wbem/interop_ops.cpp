@@ -47,7 +47,7 @@ std::string CreateInstance(OpContext& ctx) {
   }
   // A subscription may name one of the provider's own filters.
   auto providerFilter = [&ctx](const CimClass& filterClass, const CimPath& path) -> std::optional<std::string> {
-    for (const CimClass* served : ctx.schema.Served(kInteropNamespace, filterClass.name)) {
+    for (const CimClass* served : ctx.schema.Served(InteropNs(), filterClass.name)) {
       for (const Instance& filter : ctx.gate.List(*served)) {
         if (!KeysMatch(filter.path, path)) continue;
         const CimValue* query = filter.Value("Query");

@@ -118,7 +118,7 @@ int Serve(const HostOptions& options, const ServeArgs& args, bool namespaceGiven
   if (!schema.Problem().empty()) std::cerr << "zubcim serve: warning: " << schema.Problem() << std::endl;
   SessionOptions sessionOptions = options.session;
   sessionOptions.nameSpace.clear();
-  for (const std::string& part : SplitNamespace(kClassNamespace))
+  for (const std::string& part : SplitNamespace(ClassNs()))
     AppendJoined(sessionOptions.nameSpace, "\\", part);
   Session session(sessionOptions);
 
@@ -138,7 +138,7 @@ int Serve(const HostOptions& options, const ServeArgs& args, bool namespaceGiven
   IndicationRouter router(schema, store, delivery);
   router.Start(Session::Alerts());
 
-  ProviderGate gate(PathDefaults{session.ComputerName(), kClassNamespace});
+  ProviderGate gate(PathDefaults{session.ComputerName(), ClassNs()});
   Operations operations(schema, gate, &store);
   HttpFront front(operations, auth ? &*auth : nullptr, &ApplySimChange, std::cerr);
   std::string error;

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # check-exports.sh: compares what a built provider library exports with the
-# intended list (zubprov.exports beside this script), so that a new export is
-# a decision, never an accident. CTest runs it on every build.
+# intended list, so that a new export is a decision, never an accident. CTest
+# runs it on every build. The intended list is what the class catalogue
+# brings (printed by CATALOG_EXPORTS: each class's factory, interface and
+# record descriptions) and the fixed few of LIST (zubprov.exports beside this
+# script).
 #
-#   tests/exports/check-exports.sh LIBRARY linux|windows LIST TOOL
+#   tests/exports/check-exports.sh LIBRARY linux|windows LIST TOOL [EMULATOR] CATALOG_EXPORTS
 #
 # linux: TOOL is nm, and the exports are the shared object's defined dynamic
 # symbols; windows: TOOL is the mingw-w64 objdump, and the exports are the
@@ -11,14 +14,24 @@
 # the exports match the list, 1 when they differ, 2 on bad use.
 set -euo pipefail
 
-if [ $# -ne 4 ] || { [ "$2" != linux ] && [ "$2" != windows ]; }; then
-  echo "usage: $0 LIBRARY linux|windows LIST TOOL" >&2
+if [ $# -lt 5 ] || { [ "$2" != linux ] && [ "$2" != windows ]; }; then
+  echo "usage: $0 LIBRARY linux|windows LIST TOOL [EMULATOR] CATALOG_EXPORTS" >&2
   exit 2
 fi
-library=$1 system=$2 list=$3 tool=$4
-for f in "$library" "$list"; do
+library=$1 system=$2 fixed=$3 tool=$4
+shift 4
+for f in "$library" "$fixed"; do
   [ -f "$f" ] || { echo "$f not found" >&2; exit 2; }
 done
+list=$(mktemp)
+actual=$(mktemp)
+trap 'rm -f "$list" "$actual"' EXIT
+cat "$fixed" >"$list"
+echo "# Brought by the class catalogue:" >>"$list"
+if ! "$@" | tr -d '\r' >>"$list"; then
+  echo "the catalogue's exports could not be listed with: $*" >&2
+  exit 2
+fi
 
 if [ "$system" = linux ]; then
   raw=$("$tool" -D --defined-only "$library" | awk 'NF >= 3 { print $3 }')
@@ -33,15 +46,13 @@ if [ -z "$raw" ]; then
   exit 2
 fi
 
-actual=$(mktemp)
-trap 'rm -f "$actual"' EXIT
 printf '%s\n' "$raw" | c++filt | sort -u >"$actual"
 
 # The list: one entry a line, optionally "linux: " or "windows: " in front;
 # "class NAME" covers every symbol of that class (members, vtable, typeinfo
 # and its name), and on Windows, which exports every marked class whole,
 # requires its typeinfo. Everything else is an exact name that must be there.
-awk -v os="$system" -v listfile="$list" '
+awk -v os="$system" -v listfile="$list" -v fixedfile="$fixed" '
   function trim(s) { sub(/^[ \t]+/, "", s); sub(/[ \t]+$/, "", s); return s }
   FNR == NR {
     line = trim($0)
@@ -71,24 +82,25 @@ awk -v os="$system" -v listfile="$list" '
     if (os == "windows")
       for (c in classes) if (!(("typeinfo for " c) in seen)) missing[++nmissing] = "class " c
     if (!nextra && !nmissing) {
-      printf "the library exports exactly what %s lists (%d symbols)\n", listfile, nseen
+      printf "the library exports exactly what the catalogue and %s list (%d symbols)\n", fixedfile, nseen
       exit 0
     }
     if (nextra) {
-      print "New exports, not in " listfile ":"
+      print "New exports, in neither the catalogue nor " fixedfile ":"
       for (i = 1; i <= nextra; i++) print "  + " extra[i]
     }
     if (nmissing) {
-      print "Missing exports, listed in " listfile " but not exported:"
+      print "Missing exports, listed but not exported:"
       for (i = 1; i <= nmissing; i++) print "  - " missing[i]
     }
     print ""
     print "Every export can be called by the host process the provider runs in, so each"
-    print "is a decision. A new one a host needs: add its line to " listfile
-    print "(\"linux: \" or \"windows: \" in front when one system alone exports it) and"
-    print "mark it ZUBPROV_API or ZUB_FACTORY (framework/api.h). Otherwise take the mark"
-    print "off: everything unmarked stays inside the library. A missing one: put its mark"
-    print "back, or remove its line when hosts no longer need it."
+    print "is a decision. The factory, interface and record descriptions of a class come"
+    print "with its catalogue row (provider/catalog.cpp). Another one a host needs: add its"
+    print "line to " fixedfile " (\"linux: \" or \"windows: \" in front when one system"
+    print "alone exports it) and mark it ZUBPROV_API or ZUB_FACTORY (framework/api.h)."
+    print "Otherwise take the mark off: everything unmarked stays inside the library. A"
+    print "missing one: put its mark back, or remove its line when hosts no longer need it."
     exit 1
   }
 ' "$list" "$actual"

@@ -93,9 +93,9 @@ std::span<const ClassDesc> TestCatalog() {
   static const ClassDesc classes[] = {
       *FindClass("ZUB_ComputerSystem"),
       *FindClass("ZUB_StorageExtentDisk"),
-      ZubClass<&CreateScratchService>("ZUB_ScratchService", "CIM_StorageConfigurationService", "A test service",
+      ZUB_CLASS(CreateScratchService, "ZUB_ScratchService", "CIM_StorageConfigurationService", "A test service",
                                       kMethods),
-      ZubClass<&CreateScratchLink>("ZUB_ScratchSystemDisk", "CIM_SystemDevice", "A test association"),
+      ZUB_CLASS(CreateScratchLink, "ZUB_ScratchSystemDisk", "CIM_SystemDevice", "A test association"),
   };
   return classes;
 }
