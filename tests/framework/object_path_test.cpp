@@ -69,6 +69,42 @@ TEST(ObjectPath, ParseIsTheInverseOfToString) {
   EXPECT_EQ(p.m_keys[0].m_value.Str(), L"a,b");
 }
 
+// The library writes values unescaped and its own reading cuts them at a
+// double quote; a host reads what the library meant, and knows which texts
+// the library's reading would not give back.
+TEST(ObjectPath, AHostReadsAValueWithAQuoteWholeAndKnowsTheLibraryCannot) {
+  const CZubString text = L"\\\\H\\root\\Corvo_ZUB:ZUB_StorageVolume.CreationClassName=\"ZUB_StorageVolume\","
+                          L"DeviceID=\"a\"b\\c,d_5\",SystemName=\"Volume_5\"";
+  CWbemObjectPath read;
+  ASSERT_TRUE(ReadReferenceText(text, &read));
+  EXPECT_EQ(read.m_host.Str(), L"H");
+  EXPECT_EQ(read.m_namespace.Str(), L"root\\Corvo_ZUB");
+  EXPECT_EQ(read.m_className.Str(), L"ZUB_StorageVolume");
+  ASSERT_EQ(read.m_keys.GetCount(), 3u);
+  EXPECT_EQ(read.m_keys[1].m_name.Str(), L"DeviceID");
+  EXPECT_EQ(read.m_keys[1].m_value.Str(), L"a\"b\\c,d_5");
+  EXPECT_EQ(read.m_keys[2].m_value.Str(), L"Volume_5");
+  EXPECT_FALSE(LibraryReadsBack(read));
+  CWbemObjectPath library;
+  library.ParsePath(text);
+  EXPECT_EQ(library.m_keys[1].m_value.Str(), L"a");  // why a host must not hand it over
+
+  // Ordinary texts read back the same both ways.
+  const CZubString plain = ComputerSystemPath();
+  ASSERT_TRUE(ReadReferenceText(plain, &read));
+  library.ParsePath(plain);
+  EXPECT_TRUE(LibraryReadsBack(read));
+  ASSERT_EQ(read.m_keys.GetCount(), library.m_keys.GetCount());
+  for (size_t i = 0; i < read.m_keys.GetCount(); ++i) EXPECT_EQ(read.m_keys[i].m_value.Str(), library.m_keys[i].m_value.Str());
+  CWbemObjectPath host = read;
+  host.m_host = L"h:5988";
+  EXPECT_FALSE(LibraryReadsBack(host));
+
+  // Texts of another shape.
+  for (const wchar_t* bad : {L"", L"no colon", L"\\\\H\\N:NoKeys", L"\\\\H\\N:C.K=\"open", L"H\\N:C.K=\"v\""})
+    EXPECT_FALSE(ReadReferenceText(bad, &read)) << bad;
+}
+
 TEST(ObjectPath, MalformedTextsNeverThrow) {
   CWbemObjectPath p;
   p.ParsePath(L"no colon at all");
@@ -86,6 +122,8 @@ TEST(ObjectPath, MalformedTextsNeverThrow) {
     std::wstring text(rng() % 24, L' ');
     for (wchar_t& c : text) c = alphabet[rng() % (sizeof alphabet / sizeof alphabet[0] - 1)];
     EXPECT_NO_THROW(p.ParsePath(text.c_str())) << i;
+    CWbemObjectPath read;
+    EXPECT_NO_THROW(ReadReferenceText(text.c_str(), &read)) << i;
   }
 }
 

@@ -62,6 +62,23 @@ TEST_F(VolumeVerbTest, FailuresAndMistakes) {
   EXPECT_BAD_INPUT(Volume("volume create --name X"), "--controller");
 }
 
+// A volume named a"b\c: listed with its keys, every reference to it resolves
+// in the inventory; the methods cannot be given it (the library's reference
+// text cuts a value at a double quote), and the verbs say so instead of
+// letting the library look for another volume.
+TEST_F(VolumeVerbTest, AVolumeWhoseNameHoldsAQuoteIsListedAndTheVerbsSayWhyTheyCannotNameIt) {
+  topology_ = "--topology " + Quote(Write("quoted.json", R"({"middleware_version": "1.0", "controllers": [
+    {"handle": 3, "name": "Ctl", "disks": [{"handle": 31}, {"handle": 32}, {"handle": 33}],
+     "volumes": [{"handle": 300, "array_handle": 301, "name": "a\"b\\c", "level": 2, "disks": [31, 32]}]}]})")) + " ";
+  Result listed = Volume("--json list ZUB_StorageVolume");
+  ASSERT_EQ(listed.code, 0) << listed.err;
+  EXPECT_EQ(listed.json()[0]["instances"][0]["DeviceID"], "a\"b\\c_300");
+  Result all = Volume("list --all");
+  EXPECT_EQ(all.code, 0) << all.err << all.out;
+  EXPECT_BAD_INPUT(Volume("volume delete 'a\"b\\c'"), "double quote");
+  EXPECT_BAD_INPUT(Volume("volume modify 'a\"b\\c' --name Plain"), "double quote");
+}
+
 // In a run, one stack lives across steps: the created volume is listed with
 // its setting, its creation and deletion raise their alerts, and a request
 // naming nothing is reported on its line without ending the run.

@@ -179,6 +179,19 @@ TEST(ReferenceForms, TheLibrarysTextBecomesAFullInstancePath) {
   EXPECT_EQ(back.className, "ZUB_StorageExtentDisk");
   EXPECT_TRUE(SameKeys(back, path));
   EXPECT_EQ(back.keys[1].value, "a&b");
+
+  // A volume named a"b\c: the library's text holds the quote unescaped; the
+  // server reads it whole, so the reference it hands out resolves.
+  CimPath quoted = PathFromLibraryText(
+      "\\\\H\\root\\Corvo_ZUB:ZUB_StorageVolume.CreationClassName=\"ZUB_StorageVolume\",DeviceID=\"a\"b\\c_5\","
+      "SystemCreationClassName=\"Corvo_ZUBe3.0\",SystemName=\"Volume_5\"");
+  ASSERT_EQ(quoted.keys.size(), 4u);
+  EXPECT_EQ(quoted.keys[1].value, "a\"b\\c_5");
+  XmlOut quotedOut;
+  quotedOut.ValueReference(quoted);
+  pugi::xml_document quotedDoc;
+  ASSERT_TRUE(quotedDoc.load_string(quotedOut.Text().c_str())) << quotedOut.Text();
+  EXPECT_EQ(ReadReference(quotedDoc.first_child()).keys[1].value, "a\"b\\c_5");
 }
 
 TEST(ReferenceForms, WhatTheTextFormCannotCarryIsRejected) {
