@@ -1,7 +1,7 @@
-// tables.h: the value tables and texts that several classes share, each in
-// one place: controller types, RAID levels (middleware code, names,
-// redundancy facts), volume health, cache policies, and the constant texts
-// records repeat.
+// tables.h: the value tables and texts that several classes (and the hosts
+// that show them) share, each in one place: controller types, disk usages
+// and states, RAID levels (middleware code, names, redundancy facts), volume
+// health, cache policies, the return values of the extrinsic methods.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +14,56 @@
 // ZUB_PortController's HostControllerType carries them.
 inline constexpr int32_t kControllerTypeAhci = 1;
 inline constexpr int32_t kControllerTypeDox = 2;
+
+// Disk usages and states as the end-device record gives them (DiskUsage,
+// DiskState of ZUB_StorageExtentDisk), with the words hosts show.
+enum DiskUsageCode : int32_t {
+  kDiskUsageMember = 1,     // member of a RAID array
+  kDiskUsageAvailable = 2,  // free for a new volume
+  kDiskUsageSpare = 4,
+  kDiskUsage5 = 5,  // the middleware's own; DiskCategory 1
+  kDiskUsage6 = 6,  // the middleware's own; DiskCategory 1, and free for a pool
+};
+enum DiskStateCode : int32_t {
+  kDiskStateFailed = 3,
+  kDiskStateFailing = 4,  // failure predicted
+  kDiskStateNormal = 6,
+};
+struct CodeWord {
+  int64_t code;
+  const char* word;
+};
+inline constexpr CodeWord kDiskUsageWords[] = {
+    {kDiskUsageMember, "volume member"}, {kDiskUsageAvailable, "available"}, {kDiskUsageSpare, "spare"}};
+inline constexpr CodeWord kDiskStateWords[] = {
+    {kDiskStateFailed, "failed"}, {kDiskStateFailing, "failure predicted"}, {kDiskStateNormal, "normal"}};
+
+// The element type a method's ElementType names: a storage volume.
+inline constexpr uint64_t kElementTypeVolume = 2;
+
+// The CIM return values of the extrinsic methods, with their words.
+enum MethodReturn : uint64_t {
+  kReturnSuccess = 0,
+  kReturnNotSupported = 1,
+  kReturnUnknown = 2,
+  kReturnTimeout = 3,
+  kReturnFailed = 4,
+  kReturnInvalidParameter = 5,
+  kReturnSpareRefused = 6,
+};
+inline constexpr CodeWord kMethodReturnWords[] = {
+    {kReturnSuccess, "success"},  {kReturnNotSupported, "not supported"}, {kReturnUnknown, "unknown error"},
+    {kReturnTimeout, "timeout"},  {kReturnFailed, "failed"},               {kReturnInvalidParameter, "invalid parameter"},
+    {kReturnSpareRefused, "spare refused"}};
+
+// The word of a code in one of the tables above; null when it has none.
+template <size_t N>
+constexpr const char* WordOf(const CodeWord (&table)[N], int64_t code) {
+  for (const CodeWord& row : table) {
+    if (row.code == code) return row.word;
+  }
+  return nullptr;
+}
 
 // One RAID level the middleware knows, in the order the middleware is asked
 // about them (RAID0, RAID1, RAID10, RAID5, RAID6).

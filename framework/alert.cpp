@@ -40,48 +40,64 @@ constexpr uint64_t kProbableCauseOther = 1;
 using K = AlertKind;
 using E = AlertElement;
 
+constexpr FilterDesc kNoFilter = {nullptr, nullptr, 0};
+
+// The kinds, with each one's class and the filter that selects it; the
+// filters are listed in the order of their positions.
 constexpr AlertKindDesc kKinds[] = {
     {K::VolumeCreated, E::Volume, 1, L"New storage volume has been created", L"Creation Alert",
-     L"Creation of a volume", L"ZUB_AlertVolumeCreated", kGenericAlert, true, kFormatObjectPath, 1, {kNoActions}},
+     L"Creation of a volume", L"ZUB_AlertVolumeCreated", kGenericAlert,
+     {L"ZUB_Volume_Created", L"Volume created Alert", 2}, true, kFormatObjectPath, 1, {kNoActions}},
     {K::VolumeModified, E::Volume, 2, L"A storage volume has been modified", L"Modified Alert",
-     L"Modification of a volume", L"ZUB_AlertVolumeModified", kGenericAlert, true, kFormatUnknown, 1, {kNoActions}},
+     L"Modification of a volume", L"ZUB_AlertVolumeModified", kGenericAlert,
+     {L"ZUB_Volume_Modified", L"Volume modified Alert", 4}, true, kFormatUnknown, 1, {kNoActions}},
     {K::VolumeDeleted, E::Volume, 3, L"A storage volume has been deleted", L"Deletion Alert", L"Deletion of a volume",
-     L"ZUB_AlertVolumeDeleted", kGenericAlert, false, kFormatUnknown, 1, {kNoActions}},
+     L"ZUB_AlertVolumeDeleted", kGenericAlert, {L"ZUB_Volume_Deleted", L"Volume deleted Alert", 3}, false,
+     kFormatUnknown, 1, {kNoActions}},
     {K::DiskInserted, E::Disk, 1, L"New disk inserted into the system", L"Disk insertion Alert",
-     L"Insertion of a disk", L"ZUB_AlertDiskInserted", kGenericAlert, true, kFormatObjectPath, 1, {kNoActions}},
+     L"Insertion of a disk", L"ZUB_AlertDiskInserted", kGenericAlert,
+     {L"ZUB_Disk_Inserted", L"Disk has been inserted Alert", 6}, true, kFormatObjectPath, 1, {kNoActions}},
     {K::DiskFailed, E::Disk, 2, L"Disk Failed", L"Disk Failed Alert", L"Disk Failed", L"ZUB_AlertDiskFailed",
-     kGenericAlert, true, kFormatObjectPath, 3, {L"Check cables and power", L"Reboot", L"Replace bad disk"},
+     kGenericAlert, {L"ZUB_Disk_Failed", L"Disk has failed Alert", 7}, true, kFormatObjectPath, 3,
+     {L"Check cables and power", L"Reboot", L"Replace bad disk"},
      /*alertType=*/5, /*perceivedSeverity=*/6},
     {K::DiskRemoved, E::Disk, 3, L"A disk has been removed", L"Deletion Alert", L"Removal of a disk",
-     L"ZUB_AlertDiskRemoved", kGenericAlert, false, kFormatUnknown, 3,
-     {L"Check enclosure", L"Check cables", L"Check power"}},
+     L"ZUB_AlertDiskRemoved", kGenericAlert, {L"ZUB_Disk_Removed", L"Disk has been removed Alert", 5}, false,
+     kFormatUnknown, 3, {L"Check enclosure", L"Check cables", L"Check power"}},
     {K::DiskFailing, E::Disk, 4, L"Potential disk failure", L"Potential disk failure Alert",
-     L"Potential disk failure", L"ZUB_AlertDiskFailing", kGenericAlert, true, kFormatObjectPath, 4,
+     L"Potential disk failure", L"ZUB_AlertDiskFailing", kGenericAlert,
+     {L"ZUB_Disk_Failing", L"Disk is going to fail soon Alert", 8}, true, kFormatObjectPath, 4,
      {L"Check cables and power", L"Reboot", L"Replace potential bad disk"},
      /*alertType=*/5, /*perceivedSeverity=*/3},
     {K::DiskMarkedPrimordial, E::Disk, 5, L"New disk in the primordial pool",
      L"New disk in the primordial pool Alert", L"Disk marked as primordial", L"ZUB_AlertDiskMarkedPrimordial",
-     kGenericAlert, true, kFormatObjectPath, 4, {kNoActions}},
+     kGenericAlert, {L"ZUB_Disk_MarkedPrimordial", L"Disk is now part of the primordial pool Alert", 10}, true,
+     kFormatObjectPath, 4, {kNoActions}},
     {K::DiskMarkedAsSpare, E::Disk, 6, L"New disk in the disk spare pool", L"New disk in the disk spare pool Alert",
-     L"Disk marked as spare", L"ZUB_AlertDiskMarkedAsSpare", kGenericAlert, true, kFormatObjectPath, 4,
-     {kNoActions}},
+     L"Disk marked as spare", L"ZUB_AlertDiskMarkedAsSpare", kGenericAlert,
+     {L"ZUB_Disk_MarkedSpare", L"Disk is marked as a spare Alert", 9}, true, kFormatObjectPath, 4, {kNoActions}},
     // Raised as ZUB_AlertDiskSpareUsed, declared a subclass of the class the
     // spare-used filter selects, so that filter picks these alerts up.
     {K::DiskSpareUsed, E::Disk, 7, L"Spare disk is used in a volume", L"Spare disk is used Alert",
-     L"Spare disk used in a volume", L"ZUB_AlertDiskSpareUsed", kSpareDiskUsedAlert, true, kFormatObjectPath, 1,
-     {kNoActions}},
+     L"Spare disk used in a volume", L"ZUB_AlertDiskSpareUsed", kSpareDiskUsedAlert, kNoFilter, true,
+     kFormatObjectPath, 1, {kNoActions}},
     {K::DiskSpareReleased, E::Disk, 8, L"Spare disk has been released from the spare pool",
      L"Spare disk has been released Alert", L"Disk marked as unknown", L"ZUB_AlertDiskSpareReleased", kGenericAlert,
-     true, kFormatObjectPath, 4, {kNoActions}},
+     {L"ZUB_Spare_Disk_Released", L"A spare disk has been released from the spare pool Alert", 14}, true,
+     kFormatObjectPath, 4, {kNoActions}},
     {K::DiskReturnedToNormal, E::Disk, 9, L"Disk state returned to normal", L"Disk state returned to normal Alert",
-     L"Disk is healthy", L"ZUB_AlertDiskReturnedToNormal", kGenericAlert, true, kFormatObjectPath, 2,
-     {kNoActions}},
+     L"Disk is healthy", L"ZUB_AlertDiskReturnedToNormal", kGenericAlert,
+     {L"ZUB_Disk_Returned_To_Normal", L"A failed disk has been recovered and is of normal health Alert", 15}, true,
+     kFormatObjectPath, 2, {kNoActions}},
     {K::PrimordialPoolModified, E::Pool, 1, L"Primordial storage pool has been modified",
      L"Primordial storage pool has been modified Alert", L"Disks have been added or removed from pool",
-     L"ZUB_AlertPrimordialPoolModified", kGenericAlert, true, kFormatObjectPath, 1, {kNoActions}},
+     L"ZUB_AlertPrimordialPoolModified", kGenericAlert,
+     {L"ZUB_PrimordialPool_Modified", L"The primordial storage pool has been modified Alert", 13}, true,
+     kFormatObjectPath, 1, {kNoActions}},
     {K::SoftwareUpdated, E::Software, 1, L"Updated software in the ZUBe stack",
      L"Updated software in the ZUBe stack Alert", L"ZUBe Driver installation", L"ZUB_AlertSoftwareUpdated",
-     kGenericAlert, true, kFormatObjectPath, 1, {kNoActions}},
+     kGenericAlert, {L"ZUB_Software_Updated", L"Software has been updated Alert", 11}, true, kFormatObjectPath, 1,
+     {kNoActions}},
 };
 static_assert(std::size(kKinds) == kAlertKindCount);
 
@@ -99,9 +115,19 @@ constexpr const wchar_t* kElementClasses[] = {L"ZUB_StorageVolume", L"ZUB_Storag
 
 // The classes no kind is raised with; each kind's class follows from its row.
 constexpr IndicationClassDesc kBaseIndicationClasses[] = {
-    {kGenericAlert, L"CIM_AlertIndication"},
-    {kSpareDiskUsedAlert, kGenericAlert},
+    {kGenericAlert, L"CIM_AlertIndication", {L"ZUB_ALL_AlertIndication", L"Generic ZUB Alert", 1}},
+    {kSpareDiskUsedAlert, kGenericAlert, {L"ZUB_Spare_Disk_Used", L"A spare disk has been used Alert", 12}},
 };
+
+// The filters' positions run 1..n without a gap or a repeat.
+constexpr bool FiltersNumberedInOrder() {
+  size_t count = 0;
+  uint32_t sum = 0;
+  for (const IndicationClassDesc& c : kBaseIndicationClasses) count += c.filter.name ? (sum += c.filter.position, 1) : 0;
+  for (const AlertKindDesc& k : kKinds) count += k.filter.name ? (sum += k.filter.position, 1) : 0;
+  return sum == count * (count + 1) / 2;
+}
+static_assert(FiltersNumberedInOrder(), "filter positions are 1..n");
 
 CZubString LocalTimeNow() {
   const std::string text = platform::LocalTimeText();
@@ -124,7 +150,7 @@ const AlertKindDesc* FindAlertKind(AlertElement element, uint32_t code) {
 std::span<const IndicationClassDesc> IndicationClasses() {
   static const std::vector<IndicationClassDesc> classes = [] {
     std::vector<IndicationClassDesc> all(std::begin(kBaseIndicationClasses), std::end(kBaseIndicationClasses));
-    for (const AlertKindDesc& row : kKinds) all.push_back({row.alertClassName, row.alertSuperclass});
+    for (const AlertKindDesc& row : kKinds) all.push_back({row.alertClassName, row.alertSuperclass, row.filter});
     return all;
   }();
   return classes;

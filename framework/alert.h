@@ -66,6 +66,15 @@ enum class AlertKind : uint8_t {
 };
 inline constexpr size_t kAlertKindCount = 14;
 
+// The indication filter that selects the indications of one class (and of
+// its subclasses): its name, its description and its place in the list of
+// filters (from 1).
+struct FilterDesc {
+  const wchar_t* name;
+  const wchar_t* description;
+  uint32_t position;
+};
+
 // One row of the kinds table: everything fixed about a kind.
 struct AlertKindDesc {
   AlertKind kind;
@@ -76,6 +85,7 @@ struct AlertKindDesc {
   const wchar_t* probableCauseDescription;
   const wchar_t* alertClassName;
   const wchar_t* alertSuperclass;  // the parent of alertClassName in the schema
+  FilterDesc filter;               // the filter that selects alertClassName (name null: none)
   bool namesElement;               // false: the element is gone, its path is "N/A"
   uint64_t format;                 // AlertingElementFormat
   uint64_t trending;
@@ -90,12 +100,15 @@ const AlertKindDesc& AlertKindOf(AlertKind kind);
 // The kind an element's builder raises for `code`; null outside its codes.
 const AlertKindDesc* FindAlertKind(AlertElement element, uint32_t code);
 
-// An indication class of the schema and the class it specialises: the
-// generic ZUB_AlertIndication, the class the spare-used filter selects, and
-// one class per kind, each kind's from its row.
+// An indication class of the schema, the class it specialises and the filter
+// that selects it (none: null name): the generic ZUB_AlertIndication, the
+// class the spare-used filter selects, and one class per kind, each kind's
+// from its row. The filters of these rows are the provider's indication
+// filters (classes/profiles/indication_filter.h).
 struct IndicationClassDesc {
   const wchar_t* name;
   const wchar_t* superclass;
+  FilterDesc filter;
 };
 ZUBPROV_API std::span<const IndicationClassDesc> IndicationClasses();
 // Whether an indication of class `cls` is an instance of `selected` (the

@@ -25,13 +25,16 @@
 typedef uint32_t SSI_HANDLE;  // 0 means "none"
 typedef uint32_t SSI_STATUS;  // 0 means success
 
-// Statuses the provider reacts to by value.
+// Statuses the provider reacts to by value, each named once here.
 enum : SSI_STATUS {
   SSI_STATUS_SUCCESS = 0,
   SSI_STATUS_ALREADY_INITIALIZED = 11,  // from SsiInitialize: usable
+  SSI_STATUS_NOT_INITIALIZED = 12,
   SSI_STATUS_INVALID_PARAMETER = 14,
   SSI_STATUS_FAILED = 15,
-  SSI_STATUS_REFUSED = 18,  // spare marking refused by state
+  SSI_STATUS_UNKNOWN_FAILURE = 16,
+  SSI_STATUS_REFUSED = 18,  // refused by state (spare marking, a disk not free)
+  SSI_STATUS_TIMEOUT = 23,
 };
 
 // Enumeration scopes.

@@ -55,7 +55,6 @@ ZUB_DESCRIBE(stZUB_SpareConfigurationCapabilities,
 
 namespace {
 
-enum : uint64_t { kReturnSuccess = 0, kReturnInvalid = 5, kReturnSpareRefused = 6 };
 
 // The kinds of controller that offer sparing, each numbered on its own.
 struct SpareKind {
@@ -146,15 +145,14 @@ struct Selection {
            (!notBarred || disk.DeviceFlag == 0);
   }
 };
-enum : int64_t { kUsageAvailable = 2, kUsageSpare = 4, kStateNormal = 6 };
 constexpr Selection kSelections[] = {
-    {kSpareCandidates, kUsageAvailable, kStateNormal, true},
-    {kSpareDisks, kUsageSpare, kStateNormal, false},
+    {kSpareCandidates, kDiskUsageAvailable, kDiskStateNormal, true},
+    {kSpareDisks, kDiskUsageSpare, kDiskStateNormal, false},
     {kSpareAllDisks, kAny, kAny, false},
 };
 
 // Middleware statuses of a marking call that mean the RAID stack refused it.
-constexpr SSI_STATUS kRefusals[] = {SSI_STATUS_REFUSED, 23};
+constexpr SSI_STATUS kRefusals[] = {SSI_STATUS_REFUSED, SSI_STATUS_TIMEOUT};
 
 bool SameService(const stZUB_SpareConfigurationService& a, const stZUB_SpareConfigurationService& b) {
   return a.SystemCreationClassName.Compare(b.SystemCreationClassName) == 0 &&
@@ -274,7 +272,7 @@ class CZubSpareConfigurationService : public CServiceBase {
 
  private:
   static PROVIDER_STATUS Rejected(stZUB_SpareConfigurationService* rec) {
-    rec->ReturnValue = kReturnInvalid;
+    rec->ReturnValue = kReturnInvalidParameter;
     return PROVIDER_INVALID_PARAMETER;
   }
 

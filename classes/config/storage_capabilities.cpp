@@ -36,7 +36,6 @@ ZUB_DESCRIBE(stZUB_StorageCapabilitiesPrimordial,
 namespace {
 
 enum : uint64_t { kSettingDefault = 2, kSettingGoal = 3 };
-enum : uint64_t { kReturnSuccess = 0, kReturnUnknown = 2, kReturnFailed = 4, kReturnInvalid = 5 };
 
 // How one supported level moves the redundancy a pool can offer.
 enum class Max { Zero, OneIfZero };   // a Max field becomes 0, or 1 when it is 0
@@ -62,11 +61,10 @@ void Apply(Min rule, uint64_t disks, uint64_t* value) {
   if (rule == Min::Half) *value = std::max(*value, disks / 2);
 }
 
-enum : int32_t { kUsageAvailable = 2, kUsageSpare = 4 };
 
 uint64_t FreeOrSpareDisks(const CEndDevices& disks) {
   uint64_t n = 0;
-  for (const _SSI_EndDeviceInfo& d : disks.m_list) n += (d.usage == kUsageAvailable || d.usage == kUsageSpare);
+  for (const _SSI_EndDeviceInfo& d : disks.m_list) n += (d.usage == kDiskUsageAvailable || d.usage == kDiskUsageSpare);
   return n;
 }
 
@@ -110,7 +108,7 @@ class CZubStorageCapabilitiesPrimordial
     if (!rec) return PROVIDER_INVALID_PARAMETER;
     rec->ReturnValue = kReturnFailed;
     if (rec->SettingType != kSettingDefault && rec->SettingType != kSettingGoal) {
-      rec->ReturnValue = kReturnInvalid;
+      rec->ReturnValue = kReturnInvalidParameter;
       return PROVIDER_SUCCESS;
     }
     CArrayT<stZUB_StorageCapabilitiesPrimordial> entries;

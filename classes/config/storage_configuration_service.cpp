@@ -55,8 +55,6 @@ ZUB_DESCRIBE(stZUB_StorageConfigurationService,
 
 namespace {
 
-enum : uint64_t { kSuccess = 0, kNotSupported = 1, kUnknown = 2, kTimeout = 3, kFailed = 4, kInvalid = 5 };
-enum : uint64_t { kElementTypeVolume = 2 };
 constexpr size_t kNameBytes = 17;
 
 // Middleware status → ReturnValue, one column per method (ConfigMethod order).
@@ -65,12 +63,12 @@ struct Translation {
   uint64_t value[3];
 };
 constexpr Translation kTranslations[] = {
-    {12, {kNotSupported, kNotSupported, kNotSupported}},
-    {14, {kInvalid, kInvalid, kNotSupported}},
-    {15, {kFailed, kFailed, kFailed}},
-    {16, {kUnknown, kUnknown, kUnknown}},
-    {18, {kInvalid, kFailed, kInvalid}},
-    {23, {kTimeout, kTimeout, kTimeout}},
+    {SSI_STATUS_NOT_INITIALIZED, {kReturnNotSupported, kReturnNotSupported, kReturnNotSupported}},
+    {SSI_STATUS_INVALID_PARAMETER, {kReturnInvalidParameter, kReturnInvalidParameter, kReturnNotSupported}},
+    {SSI_STATUS_FAILED, {kReturnFailed, kReturnFailed, kReturnFailed}},
+    {SSI_STATUS_UNKNOWN_FAILURE, {kReturnUnknown, kReturnUnknown, kReturnUnknown}},
+    {SSI_STATUS_REFUSED, {kReturnInvalidParameter, kReturnFailed, kReturnInvalidParameter}},
+    {SSI_STATUS_TIMEOUT, {kReturnTimeout, kReturnTimeout, kReturnTimeout}},
 };
 
 // A reference's key values; false when the reference lacks one of them
@@ -161,10 +159,10 @@ class CZubStorageConfigurationService
     if (!rec) return PROVIDER_INVALID_PARAMETER;
     stZUB_CreateOrModifyParams& p = rec->CreateOrModifyParams;
     Outcome out(&rec->ReturnValue);
-    if (p.ElementType != kElementTypeVolume) return out.Set(kInvalid);
+    if (p.ElementType != kElementTypeVolume) return out.Set(kReturnInvalidParameter);
     if (!p.TheElement.IsEmpty()) return Modify(p, out);
-    if (p.InElements.GetCount() == 0) return out.Set(kInvalid);
-    if (p.ElementName.IsEmpty() || p.ElementName.GetLength() > kNameBytes) return out.Set(kInvalid);
+    if (p.InElements.GetCount() == 0) return out.Set(kReturnInvalidParameter);
+    if (p.ElementName.IsEmpty() || p.ElementName.GetLength() > kNameBytes) return out.Set(kReturnInvalidParameter);
     return Create(p, out);
   }
 
@@ -172,12 +170,12 @@ class CZubStorageConfigurationService
     if (!rec) return PROVIDER_INVALID_PARAMETER;
     const CZubString& element = rec->ReturnToStoragePoolParams.TheElement;
     Outcome out(&rec->ReturnValue);
-    if (element.IsEmpty()) return out.Set(kInvalid);
-    out.Set(kFailed);
+    if (element.IsEmpty()) return out.Set(kReturnInvalidParameter);
+    out.Set(kReturnFailed);
     std::vector<CZubString> keys;
     CZubString className;
     const bool complete = ReadKeys(element, kVolumeKeys, &keys, &className);
-    if (className.Compare(CZubString(L"ZUB_StorageVolume")) != 0 || !complete) return out.Set(kInvalid);
+    if (className.Compare(CZubString(L"ZUB_StorageVolume")) != 0 || !complete) return out.Set(kReturnInvalidParameter);
     CArrayT<stZUB_StorageVolume> volumes;
     CArrayT<stZUB_StorageSetting> settings;
     if (ReadList<&PROVIDER_CreateZubStorageVolumeInstance>(&volumes) != PROVIDER_SUCCESS) return PROVIDER_SUCCESS;
@@ -190,7 +188,7 @@ class CZubStorageConfigurationService
     if (SSI_STATUS s = SsiVolumeDelete(HandleFromText(volume->VolumeHandle)))
       return out.Middleware(ConfigMethod::ReturnToStoragePool, s);
     RemoveSetting(SettingList::Volume, setting->InstanceID);
-    return out.Set(kSuccess);
+    return out.Set(kReturnSuccess);
   }
 
   PROVIDER_STATUS ScsiScan(stZUB_StorageConfigurationService* rec) override {
@@ -204,15 +202,15 @@ class CZubStorageConfigurationService
     p.Job = L"NULL";
     Outcome out(&rec->ReturnValue);
     if (SSI_STATUS s = SsiRescan()) return out.Middleware(ConfigMethod::ScsiScan, s);
-    return out.Set(kSuccess);
+    return out.Set(kReturnSuccess);
   }
 
  private:
   PROVIDER_STATUS Create(stZUB_CreateOrModifyParams& p, Outcome& out) {
-    out.Set(kFailed);
+    out.Set(kReturnFailed);
     p.Job = L"NULL";
     std::vector<CZubString> goal;
-    if (!ReadKeys(p.Goal, kInstanceID, &goal)) return out.Set(kInvalid);
+    if (!ReadKeys(p.Goal, kInstanceID, &goal)) return out.Set(kReturnInvalidParameter);
     CArrayT<stZUB_StorageSetting> settings;
     if (ReadList<&PROVIDER_CreateZubStorageSettingPrimordialInstance>(&settings) != PROVIDER_SUCCESS)
       return PROVIDER_SUCCESS;
@@ -228,7 +226,7 @@ class CZubStorageConfigurationService
     std::vector<SSI_HANDLE> handles;
     for (const CZubString& element : p.InElements) {
       std::vector<CZubString> id;
-      if (!ReadKeys(element, kDeviceID, &id)) return out.Set(kInvalid);
+      if (!ReadKeys(element, kDeviceID, &id)) return out.Set(kReturnInvalidParameter);
       if (const auto* disk = First(disks, [&](const auto& d) { return d.DeviceID.Compare(id[0]) == 0; }))
         handles.push_back(HandleFromText(disk->EndDeviceHandle));
     }
@@ -259,13 +257,13 @@ class CZubStorageConfigurationService
     _SSI_VolumeInfo info{};
     SsiGetVolumeInfo(0, volume, &info);
     p.Size = info.totalSize;
-    return out.Set(kSuccess);
+    return out.Set(kReturnSuccess);
   }
 
   PROVIDER_STATUS Modify(stZUB_CreateOrModifyParams& p, Outcome& out) {
-    out.Set(kFailed);
+    out.Set(kReturnFailed);
     std::vector<CZubString> goal, keys;
-    if (!ReadKeys(p.Goal, kInstanceID, &goal)) return out.Set(kInvalid);
+    if (!ReadKeys(p.Goal, kInstanceID, &goal)) return out.Set(kReturnInvalidParameter);
     CArrayT<stZUB_StorageSetting> settings;
     if (ReadList<&PROVIDER_CreateZubStorageSettingVolumeInstance>(&settings) != PROVIDER_SUCCESS)
       return PROVIDER_SUCCESS;
@@ -273,7 +271,7 @@ class CZubStorageConfigurationService
         First(settings, [&](const auto& s) { return s.InstanceID.Compare(goal[0]) == 0; });
     if (!setting) return PROVIDER_SUCCESS;
     if (!ReadKeys(p.TheElement, kVolumeKeys, &keys))
-      return out.Set(kInvalid);
+      return out.Set(kReturnInvalidParameter);
     CArrayT<stZUB_StorageVolume> volumes;
     if (ReadList<&PROVIDER_CreateZubStorageVolumeInstance>(&volumes) != PROVIDER_SUCCESS) return PROVIDER_SUCCESS;
     const stZUB_StorageVolume* volume = First(volumes, [&](const auto& v) { return IsVolume(v, keys); });
@@ -286,7 +284,7 @@ class CZubStorageConfigurationService
         return PROVIDER_SUCCESS;
       for (const CZubString& element : p.InElements) {
         std::vector<CZubString> id;
-        if (!ReadKeys(element, kDeviceID, &id)) return out.Set(kInvalid);
+        if (!ReadKeys(element, kDeviceID, &id)) return out.Set(kReturnInvalidParameter);
         if (IsMember(*setting, id[0])) continue;
         if (const auto* disk = First(disks, [&](const auto& d) { return d.DeviceID.Compare(id[0]) == 0; }))
           added.push_back(HandleFromText(disk->EndDeviceHandle));
@@ -327,7 +325,7 @@ class CZubStorageConfigurationService
       }
     }
     RemoveSetting(SettingList::Volume, setting->InstanceID);
-    return out.Set(kSuccess);
+    return out.Set(kReturnSuccess);
   }
 
   // Whether the setting's member disks hold a disk with that DeviceID.
@@ -346,7 +344,7 @@ uint64_t MiddlewareReturnValue(ConfigMethod method, SSI_STATUS status) {
   for (const Translation& t : kTranslations) {
     if (t.status == status) return t.value[static_cast<size_t>(method)];
   }
-  return kInvalid;
+  return kReturnInvalidParameter;
 }
 
 CZubStorageConfigurationServiceInterface* PROVIDER_CreateZubStorageConfigurationServiceInstance() {

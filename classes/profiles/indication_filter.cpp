@@ -1,7 +1,11 @@
 // indication_filter.cpp: CZubIndicationFilter and its filter tables.
 #include "classes/profiles/indication_filter.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "classes/tables.h"
+#include "framework/alert.h"
 #include "framework/class_base.h"
 #include "framework/object_path.h"
 #include "framework/container.h"
@@ -33,28 +37,6 @@ constexpr const wchar_t* kQueryPrefix = L"SELECT * from ";
 // The one filter of the interop namespace, for every alert.
 constexpr FilterRow kMasterFilter = {L"Corvo_ZUB_EventFilter", L"CIM_AlertIndication",
                                      L"Master Filter for ZUB events"};
-
-// One filter per alert class, in the order they are listed.
-constexpr FilterRow kAlertFilters[] = {
-    {L"ZUB_ALL_AlertIndication", L"ZUB_AlertIndication", L"Generic ZUB Alert"},
-    {L"ZUB_Volume_Created", L"ZUB_AlertVolumeCreated", L"Volume created Alert"},
-    {L"ZUB_Volume_Deleted", L"ZUB_AlertVolumeDeleted", L"Volume deleted Alert"},
-    {L"ZUB_Volume_Modified", L"ZUB_AlertVolumeModified", L"Volume modified Alert"},
-    {L"ZUB_Disk_Removed", L"ZUB_AlertDiskRemoved", L"Disk has been removed Alert"},
-    {L"ZUB_Disk_Inserted", L"ZUB_AlertDiskInserted", L"Disk has been inserted Alert"},
-    {L"ZUB_Disk_Failed", L"ZUB_AlertDiskFailed", L"Disk has failed Alert"},
-    {L"ZUB_Disk_Failing", L"ZUB_AlertDiskFailing", L"Disk is going to fail soon Alert"},
-    {L"ZUB_Disk_MarkedSpare", L"ZUB_AlertDiskMarkedAsSpare", L"Disk is marked as a spare Alert"},
-    {L"ZUB_Disk_MarkedPrimordial", L"ZUB_AlertDiskMarkedPrimordial", L"Disk is now part of the primordial pool Alert"},
-    {L"ZUB_Software_Updated", L"ZUB_AlertSoftwareUpdated", L"Software has been updated Alert"},
-    {L"ZUB_Spare_Disk_Used", L"ZUB_AlertSpareDiskUsed", L"A spare disk has been used Alert"},
-    {L"ZUB_PrimordialPool_Modified", L"ZUB_AlertPrimordialPoolModified",
-     L"The primordial storage pool has been modified Alert"},
-    {L"ZUB_Spare_Disk_Released", L"ZUB_AlertDiskSpareReleased",
-     L"A spare disk has been released from the spare pool Alert"},
-    {L"ZUB_Disk_Returned_To_Normal", L"ZUB_AlertDiskReturnedToNormal",
-     L"A failed disk has been recovered and is of normal health Alert"},
-};
 
 stZUB_IndicationFilter FilterOf(const FilterRow& row, const CZubString& elementName,
                                 const stComputerStringNames& names) {
@@ -95,8 +77,17 @@ CArrayT<stZUB_IndicationFilter> IndicationFiltersFor(const stComputerStringNames
     filters.Add(FilterOf(kMasterFilter, kMasterFilter.name, names));
     return filters;
   }
-  uint64_t position = 0;
-  for (const FilterRow& row : kAlertFilters) filters.Add(FilterOf(row, NumberText(++position), names));
+  // One filter per alert class that has one, in the order of their
+  // positions (the alert classes' table holds them, framework/alert.h).
+  std::vector<const IndicationClassDesc*> rows;
+  for (const IndicationClassDesc& c : IndicationClasses()) {
+    if (c.filter.name) rows.push_back(&c);
+  }
+  std::sort(rows.begin(), rows.end(), [](auto* a, auto* b) { return a->filter.position < b->filter.position; });
+  for (const IndicationClassDesc* c : rows) {
+    const FilterRow row{c->filter.name, c->name, c->filter.description};
+    filters.Add(FilterOf(row, NumberText(c->filter.position), names));
+  }
   return filters;
 }
 

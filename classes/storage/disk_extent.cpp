@@ -33,8 +33,6 @@ ZUB_DESCRIBE(stZUB_StorageExtentDisk,
 
 namespace {
 
-enum : int64_t { kUsageMember = 1, kUsageAvailable = 2, kUsageSpare = 4 };
-enum : int64_t { kStateFailed = 3, kStateFailing = 4, kStateNormal = 6 };
 
 // New state or usage → the alert it raises.
 struct ValueKind {
@@ -42,11 +40,11 @@ struct ValueKind {
   DiskAlertKind kind;
 };
 constexpr ValueKind kStateKinds[] = {
-    {kStateFailed, kDiskFailed}, {kStateFailing, kDiskFailing}, {kStateNormal, kDiskHealthy}};
-constexpr ValueKind kUsageKinds[] = {{kUsageAvailable, kDiskMarkedPrimordial}, {kUsageSpare, kDiskMarkedSpare}};
+    {kDiskStateFailed, kDiskFailed}, {kDiskStateFailing, kDiskFailing}, {kDiskStateNormal, kDiskHealthy}};
+constexpr ValueKind kUsageKinds[] = {{kDiskUsageAvailable, kDiskMarkedPrimordial}, {kDiskUsageSpare, kDiskMarkedSpare}};
 // From spare (usage 4) to:
 constexpr ValueKind kFromSpareKinds[] = {
-    {kUsageMember, kDiskSpareUsed}, {0, kDiskSpareReleased}, {kUsageAvailable, kDiskSpareReleased}};
+    {kDiskUsageMember, kDiskSpareUsed}, {0, kDiskSpareReleased}, {kDiskUsageAvailable, kDiskSpareReleased}};
 
 template <size_t N>
 void Raise(const ValueKind (&table)[N], int64_t value, const stZUB_StorageExtentDisk* disk,
@@ -114,7 +112,7 @@ stZUB_StorageExtentDisk DiskExtentOf(const _SSI_EndDeviceInfo& disk, SSI_HANDLE 
   rec.FixedValue1 = 2;
   rec.DiskUsage = disk.usage;
   rec.DiskState = disk.state;
-  rec.DiskCategory = (disk.usage == 5 || disk.usage == 6) ? 1 : 3;
+  rec.DiskCategory = (disk.usage == kDiskUsage5 || disk.usage == kDiskUsage6) ? 1 : 3;
   rec.SizeA = disk.sizes[0];
   rec.SizeB = disk.sizes[1];
   rec.SizeC = disk.sizes[2];
@@ -127,7 +125,7 @@ stZUB_StorageExtentDisk DiskExtentOf(const _SSI_EndDeviceInfo& disk, SSI_HANDLE 
   rec.EndDeviceHandle = handle;
   rec.ControllerHandle = NumberText(controller);
   rec.DeviceFlag = disk.noPool != 0;
-  rec.AvailableForPool = (disk.usage == kUsageAvailable || disk.usage == 6) && disk.noPool == 0;
+  rec.AvailableForPool = (disk.usage == kDiskUsageAvailable || disk.usage == kDiskUsage6) && disk.noPool == 0;
   return rec;
 }
 
@@ -149,7 +147,7 @@ std::vector<DiskChange> DiskChanges(const CArrayT<stZUB_StorageExtentDisk>& prev
       if (now.DiskState != before.DiskState) Raise(kStateKinds, now.DiskState, &now, &out);
       if (now.DiskUsage != before.DiskUsage) {
         Raise(kUsageKinds, now.DiskUsage, &now, &out);
-        if (before.DiskUsage == kUsageSpare) Raise(kFromSpareKinds, now.DiskUsage, &now, &out);
+        if (before.DiskUsage == kDiskUsageSpare) Raise(kFromSpareKinds, now.DiskUsage, &now, &out);
       }
     }
   }

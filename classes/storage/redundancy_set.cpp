@@ -45,7 +45,6 @@ namespace {
 
 constexpr const wchar_t* kSetName = L"ZUBe storage redundancy set";
 enum : uint64_t { kRedundancyFullyRedundant = 2, kRedundancyLost = 4, kSpareStatusHotStandby = 2 };
-enum : int64_t { kDiskStateNormal = 6, kDiskUsageSpare = 4 };
 
 struct SetPrefix {
   int64_t controllerType;

@@ -9,6 +9,7 @@
 #include "classes/storage/disk_extent.h"
 #include "classes/storage/storage_pool.h"
 #include "classes/storage/storage_volume.h"
+#include "classes/tables.h"
 #include "classes/ports/protocol_endpoint.h"
 #include "classes/system/port_controller.h"
 #include "framework/association.h"
@@ -29,7 +30,6 @@ ZUB_DESCRIBE(stZUB_ConcreteDependency,
 
 namespace {
 
-enum : int64_t { kDiskUsageAvailable = 2 };
 
 class CZubAllocatedFromStoragePool
     : public CZubClassT<CZubAllocatedFromStoragePoolInterface, stZUB_AllocatedFromStoragePool> {

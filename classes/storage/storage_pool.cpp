@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "classes/storage/disk_extent.h"
+#include "classes/tables.h"
 #include "classes/system/port_controller.h"
 #include "framework/association.h"
 #include "framework/event_register.h"
@@ -38,9 +39,6 @@ ZUB_DESCRIBE(stZUB_StoragePool,
 
 namespace {
 
-enum : uint64_t { kElementTypeVolume = 2 };
-enum : uint64_t { kReturnSuccess = 0, kReturnUnknown = 2, kReturnFailed = 4, kReturnInvalid = 5 };
-enum : int64_t { kDiskNormal = 6 };
 
 bool OfController(const stZUB_StorageExtentDisk& disk, const CZubString& controller) {
   return disk.ControllerHandle.Compare(controller) == 0 && disk.AvailableForPool == 1;
@@ -89,7 +87,7 @@ class CZubStoragePool : public CZubClassT<CZubStoragePoolInterface, stZUB_Storag
       }
       stZUB_StoragePool pool;
       for (const stZUB_StorageExtentDisk* disk : disksOf[controller.InstanceID]) {
-        if (!OfController(*disk, controller.InstanceID) || disk->DiskState != kDiskNormal) continue;
+        if (!OfController(*disk, controller.InstanceID) || disk->DiskState != kDiskStateNormal) continue;
         if (pool.AvailableSpace == 0) Describe(&pool, controller);
         pool.AvailableSpace += disk->DiskSize;
       }
@@ -136,7 +134,7 @@ class CZubStoragePool : public CZubClassT<CZubStoragePoolInterface, stZUB_Storag
     if (GetData(&pools) != PROVIDER_SUCCESS || pools.GetCount() == 0) return PROVIDER_SUCCESS;
     const stZUB_StoragePool* pool = Find(pools, rec->InstanceID);
     if (!pool) {
-      rec->ReturnValue = kReturnInvalid;
+      rec->ReturnValue = kReturnInvalidParameter;
       return PROVIDER_SUCCESS;
     }
     CArrayT<stZUB_StorageExtentDisk> disks;

@@ -38,8 +38,13 @@ ZUB_DESCRIBE(stZUB_AssociatedAlarm,
     ZUB_FIELD(Antecedent).Key(1).Ref("ZUB_AlarmDevice"),
     ZUB_FIELD(Dependent).Key(2).Ref("ZUB_StorageExtentDisk"))
 
+namespace {
+// The alarm state "off": a new device's, and the one SetAlarmIndicator
+// switches the light off with.
+enum : uint64_t { kAlarmStateOff = 1 };
+}  // namespace
+
 stZUB_AlarmDevice AlarmDeviceOf(const _SSI_PhyInfo& phy, const _SSI_EndDeviceInfo& disk, SSI_HANDLE controller) {
-  enum : uint64_t { kAlarmStateOff = 1 };
   stZUB_AlarmDevice rec;
   rec.DeviceID = NumberText(phy.phyNumber);
   rec.DeviceID.AppendNumber(phy.handle);
@@ -93,7 +98,6 @@ class CZubAlarmDevice : public CZubClassT<CZubAlarmDeviceInterface, stZUB_AlarmD
   }
 
   PROVIDER_STATUS SetAlarmIndicator(stZUB_AlarmDevice* rec) override {
-    enum : uint64_t { kStateOff = 1 };
     if (!rec) return PROVIDER_INVALID_PARAMETER;
     rec->ReturnValue = 0;
     if (rec->State == 0) return PROVIDER_SUCCESS;
@@ -102,7 +106,7 @@ class CZubAlarmDevice : public CZubClassT<CZubAlarmDeviceInterface, stZUB_AlarmD
     for (const stZUB_AlarmDevice& alarm : alarms) {
       if (!SameKeys(alarm, *rec)) continue;
       CPhys phys;
-      phys.Locate(HandleFromText(alarm.PhyHandle), rec->State == kStateOff ? 0 : 1);  // its failure is not reported
+      phys.Locate(HandleFromText(alarm.PhyHandle), rec->State == kAlarmStateOff ? 0 : 1);  // its failure is not reported
       break;
     }
     return PROVIDER_SUCCESS;

@@ -2,9 +2,11 @@
 #include "host/cli/cim_client.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <iostream>
 #include <vector>
 
+#include "classes/tables.h"
 #include "framework/object_path.h"
 #include "host/kit/errors.h"
 #include "host/kit/join.h"
@@ -55,10 +57,8 @@ std::string CimClient::Reference(const std::string& cls, const Json& record) con
 }
 
 std::string ReturnValueText(uint64_t value) {
-  static const char* const kWords[] = {"success", "not supported", "unknown error", "timeout",
-                                       "failed", "invalid parameter", "spare refused"};
-  const std::string words = value < std::size(kWords) ? kWords[value] : "unexpected value";
-  return std::to_string(value) + " (" + words + ")";
+  const char* word = value <= INT64_MAX ? WordOf(kMethodReturnWords, static_cast<int64_t>(value)) : nullptr;
+  return std::to_string(value) + " (" + (word ? word : "unexpected value") + ")";
 }
 
 std::string Text(const Json& record, const char* field) { return record.value(field, ""); }

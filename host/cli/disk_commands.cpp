@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "host/cli/cim_client.h"
+#include "classes/tables.h"
 #include "host/kit/errors.h"
 #include "host/kit/join.h"
 
@@ -14,18 +15,10 @@ namespace zubcim {
 namespace {
 
 // A disk's usage (DiskUsage) in words.
-struct UsageWord {
-  int64_t usage;
-  const char* word;
-};
-constexpr UsageWord kUsageWords[] = {{1, "volume member"}, {2, "available"}, {4, "spare"}};
-
 std::string UsageText(const Json& disk) {
   const int64_t usage = disk.value("DiskUsage", int64_t{0});
-  for (const UsageWord& u : kUsageWords) {
-    if (u.usage == usage) return u.word;
-  }
-  return "usage " + std::to_string(usage);
+  const char* word = WordOf(kDiskUsageWords, usage);
+  return word ? word : "usage " + std::to_string(usage);
 }
 
 // What each direction of `spare` asks the service.

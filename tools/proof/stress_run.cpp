@@ -57,6 +57,10 @@ constexpr int kMember = 1, kAvailable = 2, kSpare = 4;
 constexpr size_t kMostDisks = 10;  // per controller
 
 std::string Text(const CZubString& s) { return std::string(s.Str().begin(), s.Str().end()); }
+std::string Text(const wchar_t* s) { return Text(CZubString(s)); }
+
+// The class an alert of `kind` is raised as (the library's kinds table).
+std::string ClassOf(AlertKind kind) { return Text(AlertKindOf(kind).alertClassName); }
 
 // What the change thread knows of the stack, in the middleware's order.
 struct Disk {
@@ -106,7 +110,7 @@ class Model {
       const size_t before = c.PoolDisks();
       std::vector<Alert> alerts;
       if (!(this->*change)(c, random, &alerts)) continue;  // not possible now: another
-      if (c.PoolDisks() != before) alerts.emplace_back("ZUB_AlertPrimordialPoolModified", std::to_string(c.handle));
+      if (c.PoolDisks() != before) alerts.emplace_back(ClassOf(AlertKind::PrimordialPoolModified), std::to_string(c.handle));
       return {kind, alerts};
     }
   }
@@ -134,7 +138,7 @@ class Model {
   // A disk of the pool, while two others stay in it, leaves by its `field`
   // (a Disk member of the same name) becoming `value`, which raises `alert`.
   static bool LeavePool(Controller& c, std::mt19937& random, const char* field, int Disk::*member, int value,
-                        const char* alert, std::vector<Alert>* alerts) {
+                        const std::string& alert, std::vector<Alert>* alerts) {
     Disk* d = MayLeavePool(c) ? Pick(c, random, [](const Disk& d) { return d.InPool(); }) : nullptr;
     if (!d) return false;
     SetDisk(*d, field, d->*member = value);
@@ -142,13 +146,13 @@ class Model {
     return true;
   }
   bool FailDisk(Controller& c, std::mt19937& random, std::vector<Alert>* alerts) {
-    return LeavePool(c, random, "state", &Disk::state, kFailed, "ZUB_AlertDiskFailed", alerts);
+    return LeavePool(c, random, "state", &Disk::state, kFailed, ClassOf(AlertKind::DiskFailed), alerts);
   }
   bool RecoverDisk(Controller& c, std::mt19937& random, std::vector<Alert>* alerts) {
     Disk* d = Pick(c, random, [](const Disk& d) { return d.state == kFailed; });
     if (!d) return false;
     SetDisk(*d, "state", d->state = kHealthy);
-    alerts->emplace_back("ZUB_AlertDiskReturnedToNormal", Id(d->handle));
+    alerts->emplace_back(ClassOf(AlertKind::DiskReturnedToNormal), Id(d->handle));
     return true;
   }
   bool InsertDisk(Controller& c, std::mt19937&, std::vector<Alert>* alerts) {
@@ -156,7 +160,7 @@ class Model {
     const uint32_t handle = m_nextHandle++;
     Change(R"({"op": "insert_disk", "controller": )" + Id(c.handle) + R"(, "disk": {"handle": )" + Id(handle) + "}}");
     c.disks.push_back({handle});
-    alerts->emplace_back("ZUB_AlertDiskInserted", Id(handle));
+    alerts->emplace_back(ClassOf(AlertKind::DiskInserted), Id(handle));
     return true;
   }
   bool RemoveDisk(Controller& c, std::mt19937& random, std::vector<Alert>* alerts) {
@@ -164,7 +168,7 @@ class Model {
     Disk* d = Pick(c, random, [&](const Disk& d) { return d.usage != kMember && (mayLeave || !d.InPool()); });
     if (!d) return false;
     Change(R"({"op": "remove_disk", "disk": )" + Id(d->handle) + "}");
-    alerts->emplace_back("ZUB_AlertDiskRemoved", Id(d->handle));
+    alerts->emplace_back(ClassOf(AlertKind::DiskRemoved), Id(d->handle));
     c.disks.erase(c.disks.begin() + (d - c.disks.data()));
     return true;
   }
@@ -184,7 +188,7 @@ class Model {
     for (Disk& d : c.disks)
       if (std::find(members.begin(), members.end(), d.handle) != members.end()) d.usage = kMember;
     c.volumes.push_back({handle, name, {members.begin(), members.end()}});
-    alerts->emplace_back("ZUB_AlertVolumeCreated", name + "_" + Id(handle));
+    alerts->emplace_back(ClassOf(AlertKind::VolumeCreated), name + "_" + Id(handle));
     return true;
   }
   bool RenameVolume(Controller& c, std::mt19937& random, std::vector<Alert>* alerts) {
@@ -192,7 +196,7 @@ class Model {
     Volume& v = c.volumes[random() % c.volumes.size()];
     v.name = "R" + std::to_string(m_nextName++);
     Change(R"({"op": "set_volume", "volume": )" + Id(v.handle) + R"(, "name": ")" + v.name + R"("})");
-    alerts->emplace_back("ZUB_AlertVolumeModified", v.name + "_" + Id(v.handle));
+    alerts->emplace_back(ClassOf(AlertKind::VolumeModified), v.name + "_" + Id(v.handle));
     return true;
   }
   bool DeleteVolume(Controller& c, std::mt19937& random, std::vector<Alert>* alerts) {
@@ -201,23 +205,23 @@ class Model {
     const Volume v = c.volumes[at];
     if (SsiVolumeDelete(v.handle) != SSI_STATUS_SUCCESS) return false;
     c.volumes.erase(c.volumes.begin() + at);
-    alerts->emplace_back("ZUB_AlertVolumeDeleted", v.name + "_" + Id(v.handle));
+    alerts->emplace_back(ClassOf(AlertKind::VolumeDeleted), v.name + "_" + Id(v.handle));
     for (Disk& d : c.disks) {
       if (std::find(v.disks.begin(), v.disks.end(), d.handle) == v.disks.end()) continue;
       d.usage = kAvailable;
-      alerts->emplace_back("ZUB_AlertDiskMarkedPrimordial", Id(d.handle));
+      alerts->emplace_back(ClassOf(AlertKind::DiskMarkedPrimordial), Id(d.handle));
     }
     return true;
   }
   bool MarkSpare(Controller& c, std::mt19937& random, std::vector<Alert>* alerts) {
-    return LeavePool(c, random, "usage", &Disk::usage, kSpare, "ZUB_AlertDiskMarkedAsSpare", alerts);
+    return LeavePool(c, random, "usage", &Disk::usage, kSpare, ClassOf(AlertKind::DiskMarkedAsSpare), alerts);
   }
   bool UnmarkSpare(Controller& c, std::mt19937& random, std::vector<Alert>* alerts) {
     Disk* d = Pick(c, random, [](const Disk& d) { return d.usage == kSpare; });
     if (!d) return false;
     SetDisk(*d, "usage", d->usage = kAvailable);
-    alerts->emplace_back("ZUB_AlertDiskMarkedPrimordial", Id(d->handle));
-    alerts->emplace_back("ZUB_AlertDiskSpareReleased", Id(d->handle));
+    alerts->emplace_back(ClassOf(AlertKind::DiskMarkedPrimordial), Id(d->handle));
+    alerts->emplace_back(ClassOf(AlertKind::DiskSpareReleased), Id(d->handle));
     return true;
   }
 
@@ -263,13 +267,13 @@ void WaitUntilTakenIn(uint64_t waits) {
 // the monitor compares may reach a class it visits later (the pools) one
 // comparison before an earlier one (the disks), so the order across classes
 // is not promised.
-std::map<std::string, std::vector<Alert>> ByElement(const std::vector<Alert>& alerts) {
-  std::map<std::string, std::vector<Alert>> out;
+std::map<int, std::vector<Alert>> ByElement(const std::vector<Alert>& alerts) {
+  std::map<int, std::vector<Alert>> out;
   for (const Alert& a : alerts) {
-    const char* element = a.first.rfind("ZUB_AlertVolume", 0) == 0   ? "volume"
-                          : a.first.rfind("ZUB_AlertDisk", 0) == 0   ? "disk"
-                          : a.first.rfind("ZUB_AlertPrimordial", 0) == 0 ? "pool"
-                                                                       : "software";
+    int element = -1;
+    for (const AlertKindDesc& kind : AlertKinds()) {
+      if (Text(kind.alertClassName) == a.first) element = static_cast<int>(kind.element);
+    }
     out[element].push_back(a);
   }
   return out;
