@@ -8,7 +8,7 @@
 #include <span>
 
 #include "framework/names.h"
-#include "framework/zub_string.h"
+#include "zubprov/zub_string.h"
 
 // Controller types, as the controller record gives them and as
 // ZUB_PortController's HostControllerType carries them.

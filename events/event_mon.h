@@ -27,6 +27,4 @@
 // quickly (hand the alert to a queue) since the next event waits for it.
 #pragma once
 
-#include "framework/interfaces.h"
-
-ZUB_FACTORY CEventMonInterface* PROVIDER_CreateEventMonInstance();
+#include "zubprov/provider.h"

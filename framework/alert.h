@@ -20,29 +20,9 @@
 #include <cstdint>
 #include <span>
 
-#include "framework/interfaces.h"
+#include "zubprov/interfaces.h"
 #include "framework/record_desc.h"
-
-struct ZUBPROV_API stZUB_AlertIndication {
-  CZubString Description;
-  CZubString AlertingManagedElement;    // the element's object path, or "N/A"
-  uint64_t AlertingElementFormat = 0;   // 2 object path, 0 unknown
-  uint64_t AlertType = 0;               // 1 other, 5 device
-  CZubString OtherAlertType;
-  uint64_t PerceivedSeverity = 0;       // 2 information, 3 degraded, 6 critical
-  uint64_t ProbableCause = 0;
-  CZubString ProbableCauseDescription;
-  uint64_t Trending = 0;
-  CArrayT<CZubString> RecommendedActions;
-  CZubString EventID;                   // the element's DeviceID or InstanceID
-  CZubString AlertClassName;            // the indication's CIM class
-  CZubString SystemName;
-  CZubString SystemCreationClassName;
-  CZubString ProviderName;
-  CZubString EventTime;                 // asctime text, with its trailing line feed
-
-  static const RecordDesc& Describe();
-};
+#include "zubprov/provider.h"
 
 // The elements alerts are about. Each has its own builder and kind codes.
 enum class AlertElement : uint8_t { Volume, Disk, Pool, Software };

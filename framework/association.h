@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "framework/catalog.h"
-#include "framework/interfaces.h"
+#include "zubprov/interfaces.h"
 #include "framework/record_desc.h"
 
 enum class ListNeed {

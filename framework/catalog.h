@@ -25,7 +25,7 @@
 #include <typeinfo>
 #include <vector>
 
-#include "framework/interfaces.h"
+#include "zubprov/interfaces.h"
 #include "framework/names.h"
 #include "framework/record_desc.h"
 

@@ -13,7 +13,8 @@
 #include <variant>
 #include <vector>
 
-#include "framework/interfaces.h"
+#include "framework/safe_array.h"
+#include "zubprov/interfaces.h"
 
 // The one object of Impl for the life of the process, created on first use.
 // A failed allocation returns null and the next call tries again.

@@ -3,12 +3,10 @@
 // builds an object path (on host threads and on the monitor thread alike).
 #pragma once
 
-#include "framework/interfaces.h"
+#include "zubprov/provider.h"
 
-ZUB_FACTORY CZubContainerInterface* PROVIDER_CreateZubContainerInstance();
-
-// The names last handed to SetComputerNameStrings ("" for both before that).
-ZUBPROV_API stComputerStringNames GetComputerStringNames();
-// The same into *out; false (and empty names) when the container object
+// PROVIDER_CreateZubContainerInstance and GetComputerStringNames are the
+// host's (zubprov/provider.h).
+// The names last handed to SetComputerNameStrings into *out; false (and empty names) when the container object
 // cannot be obtained.
 bool ReadComputerStringNames(stComputerStringNames* out);

@@ -32,7 +32,7 @@
 #include "framework/alert.h"
 #include "framework/association.h"
 #include "framework/class_base.h"
-#include "framework/zub_array.h"
+#include "framework/safe_array.h"
 
 class CEventRegisterInterface {
  public:

@@ -14,8 +14,8 @@
 // whether the library's own reading of a text gives back what was meant.
 #pragma once
 
-#include "framework/api.h"
-#include "framework/interfaces.h"
+#include "zubprov/api.h"
+#include "zubprov/interfaces.h"
 
 // Text helpers that never throw. Before/After: the text before/after the first
 // marker, "" when it does not occur. Between: after the first m1 and before

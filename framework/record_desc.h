@@ -44,9 +44,9 @@
 #include <utility>
 #include <vector>
 
-#include "framework/api.h"
-#include "framework/zub_array.h"
-#include "framework/zub_string.h"
+#include "zubprov/api.h"
+#include "framework/safe_array.h"
+#include "zubprov/zub_string.h"
 
 // How a field is stored. Every row of a host's per-type table follows this
 // order (hosts static_assert their table's length against kFieldTypeCount).

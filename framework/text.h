@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "framework/zub_string.h"
+#include "platform/platform.h"
+#include "zubprov/zub_string.h"
 
 // Unsigned decimal text, the only number format of keys and identifiers.
 inline CZubString NumberText(uint64_t value) {

@@ -5,7 +5,7 @@
 // Update that holds it while calling list operations that take it too).
 #pragma once
 
-#include "framework/api.h"
+#include "zubprov/api.h"
 #include "platform/platform.h"
 
 class CZubMutex {

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "framework/zub_array.h"
+#include "framework/safe_array.h"
 #include "middleware/abru2.h"
 #include "middleware/wrappers.h"
 

@@ -15,7 +15,7 @@
 
 #include <cstdint>
 
-#include "framework/zub_array.h"
+#include "framework/safe_array.h"
 #include "middleware/abru2.h"
 
 enum : SSI_STATUS {

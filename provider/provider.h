@@ -6,6 +6,4 @@
 #pragma once
 
 #include "framework/container.h"
-#include "framework/interfaces.h"
-
-ZUB_FACTORY CZubProviderInterface* PROVIDER_CreateZubProviderInstance();
+#include "zubprov/provider.h"

@@ -28,39 +28,6 @@
 //   ZUB_StorageSettingVolume.
 #pragma once
 
-#include "framework/interfaces.h"
+#include "zubprov/config.h"
 #include "framework/record_desc.h"
 
-struct ZUBPROV_API stZUB_ElementCapabilities {
-  CZubString ManagedElement;  // a pool (or a computer system)
-  CZubString Capabilities;    // its capabilities
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_StorageSettingsGeneratedFromCapabilities {
-  CZubString Capabilities;  // the storage capabilities
-  CZubString Setting;       // a primordial setting generated from them
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_StorageSettingsAssociatedToCapabilities {
-  CZubString Capabilities;
-  CZubString Setting;
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_ElementSettingData {
-  CZubString ManagedElement;  // the volume
-  CZubString SettingData;     // a volume setting of its name
-  uint64_t IsDefault = 0;     // 0
-  uint64_t IsCurrent = 0;     // 1
-  uint64_t IsNext = 0;        // 2
-  static const RecordDesc& Describe();
-};
-
-ZUB_FACTORY CZubElementCapabilitiesInterface* PROVIDER_CreateZubElementCapabilitiesInstance();
-ZUB_FACTORY CZubStorageSettingsGeneratedFromCapabilitiesInterface*
-PROVIDER_CreateZubStorageSettingsGeneratedFromCapabilitiesInstance();
-ZUB_FACTORY CZubStorageSettingsAssociatedToCapabilitiesInterface*
-PROVIDER_CreateZubStorageSettingsAssociatedToCapabilitiesInstance();
-ZUB_FACTORY CZubElementSettingDataInterface* PROVIDER_CreateZubElementSettingDataInstance();

@@ -10,14 +10,6 @@
 // ZUB_StorageConfigurationService and ZUB_SpareConfigurationService.
 #pragma once
 
-#include "framework/interfaces.h"
+#include "zubprov/config.h"
 #include "framework/record_desc.h"
 
-struct ZUBPROV_API stZUB_HostedService {
-  CZubString Antecedent;  // the computer system
-  CZubString Dependent;   // a service it hosts
-
-  static const RecordDesc& Describe();
-};
-
-ZUB_FACTORY CZubHostedServiceInterface* PROVIDER_CreateZubHostedServiceInstance();

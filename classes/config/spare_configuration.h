@@ -37,60 +37,11 @@
 // it). The result is the last failing disk's.
 #pragma once
 
-#include "framework/interfaces.h"
+#include "zubprov/config.h"
 #include "framework/record_desc.h"
 
 // The parameters a client may pass and the service does not read (Job,
 // InstanceGroup, RedundancySet) are accepted and left as they are.
-struct ZUBPROV_API stZUB_SetSpareExtentsParams {
-  CZubString Job;                  // never written
-  CZubString InstanceGroup;        // not read
-  CArrayT<CZubString> InExtents;   // in: paths of the disk extents to mark or unmark
-  CZubString RedundancySet;        // not read
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_GetExtentsParams {
-  CZubString Job;                  // never written
-  CZubString InstanceGroup;        // not read
-  CArrayT<CZubString> Extents;     // out: paths of the selected disk extents
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_SpareConfigurationService {
-  CZubString SystemCreationClassName;  // "Corvo_ZUBe3.0"
-  CZubString SystemName;               // "SpareCfgService_" + controller handle
-  CZubString CreationClassName;        // "ZUB_SpareConfigurationService"
-  CZubString Name;                     // "ZUBe:AhciSpareConfigurationService" + AHCI number, or Dox
-  CZubString Caption;                  // "Spare Configuration Service for AHCI HBA Controller " + number
-  CZubString Description;              // as Caption
-  CZubString ElementName;              // as Name
-  CZubString ControllerHandle;         // decimal
-  stZUB_SetSpareExtentsParams SetSpareExtentsParams;
-  stZUB_GetExtentsParams GetExtentsParams;
-  uint32_t Operation = 0;              // in: GetExtents 0, 1, 2; SetSpareExtents 3 mark, 4 unmark
-  uint64_t ReturnValue = 0;
-
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_SpareConfigurationCapabilities {
-  CZubString InstanceID;               // "ZUBe:SpareConfigurationCapabilities:AHCI" + number, or DOX
-  CZubString Caption;                  // "ZUBe Spare Configuration Capabilities"
-  CZubString Description;              // the same
-  CZubString ElementName;              // the same
-  CArrayT<uint64_t> SupportedAsynchronousActions;  // 4
-  CArrayT<uint64_t> SupportedSynchronousActions;   // 2, 3
-  uint8_t CapabilityFlag1 = 0;         // 0
-  uint8_t CapabilityFlag2 = 0;         // 1
-  uint64_t CapabilityValue = 0;        // 0
-  CZubString ControllerHandle;         // decimal
-
-  static const RecordDesc& Describe();
-};
-
-ZUB_FACTORY CZubSpareConfigurationServiceInterface* PROVIDER_CreateZubSpareConfigurationServiceInstance();
-ZUB_FACTORY CZubSpareConfigurationCapabilitiesInterface* PROVIDER_CreateZubSpareConfigurationCapabilitiesInstance();
 
 // GetExtents operations and SetSpareExtents operations.
 enum SpareOperation : uint32_t {

@@ -15,34 +15,9 @@
 // leads to a controller, 4 for any other failure (nothing filed then).
 #pragma once
 
-#include "framework/interfaces.h"
+#include "zubprov/config.h"
 #include "framework/record_desc.h"
 #include "middleware/wrappers.h"
-
-struct ZUBPROV_API stZUB_StorageCapabilitiesPrimordial {
-  CZubString InstanceID;                    // the pool's controller handle
-  CZubString CapabilitiesName;              // "ZUB_StorageCapabilitiesPrimordial_" + InstanceID
-  CZubString ElementName;
-  CZubString Description;
-  uint64_t ElementType = 0;                 // 5
-  uint8_t NoSinglePointOfFailure = 0;       // 1
-  uint8_t NoSinglePointOfFailureDefault = 0;
-  uint64_t DataRedundancyMax = 0;
-  uint64_t DataRedundancyMin = 0;
-  uint64_t DataRedundancyDefault = 0;
-  uint64_t PackageRedundancyMax = 0;
-  uint64_t PackageRedundancyMin = 0;
-  uint64_t PackageRedundancyDefault = 0;
-  uint64_t ExtentStripeLengthDefault = 0;   // the controller's available or spare disks
-  uint64_t UserDataStripeDepthDefault = 0;  // largest level strip value × 1024
-  uint64_t SettingType = 0;                 // CreateSetting: 2 default, 3 goal
-  CZubString NewSetting;                    // CreateSetting: path of the new setting
-  uint64_t ReturnValue = 0;
-
-  static const RecordDesc& Describe();
-};
-
-ZUB_FACTORY CZubStorageCapabilitiesPrimordialInterface* PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance();
 
 // The redundancy a controller with `disks` free or spare disks offers, from
 // its supported levels in middleware order, into the four Max/Min fields of

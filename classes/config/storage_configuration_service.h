@@ -15,54 +15,9 @@
 // failed middleware call by the translation table (MiddlewareReturnValue).
 #pragma once
 
-#include "framework/interfaces.h"
+#include "zubprov/config.h"
 #include "framework/record_desc.h"
 #include "middleware/abru2.h"
-
-struct ZUBPROV_API stZUB_CreateOrModifyParams {
-  CZubString ElementName;     // in: the new volume's name, or a modified volume's new name
-  uint64_t ElementType = 0;   // in: 2 (storage volume)
-  CZubString Job;             // out: "NULL" after a creation
-  CZubString Goal;            // in: path of the storage setting to apply
-  uint64_t Size = 0;          // in/out: requested size; the new volume's size
-  CArrayT<CZubString> InElements;  // in: paths of the disk extents to use
-  CZubString TheElement;      // in/out: the volume to modify (empty: create); the new volume's path
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_ReturnToStoragePoolParams {
-  CZubString Job;             // never written
-  CZubString TheElement;      // in: path of the volume to delete
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_ScsiScanParams {
-  CZubString Job;             // out: "NULL"
-  uint64_t ConnectionType = 0;
-  CZubString OtherConnectionType;
-  CArrayT<CZubString> Initiators;
-  CArrayT<CZubString> Targets;
-  CArrayT<CZubString> LUNs;
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_StorageConfigurationService {
-  CZubString Name;                     // "ZUB_StorageConfigurationService_" + controller name
-  CZubString CreationClassName;        // "ZUB_StorageConfigurationService"
-  CZubString SystemCreationClassName;  // "Corvo_ZUBe3.0"
-  CZubString SystemName;               // the controller's name
-  CZubString ElementName;              // "Storage Configuration Server"
-  CZubString Description;
-  CZubString ControllerHandle;         // decimal
-  uint64_t ReturnValue = 0;
-  stZUB_CreateOrModifyParams CreateOrModifyParams;
-  stZUB_ReturnToStoragePoolParams ReturnToStoragePoolParams;
-  stZUB_ScsiScanParams ScsiScanParams;
-
-  static const RecordDesc& Describe();
-};
-
-ZUB_FACTORY CZubStorageConfigurationServiceInterface* PROVIDER_CreateZubStorageConfigurationServiceInstance();
 
 // The ReturnValue of a failed middleware call in each method.
 enum class ConfigMethod { CreateOrModify, ReturnToStoragePool, ScsiScan };

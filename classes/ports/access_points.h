@@ -21,32 +21,6 @@
 // ZUB_DAPort, ZUB_ComputerSystem.
 #pragma once
 
-#include "framework/interfaces.h"
+#include "zubprov/ports.h"
 #include "framework/record_desc.h"
 
-struct ZUBPROV_API stZUB_DeviceSAPImplementation {
-  CZubString Dependent;   // the endpoint
-  CZubString Antecedent;  // the DA port or logical port
-
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_SAPAvailableForElement {
-  CZubString ManagedElement;  // the protocol controller
-  CZubString AvailableSAP;    // the endpoint
-
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_HostedAccessPoint {
-  CZubString Dependent;   // the endpoint
-  CZubString Antecedent;  // the computer system
-
-  static const RecordDesc& Describe();
-};
-
-ZUB_FACTORY CZubDeviceSAPImplementationInterface* PROVIDER_CreateZubATADeviceSAPImplementationInstance();
-ZUB_FACTORY CZubDeviceSAPImplementationInterface* PROVIDER_CreateZubSCSIDeviceSAPImplementationInstance();
-ZUB_FACTORY CZubSAPAvailableForElementInterface* PROVIDER_CreateZubATASAPAvailableForElementInstance();
-ZUB_FACTORY CZubSAPAvailableForElementInterface* PROVIDER_CreateZubSCSISAPAvailableForElementInstance();
-ZUB_FACTORY CZubHostedAccessPointInterface* PROVIDER_CreateZubHostedAccessPointInstance();

@@ -22,33 +22,9 @@
 #pragma once
 
 #include "classes/storage/storage_volume.h"
-#include "framework/interfaces.h"
+#include "zubprov/ports.h"
 #include "framework/record_desc.h"
 #include "middleware/abru2.h"
-
-struct ZUBPROV_API stZUB_DAPort {
-  CZubString DeviceID;                 // the port's handle, decimal
-  CZubString CreationClassName;        // "ZUB_DAPort"
-  CZubString SystemCreationClassName;  // "Port_" and DeviceID
-  CZubString SystemName;               // "Corvo_ZUBe3.0"
-  CZubString ProtocolName;             // "ATA" (1), "Unknown" (0), "SCSI" (any other code)
-  uint64_t PortType = 0;               // 81
-  uint64_t UsageRestriction = 0;       // 2
-  uint64_t EnabledState = 0;           // 2
-  CArrayT<uint64_t> StatusList;        // 2
-  CZubString Caption;                  // the protocol's text and " Port": "SATA Port", "SAS Port", ...
-  CZubString Description;              // as Caption
-  uint64_t MaxSpeed = 0;               // link rate of the PHY's maximum code
-  uint64_t Speed = 0;                  // link rate of the PHY's negotiated code
-  int64_t Protocol = 0;                // the PHY's protocol code
-  uint64_t HealthState = 0;            // the volume's
-  CZubString ControllerHandle;         // the volume's
-  CZubString AttachedHandle;           // the port's attached handle (the disk), decimal
-
-  static const RecordDesc& Describe();
-};
-
-ZUB_FACTORY CZubDAPortInterface* PROVIDER_CreateZubDAPortInstance();
 
 // The DA port of `volume` through `port`, as `phy` (its first disk's first
 // PHY) reports the link.

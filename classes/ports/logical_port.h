@@ -19,34 +19,8 @@
 // re-read their list after each middleware event.
 #pragma once
 
-#include "framework/interfaces.h"
+#include "zubprov/ports.h"
 #include "framework/record_desc.h"
-
-struct ZUBPROV_API stZUB_LogicalPort {
-  CZubString DeviceID;                 // the port's handle, decimal
-  CZubString CreationClassName;        // "ZUB_ATALogicalPort", "ZUB_SCSILogicalPort"
-  CZubString SystemCreationClassName;  // "ATAPort_", "SCSIPort_" and DeviceID
-  CZubString SystemName;               // "Corvo_ZUBe3.0"
-  uint64_t PortType = 0;               // 1
-  CZubString ElementName;              // "ATA - EndDevice", "SCSI - EndDevice"
-  uint64_t UsageRestriction = 0;       // 2 attached to a disk, 3 attached to the controller
-  uint64_t EnabledState = 0;           // 2
-  CArrayT<uint64_t> StatusList;        // 0, 2, 3, 6
-  CZubString Caption;                  // "ATA EndDevice Port", "SCSI EndDevice Port"
-  CZubString Description;              // as Caption
-  uint64_t MaxSpeed = 0;               // link rate of the PHY's maximum code; 0 without PHY
-  uint64_t Speed = 0;                  // link rate of the PHY's negotiated code; 0 without PHY
-  uint64_t LinkCode = 0;               // 5
-  CZubString Address;                  // the address rule
-  CZubString ControllerHandle;         // decimal
-  CZubString AttachedHandle;           // the disk's or the controller's handle, decimal
-  int64_t Protocol = 0;                // the PHY's protocol code; 0 without PHY
-
-  static const RecordDesc& Describe();
-};
-
-ZUB_FACTORY CZubLogicalPortInterface* PROVIDER_CreateZubATALogicalPortInstance();
-ZUB_FACTORY CZubLogicalPortInterface* PROVIDER_CreateZubSCSILogicalPortInstance();
 
 struct PortFamily;
 

@@ -18,33 +18,6 @@
 // logical ports and protocol controllers of both families.
 #pragma once
 
-#include "framework/interfaces.h"
+#include "zubprov/ports.h"
 #include "framework/record_desc.h"
 
-struct ZUBPROV_API stZUB_ControlledBy {
-  CZubString Dependent;     // the logical port
-  CZubString Antecedent;    // the port controller
-  CZubString DeviceNumber;  // the logical port's Address
-  uint64_t AccessState = 0; // 1
-
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_ProtocolControllerForUnit {
-  CZubString Dependent;      // the volume
-  CZubString Antecedent;     // the protocol controller
-  uint64_t DeviceAccess = 0; // 2
-
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_ConcreteIdentity {
-  CZubString SystemElement;  // the computer system
-  CZubString SameElement;    // the port controller
-
-  static const RecordDesc& Describe();
-};
-
-ZUB_FACTORY CZubControlledByInterface* PROVIDER_CreateZubControlledByInstance();
-ZUB_FACTORY CZubProtocolControllerForUnitInterface* PROVIDER_CreateZubProtocolControllerForUnitInstance();
-ZUB_FACTORY CZubConcreteIdentityInterface* PROVIDER_CreateZubConcreteIdentityInstance();

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "framework/zub_string.h"
+#include "zubprov/zub_string.h"
 #include "middleware/abru2.h"
 
 // What a port (offset 28) or a PHY (offset 36) is attached to.

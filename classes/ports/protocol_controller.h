@@ -16,30 +16,8 @@
 // event.
 #pragma once
 
-#include "framework/interfaces.h"
+#include "zubprov/ports.h"
 #include "framework/record_desc.h"
-
-struct ZUBPROV_API stZUB_ProtocolController {
-  CZubString DeviceID;                 // the DA port's AttachedHandle (the disk)
-  CZubString CreationClassName;        // "ZUB_ATAProtocolController", "ZUB_SCSIProtocolController"
-  CZubString SystemCreationClassName;  // "ATAController_", "SCSIController_" and DeviceID
-  CZubString SystemName;               // "Corvo_ZUBe3.0"
-  CZubString Name;                     // as SystemCreationClassName
-  uint64_t Reserved = 0;               // 0
-  CZubString NameFormat;               // "Class Name | DeviceID"
-  uint64_t PhyCount = 0;               // PHYs of the DA port's controller
-  CZubString Caption;                  // "ATA Protocol Controller", "SCSI Protocol Controller"
-  CZubString Description;              // as Caption
-  CArrayT<uint64_t> StatusList;        // the DA port's
-  uint64_t HealthState = 0;            // the DA port's
-  CZubString ControllerHandle;         // the DA port's
-  int64_t Protocol = 0;                // the DA port's
-
-  static const RecordDesc& Describe();
-};
-
-ZUB_FACTORY CZubProtocolControllerInterface* PROVIDER_CreateZubATAProtocolControllerInstance();
-ZUB_FACTORY CZubProtocolControllerInterface* PROVIDER_CreateZubSCSIProtocolControllerInstance();
 
 struct PortFamily;
 

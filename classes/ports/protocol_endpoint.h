@@ -20,32 +20,8 @@
 // after each middleware event.
 #pragma once
 
-#include "framework/interfaces.h"
+#include "zubprov/ports.h"
 #include "framework/record_desc.h"
-
-struct ZUBPROV_API stZUB_ProtocolEndpoint {
-  CZubString Name;                     // the kind's prefix and PortHandle
-  CZubString CreationClassName;        // "ZUB_ATAProtocolEndpoint", "ZUB_SCSIProtocolEndpoint"
-  CZubString SystemCreationClassName;  // "SATAEndpoint_", "SCSIEndpoint_" and PortHandle
-  CZubString SystemName;               // "Corvo_ZUBe3.0"
-  CZubString NameFormat;               // "Protocol|Porthandle"
-  uint64_t ProtocolIFType = 0;         // 3 ATA, 8 SCSI
-  uint64_t EndpointKind = 0;           // 3
-  CZubString ElementName;              // "SATA Endpoint", "SCSI Endpoint"
-  CZubString Description;              // "SATA Endpoint for DA Port", ... for Logical Port
-  CArrayT<uint64_t> StatusList;        // the port's
-  uint64_t SourceValue = 0;            // a DA port's HealthState, a logical port's LinkCode
-  CZubString PortHandle;               // the port's DeviceID (its handle)
-  CZubString ControllerHandle;         // the port's
-  CZubString AttachedHandle;           // the port's
-  int64_t Protocol = 0;                // the port's
-  uint8_t IsDAPortEndpoint = 0;        // 1 made from a DA port, 0 from a logical port
-
-  static const RecordDesc& Describe();
-};
-
-ZUB_FACTORY CZubProtocolEndpointInterface* PROVIDER_CreateZubATAProtocolEndpointInstance();
-ZUB_FACTORY CZubProtocolEndpointInterface* PROVIDER_CreateZubSCSIProtocolEndpointInstance();
 
 struct PortFamily;
 

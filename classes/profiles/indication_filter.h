@@ -7,25 +7,8 @@
 // obtained. Reads no middleware and no other class.
 #pragma once
 
-#include "framework/interfaces.h"
+#include "zubprov/profiles.h"
 #include "framework/record_desc.h"
-
-struct ZUBPROV_API stZUB_IndicationFilter {
-  CZubString Name;
-  CZubString SystemName;               // the host's computer name
-  CZubString SystemCreationClassName;  // "ZUB_ComputerSystem"
-  CZubString CreationClassName;        // "ZUB_IndicationFilter"
-  CZubString IndicationClassName;      // the class the query selects
-  CZubString Description;
-  CZubString Query;
-  CZubString QueryLanguage;            // "WQL"
-  CZubString ElementName;
-  CArrayT<CZubString> SourceNamespaces;  // one path: the host and its namespace, no keys
-
-  static const RecordDesc& Describe();
-};
-
-ZUB_FACTORY CZubIndicationFilterInterface* PROVIDER_CreateZubIndicationFilterInstance();
 
 // The filters listed for the host's names (Update lists them).
 CArrayT<stZUB_IndicationFilter> IndicationFiltersFor(const stComputerStringNames& names);

@@ -26,38 +26,8 @@
 // ZUB_PortController and ZUB_RegisteredProfile.
 #pragma once
 
-#include "framework/interfaces.h"
+#include "zubprov/profiles.h"
 #include "framework/record_desc.h"
-
-struct ZUBPROV_API stZUB_RegisteredProfile {
-  CZubString InstanceID;                  // the table's prefix and the entry's index
-  uint64_t RegisteredOrganization = 0;    // 2 DMTF, 11 SNIA
-  CZubString OtherRegisteredOrganization; // "NULL"
-  CZubString RegisteredName;
-  CZubString RegisteredVersion;
-  CZubString ElementName;
-  CArrayT<uint64_t> AdvertiseTypes;       // 3
-
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_ReferencedProfile {
-  CZubString Antecedent;  // the referenced profile
-  CZubString Dependent;   // the Host Hardware RAID Controller profile
-
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_ElementConformsToProfile {
-  CZubString ManagedElement;      // the port controller
-  CZubString ConformantStandard;  // the Host Hardware RAID Controller profile
-
-  static const RecordDesc& Describe();
-};
-
-ZUB_FACTORY CZubRegisteredProfileInterface* PROVIDER_CreateZubRegisteredProfileInstance();
-ZUB_FACTORY CZubReferencedProfileInterface* PROVIDER_CreateZubReferencedProfileInstance();
-ZUB_FACTORY CZubElementConformsToProfileInterface* PROVIDER_CreateZubElementConformsToProfileInstance();
 
 // The class name references to a registered profile carry.
 inline constexpr const wchar_t* kProfileRegistrationClass = L"ZUB_Corvo_ProfileRegistration_RegisteredProfile_v3_0";

@@ -22,41 +22,9 @@
 
 #include <vector>
 
-#include "framework/interfaces.h"
+#include "zubprov/profiles.h"
 #include "framework/record_desc.h"
 #include "middleware/abru2.h"
-
-struct ZUBPROV_API stZUB_SoftwareIdentity {
-  CZubString InstanceID;
-  uint8_t IsEntity = 0;                     // 1
-  uint64_t MajorVersion = 0;                // the version's four numbers (0 when unknown)
-  uint64_t MinorVersion = 0;
-  uint64_t RevisionNumber = 0;
-  uint64_t BuildNumber = 0;
-  uint64_t LargeBuildNumber = 0;            // the fourth number again
-  uint8_t IsLargeBuildNumber = 0;           // 1
-  CZubString VersionString;
-  CArrayT<CZubString> TargetOperatingSystems;  // "Refer to SoftwareIdentity.TargetOSTypes field"
-  CZubString Manufacturer;                  // "Corvo Corporation"
-  CArrayT<CZubString> Languages;            // "en"
-  CArrayT<uint64_t> Classifications;        // 2 driver, 5 provider, 9 middleware
-  CArrayT<uint64_t> TargetOSTypes;          // 103, 105
-  CZubString ElementName;
-  CZubString Name;                          // as ElementName
-
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_ElementSoftwareIdentity {
-  CZubString Antecedent;                    // the computer system
-  CZubString Dependent;                     // the software identity
-  CArrayT<uint64_t> ElementSoftwareStatus;  // 6
-
-  static const RecordDesc& Describe();
-};
-
-ZUB_FACTORY CZubSoftwareIdentityInterface* PROVIDER_CreateZubSoftwareIdentityInstance();
-ZUB_FACTORY CZubElementSoftwareIdentityInterface* PROVIDER_CreateZubElementSoftwareIdentityInstance();
 
 // The version numbers of a version text: all four, or nothing when fewer
 // than four are read or all are 0.

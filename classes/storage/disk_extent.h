@@ -16,37 +16,9 @@
 
 #include <vector>
 
-#include "framework/interfaces.h"
+#include "zubprov/storage.h"
 #include "framework/record_desc.h"
 #include "middleware/abru2.h"
-
-struct ZUBPROV_API stZUB_StorageExtentDisk {
-  CZubString CreationClassName;        // "ZUB_StorageExtentDisk"
-  CZubString DeviceID;                 // end-device handle, decimal
-  CZubString SystemCreationClassName;  // "Corvo_ZUBe3.0"
-  CZubString SystemName;               // "Disk_" + end-device handle
-  uint64_t FixedValue1 = 0;            // 2
-  uint64_t DiskCategory = 0;           // 1 for usage 5 or 6, else 3
-  uint64_t SizeA = 0;                  // end-device sizes, unchanged
-  uint64_t SizeB = 0;
-  uint64_t SizeC = 0;
-  uint64_t DiskSize = 0;               // what pools add up and offer
-  int64_t DiskUsage = 0;               // 1 member, 2 available, 4 spare; also 0, 5, 6
-  int64_t DiskState = 0;               // 3 failed, 4 failure predicted, 6 normal
-  int64_t DeviceValue1 = 0;
-  int64_t DeviceValue2 = 0;
-  CZubString FirmwareRevision;
-  CZubString Model;
-  CZubString SerialNumber;
-  CZubString EndDeviceHandle;          // decimal
-  CZubString ControllerHandle;         // the controller it was enumerated under, decimal
-  uint8_t AvailableForPool = 0;        // usage 2 or 6 and not barred from pools
-  uint8_t DeviceFlag = 0;              // barred from pools
-
-  static const RecordDesc& Describe();
-};
-
-ZUB_FACTORY CZubStorageExtentDiskInterface* PROVIDER_CreateZubStorageExtentDiskInstance();
 
 // The record of one end device enumerated under `controller`.
 stZUB_StorageExtentDisk DiskExtentOf(const _SSI_EndDeviceInfo& disk, SSI_HANDLE controller);

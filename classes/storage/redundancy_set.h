@@ -31,51 +31,11 @@
 #include <optional>
 #include <vector>
 
-#include "framework/interfaces.h"
+#include "zubprov/storage.h"
 #include "framework/record_desc.h"
 
 struct stZUB_PortController;
 struct stZUB_StorageExtentDisk;
-
-struct ZUBPROV_API stZUB_StorageRedundancySet {
-  CZubString InstanceID;                  // type prefix + counter of that type
-  CZubString ElementName;                 // "ZUBe storage redundancy set"
-  CZubString Caption;                     // the same
-  CZubString Description;                 // the same
-  uint64_t RedundancyStatus = 0;          // 2 a healthy spare is available, else 4
-  uint64_t MinNumberNeeded = 0;           // 1
-  uint64_t MaxNumberSupported = 0;        // the port controller's NumberOfPhys
-  CZubString Name;                        // "ZUBe storage redundancy set"
-  uint64_t LoadBalanceAlgorithm = 0;      // 1 (other)
-  CZubString OtherLoadBalanceAlgorithm;   // "Algorithm dependent on RAID volume target"
-  CZubString ControllerHandle;            // the port controller's InstanceID
-  uint64_t LargestSpareSize = 0;          // largest SizeB of the healthy spares, 0 for none
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_MemberOfCollection {
-  CZubString Collection;  // the redundancy set
-  CZubString Member;      // a disk extent
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_HostedCollection {
-  CZubString Dependent;   // the redundancy set
-  CZubString Antecedent;  // the computer system
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_IsSpare {
-  CZubString Dependent;     // the redundancy set
-  CZubString Antecedent;    // the spare disk extent
-  uint64_t SpareStatus = 0; // 2
-  static const RecordDesc& Describe();
-};
-
-ZUB_FACTORY CZubStorageRedundancySetInterface* PROVIDER_CreateZubStorageRedundancySetInstance();
-ZUB_FACTORY CZubMemberOfCollectionInterface* PROVIDER_CreateZubMemberOfCollectionInstance();
-ZUB_FACTORY CZubHostedCollectionInterface* PROVIDER_CreateZubHostedCollectionInstance();
-ZUB_FACTORY CZubIsSpareInterface* PROVIDER_CreateZubIsSpareInstance();
 
 // The set of `controller`, the `ordinal`th of its type, with the spare facts
 // of `disks` (those of other controllers are not counted); nothing for a

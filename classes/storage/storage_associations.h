@@ -20,28 +20,6 @@
 //   ZUB_StorageVolume and ZUB_StorageSettingVolume.
 #pragma once
 
-#include "framework/interfaces.h"
+#include "zubprov/storage.h"
 #include "framework/record_desc.h"
 
-struct ZUBPROV_API stZUB_AllocatedFromStoragePool {
-  CZubString Dependent;        // the volume
-  CZubString Antecedent;       // the pool
-  uint64_t SpaceConsumed = 0;  // the volume's VolumeSize
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_ConcreteComponent {
-  CZubString GroupComponent;  // the pool (or a protocol endpoint)
-  CZubString PartComponent;   // the disk extent
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_ConcreteDependency {
-  CZubString Dependent;   // the volume
-  CZubString Antecedent;  // the disk extent
-  static const RecordDesc& Describe();
-};
-
-ZUB_FACTORY CZubAllocatedFromStoragePoolInterface* PROVIDER_CreateZubAllocatedFromStoragePoolInstance();
-ZUB_FACTORY CZubConcreteComponentInterface* PROVIDER_CreateZubConcreteComponentInstance();
-ZUB_FACTORY CZubConcreteDependencyInterface* PROVIDER_CreateZubConcreteDependencyInstance();

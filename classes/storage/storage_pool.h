@@ -23,41 +23,10 @@
 
 #include <vector>
 
-#include "framework/interfaces.h"
+#include "zubprov/storage.h"
 #include "framework/record_desc.h"
 
 struct stZUB_StorageExtentDisk;
-
-struct ZUBPROV_API stZUB_StoragePool {
-  CZubString InstanceID;        // the controller handle, decimal
-  CZubString PoolID;            // "Primordial_" + InstanceID
-  uint8_t Primordial = 0;       // 1
-  uint64_t FixedSpace = 0;      // 0
-  uint64_t AvailableSpace = 0;  // DiskSize of the available, healthy disks
-  uint64_t FixedValue1 = 0;     // 5
-  CZubString ElementName;       // "Unallocated Storage Pool"
-  CZubString Caption;           // PoolID
-  CZubString Description;       // "Unallocated Storage Pool"
-  uint64_t FixedValue2 = 0;     // 19
-  CZubString ControllerHandle;  // the port controller's InstanceID
-  CZubString ControllerName;    // the port controller's ElementName
-  // Method parameters.
-  uint64_t SizesElementType = 0;
-  CZubString SizesGoal;
-  CArrayT<uint64_t> Sizes;
-  uint64_t RangeElementType = 0;
-  CZubString RangeGoal;
-  uint64_t MinimumVolumeSize = 0;
-  uint64_t MaximumVolumeSize = 0;
-  uint64_t VolumeSizeDivisor = 0;
-  CZubString ExtentsGoal;
-  CArrayT<CZubString> AvailableExtents;
-  uint64_t ReturnValue = 0;
-
-  static const RecordDesc& Describe();
-};
-
-ZUB_FACTORY CZubStoragePoolInterface* PROVIDER_CreateZubStoragePoolInstance();
 
 // The pools that previous → current changed, in alert order: the pools beyond
 // the shorter list's count, or (equal counts) each current pool whose

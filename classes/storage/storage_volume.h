@@ -20,43 +20,9 @@
 
 #include <vector>
 
-#include "framework/interfaces.h"
+#include "zubprov/storage.h"
 #include "framework/record_desc.h"
 #include "middleware/abru2.h"
-
-struct ZUBPROV_API stZUB_StorageVolume {
-  CZubString CreationClassName;        // "ZUB_StorageVolume"
-  CZubString DeviceID;                 // name "_" handle
-  CZubString SystemCreationClassName;  // "Corvo_ZUBe3.0"
-  CZubString SystemName;               // "Volume_" handle
-  CZubString ElementName;              // the volume's name
-  CZubString Caption;                  // RaidLevel
-  uint64_t FixedValue1 = 0;            // 0
-  uint64_t FixedValue2 = 0;            // 0
-  uint64_t FixedValue3 = 0;            // 2
-  uint64_t FixedValue4 = 0;            // 2
-  CZubString Description;              // "Volume storage of type: " RaidLevel
-  uint8_t RedundancyFlag = 0;          // NoSinglePointOfFailure
-  uint8_t FixedFlag = 0;               // 0
-  uint8_t NoSinglePointOfFailure = 0;
-  uint64_t DataRedundancy = 0;
-  uint64_t PackageRedundancy = 0;
-  uint64_t HealthState = 0;
-  CZubString RaidLevel;                // "RAID5", or "Invalid or Unknown"
-  uint64_t VolumeSize = 0;
-  int64_t StripSize = 0;               // bytes
-  uint64_t NumberOfDisks = 0;
-  uint8_t VolumeFlag = 0;
-  int64_t VolumeState = 0;             // the middleware's, unchanged
-  CZubString CachePolicy;
-  CZubString ControllerHandle;         // decimal; empty when no controller owns its disks
-  CZubString VolumeHandle;             // decimal
-  CZubString ArrayHandle;              // decimal
-
-  static const RecordDesc& Describe();
-};
-
-ZUB_FACTORY CZubStorageVolumeInterface* PROVIDER_CreateZubStorageVolumeInstance();
 
 // The record of one middleware volume; ControllerHandle is left empty.
 stZUB_StorageVolume VolumeOf(const _SSI_VolumeInfo& volume);

@@ -23,46 +23,9 @@
 // ZUB_StorageExtentDisk.
 #pragma once
 
-#include "framework/interfaces.h"
+#include "zubprov/system.h"
 #include "framework/record_desc.h"
 #include "middleware/abru2.h"
-
-struct ZUBPROV_API stZUB_AlarmDevice {
-  CZubString DeviceID;                 // PHY number and PHY handle, decimal, no separator
-  CZubString CreationClassName;        // "ZUB_AlarmDevice"
-  CZubString SystemName;               // "Corvo_ZUBe3.0"
-  CZubString SystemCreationClassName;  // "CIM_AlarmDevice"
-  CZubString Name;                     // "PHY Locator"
-  CZubString Caption;                  // "Visual locator"
-  CZubString Description;              // "Visual locator to map logical to physical for device: " + PHY number
-  uint8_t AudibleAlarm = 0;            // 0
-  uint8_t Reserved1 = 0;
-  uint8_t MotionAlarm = 0;             // 0
-  uint64_t Urgency = 0;                // 0
-  uint64_t AlarmState = 0;             // 1
-  uint8_t VisibleAlarm = 0;            // 1
-  uint8_t Reserved2 = 0;
-  uint8_t Enabled = 0;                 // 1
-  uint64_t ReturnValue = 0;            // out of SetAlarmIndicator
-  uint64_t Reserved3 = 0;
-  uint64_t State = 0;                  // in of SetAlarmIndicator: 1 off, other non-zero on
-  uint64_t Reserved4 = 0;
-  CZubString PhyHandle;                // decimal
-  CZubString EndDeviceHandle;          // the disk's handle, decimal
-  CZubString ControllerHandle;         // decimal
-
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_AssociatedAlarm {
-  CZubString Antecedent;  // the alarm device
-  CZubString Dependent;   // the disk extent it locates
-
-  static const RecordDesc& Describe();
-};
-
-ZUB_FACTORY CZubAlarmDeviceInterface* PROVIDER_CreateZubAlarmDeviceInstance();
-ZUB_FACTORY CZubAssociatedAlarmInterface* PROVIDER_CreateZubAssociatedAlarmInstance();
 
 // The record of the locator of `disk` (enumerated under `controller`) on `phy`.
 stZUB_AlarmDevice AlarmDeviceOf(const _SSI_PhyInfo& phy, const _SSI_EndDeviceInfo& disk, SSI_HANDLE controller);

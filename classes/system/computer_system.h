@@ -8,21 +8,9 @@
 // controller list.
 #pragma once
 
-#include "framework/interfaces.h"
+#include "zubprov/system.h"
 #include "framework/record_desc.h"
 #include "middleware/abru2.h"
-
-struct ZUBPROV_API stZUB_ComputerSystem {
-  CZubString NameFormat;          // "HID"
-  CArrayT<uint64_t> Dedicated;    // 30 (host-based RAID controller), 15 (block server)
-  CZubString CreationClassName;   // "Corvo_ZUBe3.0"
-  CZubString Name;                // the controller's name
-  CZubString ControllerHandle;    // the controller's handle, decimal
-
-  static const RecordDesc& Describe();
-};
-
-ZUB_FACTORY CZubComputerSystemInterface* PROVIDER_CreateZubComputerSystemInstance();
 
 // The record of one controller (Update maps every controller with it).
 stZUB_ComputerSystem ComputerSystemOf(const _SSI_ControllerInfo& controller);

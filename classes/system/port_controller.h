@@ -13,32 +13,9 @@
 // a PHY list that cannot be read counts 0 PHYs and is no failure.
 #pragma once
 
-#include "framework/interfaces.h"
+#include "zubprov/system.h"
 #include "framework/record_desc.h"
 #include "middleware/abru2.h"
-
-struct ZUBPROV_API stZUB_PortController {
-  uint64_t ControllerType = 0;          // 1 (other)
-  CZubString Caption;                   // "Host Controller " and the controller's name
-  int64_t HostControllerType = 0;       // the controller type: 1 AHCI, 2 DOX
-  uint64_t Revision = 0;                // the controller's revision
-  CZubString ElementName;               // the controller's name
-  CZubString Description;               // the controller's name
-  CZubString Name;                      // the controller's name
-  uint64_t NumberOfPhys = 0;            // PHYs of an AHCI controller; 0 for any other
-  uint8_t FeatureEnabled = 0;           // 1 when the controller's feature flag is set
-  CZubString InstanceID;                // the controller's handle, decimal
-  CZubString Identifier;                // the controller's handle, decimal
-  CZubString Address;                   // the address rule on the controller record
-  CZubString DeviceID;                  // the controller's handle, decimal
-  CZubString SystemName;                // the controller's name
-  CZubString SystemCreationClassName;   // "Corvo_ZUBe3.0"
-  CZubString CreationClassName;         // "ZUB_PortController"
-
-  static const RecordDesc& Describe();
-};
-
-ZUB_FACTORY CZubPortControllerInterface* PROVIDER_CreateZubPortControllerInstance();
 
 // The record of one controller with `numberOfPhys` PHYs (Update passes
 // NumberOfPhys(controller)).

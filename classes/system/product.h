@@ -27,46 +27,9 @@
 //   reads ZUB_PortController and ZUB_Card.
 #pragma once
 
-#include "framework/interfaces.h"
+#include "zubprov/system.h"
 #include "framework/record_desc.h"
 #include "middleware/abru2.h"
-
-struct ZUBPROV_API stZUB_Product {
-  CZubString Name;               // kind prefix + the object's own text
-  CZubString IdentifyingNumber;  // the object's handle, decimal
-  CZubString Vendor;
-  CZubString Version;
-  CZubString Description;        // per kind
-  CZubString ElementName;        // per kind
-  CZubString CreationClassName;  // "ZUB_ProductHBA", ...
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_ProductPhysicalComponent {
-  CZubString GroupComponent;  // the product
-  CZubString PartComponent;   // the card
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_ComputerSystemPackage {
-  CZubString Dependent;   // the computer system
-  CZubString Antecedent;  // the card
-  static const RecordDesc& Describe();
-};
-
-struct ZUBPROV_API stZUB_Realizes {
-  CZubString Dependent;   // the port controller
-  CZubString Antecedent;  // the card
-  static const RecordDesc& Describe();
-};
-
-ZUB_FACTORY CZubProductInterface* PROVIDER_CreateZubProductHBAInstance();
-ZUB_FACTORY CZubProductInterface* PROVIDER_CreateZubProductDiskInstance();
-ZUB_FACTORY CZubProductInterface* PROVIDER_CreateZubProductEnclosureInstance();
-ZUB_FACTORY CZubProductInterface* PROVIDER_CreateZubProductRouterInstance();
-ZUB_FACTORY CZubProductPhysicalComponentInterface* PROVIDER_CreateZubProductPhysicalComponentInstance();
-ZUB_FACTORY CZubComputerSystemPackageInterface* PROVIDER_CreateZubComputerSystemPackageInstance();
-ZUB_FACTORY CZubRealizesInterface* PROVIDER_CreateZubRealizesInstance();
 
 // The product of one middleware object.
 stZUB_Product ProductOf(const _SSI_ControllerInfo& controller);

@@ -13,14 +13,6 @@
 // ports of both families, ZUB_StorageVolume, ZUB_AlarmDevice.
 #pragma once
 
-#include "framework/interfaces.h"
+#include "zubprov/system.h"
 #include "framework/record_desc.h"
 
-struct ZUBPROV_API stZUB_SystemDevice {
-  CZubString GroupComponent;  // the computer system
-  CZubString PartComponent;   // the device
-
-  static const RecordDesc& Describe();
-};
-
-ZUB_FACTORY CZubSystemDeviceInterface* PROVIDER_CreateZubSystemDeviceInstance();

@@ -18,7 +18,7 @@
 #include "events/event_registry.h"
 #include "framework/association.h"
 #include "framework/catalog.h"
-#include "framework/interfaces.h"
+#include "zubprov/interfaces.h"
 #include "sim/abru2_control.h"
 #include "tests/support/sim_fixture.h"
 

@@ -2,7 +2,7 @@
 // a private copy of the built library (fresh singletons).
 #include <gtest/gtest.h>
 
-#include "framework/interfaces.h"
+#include "zubprov/interfaces.h"
 #include "sim/abru2_control.h"
 #include "tests/support/library_copy.h"
 

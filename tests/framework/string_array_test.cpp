@@ -7,8 +7,8 @@
 #include <functional>
 #include <thread>
 
-#include "framework/zub_array.h"
-#include "framework/zub_string.h"
+#include "framework/safe_array.h"
+#include "zubprov/zub_string.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "framework/text.h"
-#include "framework/zub_string.h"
+#include "zubprov/zub_string.h"
 #include "platform/platform.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "framework/event_register.h"
-#include "framework/interfaces.h"
+#include "zubprov/interfaces.h"
 #include "sim/abru2_control.h"
 #include "tests/support/library_copy.h"
 

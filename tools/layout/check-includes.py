@@ -4,7 +4,8 @@ header includes form a cycle. Exit 1 with one line per offence.
 
 The rooms, lowest first (a room may include its own files and any lower
 room's):
-  platform < framework < middleware < classes < events < provider
+  include/zubprov (the public headers: they include only each other and
+  platform/export.h), platform < framework < middleware < classes < events < provider
     < host/kit < host/sim < host/cim < host/indications < host/wbem < host/cli
     < tools, bench, fuzz < tests, examples
 sim/ stands in for the external middleware: it includes nothing of the
@@ -16,7 +17,7 @@ import os, re, sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 ORDER = [
-    ('platform/', 0), ('framework/', 1), ('middleware/', 2), ('classes/', 3), ('events/', 4), ('provider/', 5),
+    ('include/', 0), ('platform/', 0), ('framework/', 1), ('middleware/', 2), ('classes/', 3), ('events/', 4), ('provider/', 5),
     ('host/kit/', 6), ('host/sim/', 7), ('host/cim/', 8), ('host/indications/', 9), ('host/wbem/', 10),
     ('host/cli/', 11), ('tools/', 12), ('bench/', 12), ('fuzz/', 12), ('tests/', 13), ('examples/', 13),
 ]
@@ -50,6 +51,8 @@ def main():
                 if not m:
                     continue
                 target = m.group(1)
+                if target.startswith('zubprov/'):
+                    target = 'include/' + target
                 if not os.path.exists(os.path.join(ROOT, target)):
                     continue  # a system or generated header
                 graph.setdefault(path, set()).add(target)
@@ -57,6 +60,10 @@ def main():
                 if there is None:
                     continue
                 where = '%s:%d: includes %s' % (path, n, target)
+                if here[0] == 'include/':
+                    if not (target.startswith('include/') or target.startswith('zubprov/') or target == 'platform/export.h'):
+                        offences.append(where + ' (a public header includes only public headers)')
+                    continue
                 if here[0] == 'sim/':
                     if not (target.startswith('platform/') or target == 'middleware/abru2.h' or target.startswith('sim/')):
                         offences.append(where + ' (the simulation shares nothing with the provider)')

@@ -10,10 +10,10 @@
 
 #include <atomic>
 
-#include "framework/api.h"
-#include "framework/status.h"
-#include "framework/zub_array.h"
-#include "framework/zub_string.h"
+#include "zubprov/api.h"
+#include "zubprov/status.h"
+#include "zubprov/zub_array.h"
+#include "zubprov/zub_string.h"
 
 class ZUBPROV_API CProviderInterfaceBase {
  public:

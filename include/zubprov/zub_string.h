@@ -9,9 +9,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
-#include "framework/status.h"
-#include "platform/platform.h"
+#include "zubprov/status.h"
 
 template <class T>
 class CZubStringT {
@@ -104,10 +104,10 @@ class CZubStringT {
     static const T empty[1] = {0};
     return empty;
   }
+  // Unsigned decimal, as "%llu" writes it.
   static std::basic_string<T> Number(uint64_t value) {
-    T buf[84] = {};
-    platform::FormatU64(buf, 84, value);
-    return buf;
+    if constexpr (std::is_same_v<T, wchar_t>) return std::to_wstring(value);
+    else return std::to_string(value);
   }
 
   std::basic_string<T> m_text;

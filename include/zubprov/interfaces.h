@@ -3,7 +3,7 @@
 // classes that fill them; an interface only needs their names.
 #pragma once
 
-#include "framework/interface_base.h"
+#include "zubprov/interface_base.h"
 
 // The host's namespace and computer name, used in every object path.
 struct stComputerStringNames {

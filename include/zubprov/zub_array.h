@@ -1,6 +1,7 @@
 // zub_array.h: CArrayT, the array of every instance list, middleware record
-// list and value list; CSafeArrayT, the same with operations that take the
-// process-wide lock themselves; CAllocPtrT, an owned handle buffer.
+// list and value list, and of the records a host receives; CAllocPtrT, an
+// owned handle buffer. (The library's shared lists, which lock themselves,
+// are CSafeArrayT of framework/safe_array.h.)
 //
 // An array keeps a cursor: GetCurrent reads the element at it, MoveNext
 // advances it and wraps to 0 at the end, so a loop "read, MoveNext until it
@@ -12,7 +13,6 @@
 #include <new>
 #include <vector>
 
-#include "framework/zub_lock.h"
 
 template <class T>
 class CArrayT {
@@ -96,63 +96,6 @@ class CArrayT {
  private:
   std::vector<T> m_items;
   size_t m_cursor = 0;
-};
-
-// The shared lists: each of these operations holds the process-wide lock for
-// its own duration. Composite changes (clear and refill, append a record)
-// are made by the caller under CGlobalLock.
-template <class T>
-class CSafeArrayT : public CArrayT<T> {
-  using Base = CArrayT<T>;
-
- public:
-  CSafeArrayT() = default;
-  CSafeArrayT(const CSafeArrayT& other) : Base() {
-    CGlobalLock lock(GetGlobalLock());
-    Base::operator=(other);
-  }
-  CSafeArrayT& operator=(const CArrayT<T>& other) {
-    CGlobalLock lock(GetGlobalLock());
-    Base::operator=(other);
-    return *this;
-  }
-  CSafeArrayT& operator=(const CSafeArrayT& other) { return *this = static_cast<const Base&>(other); }
-
-  void RemoveAll() {
-    CGlobalLock lock(GetGlobalLock());
-    Base::RemoveAll();
-  }
-  size_t GetCount() const {
-    CGlobalLock lock(GetGlobalLock());
-    return Base::GetCount();
-  }
-  T* GetCurrent() {
-    CGlobalLock lock(GetGlobalLock());
-    return Base::GetCurrent();
-  }
-  bool MoveNext() {
-    CGlobalLock lock(GetGlobalLock());
-    return Base::MoveNext();
-  }
-  void ResetCursor() {
-    CGlobalLock lock(GetGlobalLock());
-    Base::ResetCursor();
-  }
-  void SetCurrentOrAdd(const T& item) {
-    CGlobalLock lock(GetGlobalLock());
-    Base::SetCurrentOrAdd(item);
-  }
-  // Appends one element under the lock.
-  void AddLocked(const T& item) {
-    CGlobalLock lock(GetGlobalLock());
-    Base::Add(item);
-  }
-  // A copy taken under the lock, so a copy racing a rebuild on another
-  // thread sees the empty list or a prefix of the new records.
-  void CopyTo(CArrayT<T>* out) const {
-    CGlobalLock lock(GetGlobalLock());
-    *out = *this;
-  }
 };
 
 // Owns an array of count elements made with array new.
