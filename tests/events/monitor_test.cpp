@@ -20,6 +20,7 @@
 #include "provider/provider.h"
 #include "framework/class_base.h"
 #include "middleware/wrappers.h"
+#include "sim/abru2_control.h"
 #include "tests/support/monitor_copy.h"
 #include "tests/support/sim_fixture.h"
 
@@ -296,15 +297,33 @@ TEST_F(MonitorTest, TerminateFromInsideTheCallbackStopsDelivery) {
 
 // A middleware that was finalised fails every wait at once; the monitor
 // retries at a modest pace and still stops at once.
+// Once the middleware fails every event wait, the monitor keeps trying, and
+// after its first quick retries it pauses between two tries: the pause is a
+// lower bound the monitor's own wait guarantees, so no machine's load can
+// make this fail (it never bounds how long anything takes).
 TEST_F(MonitorTest, FailingEventWaitsAreRetriedWithoutSpinning) {
+  struct Waits {
+    std::mutex mutex;
+    std::condition_variable grew;
+    std::vector<std::chrono::steady_clock::time_point> at;
+  } waits;
   copy_->Start();
   SsiFinalize();
-  std::this_thread::sleep_for(200ms);  // past the first quick retries
-  const uint64_t before = Calls("SsiEventWait");
-  std::this_thread::sleep_for(500ms);
-  const uint64_t waits = Calls("SsiEventWait") - before;
-  EXPECT_GE(waits, 1u) << "it keeps trying";
-  EXPECT_LE(waits, 25u) << "a handful per second, not a spinning core";
+  abru2sim::SetCallHook("SsiEventWait", [](void* self) {
+    auto* w = static_cast<Waits*>(self);
+    std::lock_guard<std::mutex> lock(w->mutex);
+    w->at.push_back(std::chrono::steady_clock::now());
+    w->grew.notify_all();
+  }, &waits);
+  constexpr size_t kTries = 14;  // the quick retries, then several pauses
+  {
+    std::unique_lock<std::mutex> lock(waits.mutex);
+    ASSERT_TRUE(waits.grew.wait_for(lock, 120s, [&] { return waits.at.size() >= kTries; })) << "it keeps trying";
+  }
+  abru2sim::SetCallHook("SsiEventWait", nullptr, nullptr);
+  std::lock_guard<std::mutex> lock(waits.mutex);
+  for (size_t i = kTries - 4; i < kTries; ++i)
+    EXPECT_GE(waits.at[i] - waits.at[i - 1], 60ms) << "try " << i << " came without a pause";
   EXPECT_EQ(copy_->Monitor().Terminate(), PROVIDER_SUCCESS);
   SsiInitialize();
 }
