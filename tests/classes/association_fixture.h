@@ -6,6 +6,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "classes/config/spare_configuration.h"
 #include "classes/config/storage_capabilities.h"
@@ -16,10 +18,38 @@
 #include "classes/system/card.h"
 #include "classes/system/computer_system.h"
 #include "classes/system/port_controller.h"
+#include "framework/object_path.h"
 #include "provider/provider.h"
 #include "tests/support/class_fixture.h"
 
 namespace zubtest {
+
+using RefPairs = std::vector<std::pair<std::wstring, std::wstring>>;
+
+// "Class Key" of a reference, its key being DeviceID or else Name.
+inline std::wstring Short(const CZubString& reference) {
+  CWbemObjectPath path;
+  path.ParsePath(reference);
+  CZubString key;
+  if (!path.m_keys.TryGetPropertyValue(L"DeviceID", &key)) path.m_keys.TryGetPropertyValue(L"Name", &key);
+  return path.m_className.Str() + L" " + key.Str();
+}
+
+// "First | Second" of each association record, in Short form.
+template <class Rec>
+std::vector<std::wstring> Pairs(const CArrayT<Rec>& records, CZubString Rec::*first, CZubString Rec::*second) {
+  std::vector<std::wstring> out;
+  for (const Rec& r : records) out.push_back(Short(r.*first) + L" | " + Short(r.*second));
+  return out;
+}
+
+// The two references of each association record, whole.
+template <class Rec>
+RefPairs Refs(const CArrayT<Rec>& records, CZubString Rec::*first, CZubString Rec::*second) {
+  RefPairs out;
+  for (const Rec& r : records) out.emplace_back((r.*first).Str(), (r.*second).Str());
+  return out;
+}
 
 class AssociationFixture : public ClassFixture {
  protected:

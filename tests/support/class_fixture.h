@@ -4,12 +4,47 @@
 // session the listing opened was closed.
 #pragma once
 
+#include <initializer_list>
+#include <string>
+
 #include "framework/catalog.h"
 #include "middleware/middleware_state.h"
 #include "provider/provider.h"
 #include "tests/support/sim_fixture.h"
 
 namespace zubtest {
+
+// "Name=value; ..." of the named fields of a record (lists as "a,b"), to
+// compare many fields of one record at once.
+template <class Rec>
+std::wstring Fields(const Rec& rec, std::initializer_list<const char*> names) {
+  std::wstring out;
+  for (const char* name : names) {
+    const FieldDesc* f = Rec::Describe().Find(name);
+    std::wstring value = L"?";
+    if (f) {
+      switch (f->type) {
+        case FieldType::Text: value = f->Value<CZubString>(&rec).Str(); break;
+        case FieldType::UInt64: value = std::to_wstring(f->Value<uint64_t>(&rec)); break;
+        case FieldType::Int64: value = std::to_wstring(f->Value<int64_t>(&rec)); break;
+        case FieldType::UInt32: value = std::to_wstring(f->Value<uint32_t>(&rec)); break;
+        case FieldType::Int32: value = std::to_wstring(f->Value<int32_t>(&rec)); break;
+        case FieldType::UInt8: value = std::to_wstring(f->Value<uint8_t>(&rec)); break;
+        case FieldType::UInt64List:
+          value.clear();
+          for (uint64_t n : f->Value<CArrayT<uint64_t>>(&rec)) value += (value.empty() ? L"" : L",") + std::to_wstring(n);
+          break;
+        case FieldType::TextList:
+          value.clear();
+          for (const CZubString& s : f->Value<CArrayT<CZubString>>(&rec)) value += (value.empty() ? L"" : L",") + s.Str();
+          break;
+        default: break;
+      }
+    }
+    out += (out.empty() ? L"" : L"; ") + std::wstring(name, name + std::char_traits<char>::length(name)) + L"=" + value;
+  }
+  return out;
+}
 
 class ClassFixture : public SimFixture {
  protected:
