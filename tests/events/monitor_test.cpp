@@ -9,14 +9,15 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "classes/storage/disk_extent.h"
 #include "framework/event_register.h"
+#include "framework/text.h"
 #include "provider/provider.h"
 #include "framework/class_base.h"
 #include "middleware/wrappers.h"
@@ -30,33 +31,10 @@ using namespace std::chrono_literals;
 
 // ---- scratch classes ----------------------------------------------------------
 
-struct stScratchDisk {
-  CZubString CreationClassName;
-  CZubString DeviceID;
-  CZubString SystemCreationClassName;
-  CZubString SystemName;
-  uint64_t State = 0;
-  static const RecordDesc& Describe();
-};
-ZUB_DESCRIBE(stScratchDisk,
-    ZUB_FIELD(CreationClassName).Key(1),
-    ZUB_FIELD(DeviceID).Key(2),
-    ZUB_FIELD(SystemCreationClassName).Key(3),
-    ZUB_FIELD(SystemName).Key(4),
-    ZUB_FIELD(State))
-
-class ScratchDiskInterface : public CProviderInterfaceBase {
- public:
-  virtual PROVIDER_STATUS GetData(CArrayT<stScratchDisk>* out) = 0;
-};
-
-// The disk kind codes the scratch class raises.
-enum : uint32_t { kFailed = 2, kFailing = 4, kNormal = 9 };
-
 // The disks of one controller, compared with a snapshot after each event as
-// the change-detecting classes do: a disk that failed, is failing or is back
-// to normal raises an alert (the tests keep the disks in place).
-class ScratchDisks : public CZubClassT<ScratchDiskInterface, stScratchDisk>,
+// the disk class does, but named by serial number (the tests keep the disks
+// in place).
+class ScratchDisks : public CZubClassT<CZubStorageExtentDiskInterface, stZUB_StorageExtentDisk>,
                      public virtual CEventRegisterInterface {
  public:
   explicit ScratchDisks(SSI_HANDLE controller) : m_controller(controller) {}
@@ -66,12 +44,8 @@ class ScratchDisks : public CZubClassT<ScratchDiskInterface, stScratchDisk>,
     return UpdateFromList(
         disks, [&](CEndDevices& w) { return w.Load(SSI_SCOPE_CONTROLLER, m_controller); },
         [&](const _SSI_EndDeviceInfo& d) {
-          stScratchDisk rec;
-          rec.CreationClassName = L"ZUB_StorageExtentDisk";
-          rec.DeviceID = CZubString(std::wstring(d.serialNo, d.serialNo + std::strlen(d.serialNo)).c_str());
-          rec.SystemCreationClassName = L"Corvo_ZUBe3.0";
-          rec.SystemName.FromNumber(m_controller);
-          rec.State = static_cast<uint64_t>(d.state);
+          stZUB_StorageExtentDisk rec = DiskExtentOf(d, m_controller);
+          rec.DeviceID = FromMultiByte(d.serialNo);
           return rec;
         });
   }
@@ -84,16 +58,13 @@ class ScratchDisks : public CZubClassT<ScratchDiskInterface, stScratchDisk>,
 
   bool DetectAlerts() override {
     Update();
-    CArrayT<stScratchDisk> now, before;
+    CArrayT<stZUB_StorageExtentDisk> now, before;
     {
       CGlobalLock lock(GetGlobalLock());
       m_list.CopyTo(&now);
       before = m_snapshot;
     }
-    for (size_t i = 0; i < now.GetCount() && i < before.GetCount(); ++i) {
-      if (now[i].State == before[i].State) continue;
-      RaiseDiskAlert(m_alerts, now[i].State == 3 ? kFailed : now[i].State == 4 ? kFailing : kNormal, now[i]);
-    }
+    for (const DiskChange& c : DiskChanges(before, now)) RaiseDiskAlert(m_alerts, c.kind, *c.disk);
     return m_alerts.GetCount() != 0;
   }
 
@@ -107,7 +78,7 @@ class ScratchDisks : public CZubClassT<ScratchDiskInterface, stScratchDisk>,
 
  private:
   SSI_HANDLE m_controller;
-  CArrayT<stScratchDisk> m_snapshot;  // under the process-wide lock
+  CArrayT<stZUB_StorageExtentDisk> m_snapshot;  // under the process-wide lock
 };
 
 // ---- what the callbacks receive ---------------------------------------------------
@@ -230,8 +201,10 @@ TEST_F(MonitorTest, AlertsArriveInRegistrationOrderOnceEach) {
 
 // One thread, one registration of each class, whatever the number of
 // Initialize calls; an event nobody cares about is still taken in by every
-// class; alerts raised while no callback is kept are dropped.
-TEST_F(MonitorTest, StartsOnceAndRefreshesEveryClassOnEveryEvent) {
+// class; alerts raised while no callback is kept are dropped. Terminate
+// returns once the thread ended and freed its handle, and nothing starts it
+// again.
+TEST_F(MonitorTest, StartsOnceRefreshesEveryClassOnEveryEventAndStopsForGood) {
   copy_->Register(a_);
   copy_->Register(b_);
   copy_->Start();
@@ -248,27 +221,20 @@ TEST_F(MonitorTest, StartsOnceAndRefreshesEveryClassOnEveryEvent) {
   copy_->Monitor().SetCallBackFunc(&ToFirst);
   ChangeAndWait(SetState("B-2", 3));
   EXPECT_EQ(Scratch(g_first.Take()), (std::vector<Delivered>{{L"ZUB_AlertDiskFailed", L"B-2"}}));
-  EXPECT_EQ(Calls("SsiGetEventHandle"), 1u);
   EXPECT_EQ(a_.initializations, 1);
   EXPECT_EQ(b_.initializations, 1);
-}
 
-TEST_F(MonitorTest, TerminateEndsTheThreadAndFreesItsHandle) {
-  copy_->Register(a_);
-  copy_->Monitor().SetCallBackFunc(&ToFirst);
-  copy_->Start();
-  EXPECT_EQ(copy_->Monitor().Terminate(), PROVIDER_SUCCESS);  // returns once the thread ended
+  EXPECT_EQ(copy_->Monitor().Terminate(), PROVIDER_SUCCESS);
   EXPECT_EQ(Calls("SsiFreeEventHandle"), 1u);
   const uint64_t waits = Calls("SsiEventWait");
-
-  Change(SetState("A-1", 3));
+  Change(SetState("A-1", 6));
   EXPECT_EQ(copy_->Monitor().Initialize(), PROVIDER_SUCCESS);  // no second start
   EXPECT_EQ(copy_->Monitor().Terminate(), PROVIDER_SUCCESS);
   std::this_thread::sleep_for(100ms);  // time enough for a live thread to react
   EXPECT_EQ(Calls("SsiEventWait"), waits);
   EXPECT_EQ(Calls("SsiGetEventHandle"), 1u);
   EXPECT_EQ(Calls("SsiFreeEventHandle"), 1u);
-  EXPECT_EQ(a_.refreshes, 0);
+  EXPECT_EQ(a_.refreshes, 3);
   EXPECT_EQ(Scratch(g_first.Take()), std::vector<Delivered>{});
 }
 
@@ -295,8 +261,6 @@ TEST_F(MonitorTest, TerminateFromInsideTheCallbackStopsDelivery) {
   g_monitor = nullptr;
 }
 
-// A middleware that was finalised fails every wait at once; the monitor
-// retries at a modest pace and still stops at once.
 // Once the middleware fails every event wait, the monitor keeps trying, and
 // after its first quick retries it pauses between two tries: the pause is a
 // lower bound the monitor's own wait guarantees, so no machine's load can
