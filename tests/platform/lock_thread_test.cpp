@@ -51,17 +51,13 @@ bool OtherThreadGetsLockWhileHeld(int taken, int released) {
   return got;
 }
 
-TEST(ProcessLock, OwnerMayTakeItAgain) {
+TEST(ProcessLock, OneLockItsOwnerMayTakeAgainExcludingOtherThreadsUntilReleasedAsOftenAsTaken) {
   EXPECT_TRUE(EndsInTime(
       [](void*) {
         CGlobalLock outer(GetGlobalLock());
-        CGlobalLock middle(GetGlobalLock());
         CGlobalLock inner(GetGlobalLock());
       },
       nullptr));
-}
-
-TEST(ProcessLock, OneLockExcludingOtherThreadsUntilReleasedAsOftenAsTaken) {
   CS_Block* lock = GetGlobalLock();
   ASSERT_NE(lock, nullptr);
   ASSERT_TRUE(lock->IsValid());
@@ -76,47 +72,24 @@ TEST(ProcessLock, OneLockExcludingOtherThreadsUntilReleasedAsOftenAsTaken) {
   EXPECT_TRUE(EndsInTime(&TakeGlobalLock, &acquired));
 }
 
-TEST(ProcessLock, EachPlatformMutexIsItsOwn) {
-  platform::MutexHandle a = platform::CreateRecursiveMutex();
-  platform::MutexHandle b = platform::CreateRecursiveMutex();
-  ASSERT_NE(a, nullptr);
-  ASSERT_NE(b, nullptr);
-  platform::LockMutex(a);
-  // b is free for another thread while a is held here.
-  EXPECT_TRUE(EndsInTime(
-      [](void* m) {
-        platform::LockMutex(m);
-        platform::UnlockMutex(m);
-      },
-      b));
-  platform::UnlockMutex(a);
-  platform::CloseMutex(a);
-  platform::CloseMutex(b);
-}
-
-struct Work {
-  std::thread::id thread;
-  bool finished = false;
-};
-
-void DoWork(void* arg) {
-  // Finish late, so that a join that does not wait sees unfinished work.
-  std::this_thread::sleep_for(50ms);
-  static_cast<Work*>(arg)->thread = std::this_thread::get_id();
-  static_cast<Work*>(arg)->finished = true;
-}
-
+// The thread the monitor runs on: it runs the function with its argument,
+// and joining waits for its end.
 TEST(PlatformThread, RunsFunctionWithItsArgumentAndJoinWaits) {
-  Work works[2];
-  platform::ThreadHandle threads[2] = {platform::StartThread(&DoWork, &works[0]),
-                                       platform::StartThread(&DoWork, &works[1])};
-  for (platform::ThreadHandle t : threads) {
-    ASSERT_NE(t, nullptr);
-    platform::JoinThread(t);
-  }
-  EXPECT_TRUE(works[0].finished && works[1].finished);
-  EXPECT_NE(works[0].thread, std::this_thread::get_id());
-  EXPECT_NE(works[0].thread, works[1].thread);
+  struct Work {
+    std::thread::id thread;
+    bool finished = false;
+  } work;
+  platform::ThreadHandle thread = platform::StartThread(
+      [](void* arg) {
+        std::this_thread::sleep_for(50ms);  // finish late: a join that does not wait sees unfinished work
+        static_cast<Work*>(arg)->thread = std::this_thread::get_id();
+        static_cast<Work*>(arg)->finished = true;
+      },
+      &work);
+  ASSERT_NE(thread, nullptr);
+  platform::JoinThread(thread);
+  EXPECT_TRUE(work.finished);
+  EXPECT_NE(work.thread, std::this_thread::get_id());
 }
 
 }  // namespace
