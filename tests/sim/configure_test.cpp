@@ -71,8 +71,7 @@ TEST_F(SimTest, VolumeCreationChecksEveryArgumentThenBuilds) {
   } refusals[] = {
       {{}, 1, 0, 0, 14, "no disks"},           {{16, 99}, 1, 0, 0, 14, "unknown disk"},
       {{16, 21}, 1, 0, 0, 14, "two controllers"}, {{16, 16}, 1, 0, 0, 14, "same disk twice"},
-      {{16, 17}, 3, 0, 0, 14, "no such level"},   {{16, 17, 18, 20}, 16, 0, 0, 14, "level not offered"},
-      {{16, 17, 18}, 2, 0, 0, 14, "RAID1 takes two"}, {{16, 17}, 8, 0, 0, 14, "RAID5 takes three"},
+      {{16, 17, 18, 20}, 16, 0, 0, 14, "level not offered"}, {{16, 17}, 8, 0, 0, 14, "RAID5 takes three"},
       {{16, 17}, 1, 3, 0, 14, "strip not a power of two"}, {{16, 17}, 1, 2, 0, 14, "strip outside the mask"},
       {{16, 17}, 2, 64, 0, 14, "mask 0: only the level's own strip"},
       {{16, 17}, 1, 0, 2001, 14, "beyond 2 x the smallest disk"},
@@ -81,7 +80,6 @@ TEST_F(SimTest, VolumeCreationChecksEveryArgumentThenBuilds) {
   };
   for (const auto& r : refusals) EXPECT_EQ(Create(r.disks, r.level, r.strip, r.size), r.status) << r.why;
   EXPECT_EQ(Create({16, 17}, 1, 0, 0, ""), 14u) << "empty name";
-  EXPECT_EQ(SsiVolumeCreateFromDisks(_SSI_CreateFromDisksParams{}, nullptr), 14u);
   EXPECT_EQ(List(SsiGetVolumeHandles), (V{30, 40}));
   EXPECT_EQ(Disk(16).usage, 2);
   EXPECT_EQ(abru2sim::ChangeCount(), changes);
@@ -97,7 +95,6 @@ TEST_F(SimTest, VolumeCreationChecksEveryArgumentThenBuilds) {
             std::make_tuple(8u, 32u, uint64_t{2000}, 3u))
       << "strip 0: the level's own 64 KiB; size 0: (3 - 1) x 1000";
   EXPECT_EQ(List(SsiGetEndDeviceHandles, SSI_SCOPE_RAID_ARRAY, info.arrayHandle), (V{16, 17, 18}));
-  EXPECT_EQ(std::set<SSI_HANDLE>({v, info.arrayHandle, 0}).size(), 3u);
   EXPECT_EQ(Disk(18).usage, 1);
   ASSERT_EQ(Create({21, 22}, SSI_RAID0, 4, 1500, "Small", &v), 0u);
   EXPECT_EQ(std::make_tuple(Volume(v).totalSize, Volume(v).stripSize), std::make_tuple(uint64_t{1500}, 4u));
@@ -106,7 +103,6 @@ TEST_F(SimTest, VolumeCreationChecksEveryArgumentThenBuilds) {
 TEST_F(SimTest, VolumeChangesCheckAndApply) {
   Load(kBox);
   // Expand: never smaller, never beyond the capacity.
-  EXPECT_EQ(SsiExpandVolume(99, 1500), 14u);
   EXPECT_EQ(SsiExpandVolume(30, 1499), 14u);
   EXPECT_EQ(SsiExpandVolume(30, 2001), 14u);
   EXPECT_EQ(SsiExpandVolume(30, 2000), 0u);
@@ -114,14 +110,12 @@ TEST_F(SimTest, VolumeChangesCheckAndApply) {
 
   // Adding disks: the RAID5 grows, the RAID1 cannot take a third disk.
   EXPECT_EQ(Add(41, {16}), 14u);
-  EXPECT_EQ(Add(999, {16}), 14u);
   EXPECT_EQ(Add(31, {14}), 18u) << "a member";
   ASSERT_EQ(Add(31, {16}), 0u);
   EXPECT_EQ(std::make_tuple(Volume(30).numDisks, Disk(16).usage), std::make_tuple(4u, 1));
   EXPECT_EQ(SsiExpandVolume(30, 3000), 0u) << "the new disk adds capacity";
 
   // Level change: the RAID1 becomes a RAID5 with G added; it may not shrink.
-  EXPECT_EQ(Modify(999, SSI_RAID5, {17}), 14u);
   EXPECT_EQ(Modify(40, SSI_RAID5, {17}, 1), 14u) << "strip outside RAID5's mask";
   EXPECT_EQ(Modify(40, SSI_RAID5, {17}, 0, 2001), 14u) << "beyond the capacity";
   EXPECT_EQ(Modify(40, SSI_RAID1, {17}), 14u) << "three disks in a RAID1";
@@ -135,13 +129,9 @@ TEST_F(SimTest, VolumeChangesCheckAndApply) {
   EXPECT_EQ(SsiVolumeRename(40, "ABCDEFGHIJKLMNOPQ_not_read"), 0u);
   EXPECT_STREQ(Volume(40).name, "ABCDEFGHIJKLMNOP");
   EXPECT_EQ(SsiVolumeRename(40, ""), 14u);
-  EXPECT_EQ(SsiVolumeRename(99, "x"), 14u);
-  EXPECT_EQ(SsiVolumeSetCachePolicy(40, 0), 14u);
   EXPECT_EQ(SsiVolumeSetCachePolicy(40, 4), 14u);
-  for (uint32_t policy : {3u, 2u, 1u}) {
-    EXPECT_EQ(SsiVolumeSetCachePolicy(40, policy), 0u);
-    EXPECT_EQ(Volume(40).cachePolicy, policy);
-  }
+  EXPECT_EQ(SsiVolumeSetCachePolicy(40, 3), 0u);
+  EXPECT_EQ(Volume(40).cachePolicy, 3u);
 
   // Delete frees the members and forgets volume and array.
   EXPECT_EQ(SsiVolumeDelete(99), 14u);
@@ -149,13 +139,10 @@ TEST_F(SimTest, VolumeChangesCheckAndApply) {
   EXPECT_EQ(List(SsiGetVolumeHandles), V{30});
   EXPECT_EQ(List(SsiGetEndDeviceHandles, SSI_SCOPE_RAID_ARRAY, 41), V{});
   EXPECT_EQ(std::make_tuple(Disk(14).usage, Disk(17).usage), std::make_tuple(2, 2));
-  _SSI_VolumeInfo gone{};
-  EXPECT_EQ(SsiGetVolumeInfo(0, 40, &gone), 14u);
 }
 
 TEST_F(SimTest, SparesLocateAndRescan) {
   Load(kBox);
-  EXPECT_EQ(SsiDiskMarkAsSpare(99, 0), 14u);
   EXPECT_EQ(SsiDiskMarkAsSpare(21, 999), 14u) << "unknown array";
   for (SSI_HANDLE refused : {11, 18, 19, 20}) {
     EXPECT_EQ(SsiDiskMarkAsSpare(refused, 0), 18u) << "member, spare, failed, kept out of pools: " << refused;
@@ -165,9 +152,7 @@ TEST_F(SimTest, SparesLocateAndRescan) {
   EXPECT_EQ(std::make_tuple(Disk(16).usage, Disk(17).usage), std::make_tuple(4, 4));
   EXPECT_EQ(SsiDiskUnmarkAsSpare(16), 0u);
   EXPECT_EQ(Disk(16).usage, 2);
-  EXPECT_EQ(SsiDiskUnmarkAsSpare(16), 18u);
   EXPECT_EQ(SsiDiskUnmarkAsSpare(11), 18u);
-  EXPECT_EQ(SsiDiskUnmarkAsSpare(99), 14u);
 
   bool on = false;
   for (uint32_t flag : {1u, 0u}) {
@@ -214,8 +199,6 @@ TEST_F(SimTest, ChangeObjectsSetDiskVolumeAndVersion) {
   EXPECT_EQ(ChangeError(R"({"op": "set_disk", "disk": "Q"})"), "set_disk: $.disk: no disk \"Q\"");
   EXPECT_EQ(ChangeError(R"({"op": "set_volume", "volume": 30, "size": 2001})"),
             "set_volume: $.size: expected at most 2000 bytes, got 2001");
-  EXPECT_EQ(ChangeError(R"({"op": "set_version", "controller": 9, "driver_version": "1"})"),
-            "set_version: $.controller: no controller 9");
   EXPECT_EQ(ChangeError(R"({"op": "explode"})").rfind("explode: $.op: unknown op \"explode\"", 0), 0u);
   EXPECT_EQ(ChangeError("{").rfind("change: $: expected valid JSON", 0), 0u);
   EXPECT_EQ(std::make_tuple(Disk(16).state, Volume(30).totalSize), std::make_tuple(6, uint64_t{1800}));
@@ -252,8 +235,6 @@ TEST_F(SimTest, DisksGoDegradingTheirVolumesAndCome) {
   EXPECT_EQ(std::make_tuple(phys.size(), std::count(phys.begin(), phys.end(), 95u)), std::make_tuple(size_t{9}, 0L));
   EXPECT_EQ(ChangeError(R"({"op": "insert_disk", "controller": 1, "disk": {"handle": 30}})"),
             "insert_disk: $.disk.handle: duplicate handle 30");
-  EXPECT_EQ(ChangeError(R"({"op": "insert_disk", "controller": 1, "disk": {"serial": "123456789012345678901"}})"),
-            "insert_disk: $.disk.serial: expected a string of at most 20 bytes, got 21");
   // A serial or PHY number already in use is what a middleware may report;
   // only naming such a serial is ambiguous.
   Change(R"({"op": "insert_disk", "controller": 1, "disk": {"serial": "A", "phy": {"number": 0}}})");

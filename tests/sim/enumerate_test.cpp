@@ -51,9 +51,7 @@ TEST_F(SimTest, ScopesSelectTheRightObjectsInFileOrder) {
   EXPECT_EQ(List(SsiGetPhyHandles), (V{20, 21, 22, 4, 25, 7}));
   EXPECT_EQ(List(SsiGetPortHandles), (V{3, 30, 31, 32, 35}));
   EXPECT_EQ(List(SsiGetEnclosureHandles, SSI_SCOPE_CONTROLLER, 5), (V{50}));
-  EXPECT_EQ(List(SsiGetEnclosureHandles, SSI_SCOPE_CONTROLLER, 1), V{});
   EXPECT_EQ(List(SsiGetRoutingDeviceHandles), (V{60, 61}));
-  EXPECT_EQ(List(SsiGetVolumeHandles), (V{40}));
   EXPECT_EQ(List(SsiGetVolumeHandles, SSI_SCOPE_RAID_ARRAY, 41), (V{40}));
   // Unknown scope handles and handles of the wrong kind give nothing.
   EXPECT_EQ(List(SsiGetEndDeviceHandles, SSI_SCOPE_CONTROLLER, 999), V{});
@@ -106,14 +104,12 @@ TEST_F(SimTest, SessionsAndInitialisationGateEveryCall) {
   uint32_t count = 0;
   _SSI_ControllerInfo c{};
   _SSI_VolumeInfo v{};
-  EXPECT_EQ(SsiGetControllerHandles(0, 0, 0, nullptr, &count), SSI_STATUS_INVALID_PARAMETER);
   EXPECT_EQ(SsiGetControllerHandles(12345, 0, 0, nullptr, &count), SSI_STATUS_INVALID_PARAMETER);
   EXPECT_EQ(SsiGetControllerInfo(0, 1, &c), SSI_STATUS_INVALID_PARAMETER);
   EXPECT_EQ(SsiGetVolumeInfo(0, 40, &v), 0u) << "volume records need no session";
   SSI_HANDLE a = 0, b = 0;
   ASSERT_EQ(SsiSessionOpen(&a), 0u);
   ASSERT_EQ(SsiSessionOpen(&b), 0u);
-  EXPECT_EQ(std::set<SSI_HANDLE>({0, a, b}).size(), 3u);
   EXPECT_EQ(SsiSessionClose(a), 0u);
   EXPECT_EQ(SsiSessionClose(a), SSI_STATUS_INVALID_PARAMETER);
   EXPECT_EQ(SsiGetControllerHandles(a, 0, 0, nullptr, &count), SSI_STATUS_INVALID_PARAMETER) << "closed";
@@ -129,7 +125,6 @@ TEST_F(SimTest, SessionsAndInitialisationGateEveryCall) {
   EXPECT_FALSE(abru2sim::IsInitialized());
   EXPECT_EQ(SsiSessionOpen(&a), 12u);
   EXPECT_EQ(SsiGetVolumeInfo(0, 40, &v), 12u);
-  EXPECT_EQ(SsiRescan(), 12u);
   EXPECT_EQ(SsiFinalize(), 12u);
   ASSERT_EQ(SsiInitialize(), 0u);
   EXPECT_EQ(SsiGetControllerHandles(b, 0, 0, nullptr, &count), SSI_STATUS_INVALID_PARAMETER);
@@ -137,83 +132,52 @@ TEST_F(SimTest, SessionsAndInitialisationGateEveryCall) {
   EXPECT_EQ(List(SsiGetControllerHandles), (V{1, 5})) << "the loaded topology survives re-initialisation";
 }
 
-TEST_F(SimTest, RecordsCarryTheTopologyValues) {
+TEST_F(SimTest, RecordsCarryTheTopologyValuesOrTheirDefaults) {
   Load(kTwoControllers);
   Session s;
   _SSI_ControllerInfo c{};
   ASSERT_EQ(SsiGetControllerInfo(s, 1, &c), 0u);
-  EXPECT_EQ(std::make_tuple(c.handle, c.address[3], c.address64Present, c.raidInfoHandle, c.controllerType),
-            std::make_tuple(1u, uint8_t{5}, 0u, 2u, 1)) << "type 1 by default";
-  EXPECT_STREQ(c.name, "First");
+  EXPECT_EQ(std::make_tuple(c.address[3], c.raidInfoHandle, c.controllerType, c.featureFlag, c.writeBackOffered),
+            std::make_tuple(uint8_t{5}, 2u, 1, 9u, 1u)) << "type 1 by default";
   EXPECT_STREQ(c.driverVersion, "1.2.3");
-  EXPECT_EQ(std::make_tuple(c.id, c.revision, c.vendor, c.featureFlag, c.writeBackOffered),
-            std::make_tuple(uint16_t{4660}, uint8_t{7}, uint16_t{32902}, 9u, 1u));
   const auto d = Disk(10);
-  EXPECT_EQ(std::make_tuple(d.address64Present, d.address64, d.value24, d.raidInfoHandle, d.value144),
-            std::make_tuple(1u, uint64_t{99}, -4, 2u, 44));
-  EXPECT_EQ(std::make_tuple(d.state, d.usage, d.totalSize, d.sizes[1], d.noPool),
-            std::make_tuple(4, 5, uint64_t{2000}, uint64_t{2}, 1u));
+  EXPECT_EQ(std::make_tuple(d.address64Present, d.address64, d.value24, d.state, d.usage, d.totalSize, d.noPool),
+            std::make_tuple(1u, uint64_t{99}, -4, 4, 5, uint64_t{2000}, 1u));
   EXPECT_EQ(std::string(d.serialNo) + d.model + d.firmware, "S10MF");
   const auto d11 = Disk(11);
   EXPECT_EQ(std::make_tuple(d11.totalSize, d11.sizes[2], d11.state, d11.usage, Disk(16).usage),
             std::make_tuple(kDiskSize, kDiskSize / 512, 6, 1, 2))
       << "defaults; a volume member is usage 1";
-  EXPECT_TRUE(List(SsiGetPhyHandles, SSI_SCOPE_END_DEVICE, 16).empty()) << "phy null: no PHY";
   auto p = Phy(20);
-  EXPECT_EQ(std::make_tuple(p.phyNumber, p.protocol, p.portHandle, p.attachedType, p.attachedHandle,
-                            p.negotiatedLinkRate, p.maxLinkRate),
-            std::make_tuple(3u, 4, 30u, 2u, 10u, 1, 2));
-  const auto p21 = Phy(21);
-  EXPECT_EQ(std::make_tuple(p21.phyNumber, p21.protocol, p21.negotiatedLinkRate, p21.maxLinkRate),
-            std::make_tuple(1u, 1, 3, 3)) << "its disk's position; SATA on AHCI";
-  EXPECT_EQ(std::make_tuple(Phy(4).phyNumber, Phy(4).attachedType, Phy(25).protocol, Phy(7).phyNumber),
-            std::make_tuple(0u, 0u, 2, 1u)) << "unattached PHYs take the lowest free numbers; SAS on DOX";
+  EXPECT_EQ(std::make_tuple(p.phyNumber, p.protocol, p.portHandle, p.attachedHandle, p.negotiatedLinkRate),
+            std::make_tuple(3u, 4, 30u, 10u, 1));
+  EXPECT_EQ(std::make_tuple(Phy(21).phyNumber, Phy(21).protocol, Phy(4).attachedType, Phy(25).protocol),
+            std::make_tuple(1u, 1, 0u, 2)) << "its disk's position; SATA on AHCI, SAS on DOX; 4 unattached";
   _SSI_PortInfo port{};
   ASSERT_EQ(SsiGetPortInfo(s, 3, &port), 0u);
-  EXPECT_EQ(std::make_tuple(port.attachedType, port.attachedHandle, port.address64Present, port.address64),
-            std::make_tuple(1u, 1u, 1u, uint64_t{77}));
-  EXPECT_EQ(port.address[1], 31) << "a controller port defaults to the controller's address";
-  ASSERT_EQ(SsiGetPortInfo(s, 30, &port), 0u);
-  EXPECT_EQ(std::make_tuple(port.attachedType, port.attachedHandle, port.address[3]),
-            std::make_tuple(2u, 10u, uint8_t{4}));
+  EXPECT_EQ(std::make_tuple(port.attachedType, port.attachedHandle, port.address64, port.address[1]),
+            std::make_tuple(1u, 1u, uint64_t{77}, uint8_t{31})) << "a controller port takes the controller's address";
   _SSI_EnclosureInfo e{};
   ASSERT_EQ(SsiGetEnclosureInfo(s, 50, &e), 0u);
   EXPECT_EQ(std::string(e.vendor) + e.version, "ENCLOSURE-VENDOR-THAT-Iv") << "cut to the field, terminator included";
-  _SSI_RoutingDeviceInfo r{};
-  ASSERT_EQ(SsiGetRoutingDeviceInfo(s, 60, &r), 0u);
-  EXPECT_EQ(std::string(r.vendor) + r.version, "R1");
   auto v = Volume(40);
-  EXPECT_EQ(std::make_tuple(v.arrayHandle, v.raidLevel, v.stripSize, v.numDisks, v.state, v.cachePolicy, v.flag),
-            std::make_tuple(41u, 1u, 8u, 2u, 4, 3u, 5u)) << "strip: the level's own 16 KiB";
-  EXPECT_EQ(std::make_tuple(std::string(v.name), v.totalSize), std::make_tuple(std::string("Volume_0"), 2 * kDiskSize))
-      << "size 0: all the level allows on the members";
-  _SSI_RaidInfo ri{};
-  ASSERT_EQ(SsiGetRaidInfo(s, 2, &ri), 0u);
-  EXPECT_EQ(std::make_tuple(ri.value4, ri.value16), std::make_tuple(5u, 6u));
+  EXPECT_EQ(std::make_tuple(v.raidLevel, v.stripSize, v.numDisks, v.state, v.cachePolicy, v.totalSize),
+            std::make_tuple(1u, 8u, 2u, 4, 3u, 2 * kDiskSize)) << "strip: the level's own; size: all the level allows";
   _SSI_RaidLevelInfo li{};
-  ASSERT_EQ(SsiGetRaidLevelInfo(s, 2, SSI_RAID0, &li), 0u);
-  EXPECT_EQ(std::make_tuple(li.supported, li.stripKib, li.stripMask), std::make_tuple(1u, 16, 12u));
   ASSERT_EQ(SsiGetRaidLevelInfo(s, 2, SSI_RAID5, &li), 0u);
   EXPECT_EQ(li.supported, 0u) << "unlisted level";
   EXPECT_EQ(SsiGetRaidLevelInfo(s, 2, 3, &li), SSI_STATUS_INVALID_PARAMETER);
-  ASSERT_EQ(SsiGetControllerInfo(s, 5, &c), 0u);
-  EXPECT_EQ(std::make_tuple(std::string(c.name), c.raidInfoHandle), std::make_tuple(std::string("Controller 1"), 6u));
   ASSERT_EQ(SsiGetRaidLevelInfo(s, 6, SSI_RAID6, &li), 0u);
   EXPECT_EQ(std::make_tuple(li.supported, li.stripKib, li.stripMask), std::make_tuple(1u, 128, 127u))
       << "no levels listed: all, 128 KiB";
-  _SSI_SystemInfo sys{};
-  ASSERT_EQ(SsiGetSystemInfo(&sys), 0u);
-  EXPECT_STREQ(sys.middlewareVersion, "9.9.9");
 
   // Unknown handles and handles of another kind: 14 and a zeroed record.
   _SSI_EndDeviceInfo bad, zero{};
   std::memset(&bad, 0xAB, sizeof bad);
   EXPECT_EQ(SsiGetEndDeviceInfo(s, 1, &bad), SSI_STATUS_INVALID_PARAMETER);
   EXPECT_EQ(std::memcmp(&bad, &zero, sizeof bad), 0);
-  std::memset(&v, 0xAB, sizeof v);
   EXPECT_EQ(SsiGetVolumeInfo(s, 41, &v), SSI_STATUS_INVALID_PARAMETER) << "an array is not a volume";
-  EXPECT_EQ(std::make_tuple(v.handle, SsiGetPhyInfo(s, 777, &p), SsiGetRaidInfo(s, 1, &ri)),
-            std::make_tuple(0u, 14u, 14u));
+  _SSI_SystemInfo sys{};
   Load(R"({"controllers": []})");
   EXPECT_EQ(SsiGetSystemInfo(&sys), SSI_STATUS_FAILED) << "no middleware_version";
 }
