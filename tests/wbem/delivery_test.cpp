@@ -12,55 +12,13 @@
 
 #include "host/indications/delivery.h"
 #include "host/indications/indications.h"
-#include "host/indications/listener.h"
 #include "tests/wbem/subscription_requests.h"
+#include "tests/wbem/test_listener.h"
 
 namespace {
 
 using namespace wbemtest;
 using namespace std::chrono_literals;
-
-// An in-process listener that keeps what it receives; it can be stopped and
-// started again on the same port.
-class TestListener {
- public:
-  explicit TestListener(int port = 0) { Start(port); }
-  ~TestListener() { Stop(); }
-
-  void Start(int port) {
-    m_listener = std::make_unique<zubwbem::IndicationListener>([this](const zubwbem::ReceivedIndication& indication) {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      m_received.push_back(indication);
-      m_arrived.notify_all();
-    });
-    std::string error;
-    ASSERT_TRUE(m_listener->Bind("127.0.0.1", port, &error)) << error;
-    m_port = m_listener->Port();
-    m_thread = std::thread([this] { m_listener->Run(); });
-  }
-  void Stop() {
-    if (m_listener) m_listener->Stop();
-    if (m_thread.joinable()) m_thread.join();
-    m_listener.reset();
-  }
-  int Port() const { return m_port; }
-  std::string Url() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/zub"; }
-
-  // Waits (bounded, generously) until `count` indications arrived; all of them.
-  std::vector<zubwbem::ReceivedIndication> WaitFor(size_t count) {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_arrived.wait_for(lock, 60s, [&] { return m_received.size() >= count; });
-    return m_received;
-  }
-
- private:
-  std::unique_ptr<zubwbem::IndicationListener> m_listener;
-  std::thread m_thread;
-  int m_port = 0;
-  std::mutex m_mutex;
-  std::condition_variable m_arrived;
-  std::vector<zubwbem::ReceivedIndication> m_received;
-};
 
 stZUB_AlertIndication DiskAlert(AlertKind kind, const wchar_t* id) {
   const std::wstring path = std::wstring(L"\\\\box\\root\\Corvo_ZUB:ZUB_StorageExtentDisk.CreationClassName=\"ZUB_StorageExtentDisk\",DeviceID=\"") + id +

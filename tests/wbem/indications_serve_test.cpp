@@ -20,8 +20,8 @@
 
 #include <httplib.h>
 
-#include "host/indications/listener.h"
 #include "tests/wbem/subscription_requests.h"
+#include "tests/wbem/test_listener.h"
 
 namespace {
 
@@ -102,48 +102,6 @@ class ServeProcess {
   pid_t m_pid = 0;
   int m_port = 0;
   int m_status = -1;
-};
-
-// A listener that keeps the class and element of what it receives.
-class Received {
- public:
-  Received() : m_listener([this](const zubwbem::ReceivedIndication& indication) {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      m_seen.push_back(indication.className + " " + indication.Text("EventID"));
-      m_arrived.notify_all();
-    }) {
-    std::string error;
-    EXPECT_TRUE(m_listener.Bind("127.0.0.1", 0, &error)) << error;
-    m_thread = std::thread([this] { m_listener.Run(); });
-  }
-  ~Received() {
-    m_listener.Stop();
-    m_thread.join();
-  }
-  std::string Url() const { return "http://127.0.0.1:" + std::to_string(m_listener.Port()) + "/"; }
-  // Waits (bounded, generously) until `last` arrived; everything so far.
-  // Once `n` indications arrived: all that arrived.
-  std::vector<std::string> UntilCount(size_t n) {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_arrived.wait_for(lock, 60s, [&] { return m_seen.size() >= n; });
-    return m_seen;
-  }
-  std::vector<std::string> Until(const std::string& last) {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_arrived.wait_for(lock, 60s, [&] { return std::find(m_seen.begin(), m_seen.end(), last) != m_seen.end(); });
-    return m_seen;
-  }
-  void Clear() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_seen.clear();
-  }
-
- private:
-  zubwbem::IndicationListener m_listener;
-  std::thread m_thread;
-  std::mutex m_mutex;
-  std::condition_variable m_arrived;
-  std::vector<std::string> m_seen;
 };
 
 class IndicationsServed : public ::testing::Test {
@@ -240,7 +198,7 @@ class IndicationsServed : public ::testing::Test {
 };
 
 TEST_F(IndicationsServed, ListenersReceiveTheScenariosAlertsAndSubscriptionsOutliveARestart) {
-  Received all, some;
+  TestListener all, some;
   StartServer();
   Cim(CreateRequest(Destination("all", all.Url())));
   Cim(CreateRequest(Destination("some", some.Url())));
