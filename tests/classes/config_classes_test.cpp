@@ -248,8 +248,7 @@ TEST_F(CapabilityAssociationsTest, EachPoolHasTheCapabilitiesOfItsController) {
                  &stZUB_ElementCapabilities::Capabilities),
             (RefPairs{{Path(L"ZUB_StoragePool.InstanceID=\"7\""), Capabilities(L"7")},
                       {Path(L"ZUB_StoragePool.InstanceID=\"8\""), Capabilities(L"8")},
-                      {System(L"Seven"), SpareCapabilities(L"AHCI0")},
-                      {System(L"Eight"), SpareCapabilities(L"AHCI1")},
+                      {System(L"Seven"), SpareCapabilities(L"AHCI0")}, {System(L"Eight"), SpareCapabilities(L"AHCI1")},
                       {System(L"Nine"), SpareCapabilities(L"AHCI2")}}));
 }
 
@@ -271,15 +270,13 @@ TEST_F(CapabilityAssociationsTest, SettingsJoinTheCapabilitiesTheyWereGeneratedF
   expected.emplace_back(Capabilities(L"8"), CreateSetting(L"8"));
   EXPECT_EQ(Refs(List<&PROVIDER_CreateZubStorageSettingsAssociatedToCapabilitiesInstance>(),
                  &stZUB_StorageSettingsAssociatedToCapabilities::Capabilities,
-                 &stZUB_StorageSettingsAssociatedToCapabilities::Setting),
-            expected);
+                 &stZUB_StorageSettingsAssociatedToCapabilities::Setting), expected);
 }
 
 TEST_F(CapabilityAssociationsTest, AVolumeHasEverySettingOfItsNameOnAnyController) {
   LoadAndList(kTopology);
   auto data = List<&PROVIDER_CreateZubElementSettingDataInstance>();
-  const std::wstring data7 = Path(
-      L"ZUB_StorageVolume.CreationClassName=\"ZUB_StorageVolume\",DeviceID=\"Data_700\","
+  const std::wstring data7 = Path(L"ZUB_StorageVolume.CreationClassName=\"ZUB_StorageVolume\",DeviceID=\"Data_700\","
       L"SystemCreationClassName=\"Corvo_ZUBe3.0\",SystemName=\"Volume_700\"");
   const std::wstring setting = Path(L"ZUB_StorageSettingVolume.InstanceID=\"VolumeSetting_Data\"");
   ASSERT_EQ(data.GetCount(), 5u);  // each "Data" with both settings of that name, "Other" with its own
@@ -452,10 +449,8 @@ TEST_F(SpareTest, AFailureInTheMiddleStillProcessesTheRest) {
 TEST_F(SpareTest, RejectedRequestsReachNoDisk) {
   // A disk of another controller, a path without DeviceID, no disk at all.
   EXPECT_EQ(Set(kSpareMark, {Disk(L"21")}, PROVIDER_INVALID_PARAMETER).ReturnValue, 5u);
-  EXPECT_EQ(Set(kSpareMark, {Disk(L"11"), Path(L"ZUB_StorageExtentDisk.Name=\"11\"")},
-                PROVIDER_INVALID_PARAMETER)
-                .ReturnValue,
-            5u);
+  EXPECT_EQ(Set(kSpareMark, {Disk(L"11"), Path(L"ZUB_StorageExtentDisk.Name=\"11\"")}, PROVIDER_INVALID_PARAMETER)
+                .ReturnValue, 5u);
   EXPECT_EQ(Set(kSpareMark, {L"no path at all"}, PROVIDER_INVALID_PARAMETER).ReturnValue, 5u);
   EXPECT_EQ(Set(kSpareMark, {}, PROVIDER_INVALID_PARAMETER).ReturnValue, 5u);
   EXPECT_EQ(Set(kSpareMark, {Disk(L"21")}, PROVIDER_INVALID_PARAMETER, 2).ReturnValue, 5u);  // no disk there

@@ -140,8 +140,7 @@ TEST_F(DAPortTest, StatusesThatEndTheListEarly) {
      "disks": [{"handle": 11, "port": {"handle": 61}}, {"handle": 12, "raid_info_handle": 19}],
      "volumes": [{"name": "Home", "disks": [11]}, {"name": "Astray", "disks": [12]}]},
     {"handle": 2, "raid_info": {"handle": 19}}]})");
-  EXPECT_EQ(DeviceIds(List<&PROVIDER_CreateZubDAPortInstance>(PROVIDER_NOT_FOUND)),
-            std::vector<std::wstring>{L"61"});
+  EXPECT_EQ(DeviceIds(List<&PROVIDER_CreateZubDAPortInstance>(PROVIDER_NOT_FOUND)), std::vector<std::wstring>{L"61"});
   // The port list is counted, then fetching it fails.
   zubtest::NthCall fetch{2, [] { Fail("SsiGetPortHandles"); }};
   fetch.Install("SsiGetPortHandles");

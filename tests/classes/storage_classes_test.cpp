@@ -93,19 +93,11 @@ TEST(DiskExtentChanges, EachStateAndUsageChangeRaisesItsKinds) {
   using V = std::vector<std::pair<std::wstring, uint32_t>>;
   const auto before = Disks({{10, 6, 2}, {11, 6, 4}, {12, 6, 4}, {13, 6, 4}, {14, 6, 1}, {15, 6, 2}});
   const auto after = Disks({{10, 3, 2}, {11, 6, 1}, {12, 6, 2}, {13, 4, 0}, {14, 5, 4}, {15, 6, 2}});
-  EXPECT_EQ(Changes(before, after), (V{{L"10", kDiskFailed},
-                                       {L"11", kDiskSpareUsed},
-                                       {L"12", kDiskMarkedPrimordial},
-                                       {L"12", kDiskSpareReleased},
-                                       {L"13", kDiskFailing},
-                                       {L"13", kDiskSpareReleased},
+  EXPECT_EQ(Changes(before, after), (V{{L"10", kDiskFailed}, {L"11", kDiskSpareUsed}, {L"12", kDiskMarkedPrimordial},
+                                       {L"12", kDiskSpareReleased}, {L"13", kDiskFailing}, {L"13", kDiskSpareReleased},
                                        {L"14", kDiskMarkedSpare}}));
-  EXPECT_EQ(Changes(after, before), (V{{L"10", kDiskHealthy},
-                                       {L"11", kDiskMarkedSpare},
-                                       {L"12", kDiskMarkedSpare},
-                                       {L"13", kDiskHealthy},
-                                       {L"13", kDiskMarkedSpare},
-                                       {L"14", kDiskHealthy},
+  EXPECT_EQ(Changes(after, before), (V{{L"10", kDiskHealthy}, {L"11", kDiskMarkedSpare}, {L"12", kDiskMarkedSpare},
+                                       {L"13", kDiskHealthy}, {L"13", kDiskMarkedSpare}, {L"14", kDiskHealthy},
                                        {L"14", kDiskSpareUsed}}));
   EXPECT_EQ(Changes(before, before), V{});
 
@@ -204,8 +196,7 @@ TEST_F(StoragePoolTest, SizeQueriesCountEveryAvailableDiskInAscendingOrder) {
   ASSERT_EQ(rec.AvailableExtents.GetCount(), 3u);
   EXPECT_NE(rec.AvailableExtents[0].Str().find(L"ZUB_StorageExtentDisk.CreationClassName=\"ZUB_StorageExtentDisk\","
                                                L"DeviceID=\"31\",SystemCreationClassName=\"Corvo_ZUBe3.0\","
-                                               L"SystemName=\"Disk_31\""),
-            std::wstring::npos)
+                                               L"SystemName=\"Disk_31\""), std::wstring::npos)
       << rec.AvailableExtents[0].Str();
 
   rec = Ask(L"3", 3);  // only volumes (element type 2) are asked about
@@ -652,8 +643,7 @@ TEST_F(StorageAssociationsTest, EveryDiskIsAComponentOfItsOwnEndpointNotOfItsVol
                  &stZUB_ConcreteComponent::PartComponent),
             (RefPairs{{Pool(L"5"), Disk(L"51")}, {endpoint(L"SATA", L"251"), Disk(L"51")},
                       {endpoint(L"SATA", L"252"), Disk(L"52")},  // a member: no pool
-                      {endpoint(L"SATA", L"253"), Disk(L"53")},
-                      {Pool(L"5"), Disk(L"54")},  // no PHY: no endpoint
+                      {endpoint(L"SATA", L"253"), Disk(L"53")}, {Pool(L"5"), Disk(L"54")},  // no PHY: no endpoint
                       {Pool(L"6"), Disk(L"61")}, {endpoint(L"SCSI", L"261"), Disk(L"61")},
                       {Pool(L"6"), Disk(L"62")}, {endpoint(L"SCSI", L"262"), Disk(L"62")}}));
 }

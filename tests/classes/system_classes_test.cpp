@@ -75,15 +75,12 @@ TEST(CardPortControllerMapping, TextsComposedFromTheControllerRecord) {
   controller.controllerType = -1;  // a type the provider does not know keeps its sign
   controller.featureFlag = 0x80000000u;
   std::strcpy(controller.name, "AHCI SATA Controller");
-  const stZUB_Card card = CardOf(controller);
-  EXPECT_EQ(card.Name.Str(), L"10274_AHCI SATA Controller");
-  EXPECT_EQ(card.Manufacturer.Str(), L"Corvo_10274");
-  EXPECT_EQ(card.Tag.Str(), L"4294967295");
-  const stZUB_PortController pc = PortControllerOf(controller, 6);
-  EXPECT_EQ(pc.Caption.Str(), L"Host Controller AHCI SATA Controller");
-  EXPECT_EQ(pc.DeviceID.Str(), card.Tag.Str());
-  EXPECT_EQ(pc.NumberOfPhys * 10 + pc.FeatureEnabled, 61u);
-  EXPECT_EQ(pc.HostControllerType, -1);
+  EXPECT_EQ(Fields(CardOf(controller), {"Name", "Manufacturer", "Tag"}),
+            L"Name=10274_AHCI SATA Controller; Manufacturer=Corvo_10274; Tag=4294967295");
+  EXPECT_EQ(Fields(PortControllerOf(controller, 6), {"Caption", "DeviceID", "NumberOfPhys", "FeatureEnabled",
+                                                      "HostControllerType"}),
+            L"Caption=Host Controller AHCI SATA Controller; DeviceID=4294967295; NumberOfPhys=6; FeatureEnabled=1; "
+            L"HostControllerType=-1");
   controller.featureFlag = 0;
   EXPECT_EQ(PortControllerOf(controller, 0).FeatureEnabled, 0u);
 }
@@ -103,11 +100,9 @@ TEST_F(CardPortControllerTest, AhciAndDoxControllersInEnumerationOrder) {
   ASSERT_EQ(cards.GetCount(), 2u);
   ASSERT_EQ(pcs.GetCount(), 2u);
   EXPECT_EQ(cards[1].Name.Str(), L"7531_DOX");
-  EXPECT_EQ(pcs[0].NumberOfPhys, 5u);
-  EXPECT_EQ(pcs[0].Address.Str(), L"2-3-0-12");
-  EXPECT_EQ(pcs[1].HostControllerType, 2);
-  EXPECT_EQ(pcs[1].NumberOfPhys, 0u);
-  EXPECT_EQ(pcs[1].Address.Str(), L"5764607523034234880");
+  EXPECT_EQ(Fields(pcs[0], {"NumberOfPhys", "Address"}), L"NumberOfPhys=5; Address=2-3-0-12");
+  EXPECT_EQ(Fields(pcs[1], {"HostControllerType", "NumberOfPhys", "Address"}),
+            L"HostControllerType=2; NumberOfPhys=0; Address=5764607523034234880");
   EXPECT_EQ(Calls("SsiGetPhyHandles"), 2u);  // count and handles, of the AHCI controller only
 }
 
@@ -145,31 +140,23 @@ class ProductTest : public zubtest::AssociationFixture {
   static std::wstring Card(const std::wstring& tag) {
     return Path(L"ZUB_Card.CreationClassName=\"ZUB_Card\",Tag=\"" + tag + L"\"");
   }
-  static std::vector<std::wstring> Texts(const CArrayT<stZUB_Product>& products) {
-    std::vector<std::wstring> out;
-    for (const stZUB_Product& p : products) {
-      for (const CZubString* t : {&p.Name, &p.IdentifyingNumber, &p.Vendor, &p.Version}) out.push_back(t->Str());
-    }
-    return out;
-  }
+  static std::wstring Texts(const stZUB_Product& p) { return Fields(p, {"Name", "IdentifyingNumber", "Vendor", "Version"}); }
 };
 
 TEST_F(ProductTest, EachKindListsItsObjectsWithItsOwnTexts) {
   Load(kTopology);
-  auto hbas = List<&PROVIDER_CreateZubProductHBAInstance>();
+  const auto hbas = List<&PROVIDER_CreateZubProductHBAInstance>();
   ASSERT_EQ(hbas.GetCount(), 2u);
-  hbas.RemoveAt(1);
-  EXPECT_EQ(Texts(hbas), (std::vector<std::wstring>{L"Host_Controller_C1", L"1", L"32902", L"13.1"}));
-  auto disks = List<&PROVIDER_CreateZubProductDiskInstance>();
+  EXPECT_EQ(Texts(hbas[0]), L"Name=Host_Controller_C1; IdentifyingNumber=1; Vendor=32902; Version=13.1");
+  const auto disks = List<&PROVIDER_CreateZubProductDiskInstance>();
   ASSERT_EQ(disks.GetCount(), 3u);
+  EXPECT_EQ(Texts(disks[0]), L"Name=End_Device_S11; IdentifyingNumber=11; Vendor=M11; Version=F11");
   EXPECT_EQ(disks[1].Name.Str(), L"End_Device_");  // no serial number
-  disks.RemoveAt(1);
-  disks.RemoveAt(1);
-  EXPECT_EQ(Texts(disks), (std::vector<std::wstring>{L"End_Device_S11", L"11", L"M11", L"F11"}));
-  EXPECT_EQ(Texts(List<&PROVIDER_CreateZubProductEnclosureInstance>()),
-            (std::vector<std::wstring>{L"Enclosure_ACME", L"300", L"ACME", L"0001"}));
-  EXPECT_EQ(Texts(List<&PROVIDER_CreateZubProductRouterInstance>()),
-            (std::vector<std::wstring>{L"Router_400", L"400", L"ACME-EXP", L"0102"}));
+  const auto enclosures = List<&PROVIDER_CreateZubProductEnclosureInstance>();
+  const auto routers = List<&PROVIDER_CreateZubProductRouterInstance>();
+  ASSERT_EQ(enclosures.GetCount() * routers.GetCount(), 1u);
+  EXPECT_EQ(Texts(enclosures[0]), L"Name=Enclosure_ACME; IdentifyingNumber=300; Vendor=ACME; Version=0001");
+  EXPECT_EQ(Texts(routers[0]), L"Name=Router_400; IdentifyingNumber=400; Vendor=ACME-EXP; Version=0102");
 }
 
 TEST_F(ProductTest, EveryProductOfAControllerIsAComponentOfItsCard) {
@@ -182,8 +169,7 @@ TEST_F(ProductTest, EveryProductOfAControllerIsAComponentOfItsCard) {
       {L"ZUB_ProductDisk.Name=\"End_Device_S11\",IdentifyingNumber=\"11\",Vendor=\"M11\",Version=\"F11\"", L"1"},
       {L"ZUB_ProductDisk.Name=\"End_Device_\",IdentifyingNumber=\"12\",", L"1"},
       {L"ZUB_ProductEnclosure.Name=\"Enclosure_ACME\",IdentifyingNumber=\"300\",Vendor=\"ACME\",Version=\"0001\"",
-       L"1"},
-      {L"ZUB_ProductHBA.Name=\"Host_Controller_C2\",IdentifyingNumber=\"2\",", L"2"},
+       L"1"}, {L"ZUB_ProductHBA.Name=\"Host_Controller_C2\",IdentifyingNumber=\"2\",", L"2"},
       {L"ZUB_ProductDisk.Name=\"End_Device_S21\",IdentifyingNumber=\"21\",", L"2"}};
   ASSERT_EQ(components.GetCount(), std::size(expected));
   for (size_t i = 0; i < std::size(expected); ++i) {
@@ -417,9 +403,9 @@ TEST_F(AlarmTest, OneLocatorPerDiskWithAPhyAndTheLocateReachesIt) {
   Load(kTopology);
   const auto alarms = List<&PROVIDER_CreateZubAlarmDeviceInstance>();
   ASSERT_EQ(alarms.GetCount(), 3u);  // DeviceID: the PHY's number, then its handle
-  EXPECT_EQ(alarms[0].DeviceID.Str() + L" " + alarms[1].DeviceID.Str() + L" " + alarms[2].DeviceID.Str(), L"07 112 430");
-  EXPECT_EQ(alarms[1].PhyHandle.Str() + L" " + alarms[1].EndDeviceHandle.Str(), L"12 102");
-  EXPECT_EQ(alarms[2].ControllerHandle.Str(), L"2");
+  EXPECT_EQ(alarms[0].DeviceID.Str() + L" " + alarms[2].DeviceID.Str(), L"07 430");
+  EXPECT_EQ(Fields(alarms[1], {"DeviceID", "PhyHandle", "EndDeviceHandle", "ControllerHandle"}),
+            L"DeviceID=112; PhyHandle=12; EndDeviceHandle=102; ControllerHandle=1");
 
   Locate(alarms[1], 2);
   EXPECT_TRUE(LocateOn(12));
@@ -469,8 +455,7 @@ TEST_F(AlarmTest, EachLocatorWithItsDiskUnlessADiskHasNone) {
   List<&PROVIDER_CreateZubStorageExtentDiskInstance>();
   const auto links = List<&PROVIDER_CreateZubAssociatedAlarmInstance>();
   ASSERT_EQ(links.GetCount(), 3u);
-  EXPECT_EQ(links[0].Antecedent.Str(),
-            Path(L"ZUB_AlarmDevice.CreationClassName=\"ZUB_AlarmDevice\",DeviceID=\"07\","
+  EXPECT_EQ(links[0].Antecedent.Str(), Path(L"ZUB_AlarmDevice.CreationClassName=\"ZUB_AlarmDevice\",DeviceID=\"07\","
                  L"SystemCreationClassName=\"CIM_AlarmDevice\",SystemName=\"Corvo_ZUBe3.0\""));
   EXPECT_EQ(links[0].Dependent.Str(), Disk(L"101"));
   EXPECT_NE(links[2].Antecedent.Str().find(L"DeviceID=\"430\""), std::wstring::npos);
@@ -504,24 +489,17 @@ TEST_F(SystemDeviceTest, DevicesGroupedBySystemThenByClass) {
   const auto devices = List<&PROVIDER_CreateZubSystemDeviceInstance>();
   EXPECT_EQ(Pairs(devices, &stZUB_SystemDevice::GroupComponent, &stZUB_SystemDevice::PartComponent),
             (std::vector<std::wstring>{
-                L"ZUB_ComputerSystem AHCI | ZUB_DAPort 61",
-                L"ZUB_ComputerSystem AHCI | ZUB_DAPort 62",
+                L"ZUB_ComputerSystem AHCI | ZUB_DAPort 61", L"ZUB_ComputerSystem AHCI | ZUB_DAPort 62",
                 L"ZUB_ComputerSystem AHCI | ZUB_SCSIProtocolController 12",
                 L"ZUB_ComputerSystem AHCI | ZUB_ATAProtocolController 11",
-                L"ZUB_ComputerSystem AHCI | ZUB_ATALogicalPort 61",
-                L"ZUB_ComputerSystem AHCI | ZUB_SCSILogicalPort 62",
+                L"ZUB_ComputerSystem AHCI | ZUB_ATALogicalPort 61", L"ZUB_ComputerSystem AHCI | ZUB_SCSILogicalPort 62",
                 L"ZUB_ComputerSystem AHCI | ZUB_StorageVolume A_15",
-                L"ZUB_ComputerSystem AHCI | ZUB_StorageVolume B_16",
-                L"ZUB_ComputerSystem AHCI | ZUB_AlarmDevice 051",
-                L"ZUB_ComputerSystem AHCI | ZUB_AlarmDevice 152",
-                L"ZUB_ComputerSystem DOX | ZUB_DAPort 81",
+                L"ZUB_ComputerSystem AHCI | ZUB_StorageVolume B_16", L"ZUB_ComputerSystem AHCI | ZUB_AlarmDevice 051",
+                L"ZUB_ComputerSystem AHCI | ZUB_AlarmDevice 152", L"ZUB_ComputerSystem DOX | ZUB_DAPort 81",
                 L"ZUB_ComputerSystem DOX | ZUB_SCSIProtocolController 21",
-                L"ZUB_ComputerSystem DOX | ZUB_SCSILogicalPort 81",
-                L"ZUB_ComputerSystem DOX | ZUB_SCSILogicalPort 82",
-                L"ZUB_ComputerSystem DOX | ZUB_SCSILogicalPort 83",
-                L"ZUB_ComputerSystem DOX | ZUB_StorageVolume C_25",
-                L"ZUB_ComputerSystem DOX | ZUB_AlarmDevice 071",
-                L"ZUB_ComputerSystem DOX | ZUB_AlarmDevice 172",
+                L"ZUB_ComputerSystem DOX | ZUB_SCSILogicalPort 81", L"ZUB_ComputerSystem DOX | ZUB_SCSILogicalPort 82",
+                L"ZUB_ComputerSystem DOX | ZUB_SCSILogicalPort 83", L"ZUB_ComputerSystem DOX | ZUB_StorageVolume C_25",
+                L"ZUB_ComputerSystem DOX | ZUB_AlarmDevice 071", L"ZUB_ComputerSystem DOX | ZUB_AlarmDevice 172",
                 L"ZUB_ComputerSystem DOX | ZUB_AlarmDevice 273"}));
   ASSERT_FALSE(devices.GetCount() == 0);
   EXPECT_EQ(devices[0].PartComponent.Str(), Path(L"ZUB_DAPort.CreationClassName=\"ZUB_DAPort\",DeviceID=\"61\","
@@ -542,8 +520,7 @@ class HostedServiceTest : public zubtest::AssociationFixture {
     PROVIDER_CreateZubSpareConfigurationServiceInstance()->Update();
   }
   static std::wstring StorageService(const std::wstring& controller) {
-    return Path(
-        L"ZUB_StorageConfigurationService.CreationClassName=\"ZUB_StorageConfigurationService\","
+    return Path(L"ZUB_StorageConfigurationService.CreationClassName=\"ZUB_StorageConfigurationService\","
         L"Name=\"ZUB_StorageConfigurationService_" + controller +
         L"\",SystemCreationClassName=\"Corvo_ZUBe3.0\",SystemName=\"" + controller + L"\"");
   }
@@ -558,8 +535,7 @@ TEST_F(HostedServiceTest, EachSystemHostsItsStorageThenItsSpareService) {
     {"handle": 3, "type": 2, "name": "Dox", "disks": []},
     {"handle": 4, "type": 1, "name": "Ahci", "disks": []}]})");
   EXPECT_EQ(zubtest::Refs(List<&PROVIDER_CreateZubHostedServiceInstance>(), &stZUB_HostedService::Antecedent,
-                          &stZUB_HostedService::Dependent),
-            (zubtest::RefPairs{{System(L"Dox"), StorageService(L"Dox")},
+                          &stZUB_HostedService::Dependent), (zubtest::RefPairs{{System(L"Dox"), StorageService(L"Dox")},
                                {System(L"Dox"), SpareService(L"ZUBe:DoxSpareConfigurationService0", L"3")},
                                {System(L"Ahci"), StorageService(L"Ahci")},
                                {System(L"Ahci"), SpareService(L"ZUBe:AhciSpareConfigurationService0", L"4")}}));
@@ -588,20 +564,15 @@ TEST_F(EmptyStackTest, EveryClassListsNothingOfTheStackAndSaysSo) {
   LoadAndList(R"({"middleware_version": "1.0", "controllers": []})");
   const std::map<std::string, std::pair<PROVIDER_STATUS, size_t>> exceptions = {
       {"ZUB_StorageRedundancySet", {PROVIDER_FAILED, 0}},  // no disk extent to count spares in
-      {"ZUB_IsSpare", {PROVIDER_FAILED, 0}},
-      {"ZUB_StorageSettingPrimordial", {PROVIDER_SUCCESS, 0}},
+      {"ZUB_IsSpare", {PROVIDER_FAILED, 0}}, {"ZUB_StorageSettingPrimordial", {PROVIDER_SUCCESS, 0}},
       {"ZUB_StorageSettingVolume", {PROVIDER_SUCCESS, 0}},
       {"ZUB_SpareConfigurationCapabilities", {PROVIDER_SUCCESS, 0}},
       {"ZUB_SoftwareIdentity", {PROVIDER_SUCCESS, 1}},  // the provider itself
-      {"ZUB_RegisteredProfile", {PROVIDER_SUCCESS, 8}},
-      {"ZUB_ReferencedProfile", {PROVIDER_SUCCESS, 7}},
-      {"ZUB_IndicationFilter", {PROVIDER_SUCCESS, 15}},
-      {"ZUB_ElementCapabilities", {PROVIDER_SUCCESS, 0}},
+      {"ZUB_RegisteredProfile", {PROVIDER_SUCCESS, 8}}, {"ZUB_ReferencedProfile", {PROVIDER_SUCCESS, 7}},
+      {"ZUB_IndicationFilter", {PROVIDER_SUCCESS, 15}}, {"ZUB_ElementCapabilities", {PROVIDER_SUCCESS, 0}},
       {"ZUB_StorageSettingsAssociatedToCapabilities", {PROVIDER_SUCCESS, 0}},
-      {"ZUB_ProductPhysicalComponent", {PROVIDER_SUCCESS, 0}},
-      {"ZUB_ElementConformsToProfile", {PROVIDER_SUCCESS, 0}},
-      {"ZUB_ProtocolControllerForUnit", {PROVIDER_SUCCESS, 0}},
-  };
+      {"ZUB_ProductPhysicalComponent", {PROVIDER_SUCCESS, 0}}, {"ZUB_ElementConformsToProfile", {PROVIDER_SUCCESS, 0}},
+      {"ZUB_ProtocolControllerForUnit", {PROVIDER_SUCCESS, 0}}, };
   for (const ClassDesc& cls : ClassCatalog()) {
     SCOPED_TRACE(cls.name);
     const auto it = exceptions.find(cls.name);

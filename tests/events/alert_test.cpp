@@ -1,13 +1,16 @@
-// Alert records of every kind and the builders the registered classes call.
+// Alert records of every kind, the builders the registered classes call, and
+// the indication filters: listed per namespace, and which selects which alert.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "classes/profiles/indication_filter.h"
 #include "classes/storage/storage_pool.h"
 #include "classes/storage/storage_volume.h"
 #include "framework/alert.h"
 #include "provider/provider.h"
+#include "tests/support/class_fixture.h"
 
 namespace {
 
@@ -20,15 +23,16 @@ std::vector<std::wstring> Texts(const CArrayT<CZubString>& list) {
   return out;
 }
 
+void SetNames(const wchar_t* nameSpace, const wchar_t* computer) {
+  stComputerStringNames names;
+  names.Namespace = nameSpace;
+  names.ComputerName = computer;
+  ASSERT_EQ(PROVIDER_CreateZubContainerInstance()->SetComputerNameStrings(names), PROVIDER_SUCCESS);
+}
+
 class AlertTest : public ::testing::Test {
  protected:
   void SetUp() override { SetNames(L"root\\Corvo_ZUB", L"host1"); }
-  static void SetNames(const wchar_t* nameSpace, const wchar_t* computer) {
-    stComputerStringNames names;
-    names.Namespace = nameSpace;
-    names.ComputerName = computer;
-    ASSERT_EQ(PROVIDER_CreateZubContainerInstance()->SetComputerNameStrings(names), PROVIDER_SUCCESS);
-  }
   static stZUB_StorageVolume Volume() {
     stZUB_StorageVolume v;
     v.CreationClassName = L"ZUB_StorageVolume";
@@ -115,6 +119,74 @@ TEST(AlertRecord, DescriptionIsCompleteAndKeepsTheElementPathAString) {
   EXPECT_EQ(CimTypeName(*desc.Find("PerceivedSeverity")), "uint16");
   EXPECT_EQ(CimTypeName(*desc.Find("RecommendedActions")), "string[]");
   EXPECT_FALSE(desc.Find("AlertClassName")->IsProperty()) << "it names the class, it is not a property";
+}
+
+using FilterTest = zubtest::ClassFixture;
+
+// Each specific filter selects the alerts of exactly one kind, and every kind
+// is selected by exactly one of them (the spare-used alert through its
+// parent class), by the generic filter and by the interop master filter.
+TEST_F(FilterTest, EveryKindIsSelectedByItsOwnFilterAndTheGenericOnes) {
+  SetNames(L"root\\Corvo_ZUB", L"host1");
+  const CArrayT<stZUB_IndicationFilter> filters = IndicationFiltersFor(GetComputerStringNames());
+  ASSERT_EQ(filters.GetCount(), 15u);
+  SetNames(L"root\\Interop", L"host1");
+  const CArrayT<stZUB_IndicationFilter> master = IndicationFiltersFor(GetComputerStringNames());
+  ASSERT_EQ(master.GetCount(), 1u);
+
+  std::vector<int> kindsPerFilter(filters.GetCount(), 0);
+  for (const AlertKindDesc& kind : AlertKinds()) {
+    SCOPED_TRACE(Narrow(kind.alertClassName));
+    EXPECT_TRUE(IsIndicationOf(kind.alertClassName, master[0].IndicationClassName.GetBuffer()));
+    EXPECT_TRUE(IsIndicationOf(kind.alertClassName, filters[0].IndicationClassName.GetBuffer()));
+    int selectedBy = 0;
+    for (size_t i = 1; i < filters.GetCount(); ++i) {
+      if (IsIndicationOf(kind.alertClassName, filters[i].IndicationClassName.GetBuffer())) {
+        ++selectedBy;
+        ++kindsPerFilter[i];
+      }
+    }
+    EXPECT_EQ(selectedBy, 1);
+  }
+  for (size_t i = 1; i < filters.GetCount(); ++i) EXPECT_EQ(kindsPerFilter[i], 1) << "filter " << i + 1;
+  // Every class a filter or an alert names is declared.
+  for (const stZUB_IndicationFilter& f : filters) {
+    bool declared = false;
+    for (const IndicationClassDesc& c : IndicationClasses()) declared |= f.IndicationClassName.Str() == c.name;
+    EXPECT_TRUE(declared) << Narrow(f.IndicationClassName.Str());
+  }
+  EXPECT_FALSE(IsIndicationOf(L"ZUB_AlertVolumeCreated", L"ZUB_AlertSpareDiskUsed"));
+}
+
+TEST_F(FilterTest, OneMasterFilterInTheInteropNamespaceFifteenElsewhere) {
+  stComputerStringNames names;
+  names.ComputerName = L"host1";
+  for (const wchar_t* ns : {L"root\\Corvo_ZUB", L"", L"root\\interop"}) {
+    names.Namespace = ns;
+    PROVIDER_CreateZubContainerInstance()->SetComputerNameStrings(names);
+    auto filters = List<&PROVIDER_CreateZubIndicationFilterInstance>();
+    ASSERT_EQ(filters.GetCount(), 15u) << "namespace \"" << Narrow(ns) << "\"";
+    for (size_t i = 0; i < filters.GetCount(); ++i) EXPECT_EQ(filters[i].ElementName.Str(), std::to_wstring(i + 1));
+    const stZUB_IndicationFilter& twelve = filters[11];
+    EXPECT_EQ(twelve.Name.Str(), L"ZUB_Spare_Disk_Used");
+    EXPECT_EQ(twelve.Query.Str(), L"SELECT * from " + twelve.IndicationClassName.Str());
+    EXPECT_EQ(Texts(filters[0].SourceNamespaces), std::vector<std::wstring>{L"\\\\host1\\" + std::wstring(ns) + L":"});
+  }
+
+  names.Namespace = L"root\\Interop";
+  PROVIDER_CreateZubContainerInstance()->SetComputerNameStrings(names);
+  auto master = List<&PROVIDER_CreateZubIndicationFilterInstance>();
+  ASSERT_EQ(master.GetCount(), 1u);
+  const stZUB_IndicationFilter& f = master[0];
+  EXPECT_EQ(f.Name.Str() + L" " + f.SystemName.Str(), L"Corvo_ZUB_EventFilter host1");
+  EXPECT_EQ(f.Query.Str(), L"SELECT * from CIM_AlertIndication");
+  EXPECT_EQ(Texts(f.SourceNamespaces), std::vector<std::wstring>{L"\\\\host1\\root\\Interop:"});
+  EXPECT_EQ(Calls("SsiSessionOpen"), 0u) << "filters need no middleware";
+
+  // A CIM client names a filter by the keys CIM_IndicationFilter declares.
+  std::vector<std::string> keys;
+  for (const FieldDesc* k : KeyFields(stZUB_IndicationFilter::Describe())) keys.push_back(k->name);
+  EXPECT_EQ(keys, (std::vector<std::string>{"SystemCreationClassName", "SystemName", "CreationClassName", "Name"}));
 }
 
 }  // namespace

@@ -41,8 +41,7 @@ class ScratchDisks : public CZubClassT<CZubStorageExtentDiskInterface, stZUB_Sto
 
   PROVIDER_STATUS Update() override {
     CEndDevices disks;
-    return UpdateFromList(
-        disks, [&](CEndDevices& w) { return w.Load(SSI_SCOPE_CONTROLLER, m_controller); },
+    return UpdateFromList(disks, [&](CEndDevices& w) { return w.Load(SSI_SCOPE_CONTROLLER, m_controller); },
         [&](const _SSI_EndDeviceInfo& d) {
           stZUB_StorageExtentDisk rec = DiskExtentOf(d, m_controller);
           rec.DeviceID = FromMultiByte(d.serialNo);

@@ -31,15 +31,9 @@ struct Complete {
   Block Params;
   static const RecordDesc& Describe();
 };
-ZUB_DESCRIBE(Complete,
-    ZUB_FIELD(Id).Key(1),
-    ZUB_FIELD(A).Cim(CimType::Boolean),
-    ZUB_FIELD(B).Internal(),
-    ZUB_FIELD(Flags),
-    ZUB_FIELD(Codes).Cim(CimType::UInt16),
-    ZUB_FIELD(Kind).In("Check").As("ElementType"),
-    ZUB_FIELD(ReturnValue).Return(),
-    ZUB_FIELD(Params).Params("Create"))
+ZUB_DESCRIBE(Complete, ZUB_FIELD(Id).Key(1), ZUB_FIELD(A).Cim(CimType::Boolean), ZUB_FIELD(B).Internal(),
+    ZUB_FIELD(Flags), ZUB_FIELD(Codes).Cim(CimType::UInt16), ZUB_FIELD(Kind).In("Check").As("ElementType"),
+    ZUB_FIELD(ReturnValue).Return(), ZUB_FIELD(Params).Params("Create"))
 
 // The same record described with one mistake each. A missing one-byte field
 // hides in padding, which is why offsets alone cannot prove completeness.

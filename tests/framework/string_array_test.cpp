@@ -129,17 +129,11 @@ TEST(ZubSafeArray, EveryOperationTakesTheProcessLock) {
   CSafeArrayT<uint64_t> list;
   CArrayT<uint64_t> out;
   const std::pair<const char*, std::function<void()>> operations[] = {
-      {"AddLocked", [&] { list.AddLocked(1); }},
-      {"GetCount", [&] { list.GetCount(); }},
-      {"GetCurrent", [&] { list.GetCurrent(); }},
-      {"MoveNext", [&] { list.MoveNext(); }},
-      {"ResetCursor", [&] { list.ResetCursor(); }},
-      {"SetCurrentOrAdd", [&] { list.SetCurrentOrAdd(2); }},
-      {"CopyTo", [&] { list.CopyTo(&out); }},
-      {"copy", [&] { CSafeArrayT<uint64_t> copy(list); }},
-      {"assignment", [&] { list = out; }},
-      {"RemoveAll", [&] { list.RemoveAll(); }},
-  };
+      {"AddLocked", [&] { list.AddLocked(1); }}, {"GetCount", [&] { list.GetCount(); }},
+      {"GetCurrent", [&] { list.GetCurrent(); }}, {"MoveNext", [&] { list.MoveNext(); }},
+      {"ResetCursor", [&] { list.ResetCursor(); }}, {"SetCurrentOrAdd", [&] { list.SetCurrentOrAdd(2); }},
+      {"CopyTo", [&] { list.CopyTo(&out); }}, {"copy", [&] { CSafeArrayT<uint64_t> copy(list); }},
+      {"assignment", [&] { list = out; }}, {"RemoveAll", [&] { list.RemoveAll(); }}, };
   for (const auto& [name, operation] : operations) {
     std::atomic<bool> done{false};
     std::thread worker;

@@ -1,6 +1,6 @@
 // Alerts on the host's side: the queue between the monitor thread and the
 // host, the alerts step of `run` and `watch` (black box through the built
-// zubcim).
+// zubcim), and the classes' alerts end to end.
 #include <algorithm>
 #include <thread>
 
@@ -109,6 +109,61 @@ TEST_F(AlertsHostTest, WatchStopsCleanlyWhenInterrupted) {
     EXPECT_EQ(Read(code), "0\n");
     EXPECT_EQ(Lines(Read(err)), std::vector<std::string>{"zubcim: watching for alerts until interrupted"});
   }
+}
+
+// The alerts the provider's classes raise, end to end: a change of the
+// simulated RAID stack, the monitor thread, the classes' change detection,
+// the host's callback, the `alerts` step of `run`. (Each kind of change:
+// the classes' change tests; volumes: the volume verbs' run.)
+using Step = std::vector<std::pair<std::string, std::string>>;
+
+// Controller 1: disks 11 (spare), 14 (available), 15 and 16 in a volume.
+// Each alerts step waits for exactly the alerts the change must raise: a
+// late extra one would show in the next step.
+TEST_F(AlertsHostTest, EachChangeOfTheStackRaisesItsAlertsOnceInTheMonitorsOrder) {
+  Result r = Run("--topology " + Quote(Write("topology.json", R"({"middleware_version": "1.0", "controllers": [
+    {"handle": 1, "name": "One", "disks": [{"handle": 11, "usage": 4}, {"handle": 14}, {"handle": 15}, {"handle": 16}],
+     "volumes": [{"handle": 100, "array_handle": 101, "name": "Vol", "level": 2, "disks": [15, 16]}]}]})")) +
+                 " run " + Quote(Write("scenario.json", R"([
+    {"sim": {"op": "set_disk", "disk": 14, "state": 3}},
+    {"alerts": {"count": 2, "wait_ms": 20000}},
+    {"sim": {"op": "set_disk", "disk": 11, "usage": 1}},
+    {"alerts": {"count": 1, "wait_ms": 20000}},
+    {"sim": {"op": "insert_disk", "controller": 1, "disk": {"handle": 9001}}},
+    {"alerts": {"count": 2, "wait_ms": 20000}},
+    {"sim": {"op": "set_version", "controller": "One", "driver_version": "2.0.0.1"}},
+    {"alerts": {"count": 1, "wait_ms": 20000}},
+    {"sim": {"op": "set_version", "middleware_version": "1.0.0.5"}},
+    {"alerts": {"count": 1, "wait_ms": 300}}
+  ])")));
+  ASSERT_EQ(r.code, 0) << r.err;
+  std::vector<Step> steps;
+  std::vector<Json> raw;
+  for (const Json& line : r.json()) {
+    if (!line.contains("alerts")) continue;
+    Step& step = steps.emplace_back();
+    for (const Json& a : line["alerts"]) {
+      step.emplace_back(a["AlertClassName"], a["EventID"]);
+      raw.push_back(a);
+    }
+  }
+  ASSERT_EQ(steps.size(), 5u);
+  // A failed disk leaves the pool (disk alerts before the pool's: the
+  // monitor's table order).
+  EXPECT_EQ(steps[0], (Step{{"ZUB_AlertDiskFailed", "14"}, {"ZUB_AlertPrimordialPoolModified", "1"}}));
+  EXPECT_EQ(steps[1], (Step{{"ZUB_AlertDiskSpareUsed", "11"}}));  // 4 → 1: spare used, nothing else
+  EXPECT_EQ(steps[2], (Step{{"ZUB_AlertDiskInserted", "9001"}, {"ZUB_AlertPrimordialPoolModified", "1"}}));
+  // A new driver version is one software update, of that driver; software
+  // that appears (the middleware, once its version is known) is none.
+  EXPECT_EQ(steps[3], (Step{{"ZUB_AlertSoftwareUpdated", "One"}}));
+  EXPECT_EQ(steps[4], Step{});
+  ASSERT_EQ(raw.size(), 6u);
+  EXPECT_NE(raw[0]["AlertingManagedElement"].get<std::string>().find(
+                "ZUB_StorageExtentDisk.CreationClassName=\"ZUB_StorageExtentDisk\",DeviceID=\"14\""),
+            std::string::npos);
+  EXPECT_EQ(raw[5]["SystemName"], "2.0.0.1");
+  EXPECT_NE(raw[5]["AlertingManagedElement"].get<std::string>().find("ZUB_SoftwareIdentity.InstanceID=\"One\""),
+            std::string::npos);
 }
 
 }  // namespace

@@ -60,10 +60,7 @@ TEST(InventoryCheck, EachKindOfSlipIsReportedAndOnlyThose) {
       R"(\\h\root\Corvo_ZUB:ZUB_ComputerSystem.CreationClassName="Corvo_ZUBe3.0",Name="A, B")";
   std::vector<ListedClass> listed = {
       {systems, {{"instances", {{{"CreationClassName", "Corvo_ZUBe3.0"}, {"Name", "A, B"}}}}}},
-      {profiles, {{"instances", {{{"InstanceID", "SNIA:0"}}}}}},
-      {collections,
-       {{"instances",
-         {
+      {profiles, {{"instances", {{{"InstanceID", "SNIA:0"}}}}}}, {collections, {{"instances", {
              {{"Antecedent", system}, {"Dependent", ""}},  // empty: nothing to check
              {{"Antecedent", R"(\\h\root\corvo_zub:ZUB_ComputerSystem.creationclassname="Corvo_ZUBe3.0",NAME="A, B")"},
               {"Dependent", R"(\\h\root\Interop:ZUB_Corvo_Registration.InstanceID="SNIA:0")"}},  // resolved by keys
@@ -72,8 +69,7 @@ TEST(InventoryCheck, EachKindOfSlipIsReportedAndOnlyThose) {
              {{"Antecedent", R"(\\h\root\Corvo_ZUB:ZUB_ComputerSystem.Name="A, B")"},
               {"Dependent", R"(\\h\root\Corvo_ZUB:ZUB_Card.InstanceID="SNIA:0")"}},
              {{"Antecedent", "not a path"}, {"Dependent", R"(\\h\root\Corvo_ZUB:ZUB_RegisteredProfile.InstanceID="SNIA:1)"}},
-         }}}},
-  };
+         }}}}, };
   const std::vector<DanglingReference> dangling = zubcim::DanglingReferences(listed, ns);
   std::vector<std::string> found;
   for (const DanglingReference& d : dangling) found.push_back(d.field + " " + d.reference);
@@ -84,8 +80,7 @@ TEST(InventoryCheck, EachKindOfSlipIsReportedAndOnlyThose) {
                        R"(Dependent \\h\root\Corvo_ZUB:ZUB_RegisteredProfile.InstanceID="SNIA:1)",
                        R"(Antecedent \\h\root\Corvo_ZUB:ZUB_ComputerSystem.CreationClassName="Corvo_ZUBe3.0",Name="A")",
                        R"(Antecedent \\h\root\Corvo_ZUB:ZUB_ComputerSystem.Name="A, B")",  // a key missing
-                       "Antecedent not a path",
-                   }));
+                       "Antecedent not a path", }));
   for (const DanglingReference& d : dangling) EXPECT_EQ(d.cls, "ZUB_HostedCollection");
 }
 

@@ -105,8 +105,7 @@ TEST(RecordJson, BadInputIsRefusedNamingTheField) {
       {R"({"Texts": ["a", 2]})", "\"Texts[1]\""},
       {R"({"Params": 3})", "\"Params\""},
       {R"({"Text": "a\u0000b"})", "\"Text\""},
-      {R"([1])", "TestRecord"},
-  };
+      {R"([1])", "TestRecord"}, };
   const RecordDesc& desc = TestRecord::Describe();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.in);

@@ -140,8 +140,7 @@ TEST_F(HostTest, BadScenariosAreRefusedBeforeAnyStepRuns) {
       {R"([{"counters": {}}, {"alerts": {"count": -1, "wait_ms": 10}}])", "step 2: alerts needs \"count\""},
       {R"([{"alerts": {"count": 1, "wait_ms": 5, "class": "X"}}])", "unknown key \"class\""},
       {R"([{"invoke": {"class": "ZUB_ComputerSystem", "method": "Nope", "in": {}}}])", "Nope"},
-      {R"([{"list": "ZUB_ComputerSystem"},)", "not valid JSON"},
-  };
+      {R"([{"list": "ZUB_ComputerSystem"},)", "not valid JSON"}, };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.steps);
     EXPECT_BAD_INPUT(RunScenario(c.steps), c.mentions);
@@ -155,8 +154,7 @@ TEST_F(HostTest, BadScenariosAreRefusedBeforeAnyStepRuns) {
 TEST_F(HostTest, TopologyTheSimulationRefusesIsBadInput) {
   std::string bad = Write("bad.json", R"({"controllers": [{"handle": 0}]})");
   EXPECT_BAD_INPUT(Run("--topology " + Quote(bad) + " list ZUB_ComputerSystem"), "bad.json");
-  EXPECT_BAD_INPUT(Run("--topology " + Quote(Write("broken.json", "{")) + " list ZUB_ComputerSystem"),
-                   "broken.json");
+  EXPECT_BAD_INPUT(Run("--topology " + Quote(Write("broken.json", "{")) + " list ZUB_ComputerSystem"), "broken.json");
   EXPECT_BAD_INPUT(Run("--topology " + Quote((dir_ / "absent.json").string()) + " list ZUB_ComputerSystem"),
                    "absent.json");
 
@@ -231,8 +229,7 @@ TEST_F(HostTest, TablesCutNothingOffATerminalAndFitOneByLeavingOutTrailingColumn
       {"a-rather-long-key-value", "k2", "n", "d"}, {"b", "k", "name-that-is-long", "d"}};
   std::ostringstream narrow;
   zubcim::PrintColumns(narrow, header, rows, 30, 2);
-  EXPECT_EQ(narrow.str(),
-            "Key                      OtherKey\n"
+  EXPECT_EQ(narrow.str(), "Key                      OtherKey\n"
             "a-rather-long-key-value  k2\n"
             "b                        k\n"
             "(2 columns left out to fit 30 columns: Name ...; --json shows every field)\n");

@@ -52,12 +52,10 @@ bool OtherThreadGetsLockWhileHeld(int taken, int released) {
 }
 
 TEST(ProcessLock, OneLockItsOwnerMayTakeAgainExcludingOtherThreadsUntilReleasedAsOftenAsTaken) {
-  EXPECT_TRUE(EndsInTime(
-      [](void*) {
+  EXPECT_TRUE(EndsInTime([](void*) {
         CGlobalLock outer(GetGlobalLock());
         CGlobalLock inner(GetGlobalLock());
-      },
-      nullptr));
+      }, nullptr));
   CS_Block* lock = GetGlobalLock();
   ASSERT_NE(lock, nullptr);
   ASSERT_TRUE(lock->IsValid());
@@ -79,13 +77,11 @@ TEST(PlatformThread, RunsFunctionWithItsArgumentAndJoinWaits) {
     std::thread::id thread;
     bool finished = false;
   } work;
-  platform::ThreadHandle thread = platform::StartThread(
-      [](void* arg) {
+  platform::ThreadHandle thread = platform::StartThread([](void* arg) {
         std::this_thread::sleep_for(50ms);  // finish late: a join that does not wait sees unfinished work
         static_cast<Work*>(arg)->thread = std::this_thread::get_id();
         static_cast<Work*>(arg)->finished = true;
-      },
-      &work);
+      }, &work);
   ASSERT_NE(thread, nullptr);
   platform::JoinThread(thread);
   EXPECT_TRUE(work.finished);

@@ -76,8 +76,7 @@ TEST_F(SimTest, VolumeCreationChecksEveryArgumentThenBuilds) {
       {{16, 17}, 2, 64, 0, 14, "mask 0: only the level's own strip"},
       {{16, 17}, 1, 0, 2001, 14, "beyond 2 x the smallest disk"},
       {{16, 11}, 1, 0, 0, 18, "a member"},     {{16, 19}, 1, 0, 0, 18, "a failed disk"},
-      {{16, 20}, 1, 0, 0, 18, "a disk kept out of pools"},
-  };
+      {{16, 20}, 1, 0, 0, 18, "a disk kept out of pools"}, };
   for (const auto& r : refusals) EXPECT_EQ(Create(r.disks, r.level, r.strip, r.size), r.status) << r.why;
   EXPECT_EQ(Create({16, 17}, 1, 0, 0, ""), 14u) << "empty name";
   EXPECT_EQ(List(SsiGetVolumeHandles), (V{30, 40}));

@@ -85,8 +85,7 @@ TEST_F(SimTest, EnumerationsRefuseScopeTypesTheyDoNotKnow) {
       {"controllers", SsiGetControllerHandles, {0}},     {"enclosures", SsiGetEnclosureHandles, {0, 2}},
       {"end devices", SsiGetEndDeviceHandles, {0, 2, 8}}, {"PHYs", SsiGetPhyHandles, {0, 1, 2, 4}},
       {"ports", SsiGetPortHandles, {0, 2}},               {"routing devices", SsiGetRoutingDeviceHandles, {0, 2}},
-      {"volumes", SsiGetVolumeHandles, {0, 2, 8}},
-  };
+      {"volumes", SsiGetVolumeHandles, {0, 2, 8}}, };
   Session s;
   for (const auto& c : calls) {
     for (uint32_t type : {0u, 1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 16u, 31u, 32u, 33u, 0x80000000u, 0xFFFFFFFFu}) {

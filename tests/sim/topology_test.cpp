@@ -50,8 +50,7 @@ const Refusal kRefusals[] = {
      "<text>: $.controllers[0].volumes[0].disks[1]: disk \"X\" belongs to another controller ($.controllers[1])"},
     {VOLUME(R"({"disks": ["A", "A"]})"), "<text>: $.controllers[0].volumes[0].disks[1]: disk \"A\" is named twice"},
     {R"({"controllers": [{"disks": [{"serial": "S"}, {"serial": "S"}], "volumes": [{"disks": ["S"]}]}]})",
-     "<text>: $.controllers[0].volumes[0].disks[0]: more than one disk has serial \"S\" (name the disk by handle)"},
-};
+     "<text>: $.controllers[0].volumes[0].disks[0]: more than one disk has serial \"S\" (name the disk by handle)"}, };
 
 }  // namespace
 

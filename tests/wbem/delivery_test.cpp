@@ -13,7 +13,6 @@
 #include "host/indications/delivery.h"
 #include "host/indications/indications.h"
 #include "tests/wbem/subscription_requests.h"
-#include "tests/wbem/test_listener.h"
 
 namespace {
 

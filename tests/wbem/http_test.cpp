@@ -30,14 +30,11 @@ const std::string kDisks = IntrinsicRequest(
 class Http : public WbemFixture {
  protected:
   void Start(const zubwbem::Authenticator* auth, size_t threads = 4) {
-    front = std::make_unique<zubwbem::HttpFront>(
-        ops, auth,
-        [](const std::string& body) {
+    front = std::make_unique<zubwbem::HttpFront>(ops, auth, [](const std::string& body) {
           std::string error;
           bool ok = abru2sim::ApplyChange(body, &error);
           return zubwbem::SimAnswer{ok ? 200 : 400, ok ? "{\"ok\": true}" : error};
-        },
-        log);
+        }, log);
     zubwbem::HttpSettings settings;
     settings.port = 0;
     settings.threads = threads;

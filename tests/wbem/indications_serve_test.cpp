@@ -21,7 +21,6 @@
 #include <httplib.h>
 
 #include "tests/wbem/subscription_requests.h"
-#include "tests/wbem/test_listener.h"
 
 namespace {
 
@@ -166,8 +165,7 @@ class IndicationsServed : public ::testing::Test {
                                      "NAME=\"InstanceID\"><KEYVALUE>2</KEYVALUE></KEYBINDING></INSTANCENAME>";
     pugi::xml_document setting =
         Cim(MethodRequest("CreateSetting", capabilities, "<PARAMVALUE NAME=\"SettingType\"><VALUE>3</VALUE></PARAMVALUE>"));
-    pugi::xml_document created = Cim(MethodRequest(
-        "CreateOrModifyElementFromElements", Service(),
+    pugi::xml_document created = Cim(MethodRequest("CreateOrModifyElementFromElements", Service(),
         "<PARAMVALUE NAME=\"ElementName\"><VALUE>Fresh</VALUE></PARAMVALUE><PARAMVALUE NAME=\"ElementType\"><VALUE>2</VALUE>"
         "</PARAMVALUE><PARAMVALUE NAME=\"Goal\">" + Reference(setting, "NewSetting") +
             "</PARAMVALUE><PARAMVALUE NAME=\"InElements\"><VALUE.REFARRAY><VALUE.REFERENCE>" + DiskName("24") +

@@ -129,9 +129,7 @@ TEST(ReferenceForms, EachFormBecomesTheLibrarysTextAndParsesBack) {
     const wchar_t* host;
   } forms[] = {
       {"<INSTANCEPATH><NAMESPACEPATH><HOST>h1</HOST>" + ns + "</NAMESPACEPATH>" + name + "</INSTANCEPATH>", L"h1"},
-      {"<LOCALINSTANCEPATH>" + ns + name + "</LOCALINSTANCEPATH>", L"box"},
-      {name, L"box"},
-  };
+      {"<LOCALINSTANCEPATH>" + ns + name + "</LOCALINSTANCEPATH>", L"box"}, {name, L"box"}, };
   for (const auto& form : forms) {
     pugi::xml_document doc;
     ASSERT_TRUE(doc.load_string(("<VALUE.REFERENCE>" + form.xml + "</VALUE.REFERENCE>").c_str()));

@@ -6,6 +6,20 @@
 
 namespace wbemtest {
 
+struct stScratchLink {
+  CZubString GroupComponent;
+  CZubString PartComponent;
+  static const RecordDesc& Describe();
+};
+class ScratchLinkInterface : public CAssociationInterface {
+ public:
+  virtual PROVIDER_STATUS GetData(CArrayT<stScratchLink>* out) = 0;
+};
+class ScratchLink : public CZubClassT<ScratchLinkInterface, stScratchLink> {
+ public:
+  PROVIDER_STATUS Update() override;
+};
+
 ZUB_DESCRIBE(stScratchLink, ZUB_FIELD(GroupComponent).Key(1).Ref("ZUB_ComputerSystem"),
              ZUB_FIELD(PartComponent).Key(2).Ref("ZUB_StorageExtentDisk"))
 
@@ -91,16 +105,15 @@ std::span<const ClassDesc> TestCatalog() {
   static const MethodDesc kMethods[] = {ZUB_METHOD(CreateScratchService, Echo),
                                         ZUB_METHOD(CreateScratchService, PutData)};
   static const ClassDesc classes[] = {
-      *FindClass("ZUB_ComputerSystem"),
-      *FindClass("ZUB_StorageExtentDisk"),
+      *FindClass("ZUB_ComputerSystem"), *FindClass("ZUB_StorageExtentDisk"),
       ZUB_CLASS(CreateScratchService, "ZUB_ScratchService", "CIM_StorageConfigurationService", "A test service",
                                       kMethods),
-      ZUB_CLASS(CreateScratchLink, "ZUB_ScratchSystemDisk", "CIM_SystemDevice", "A test association"),
-  };
+      ZUB_CLASS(CreateScratchLink, "ZUB_ScratchSystemDisk", "CIM_SystemDevice", "A test association"), };
   return classes;
 }
 
-const char* const kTopology = R"({"middleware_version": "1", "controllers": [
+// Controller C1 (handle 1) with disks 11 and 12, controller C2 (handle 2) with disk 21.
+constexpr const char* kTopology = R"({"middleware_version": "1", "controllers": [
   {"handle": 1, "name": "C1", "disks": [{"handle": 11, "serial": "S11"}, {"handle": 12, "serial": "S12"}]},
   {"handle": 2, "name": "C2", "type": 2, "disks": [{"handle": 21, "serial": "S21"}]}]})";
 

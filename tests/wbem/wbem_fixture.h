@@ -20,25 +20,6 @@
 
 namespace wbemtest {
 
-// ---- the scratch association ----------------------------------------------
-
-struct stScratchLink {
-  CZubString GroupComponent;
-  CZubString PartComponent;
-  static const RecordDesc& Describe();
-};
-
-class ScratchLinkInterface : public CAssociationInterface {
- public:
-  virtual PROVIDER_STATUS GetData(CArrayT<stScratchLink>* out) = 0;
-};
-
-class ScratchLink : public CZubClassT<ScratchLinkInterface, stScratchLink> {
- public:
-  PROVIDER_STATUS Update() override;
-};
-ScratchLinkInterface* CreateScratchLink();
-
 // ---- the scratch service ------------------------------------------------------
 
 struct stScratchService {
@@ -87,15 +68,10 @@ class ScratchService : public CZubClassT<ScratchServiceInterface, stScratchServi
   std::vector<stScratchService> source;
   PROVIDER_STATUS putStatus = PROVIDER_SUCCESS;
 };
-ScratchServiceInterface* CreateScratchService();
 ScratchService& Service();
 stScratchService ServiceRecord(const wchar_t* name);
 
 std::span<const ClassDesc> TestCatalog();
-
-// The topology: controller C1 (handle 1) with disks 11 and 12, controller C2
-// (handle 2) with disk 21.
-extern const char* const kTopology;
 
 std::string DiskName(const std::string& id);    // INSTANCENAME of a disk
 std::string SystemName(const std::string& ctrl);  // INSTANCENAME of a controller

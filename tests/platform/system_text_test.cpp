@@ -1,26 +1,28 @@
-// text_test.cpp: numbers to decimal text and back, and 8-bit middleware text
-// to wide text and back. The runtimes differ (16-bit wchar_t and msvcrt on
-// Windows, 32-bit wchar_t and glibc elsewhere); the results must not.
+// Numbers and 8-bit middleware text to wide text and back, local time and
+// host name: the runtimes differ (16-bit wchar_t and msvcrt on Windows,
+// 32-bit wchar_t and glibc elsewhere); the results must not.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <regex>
 #include <string>
 
 #include "framework/text.h"
-#include "zubprov/zub_string.h"
 #include "platform/platform.h"
+#include "platform/process/process.h"
+#include "zubprov/zub_string.h"
 
-namespace {
+// text_test.cpp: numbers to decimal text and back, and 8-bit middleware text
+// to wide text and back. The runtimes differ (16-bit wchar_t and msvcrt on
+// Windows, 32-bit wchar_t and glibc elsewhere); the results must not.
+namespace text {
 
 struct NumberCase {
   uint64_t value;
   const wchar_t* text;
 };
 constexpr NumberCase kNumbers[] = {
-    {0, L"0"},
-    {4294967295u, L"4294967295"},
-    {18446744073709551615u, L"18446744073709551615"},
-};
+    {0, L"0"}, {4294967295u, L"4294967295"}, {18446744073709551615u, L"18446744073709551615"}, };
 
 TEST(Numbers, FormatAndParseFullRange) {
   for (const NumberCase& c : kNumbers) {
@@ -92,4 +94,26 @@ TEST(MultiByte, StopsAtTerminatorOrLimitAndRoundTrips) {
   EXPECT_EQ(platform::NarrowToMultiByte(wide, 2), "\x01\x02");
 }
 
-}  // namespace
+}  // namespace text
+
+// system_test.cpp: local time and host name. The time is never compared
+// with a clock, only its shape: the Windows runtime writes the day of the
+// month with a leading zero where glibc writes a blank.
+namespace host_system {
+
+TEST(System, LocalTimeHasAsctimeShape) {
+  std::string text = platform::LocalTimeText();
+  ASSERT_FALSE(text.empty());
+  EXPECT_EQ(text.back(), '\n');
+  static const std::regex shape("(Sun|Mon|Tue|Wed|Thu|Fri|Sat) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) "
+      "([ 0][1-9]|[12][0-9]|3[01]) ([01][0-9]|2[0-3]):[0-5][0-9]:[0-6][0-9] [0-9]{4}\n");
+  EXPECT_TRUE(std::regex_match(text, shape)) << "'" << text << "'";
+}
+
+TEST(System, HostNameIsOneLineOfText) {
+  std::string name = platform::HostName();
+  EXPECT_FALSE(name.empty());
+  EXPECT_EQ(name.find_first_of(std::string("\n\r\0", 3)), std::string::npos);
+}
+
+}  // namespace host_system
