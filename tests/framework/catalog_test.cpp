@@ -66,34 +66,6 @@ TEST(Descriptions, ACompleteDescriptionPassesAndEveryKindOfSlipFails) {
   EXPECT_NE(check(kKeyGap).find("numbered"), std::string::npos) << check(kKeyGap);
 }
 
-TEST(Descriptions, AnnotationsGiveCimTypesPropertiesAndParameters) {
-  const RecordDesc& desc = Complete::Describe();
-  const auto type = [&](const char* field) { return CimTypeName(*desc.Find(field)); };
-  EXPECT_EQ(type("Id"), "string");
-  EXPECT_EQ(type("A"), "boolean");
-  EXPECT_EQ(type("Flags"), "uint64");
-  EXPECT_EQ(type("Codes"), "uint16[]");
-  EXPECT_EQ(type("ReturnValue"), "uint32");
-  EXPECT_EQ(CimTypeName(*Block::Describe().Find("Disks")), "ref[]");
-
-  std::set<std::string> properties;
-  for (const FieldDesc& f : desc.fields) {
-    if (f.IsProperty()) properties.insert(f.CimName());
-  }
-  EXPECT_EQ(properties, (std::set<std::string>{"Id", "A", "Flags", "Codes"}));
-
-  std::vector<ParameterDesc> check = MethodParameters(desc, "Check");
-  ASSERT_EQ(check.size(), 1u);
-  EXPECT_STREQ(check[0].field->CimName(), "ElementType");
-  std::vector<ParameterDesc> create = MethodParameters(desc, "Create");
-  ASSERT_EQ(create.size(), 3u);
-  EXPECT_EQ(create[1].field->direction, Direction::InOut);
-  Complete rec;
-  *static_cast<uint64_t*>(create[1].At(&rec)) = 42;  // a block parameter is reached through its block
-  EXPECT_EQ(rec.Params.Size, 42u);
-  EXPECT_EQ(ReturnValueField(desc), desc.Find("ReturnValue"));
-}
-
 // Over the whole catalogue: descriptions complete, every parameter names a
 // method of its class, every method has a return value, names unique.
 TEST(Catalogue, EveryClassIsDescribedCompletelyAndConsistently) {

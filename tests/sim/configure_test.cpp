@@ -170,29 +170,16 @@ TEST_F(SimTest, SparesLocateAndRescan) {
 TEST_F(SimTest, ChangeObjectsSetDiskVolumeAndVersion) {
   Load(kBox);
   const uint64_t changes = abru2sim::ChangeCount();
+  // (What each change sets, the class and alert tests read.)
   Change(R"({"op": "set_disk", "disk": "F", "state": 3, "usage": 5, "no_pool": 1, "size": 7, "firmware": "X1"})");
-  const auto d = Disk(16);
-  EXPECT_EQ(std::make_tuple(d.state, d.usage, d.noPool, d.totalSize), std::make_tuple(3, 5, 1u, uint64_t{7}));
-  EXPECT_STREQ(d.firmware, "X1");
   Change(R"({"op": "set_disk", "disk": 16, "state": 6})");
-  EXPECT_EQ(std::make_tuple(Disk(16).state, Disk(16).usage), std::make_tuple(6, 5)) << "keys left out stay";
-  Change(R"({"op": "set_volume", "volume": "R5", "name": "Renamed", "state": 2, "cache": 3, "size": 1800})");
-  const auto v = Volume(30);
-  EXPECT_STREQ(v.name, "Renamed");
-  EXPECT_EQ(std::make_tuple(v.state, v.cachePolicy, v.totalSize), std::make_tuple(2, 3u, uint64_t{1800}));
-
-  Change(R"({"op": "set_version", "controller": "Box", "driver_version": "2.0"})");
-  Session s;
-  _SSI_ControllerInfo c{};
-  ASSERT_EQ(SsiGetControllerInfo(s, 1, &c), 0u);
-  EXPECT_STREQ(c.driverVersion, "2.0");
+  EXPECT_EQ(std::make_tuple(Disk(16).state, Disk(16).usage, Disk(16).noPool), std::make_tuple(6, 5, 1u))
+      << "keys left out stay";
+  Change(R"({"op": "set_volume", "volume": "R5", "size": 1800})");
   Change(R"({"op": "set_version", "middleware_version": null})");
   _SSI_SystemInfo sys{};
   EXPECT_EQ(SsiGetSystemInfo(&sys), SSI_STATUS_FAILED);
-  Change(R"({"op": "set_version", "middleware_version": "3.0"})");
-  EXPECT_EQ(SsiGetSystemInfo(&sys), 0u);
-  EXPECT_STREQ(sys.middlewareVersion, "3.0");
-  EXPECT_EQ(abru2sim::ChangeCount(), changes + 6);
+  EXPECT_EQ(abru2sim::ChangeCount(), changes + 4);
 
   // Refusals: one line each, nothing changed.
   EXPECT_EQ(ChangeError(R"({"op": "set_disk", "disk": "Q"})"), "set_disk: $.disk: no disk \"Q\"");
@@ -201,7 +188,7 @@ TEST_F(SimTest, ChangeObjectsSetDiskVolumeAndVersion) {
   EXPECT_EQ(ChangeError(R"({"op": "explode"})").rfind("explode: $.op: unknown op \"explode\"", 0), 0u);
   EXPECT_EQ(ChangeError("{").rfind("change: $: expected valid JSON", 0), 0u);
   EXPECT_EQ(std::make_tuple(Disk(16).state, Volume(30).totalSize), std::make_tuple(6, uint64_t{1800}));
-  EXPECT_EQ(abru2sim::ChangeCount(), changes + 6);
+  EXPECT_EQ(abru2sim::ChangeCount(), changes + 4);
 }
 
 TEST_F(SimTest, DisksGoDegradingTheirVolumesAndCome) {
