@@ -616,21 +616,27 @@ class MofParser {
     m_schema.m_classIndex[key] = m_schema.m_classes.size() - 1;
   }
 
+  // A data type, or `ClassName REF`.
+  void ElementType(MofTyped& t) {
+    Token at = m_tok;
+    std::string name = Identifier("a data type or class name");
+    if (IsKeyword("ref")) {
+      Advance();
+      t.type = "ref";
+      t.refClass = name;
+      return;
+    }
+    t.type = Lower(name);
+    if (!FindDataType(t.type)) FailAt(at, "expected a CIM data type, or a class name followed by REF, not '" + name + "'");
+  }
+
   // One property, reference or method, with its qualifiers.
   void Feature(MofClass& cls, std::vector<Token>& propertyAt, std::vector<Token>& methodAt) {
     Token qualAt = m_tok;
     MofQualifiers qualifiers = QualifierList("");  // the kind of element is known after the type
     Token typeTok = m_tok;
-    std::string typeName = Identifier("a data type or class name");
     MofProperty p;
-    if (IsKeyword("ref")) {
-      Advance();
-      p.type = "ref";
-      p.refClass = typeName;
-    } else {
-      p.type = Lower(typeName);
-      if (!FindDataType(p.type)) FailAt(typeTok, "expected a CIM data type, or a class name followed by REF, not '" + typeName + "'");
-    }
+    ElementType(p);
     Token nameTok = m_tok;
     p.name = Identifier("the element's name");
     if (IsPunct("(")) {
@@ -684,19 +690,9 @@ class MofParser {
   }
 
   MofParameter Parameter(const MofMethod& m) {
-    Token qualAt = m_tok;
     MofParameter p;
     p.qualifiers = QualifierList("parameter");
-    Token typeTok = m_tok;
-    std::string typeName = Identifier("a parameter type");
-    if (IsKeyword("ref")) {
-      Advance();
-      p.type = "ref";
-      p.refClass = typeName;
-    } else {
-      p.type = Lower(typeName);
-      if (!FindDataType(p.type)) FailAt(typeTok, "expected a CIM data type, or a class name followed by REF, not '" + typeName + "'");
-    }
+    ElementType(p);
     Token nameTok = m_tok;
     p.name = Identifier("the parameter's name");
     ArraySuffix(p);
