@@ -20,7 +20,11 @@ struct OpContext {
   std::string nameSpace;  // canonical
   SubscriptionStore* store = nullptr;  // null: no subscriptions are kept
 
-  // A class of the request's namespace; CimFault (invalid class) otherwise.
+  // What the operation answers when a class it is given does not exist
+  // (DSP0200 names it per operation).
+  int classMissing = kCimInvalidClass;
+
+  // A class of the request's namespace; CimFault (classMissing) otherwise.
   const CimClass& RequireClass(const std::string& name) const;
   // A boolean IPARAMVALUE, or `fallback` when absent.
   bool Flag(const char* name, bool fallback) const;

@@ -136,53 +136,107 @@ std::string GetInstance(OpContext& ctx) {
 
 // ---- dispatch ----------------------------------------------------------------
 
+// ---- qualifier declarations ----------------------------------------------------
+
+std::string EnumerateQualifiers(OpContext& ctx) {
+  XmlOut out;
+  for (const MofQualifierDecl& decl : ctx.schema.QualifierDecls()) out.QualifierDeclaration(decl);
+  return std::move(out.Text());
+}
+
+std::string GetQualifier(OpContext& ctx) {
+  pugi::xml_node param = ctx.request.Param("QualifierName");
+  const std::string name = param ? param.child_value("VALUE") : "";
+  if (name.empty()) throw CimFault(kCimInvalidParameter, "GetQualifier needs QualifierName");
+  const MofQualifierDecl* decl = ctx.schema.FindQualifierDecl(name);
+  if (!decl) throw CimFault(kCimNotFound, "no qualifier " + name + " is declared");
+  XmlOut out;
+  out.QualifierDeclaration(*decl);
+  return std::move(out.Text());
+}
+
+// ---- dispatch ----------------------------------------------------------------
+
+// What DSP0200 lets each operation answer, besides CIM_ERR_ACCESS_DENIED,
+// CIM_ERR_INVALID_NAMESPACE and CIM_ERR_FAILED, which every operation may:
+// a fault with another code answers with the operation's nearest one.
+enum ErrorSet : unsigned {
+  kParam = 1u << kCimInvalidParameter,
+  kClass = 1u << kCimInvalidClass,
+  kFound = 1u << kCimNotFound,
+  kSupport = 1u << kCimNotSupported,
+  kExists = 1u << kCimAlreadyExists,
+  kMethod = (1u << kCimMethodNotFound) | (1u << kCimMethodNotAvailable),
+  kQuery = (1u << kCimQueryLanguageNotSupported) | (1u << kCimInvalidQuery),
+  kPull = (1u << kCimInvalidEnumerationContext) | (1u << kCimInvalidOperationTimeout) |
+          (1u << kCimServerLimitsExceeded),
+};
+
 struct Operation {
   const char* name;
   std::vector<const char*> params;  // the IPARAMVALUEs it takes
   std::function<std::string(OpContext&)> run;
   bool returnsNothing = false;
+  unsigned errors = kParam;             // what it may answer (ErrorSet)
+  int classMissing = kCimInvalidClass;  // what it answers for a class that does not exist
 };
+
+int AllowedCode(const Operation& op, int code) {
+  if (code == kCimFailed || code == 2 || code == kCimInvalidNamespace) return code;
+  if (code > 0 && code < 32 && (op.errors >> code) & 1u) return code;
+  // The nearest the operation may say: a thing it was given is wrong, or it
+  // failed.
+  return (op.errors & kParam) && (code == kCimInvalidClass || code == kCimTypeMismatch) ? kCimInvalidParameter
+                                                                                        : kCimFailed;
+}
 
 const std::vector<Operation>& OperationTable() {
   static const std::vector<Operation> table = {
-      {"GetClass", {"ClassName", "LocalOnly", "IncludeQualifiers", "IncludeClassOrigin", "PropertyList"}, GetClass},
+      {"GetClass", {"ClassName", "LocalOnly", "IncludeQualifiers", "IncludeClassOrigin", "PropertyList"}, GetClass,
+       false, kParam | kFound, kCimNotFound},
       {"EnumerateClasses",
        {"ClassName", "DeepInheritance", "LocalOnly", "IncludeQualifiers", "IncludeClassOrigin"},
-       EnumerateClasses},
-      {"EnumerateClassNames", {"ClassName", "DeepInheritance"}, EnumerateClassNames},
+       EnumerateClasses, false, kParam | kClass | kSupport},
+      {"EnumerateClassNames", {"ClassName", "DeepInheritance"}, EnumerateClassNames, false,
+       kParam | kClass | kSupport},
       {"GetInstance",
        {"InstanceName", "LocalOnly", "IncludeQualifiers", "IncludeClassOrigin", "PropertyList"},
-       GetInstance},
+       GetInstance, false, kParam | kClass | kFound},
       {"EnumerateInstances",
        {"ClassName", "LocalOnly", "DeepInheritance", "IncludeQualifiers", "IncludeClassOrigin", "PropertyList"},
-       [](OpContext& ctx) { return EnumerateInstances(ctx, false); }},
-      {"EnumerateInstanceNames", {"ClassName"}, [](OpContext& ctx) { return EnumerateInstances(ctx, true); }},
+       [](OpContext& ctx) { return EnumerateInstances(ctx, false); }, false, kParam | kClass | kSupport},
+      {"EnumerateInstanceNames", {"ClassName"}, [](OpContext& ctx) { return EnumerateInstances(ctx, true); }, false,
+       kParam | kClass | kSupport},
       {"Associators",
        {"ObjectName", "AssocClass", "ResultClass", "Role", "ResultRole", "IncludeQualifiers", "IncludeClassOrigin",
         "PropertyList"},
-       [](OpContext& ctx) { return Associators(ctx, false); }},
+       [](OpContext& ctx) { return Associators(ctx, false); }, false, kParam | kSupport, kCimInvalidParameter},
       {"AssociatorNames",
        {"ObjectName", "AssocClass", "ResultClass", "Role", "ResultRole"},
-       [](OpContext& ctx) { return Associators(ctx, true); }},
+       [](OpContext& ctx) { return Associators(ctx, true); }, false, kParam | kSupport, kCimInvalidParameter},
       {"References",
        {"ObjectName", "ResultClass", "Role", "IncludeQualifiers", "IncludeClassOrigin", "PropertyList"},
-       [](OpContext& ctx) { return References(ctx, false); }},
-      {"ReferenceNames", {"ObjectName", "ResultClass", "Role"}, [](OpContext& ctx) { return References(ctx, true); }},
+       [](OpContext& ctx) { return References(ctx, false); }, false, kParam | kSupport, kCimInvalidParameter},
+      {"ReferenceNames", {"ObjectName", "ResultClass", "Role"}, [](OpContext& ctx) { return References(ctx, true); },
+       false, kParam | kSupport, kCimInvalidParameter},
       {"ModifyInstance",
        {"ModifiedInstance", "IncludeQualifiers", "PropertyList"},
        [](OpContext& ctx) {
          ModifyInstance(ctx);
          return std::string();
        },
-       true},
-      {"CreateInstance", {"NewInstance"}, CreateInstance},
+       true, kParam | kClass | kFound | kSupport},
+      // The Indications profile adds the query errors for filters.
+      {"CreateInstance", {"NewInstance"}, CreateInstance, false, kParam | kClass | kSupport | kExists | kQuery},
       {"DeleteInstance",
        {"InstanceName"},
        [](OpContext& ctx) {
          DeleteInstance(ctx);
          return std::string();
        },
-       true},
+       true, kParam | kClass | kFound | kSupport},
+      {"EnumerateQualifiers", {}, EnumerateQualifiers, false, kParam | kSupport},
+      {"GetQualifier", {"QualifierName"}, GetQualifier, false, kParam | kFound},
   };
   return table;
 }
@@ -201,20 +255,36 @@ std::string ClassOfRequest(const Request& request) {
   return "";
 }
 
-std::string Run(OpContext& ctx) {
-  const Request& request = ctx.request;
-  if (!ctx.schema.HasNamespace(ctx.nameSpace))
-    throw CimFault(kCimInvalidNamespace, "namespace \"" + request.nameSpace + "\" is not served (root/corvo_zub, root/interop)");
-  if (!request.intrinsic) return MethodResponse(request.id, request.name, InvokeMethod(ctx));
-  for (const Operation& op : OperationTable()) {
-    if (!EqualsNoCase(op.name, request.name)) continue;
-    for (pugi::xml_node p : request.params) {
+// An extrinsic method call, as the table would write it: a target that is
+// not there is NOT_FOUND, a class that is not there a wrong parameter.
+const Operation kInvokeMethod{"InvokeMethod", {}, InvokeMethod, false, kParam | kFound | kSupport | kMethod,
+                              kCimInvalidParameter};
+
+std::string RunOperation(OpContext& ctx, const Operation& op) {
+  ctx.classMissing = op.classMissing;
+  try {
+    if (!ctx.request.intrinsic) return MethodResponse(ctx.request.id, ctx.request.name, op.run(ctx));
+    for (pugi::xml_node p : ctx.request.params) {
       const char* name = p.attribute("NAME").value();
       if (std::none_of(op.params.begin(), op.params.end(), [&](const char* known) { return EqualsNoCase(known, name); }))
         throw CimFault(kCimInvalidParameter, std::string(op.name) + " takes no parameter \"" + name + "\"");
     }
     std::string body = op.run(ctx);
-    return IMethodResponse(request.id, op.name, op.returnsNothing ? nullptr : &body);
+    return IMethodResponse(ctx.request.id, op.name, op.returnsNothing ? nullptr : &body);
+  } catch (const CimFault& e) {
+    const int code = AllowedCode(op, e.code());
+    if (code == e.code()) throw;
+    throw CimFault(code, e.what());
+  }
+}
+
+std::string Run(OpContext& ctx) {
+  const Request& request = ctx.request;
+  if (!ctx.schema.HasNamespace(ctx.nameSpace))
+    throw CimFault(kCimInvalidNamespace, "namespace \"" + request.nameSpace + "\" is not served (root/corvo_zub, root/interop)");
+  if (!request.intrinsic) return RunOperation(ctx, kInvokeMethod);
+  for (const Operation& op : OperationTable()) {
+    if (EqualsNoCase(op.name, request.name)) return RunOperation(ctx, op);
   }
   throw CimFault(kCimNotSupported, "the operation " + request.name + " is not supported");
 }
@@ -223,7 +293,7 @@ std::string Run(OpContext& ctx) {
 
 const CimClass& OpContext::RequireClass(const std::string& name) const {
   const CimClass* cls = schema.Find(nameSpace, name);
-  if (!cls) throw CimFault(kCimInvalidClass, "class " + name + " does not exist in namespace " + nameSpace);
+  if (!cls) throw CimFault(classMissing, "class " + name + " does not exist in namespace " + nameSpace);
   return *cls;
 }
 

@@ -155,7 +155,7 @@ TEST_F(Operations, ClassesComeFromTheDescriptionsWithTheirParents) {
   EXPECT_STREQ(cls.child("PROPERTY.REFERENCE").attribute("REFERENCECLASS").value(), "ZUB_ComputerSystem");
 
   doc = Call(IntrinsicRequest("GetClass", ClassParam("ClassName", "ZUB_ComputerSystem"), "root/interop"));
-  EXPECT_EQ(ErrorOf(doc), 5);
+  EXPECT_EQ(ErrorOf(doc), 6) << "GetClass of a class the namespace lacks: NOT_FOUND";
   doc = Call(IntrinsicRequest("EnumerateClassNames", "", "root/interop"));
   EXPECT_EQ(ErrorOf(doc), 0);
 }
@@ -329,6 +329,61 @@ TEST_F(Operations, BadRequestsEndInTheMatchingError) {
   h = good;
   h.protocolVersion = "2.0";
   EXPECT_EQ(refused(request, h), "501 unsupported-protocol-version");
+}
+
+// LocalOnly, IncludeClassOrigin, IncludeQualifiers and PropertyList shape a
+// class as DSP0200 says; the qualifier declarations are served; each
+// operation answers a missing class with the code its error list has.
+TEST_F(Operations, ClassOperationsHonourTheirFlagsAndQualifiersAreDeclared) {
+  const auto names = [](pugi::xml_node cls, const char* element) {
+    std::vector<std::string> out;
+    for (pugi::xml_node n : cls.children(element)) out.emplace_back(n.attribute("NAME").value());
+    return out;
+  };
+  // By default only what the class declares itself.
+  pugi::xml_node cls = ReturnValue(Op("GetClass", ClassParam("ClassName", "ZUB_ScratchService"))).child("CLASS");
+  std::vector<std::string> local = names(cls, "PROPERTY");
+  EXPECT_NE(std::find(local.begin(), local.end(), "Name"), local.end()) << "an override is the class's own";
+  EXPECT_EQ(std::find(local.begin(), local.end(), "StartMode"), local.end()) << "an inherited one is not";
+  cls = ReturnValue(Op("GetClass", ClassParam("ClassName", "ZUB_ScratchService") + Flag("LocalOnly", false) +
+                                       Flag("IncludeClassOrigin", true)))
+            .child("CLASS");
+  pugi::xml_node start = cls.find_child_by_attribute("PROPERTY", "NAME", "StartMode");
+  ASSERT_TRUE(start);
+  EXPECT_STREQ(start.attribute("CLASSORIGIN").value(), "CIM_Service");
+  EXPECT_STREQ(start.attribute("PROPAGATED").value(), "true");
+  EXPECT_TRUE(start.find_child_by_attribute("QUALIFIER", "NAME", "ValueMap").child("VALUE.ARRAY"));
+  EXPECT_STREQ(cls.find_child_by_attribute("PROPERTY", "NAME", "Name").attribute("CLASSORIGIN").value(),
+               "CIM_ManagedSystemElement");
+  EXPECT_TRUE(cls.find_child_by_attribute("METHOD", "NAME", "StartService")) << "inherited methods too";
+  cls = ReturnValue(Op("GetClass", ClassParam("ClassName", "CIM_RegisteredProfile") + Flag("LocalOnly", false) +
+                                       Properties("<VALUE>RegisteredOrganization</VALUE>")))
+            .child("CLASS");
+  ASSERT_EQ(names(cls, "PROPERTY"), std::vector<std::string>{"RegisteredOrganization"});
+  pugi::xml_node org = cls.child("PROPERTY");
+  std::vector<std::string> map, values;
+  for (pugi::xml_node v : org.find_child_by_attribute("QUALIFIER", "NAME", "ValueMap").child("VALUE.ARRAY").children())
+    map.emplace_back(v.child_value());
+  for (pugi::xml_node v : org.find_child_by_attribute("QUALIFIER", "NAME", "Values").child("VALUE.ARRAY").children())
+    values.emplace_back(v.child_value());
+  const size_t snia = std::find(map.begin(), map.end(), "11") - map.begin();
+  ASSERT_LT(snia, values.size());
+  EXPECT_EQ(values[snia], "SNIA");
+
+  pugi::xml_node decls = ReturnValue(Op("EnumerateQualifiers", ""));
+  EXPECT_TRUE(decls.find_child_by_attribute("QUALIFIER.DECLARATION", "NAME", "Key"));
+  pugi::xml_node key = ReturnValue(Op("GetQualifier", "<IPARAMVALUE NAME=\"QualifierName\"><VALUE>key</VALUE></IPARAMVALUE>"))
+                           .child("QUALIFIER.DECLARATION");
+  EXPECT_STREQ(key.attribute("TYPE").value(), "boolean");
+  EXPECT_STREQ(key.child("SCOPE").attribute("PROPERTY").value(), "true");
+  EXPECT_EQ(ErrorOf(Op("GetQualifier", "<IPARAMVALUE NAME=\"QualifierName\"><VALUE>Colour</VALUE></IPARAMVALUE>")), 6);
+
+  EXPECT_EQ(ErrorOf(Op("GetClass", ClassParam("ClassName", "ZUB_Nothing"))), 6);
+  EXPECT_EQ(ErrorOf(Op("EnumerateClassNames", ClassParam("ClassName", "ZUB_Nothing"))), 5);
+  EXPECT_EQ(ErrorOf(Op("EnumerateInstances", ClassParam("ClassName", "ZUB_Nothing"))), 5);
+  EXPECT_EQ(ErrorOf(Op("AssociatorNames", "<IPARAMVALUE NAME=\"ObjectName\"><INSTANCENAME CLASSNAME=\"ZUB_Nothing\">"
+                                          "<KEYBINDING NAME=\"K\"><KEYVALUE>1</KEYVALUE></KEYBINDING></INSTANCENAME></IPARAMVALUE>")),
+            4);
 }
 
 TEST(Schema, TheCatalogueNamesOnlyKnownStandardClassesAndNoClassIsServedTwice) {
