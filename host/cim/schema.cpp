@@ -322,6 +322,22 @@ Schema::Schema(std::span<const ClassDesc> catalog) {
     m_servedOrder.emplace_back(ns, Lower(cls.name));
     Add(ns, std::move(cls));
   }
+
+  for (const AliasClass& alias : AliasClasses()) {
+    const std::string ns = NamespaceOfClass(alias.standsFor.front());
+    CimClass cls = Derived(ns, alias.name, alias.superclass);
+    cls.description = "The general class references name instances of " + alias.standsFor.front() + " and others by";
+    cls.aliasOf = alias.standsFor;
+    Add(ns, std::move(cls));
+  }
+}
+
+const CimClass& Schema::AddHostClass(const std::string& ns, const std::string& name, const std::string& superclass,
+                                     const std::string& description) {
+  CimClass cls = Derived(ns, name, superclass);
+  cls.description = description;
+  cls.hostOwned = true;
+  return Add(ns, std::move(cls));
 }
 
 std::vector<const CimClass*> Schema::Kept(std::string_view ns, std::string_view name) const {

@@ -72,6 +72,10 @@ struct CimClass {
   bool association = false;
   const ClassDesc* desc = nullptr;  // null for a standard class (no instances of its own)
   bool kept = false;                // instances the server keeps itself (subscriptions.h)
+  bool hostOwned = false;           // a class of the server's own (its instances are the server's)
+  // A class name the library's references use for instances of other
+  // classes: it stands for their instances (none of its own).
+  std::vector<std::string> aliasOf;
   bool indication = false;          // an indication class: no instances, delivered to listeners
   MofQualifiers qualifiers;         // the class's own
   std::vector<CimProperty> properties;  // every property, inherited ones first
@@ -89,6 +93,17 @@ const std::string& ClassNs();
 const std::string& InteropNs();
 // The namespace a class belongs to: its catalogue row's.
 const std::string& NamespaceOfClass(std::string_view zubClass);
+
+// The class names the library's references use for instances of other
+// classes, each with the standard class it specialises: GetInstance of
+// such a reference finds the instance with its keys among the classes it
+// stands for.
+struct AliasClass {
+  std::string name;
+  std::string superclass;
+  std::vector<std::string> standsFor;  // catalogue classes
+};
+std::vector<AliasClass> AliasClasses();
 
 // The standard classes whose instances clients create in the interop
 // namespace and the server keeps (subscriptions.h).
@@ -123,6 +138,11 @@ class Schema {
   const MofQualifierDecl* FindQualifierDecl(std::string_view name) const;
   // What does not hold together: "" when nothing.
   const std::string& Problem() const { return m_problem; }
+
+  // A class of the host's own in `ns`, specialising a standard class with
+  // nothing added (the server's object manager, its computer system).
+  const CimClass& AddHostClass(const std::string& ns, const std::string& name, const std::string& superclass,
+                               const std::string& description);
 
  private:
   CimClass& Add(const std::string& ns, CimClass cls);

@@ -2,6 +2,7 @@
 // and the DMTF schema: the two namespaces (the library's,
 // framework/names.h), the namespace of each class (its catalogue row's), and
 // the standard classes whose instances the server keeps.
+#include "classes/ports/access_points.h"
 #include "classes/profiles/registered_profile.h"
 #include "framework/catalog.h"
 #include "framework/names.h"
@@ -31,6 +32,14 @@ const std::string& NamespaceOfClass(std::string_view zubClass) {
   const bool interop = row ? std::wstring_view(row->nameSpace) == kInteropNamespace
                            : EqualsNoCase(zubcim::ToUtf8(kProfileRegistrationClass), zubClass);
   return interop ? InteropNs() : ClassNs();
+}
+
+std::vector<AliasClass> AliasClasses() {
+  return {
+      {zubcim::ToUtf8(kGeneralEndpointClass), "CIM_ProtocolEndpoint",
+       {"ZUB_ATAProtocolEndpoint", "ZUB_SCSIProtocolEndpoint"}},
+      {zubcim::ToUtf8(kProfileRegistrationClass), "CIM_RegisteredProfile", {"ZUB_RegisteredProfile"}},
+  };
 }
 
 const char* const kFilterClass = "CIM_IndicationFilter";

@@ -78,31 +78,21 @@ std::string EnumerateInstances(OpContext& ctx, bool names) {
   options.properties = ctx.Properties();
   options.classOrigin = ctx.Flag("IncludeClassOrigin", false);
   const bool deep = ctx.Flag("DeepInheritance", true);
+  InstanceCache cache(ctx);
+  const std::vector<const Instance*> instances = cache.Of(cls);
   XmlOut out;
-  for (const CimClass* served : ctx.schema.Served(ctx.nameSpace, cls.name)) {
-    options.declaredIn = deep || served == &cls ? nullptr : &cls;
-    const std::vector<Instance> instances = ctx.gate.List(*served);
-    out.Text().reserve(out.Text().size() + instances.size() * (names ? 400 : 2200));
-    for (const Instance& instance : instances) {
-      if (names) {
-        out.InstanceName(instance.path);
-        out.Raw("\n");
-        continue;
-      }
-      out.Raw("<VALUE.NAMEDINSTANCE>\n");
-      out.InstanceName(instance.path);
+  out.Text().reserve(instances.size() * (names ? 400 : 2200));
+  for (const Instance* instance : instances) {
+    if (names) {
+      out.InstanceName(instance->path);
       out.Raw("\n");
-      out.Instance(instance, options);
-      out.Raw("</VALUE.NAMEDINSTANCE>\n");
+      continue;
     }
-  }
-  for (const Instance& instance : KeptInstances(ctx, cls)) {
-    options.declaredIn = deep || instance.cls == &cls ? nullptr : &cls;
-    if (!names) out.Raw("<VALUE.NAMEDINSTANCE>\n");
-    out.InstanceName(instance.path);
+    options.declaredIn = deep || instance->cls == &cls ? nullptr : &cls;
+    out.Raw("<VALUE.NAMEDINSTANCE>\n");
+    out.InstanceName(instance->path);
     out.Raw("\n");
-    if (names) continue;
-    out.Instance(instance, options);
+    out.Instance(*instance, options);
     out.Raw("</VALUE.NAMEDINSTANCE>\n");
   }
   return std::move(out.Text());
@@ -117,24 +107,15 @@ std::string GetInstance(OpContext& ctx) {
   InstanceOptions options;
   options.properties = ctx.Properties();
   options.classOrigin = ctx.Flag("IncludeClassOrigin", false);
-  for (const CimClass* served : ctx.schema.Served(ctx.nameSpace, cls.name)) {
-    for (const Instance& instance : ctx.gate.List(*served)) {
-      if (!KeysMatch(instance.path, wanted)) continue;
-      XmlOut out;
-      out.Instance(instance, options);
-      return std::move(out.Text());
-    }
-  }
-  for (const Instance& instance : KeptInstances(ctx, cls)) {
-    if (!EqualsNoCase(instance.cls->name, wanted.className) || !KeysMatch(instance.path, wanted)) continue;
+  InstanceCache cache(ctx);
+  for (const Instance* instance : cache.Of(cls)) {
+    if (!KeysMatch(instance->path, wanted)) continue;
     XmlOut out;
-    out.Instance(instance, options);
+    out.Instance(*instance, options);
     return std::move(out.Text());
   }
   throw CimFault(kCimNotFound, "no instance " + Describe(wanted) + " in " + ctx.nameSpace);
 }
-
-// ---- dispatch ----------------------------------------------------------------
 
 // ---- qualifier declarations ----------------------------------------------------
 
@@ -309,10 +290,65 @@ PropertyFilter OpContext::Properties() const {
   return PropertyFilter(ReadStringArray(param, "PropertyList"));
 }
 
-const std::vector<Instance>& InstanceCache::Of(const CimClass& cls) {
-  auto it = m_lists.find(&cls);
-  if (it == m_lists.end()) it = m_lists.emplace(&cls, m_gate.List(cls)).first;
+const std::vector<Instance>& InstanceCache::Served(const CimClass& cls) {
+  auto it = m_served.find(&cls);
+  if (it == m_served.end()) it = m_served.emplace(&cls, m_ctx.gate.List(cls)).first;
   return it->second;
+}
+
+const std::vector<Instance>& InstanceCache::Kept(const CimClass& cls) {
+  auto it = m_kept.find(&cls);
+  if (it == m_kept.end()) it = m_kept.emplace(&cls, KeptInstances(m_ctx, cls)).first;
+  return it->second;
+}
+
+std::vector<const Instance*> InstanceCache::Of(const CimClass& cls) {
+  std::vector<const Instance*> out;
+  const Schema& schema = m_ctx.schema;
+  std::vector<const CimClass*> served;
+  if (!cls.aliasOf.empty()) {
+    for (const std::string& name : cls.aliasOf) {
+      for (const CimClass* c : schema.Served(cls.nameSpace, name)) served.push_back(c);
+    }
+  } else {
+    served = schema.Served(cls.nameSpace, cls.name);
+  }
+  for (const CimClass* c : served) {
+    for (const Instance& instance : Served(*c)) out.push_back(&instance);
+  }
+  for (const CimClass* kept : schema.Kept(cls.nameSpace, cls.name)) {
+    for (const Instance& instance : Kept(*kept)) out.push_back(&instance);
+  }
+  if (m_ctx.own) {
+    for (const Instance* instance : m_ctx.own->Of(schema, cls)) out.push_back(instance);
+  }
+  return out;
+}
+
+std::vector<const Instance*> InstanceCache::In(const std::string& ns) {
+  std::vector<const Instance*> out;
+  for (const CimClass* c : m_ctx.schema.Served(ns)) {
+    for (const Instance& instance : Served(*c)) out.push_back(&instance);
+  }
+  for (const char* name : KeptClassNames()) {
+    const CimClass* kept = m_ctx.schema.Find(ns, name);
+    if (!kept || !kept->kept) continue;
+    for (const Instance& instance : Kept(*kept)) out.push_back(&instance);
+  }
+  if (m_ctx.own) {
+    for (const Instance* instance : m_ctx.own->In(ns)) out.push_back(instance);
+  }
+  return out;
+}
+
+const Instance* InstanceCache::Resolve(const CimPath& path) {
+  const std::string ns = path.ns.empty() ? m_ctx.nameSpace : CanonicalNamespace(JoinNamespace(path.ns));
+  if (!m_ctx.schema.HasNamespace(ns)) return nullptr;
+  const CimClass* named = m_ctx.schema.Find(ns, path.className);
+  for (const Instance* instance : named ? Of(*named) : In(ns)) {
+    if (KeysMatch(instance->path, path)) return instance;
+  }
+  return nullptr;
 }
 
 std::string PercentDecode(const std::string& text) {
@@ -351,7 +387,7 @@ Outcome Operations::Handle(const std::string& body, const CimHeaders& headers) {
   out.className = ClassOfRequest(request);
   if (!headers.cimMethod.empty() && !EqualsNoCase(PercentDecode(headers.cimMethod), request.name))
     return refuse(400, "header-mismatch");
-  OpContext ctx{m_schema, m_gate, request, CanonicalNamespace(request.nameSpace), m_store};
+  OpContext ctx{m_schema, m_gate, request, CanonicalNamespace(request.nameSpace), m_store, m_own};
   try {
     out.body = Run(ctx);
   } catch (const CimFault& e) {
