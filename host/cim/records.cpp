@@ -136,7 +136,7 @@ std::string DateTimeOfLocalText(std::string_view text) {
   int m = 0;
   while (m < 12 && std::string_view(kMonths[m]) != month) ++m;
   if (m == 12) return "";
-  char out[32];
+  char out[96];  // room for any int the compiler imagines, not only dates
   // The library's time is local and says no offset: the server's own offset
   // stands for it.
   std::snprintf(out, sizeof out, "%04d%02d%02d%02d%02d%02d.000000%+04d", year, m + 1, day, hour, minute, second,
