@@ -27,6 +27,8 @@ enum CimStatus : int {
   kCimMethodNotFound = 17,
   kCimInvalidEnumerationContext = 21,
   kCimInvalidOperationTimeout = 22,
+  kCimFilteredEnumerationNotSupported = 25,
+  kCimContinuationOnErrorNotSupported = 26,
   kCimServerLimitsExceeded = 27,
 };
 

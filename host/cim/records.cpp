@@ -241,8 +241,11 @@ Instance InstanceOf(const CimClass& cls, const void* record, const PathDefaults&
   Instance out;
   out.cls = &cls;
   out.values.reserve(cls.properties.size());
-  for (const CimProperty& p : cls.properties)
-    out.values.push_back(p.field ? ReadField(*p.field, p, p.field->at(const_cast<void*>(record)), defaults) : CimValue{});
+  for (const CimProperty& p : cls.properties) {
+    if (p.field) out.values.push_back(ReadField(*p.field, p, p.field->at(const_cast<void*>(record)), defaults));
+    else if (p.constant) out.values.push_back(CimValue{false, {*p.constant}, {}});
+    else out.values.emplace_back();
+  }
   out.path.host = defaults.host;
   out.path.ns = SplitNamespace(cls.nameSpace);
   out.path.className = cls.name;

@@ -169,6 +169,34 @@ CimType CimTypeOf(std::string_view mofType) {
   return CimType::String;
 }
 
+namespace {
+
+bool IsText(CimType type) { return type == CimType::String; }
+
+// The code of "Other" in a property's ValueMap, or "" when it has none.
+std::string OtherCode(const CimProperty& p) {
+  const MofQualifier* map = FindQualifier(p.qualifiers, "ValueMap");
+  const MofQualifier* values = FindQualifier(p.qualifiers, "Values");
+  if (!map || !values) return "";
+  const std::vector<std::string> codes = map->value.Strings(), names = values->value.Strings();
+  for (size_t i = 0; i < codes.size() && i < names.size(); ++i) {
+    if (names[i] == "Other") return codes[i];
+  }
+  return "";
+}
+
+// The text property that says what "Other" means for `p` (OtherNameFormat
+// for NameFormat), when `p` has an "Other" code.
+CimProperty* OtherOf(CimClass& cls, const CimProperty& p) {
+  if (OtherCode(p).empty()) return nullptr;
+  for (CimProperty& candidate : cls.properties) {
+    if (EqualsNoCase(candidate.name, "Other" + p.name) && IsText(candidate.type) && !candidate.array) return &candidate;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 CimTyped TypedOf(const FieldDesc& field) {
   CimTyped out;
   out.name = field.CimName();
@@ -289,6 +317,19 @@ Schema::Schema(std::span<const ClassDesc> catalog) {
       } else if (TypedOf(f).array && !p->array && m_problem.empty()) {
         m_problem = std::string(desc.name) + "." + f.CimName() + " holds a list where " + p->classOrigin +
                     " declares one value";
+      } else if (IsText(TypedOf(f).type) && !IsText(p->type)) {
+        // A text where the standard class has a code: the code says
+        // "Other" and its Other... property carries the text.
+        CimProperty* other = OtherOf(cls, *p);
+        if (!other) {
+          if (m_problem.empty())
+            m_problem = std::string(desc.name) + "." + f.CimName() + " holds a text where " + p->classOrigin +
+                        " declares a code with no \"Other\"";
+        } else {
+          p->constant = OtherCode(*p);
+          p->local = true;
+          p = other;
+        }
       }
       p->field = &f;
       p->local = true;

@@ -7,7 +7,9 @@
 //   names, as a subclass of its standard class: it inherits every property
 //   and method, overrides those its record holds (keeping the standard
 //   type, array-ness and qualifiers) and adds the rest of its record's
-//   properties and its own methods;
+//   properties and its own methods; a text the record holds where the
+//   standard class declares a code (NameFormat of a SCSI protocol
+//   controller) makes the code "Other" and fills its Other... property;
 // - the alert classes an indication may be (framework/alert.h), the same
 //   way on CIM_AlertIndication with the alert record's fields;
 // - the standard subscription classes (CIM_IndicationFilter,
@@ -41,6 +43,7 @@ struct CimTyped {
 struct CimProperty : CimTyped {
   bool key = false;                  // a key of the instance paths the server writes
   const FieldDesc* field = nullptr;  // the record field holding its value; null: no value (NULL)
+  std::optional<std::string> constant;  // without a field: the value every instance has
   std::string classOrigin;           // the class that first declares it
   bool local = false;                // declared or overridden by this class
   MofQualifiers qualifiers;          // as this class has them

@@ -300,10 +300,9 @@ void XmlOut::ParamValue(const CimTyped& type, const CimValue& value) {
   if (type.array) Raw("</VALUE.ARRAY>");
 }
 
-std::string IMethodResponse(const std::string& id, const std::string& name, const std::string* body) {
+std::string IMethodResponse(const std::string& id, const std::string& name, const std::string& inner) {
   XmlOut out;
-  out.Raw(Head(id)).Open("IMETHODRESPONSE").Attr("NAME", name).Raw(">\n");
-  if (body) out.Raw("<IRETURNVALUE>\n").Raw(*body).Raw("</IRETURNVALUE>\n");
+  out.Raw(Head(id)).Open("IMETHODRESPONSE").Attr("NAME", name).Raw(">\n").Raw(inner);
   out.Raw("</IMETHODRESPONSE>\n").Raw(kTail);
   return std::move(out.Text());
 }

@@ -92,9 +92,10 @@ const char* TypeName(CimType type);  // "uint16", "reference", ...
 MofScalar BoolScalar(bool value);
 MofScalar KeyTrue();
 
-// Whole responses. `body` is what goes inside IRETURNVALUE (null: none, for
-// operations that return nothing) or inside METHODRESPONSE.
-std::string IMethodResponse(const std::string& id, const std::string& name, const std::string* body);
+// Whole responses: `inner` is everything inside IMETHODRESPONSE (IRETURNVALUE
+// and, for pulled enumerations, the output PARAMVALUEs; nothing for an
+// operation that returns nothing), `body` what goes inside METHODRESPONSE.
+std::string IMethodResponse(const std::string& id, const std::string& name, const std::string& inner);
 std::string MethodResponse(const std::string& id, const std::string& name, const std::string& body);
 std::string ErrorResponse(const std::string& id, const std::string& name, bool intrinsic, int code,
                           const std::string& description);

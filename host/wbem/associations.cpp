@@ -4,6 +4,7 @@
 // elements of root/corvo_zub): every reference property of an association
 // is a role, and an association instance links the instances its
 // references name, each found in the namespace its reference names.
+#include <functional>
 #include <set>
 
 #include "host/wbem/op_context.h"
@@ -35,9 +36,9 @@ std::string TextFilter(OpContext& ctx, const char* name) {
   return ReadString(param, name);
 }
 
-CimPath ObjectName(OpContext& ctx) {
-  pugi::xml_node param = ctx.request.Param("ObjectName");
-  if (!param) throw CimFault(kCimInvalidParameter, "ObjectName is missing");
+CimPath ObjectName(OpContext& ctx, const char* name) {
+  pugi::xml_node param = ctx.request.Param(name);
+  if (!param) throw CimFault(kCimInvalidParameter, std::string(name) + " is missing");
   if (param.child("CLASSNAME"))
     throw CimFault(kCimNotSupported, "associations of a class (rather than an instance) are not served");
   CimPath path = ReadInstanceName(param.child("INSTANCENAME"));
@@ -111,18 +112,16 @@ void WriteObject(XmlOut& out, const Instance& instance, bool names, const Instan
 
 }  // namespace
 
-std::string Associators(OpContext& ctx, bool names) {
-  CimPath object = ObjectName(ctx);
+void VisitAssociators(OpContext& ctx, const char* objectParam, const std::function<void(const Instance&)>& emit) {
+  CimPath object = ObjectName(ctx, objectParam);
   const CimClass& objectClass = ctx.RequireClass(object.className);
   Filters f;
   f.assocClass = ClassFilter(ctx, "AssocClass");
   f.resultClass = ClassFilter(ctx, "ResultClass");
   f.role = TextFilter(ctx, "Role");
   f.resultRole = TextFilter(ctx, "ResultRole");
-  InstanceOptions options = names ? InstanceOptions() : OptionsOf(ctx);
   InstanceCache cache(ctx);
   std::set<std::string> seen;
-  XmlOut out;
   ForEachLink(ctx, cache, object, objectClass, f.assocClass, f.role, [&](const Instance& link, size_t role) {
     const CimClass& assoc = *link.cls;
     for (size_t i = 0; i < assoc.properties.size(); ++i) {
@@ -134,25 +133,35 @@ std::string Associators(OpContext& ctx, bool names) {
       const Instance* result = cache.Resolve(ref);
       if (!result) continue;
       if (f.resultClass && !ctx.schema.IsA(*result->cls, f.resultClass->name)) continue;
-      if (!seen.insert(Describe(result->path)).second) continue;
-      WriteObject(out, *result, names, options);
+      if (!seen.insert(JoinNamespace(result->path.ns) + ":" + Describe(result->path)).second) continue;
+      emit(*result);
     }
   });
+}
+
+void VisitReferences(OpContext& ctx, const char* objectParam, const std::function<void(const Instance&)>& emit) {
+  CimPath object = ObjectName(ctx, objectParam);
+  const CimClass& objectClass = ctx.RequireClass(object.className);
+  const CimClass* resultClass = ClassFilter(ctx, "ResultClass");
+  const std::string role = TextFilter(ctx, "Role");
+  InstanceCache cache(ctx);
+  std::set<std::string> seen;
+  ForEachLink(ctx, cache, object, objectClass, resultClass, role, [&](const Instance& link, size_t) {
+    if (seen.insert(JoinNamespace(link.path.ns) + ":" + Describe(link.path)).second) emit(link);
+  });
+}
+
+std::string Associators(OpContext& ctx, bool names) {
+  InstanceOptions options = names ? InstanceOptions() : OptionsOf(ctx);
+  XmlOut out;
+  VisitAssociators(ctx, "ObjectName", [&](const Instance& result) { WriteObject(out, result, names, options); });
   return std::move(out.Text());
 }
 
 std::string References(OpContext& ctx, bool names) {
-  CimPath object = ObjectName(ctx);
-  const CimClass& objectClass = ctx.RequireClass(object.className);
-  const CimClass* resultClass = ClassFilter(ctx, "ResultClass");
-  const std::string role = TextFilter(ctx, "Role");
   InstanceOptions options = names ? InstanceOptions() : OptionsOf(ctx);
-  InstanceCache cache(ctx);
-  std::set<std::string> seen;
   XmlOut out;
-  ForEachLink(ctx, cache, object, objectClass, resultClass, role, [&](const Instance& link, size_t) {
-    if (seen.insert(Describe(link.path)).second) WriteObject(out, link, names, options);
-  });
+  VisitReferences(ctx, "ObjectName", [&](const Instance& link) { WriteObject(out, link, names, options); });
   return std::move(out.Text());
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -62,6 +63,19 @@ class InstanceCache {
 // Returns the IRETURNVALUE content (or, for void operations, sets *isVoid).
 std::string Associators(OpContext& ctx, bool names);
 std::string References(OpContext& ctx, bool names);
+// What those answer with, each instance once, handed to `emit`; the object
+// is the path in the request's parameter `objectParam`.
+void VisitAssociators(OpContext& ctx, const char* objectParam, const std::function<void(const Instance&)>& emit);
+void VisitReferences(OpContext& ctx, const char* objectParam, const std::function<void(const Instance&)>& emit);
+// EnumerateInstances' instances of the class in parameter `classParam`,
+// each with the class the request named.
+void VisitInstances(OpContext& ctx, const char* classParam, const std::function<void(const Instance&)>& emit,
+                    const CimClass** asked);
+// pull_ops.cpp: the pulled enumerations (DSP0200 1.3). Each returns what
+// goes inside IMETHODRESPONSE.
+std::string OpenEnumeration(OpContext& ctx);
+std::string PullEnumeration(OpContext& ctx);
+std::string CloseEnumeration(OpContext& ctx);
 std::string InvokeMethod(OpContext& ctx);  // the METHODRESPONSE content
 void ModifyInstance(OpContext& ctx);
 // interop_ops.cpp: the instances the server keeps of exactly `cls`;

@@ -72,29 +72,38 @@ std::string EnumerateClassNames(OpContext& ctx) {
 
 // ---- instance operations -----------------------------------------------------
 
+}  // namespace
+
+void VisitInstances(OpContext& ctx, const char* classParam, const std::function<void(const Instance&)>& emit,
+                    const CimClass** asked) {
+  const CimClass& cls = ctx.RequireClass(ReadClassName(ctx.request.Param(classParam), classParam));
+  *asked = &cls;
+  InstanceCache cache(ctx);
+  for (const Instance* instance : cache.Of(cls)) emit(*instance);
+}
+
+namespace {
+
 std::string EnumerateInstances(OpContext& ctx, bool names) {
-  const CimClass& cls = ctx.RequireClass(ReadClassName(ctx.request.Param("ClassName"), "ClassName"));
   InstanceOptions options;
   options.properties = ctx.Properties();
   options.classOrigin = ctx.Flag("IncludeClassOrigin", false);
   const bool deep = ctx.Flag("DeepInheritance", true);
-  InstanceCache cache(ctx);
-  const std::vector<const Instance*> instances = cache.Of(cls);
   XmlOut out;
-  out.Text().reserve(instances.size() * (names ? 400 : 2200));
-  for (const Instance* instance : instances) {
+  const CimClass* cls = nullptr;
+  VisitInstances(ctx, "ClassName", [&](const Instance& instance) {
     if (names) {
-      out.InstanceName(instance->path);
+      out.InstanceName(instance.path);
       out.Raw("\n");
-      continue;
+      return;
     }
-    options.declaredIn = deep || instance->cls == &cls ? nullptr : &cls;
+    options.declaredIn = deep || instance.cls == cls ? nullptr : cls;
     out.Raw("<VALUE.NAMEDINSTANCE>\n");
-    out.InstanceName(instance->path);
+    out.InstanceName(instance.path);
     out.Raw("\n");
-    out.Instance(*instance, options);
+    out.Instance(instance, options);
     out.Raw("</VALUE.NAMEDINSTANCE>\n");
-  }
+  }, &cls);
   return std::move(out.Text());
 }
 
@@ -151,13 +160,18 @@ enum ErrorSet : unsigned {
   kQuery = (1u << kCimQueryLanguageNotSupported) | (1u << kCimInvalidQuery),
   kPull = (1u << kCimInvalidEnumerationContext) | (1u << kCimInvalidOperationTimeout) |
           (1u << kCimServerLimitsExceeded),
+  kOpen = kPull | (1u << kCimFilteredEnumerationNotSupported) | (1u << kCimContinuationOnErrorNotSupported),
 };
+
+// What an operation's run gives back: the content of IRETURNVALUE, nothing
+// (the operation returns nothing), or the whole of IMETHODRESPONSE.
+enum class Answer { Value, Nothing, Whole };
 
 struct Operation {
   const char* name;
   std::vector<const char*> params;  // the IPARAMVALUEs it takes
   std::function<std::string(OpContext&)> run;
-  bool returnsNothing = false;
+  Answer answer = Answer::Value;
   unsigned errors = kParam;             // what it may answer (ErrorSet)
   int classMissing = kCimInvalidClass;  // what it answers for a class that does not exist
 };
@@ -171,53 +185,84 @@ int AllowedCode(const Operation& op, int code) {
                                                                                         : kCimFailed;
 }
 
+// What every Open operation takes besides its own parameters.
+std::vector<const char*> OpenParams(std::vector<const char*> own) {
+  for (const char* common : {"FilterQueryLanguage", "FilterQuery", "OperationTimeout", "ContinueOnError", "MaxObjectCount"})
+    own.push_back(common);
+  return own;
+}
+
 const std::vector<Operation>& OperationTable() {
   static const std::vector<Operation> table = {
       {"GetClass", {"ClassName", "LocalOnly", "IncludeQualifiers", "IncludeClassOrigin", "PropertyList"}, GetClass,
-       false, kParam | kFound, kCimNotFound},
+       Answer::Value, kParam | kFound, kCimNotFound},
       {"EnumerateClasses",
        {"ClassName", "DeepInheritance", "LocalOnly", "IncludeQualifiers", "IncludeClassOrigin"},
-       EnumerateClasses, false, kParam | kClass | kSupport},
-      {"EnumerateClassNames", {"ClassName", "DeepInheritance"}, EnumerateClassNames, false,
+       EnumerateClasses, Answer::Value, kParam | kClass | kSupport},
+      {"EnumerateClassNames", {"ClassName", "DeepInheritance"}, EnumerateClassNames, Answer::Value,
        kParam | kClass | kSupport},
       {"GetInstance",
        {"InstanceName", "LocalOnly", "IncludeQualifiers", "IncludeClassOrigin", "PropertyList"},
-       GetInstance, false, kParam | kClass | kFound},
+       GetInstance, Answer::Value, kParam | kClass | kFound},
       {"EnumerateInstances",
        {"ClassName", "LocalOnly", "DeepInheritance", "IncludeQualifiers", "IncludeClassOrigin", "PropertyList"},
-       [](OpContext& ctx) { return EnumerateInstances(ctx, false); }, false, kParam | kClass | kSupport},
-      {"EnumerateInstanceNames", {"ClassName"}, [](OpContext& ctx) { return EnumerateInstances(ctx, true); }, false,
+       [](OpContext& ctx) { return EnumerateInstances(ctx, false); }, Answer::Value, kParam | kClass | kSupport},
+      {"EnumerateInstanceNames", {"ClassName"}, [](OpContext& ctx) { return EnumerateInstances(ctx, true); }, Answer::Value,
        kParam | kClass | kSupport},
       {"Associators",
        {"ObjectName", "AssocClass", "ResultClass", "Role", "ResultRole", "IncludeQualifiers", "IncludeClassOrigin",
         "PropertyList"},
-       [](OpContext& ctx) { return Associators(ctx, false); }, false, kParam | kSupport, kCimInvalidParameter},
+       [](OpContext& ctx) { return Associators(ctx, false); }, Answer::Value, kParam | kSupport, kCimInvalidParameter},
       {"AssociatorNames",
        {"ObjectName", "AssocClass", "ResultClass", "Role", "ResultRole"},
-       [](OpContext& ctx) { return Associators(ctx, true); }, false, kParam | kSupport, kCimInvalidParameter},
+       [](OpContext& ctx) { return Associators(ctx, true); }, Answer::Value, kParam | kSupport, kCimInvalidParameter},
       {"References",
        {"ObjectName", "ResultClass", "Role", "IncludeQualifiers", "IncludeClassOrigin", "PropertyList"},
-       [](OpContext& ctx) { return References(ctx, false); }, false, kParam | kSupport, kCimInvalidParameter},
+       [](OpContext& ctx) { return References(ctx, false); }, Answer::Value, kParam | kSupport, kCimInvalidParameter},
       {"ReferenceNames", {"ObjectName", "ResultClass", "Role"}, [](OpContext& ctx) { return References(ctx, true); },
-       false, kParam | kSupport, kCimInvalidParameter},
+       Answer::Value, kParam | kSupport, kCimInvalidParameter},
       {"ModifyInstance",
        {"ModifiedInstance", "IncludeQualifiers", "PropertyList"},
        [](OpContext& ctx) {
          ModifyInstance(ctx);
          return std::string();
        },
-       true, kParam | kClass | kFound | kSupport},
+       Answer::Nothing, kParam | kClass | kFound | kSupport},
       // The Indications profile adds the query errors for filters.
-      {"CreateInstance", {"NewInstance"}, CreateInstance, false, kParam | kClass | kSupport | kExists | kQuery},
+      {"CreateInstance", {"NewInstance"}, CreateInstance, Answer::Value, kParam | kClass | kSupport | kExists | kQuery},
       {"DeleteInstance",
        {"InstanceName"},
        [](OpContext& ctx) {
          DeleteInstance(ctx);
          return std::string();
        },
-       true, kParam | kClass | kFound | kSupport},
-      {"EnumerateQualifiers", {}, EnumerateQualifiers, false, kParam | kSupport},
-      {"GetQualifier", {"QualifierName"}, GetQualifier, false, kParam | kFound},
+       Answer::Nothing, kParam | kClass | kFound | kSupport},
+      {"EnumerateQualifiers", {}, EnumerateQualifiers, Answer::Value, kParam | kSupport},
+      {"GetQualifier", {"QualifierName"}, GetQualifier, Answer::Value, kParam | kFound},
+      // Pulled enumerations: instances are read once at the Open, the rest
+      // is kept for the pulls (pull_ops.cpp).
+      {"OpenEnumerateInstances",
+       OpenParams({"ClassName", "DeepInheritance", "IncludeClassOrigin", "PropertyList"}),
+       OpenEnumeration, Answer::Whole, kParam | kClass | kSupport | kOpen},
+      {"OpenEnumerateInstancePaths", OpenParams({"ClassName"}), OpenEnumeration, Answer::Whole,
+       kParam | kClass | kSupport | kOpen},
+      {"OpenReferenceInstances",
+       OpenParams({"InstanceName", "ResultClass", "Role", "IncludeClassOrigin", "PropertyList"}),
+       OpenEnumeration, Answer::Whole, kParam | kSupport | kOpen, kCimInvalidParameter},
+      {"OpenReferenceInstancePaths", OpenParams({"InstanceName", "ResultClass", "Role"}), OpenEnumeration,
+       Answer::Whole, kParam | kSupport | kOpen, kCimInvalidParameter},
+      {"OpenAssociatorInstances",
+       OpenParams({"InstanceName", "AssocClass", "ResultClass", "Role", "ResultRole", "IncludeClassOrigin",
+                   "PropertyList"}),
+       OpenEnumeration, Answer::Whole, kParam | kSupport | kOpen, kCimInvalidParameter},
+      {"OpenAssociatorInstancePaths",
+       OpenParams({"InstanceName", "AssocClass", "ResultClass", "Role", "ResultRole"}), OpenEnumeration,
+       Answer::Whole, kParam | kSupport | kOpen, kCimInvalidParameter},
+      {"PullInstancesWithPath", {"EnumerationContext", "MaxObjectCount"}, PullEnumeration, Answer::Whole,
+       kParam | kPull},
+      {"PullInstancePaths", {"EnumerationContext", "MaxObjectCount"}, PullEnumeration, Answer::Whole,
+       kParam | kPull},
+      {"CloseEnumeration", {"EnumerationContext"}, CloseEnumeration, Answer::Nothing, kParam | kPull},
   };
   return table;
 }
@@ -238,7 +283,7 @@ std::string ClassOfRequest(const Request& request) {
 
 // An extrinsic method call, as the table would write it: a target that is
 // not there is NOT_FOUND, a class that is not there a wrong parameter.
-const Operation kInvokeMethod{"InvokeMethod", {}, InvokeMethod, false, kParam | kFound | kSupport | kMethod,
+const Operation kInvokeMethod{"InvokeMethod", {}, InvokeMethod, Answer::Value, kParam | kFound | kSupport | kMethod,
                               kCimInvalidParameter};
 
 std::string RunOperation(OpContext& ctx, const Operation& op) {
@@ -251,7 +296,8 @@ std::string RunOperation(OpContext& ctx, const Operation& op) {
         throw CimFault(kCimInvalidParameter, std::string(op.name) + " takes no parameter \"" + name + "\"");
     }
     std::string body = op.run(ctx);
-    return IMethodResponse(ctx.request.id, op.name, op.returnsNothing ? nullptr : &body);
+    if (op.answer == Answer::Value) body = "<IRETURNVALUE>\n" + body + "</IRETURNVALUE>\n";
+    return IMethodResponse(ctx.request.id, op.name, body);
   } catch (const CimFault& e) {
     const int code = AllowedCode(op, e.code());
     if (code == e.code()) throw;

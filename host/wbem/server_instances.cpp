@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "host/wbem/provider_gate.h"
+#include "host/wbem/pull_limits.h"
 
 namespace zubwbem {
 
@@ -121,6 +122,11 @@ ServerInstances::ServerInstances(Schema& schema, const ServerIdentity& id, Provi
                               // Traversal, Qualifier Declaration, Indications, Pulled Read.
                               {"FunctionalProfilesSupported", Texts({"2", "3", "5", "6", "8", "9", "10"})},
                               {"CIMValidated", Text("FALSE")},
+                              {"PulledEnumerationClosureOnExceedingServerLimitsSupported", Text("FALSE")},
+                              {"PulledEnumerationContinuationOnErrorSupported", Text("FALSE")},
+                              {"PulledEnumerationMaximumOperationTimeout", Text(std::to_string(kPullLongestTimeout))},
+                              {"PulledEnumerationMinimumOperationTimeout", Text(std::to_string(kPullShortestTimeout))},
+                              {"PulledEnumerationNoOperationTimeoutSupported", Text("FALSE")},
                               {"OperationalStatus", Texts({"2"})},
                               {"EnabledState", Text("2")}}));
   const CimPath mechanismPath = m_instances.back().path;

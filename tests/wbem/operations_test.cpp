@@ -291,13 +291,78 @@ TEST_F(Operations, ModifyInstanceWritesThroughPutData) {
   EXPECT_EQ(ErrorOf(modify("ZUB_ScratchService", ServiceName("two"), "")), 1);
 }
 
+// Pulled enumerations hand out the same objects as the one-shot operations,
+// in pieces, and refuse what they do not do with their own codes.
+TEST_F(Operations, PulledEnumerationsGiveWhatTheOneShotOperationsGiveInPieces) {
+  auto param = [](const pugi::xml_document& doc, const char* name) {
+    return doc.child("CIM").child("MESSAGE").child("SIMPLERSP").child("IMETHODRESPONSE").find_child_by_attribute(
+        "PARAMVALUE", "NAME", name);
+  };
+  size_t objects = 0;  // of the last pullAll
+  auto pullAll = [&](const std::string& open, const std::string& params, const char* pull) {
+    pugi::xml_document doc = Op(open, params + Text("MaxObjectCount", "1"));
+    EXPECT_EQ(ErrorOf(doc), 0) << last.body;
+    std::vector<std::string> ids = Ids(ReturnValue(doc));
+    objects = Count(ReturnValue(doc), "VALUE.INSTANCEWITHPATH") + Count(ReturnValue(doc), "INSTANCEPATH");
+    EXPECT_EQ(objects, 1u);
+    size_t pulls = 0;
+    while (std::string(param(doc, "EndOfSequence").child_value("VALUE")) == "FALSE" && pulls++ < 10) {
+      const std::string context = param(doc, "EnumerationContext").child_value("VALUE");
+      doc = Op(pull, Text("EnumerationContext", context) + Text("MaxObjectCount", "2"));
+      EXPECT_EQ(ErrorOf(doc), 0) << last.body;
+      for (const std::string& id : Ids(ReturnValue(doc))) ids.push_back(id);
+      objects += Count(ReturnValue(doc), "VALUE.INSTANCEWITHPATH") + Count(ReturnValue(doc), "INSTANCEPATH");
+    }
+    EXPECT_FALSE(param(doc, "EnumerationContext").child("VALUE")) << "a finished enumeration names no context";
+    return ids;
+  };
+  auto oneShot = [&](const std::string& op, const std::string& params) { return Ids(ReturnValue(Op(op, params))); };
+
+  EXPECT_EQ(pullAll("OpenEnumerateInstances", ClassParam("ClassName", "CIM_ManagedElement"),
+                    "PullInstancesWithPath"),
+            oneShot("EnumerateInstanceNames", ClassParam("ClassName", "CIM_ManagedElement")));
+  EXPECT_EQ(pullAll("OpenEnumerateInstancePaths", ClassParam("ClassName", "ZUB_StorageExtentDisk"),
+                    "PullInstancePaths"),
+            (std::vector<std::string>{"11", "12", "21"}));
+  const std::string object = "<IPARAMVALUE NAME=\"InstanceName\">" + SystemName("C1") + "</IPARAMVALUE>";
+  EXPECT_EQ(pullAll("OpenAssociatorInstancePaths", object, "PullInstancePaths"), (std::vector<std::string>{"11", "12"}));
+  pullAll("OpenReferenceInstances", object, "PullInstancesWithPath");
+  EXPECT_EQ(objects, 2u);
+
+  // Instances come with their paths and honour the PropertyList.
+  pugi::xml_document doc = Op("OpenEnumerateInstances", ClassParam("ClassName", "ZUB_StorageExtentDisk") +
+                                                          Properties("<VALUE>Model</VALUE>") + Text("MaxObjectCount", "5"));
+  pugi::xml_node first = ReturnValue(doc).child("VALUE.INSTANCEWITHPATH");
+  EXPECT_TRUE(first.child("INSTANCEPATH").child("NAMESPACEPATH"));
+  EXPECT_EQ(Count(first.child("INSTANCE"), "PROPERTY"), 1u);
+  EXPECT_STREQ(param(doc, "EndOfSequence").child_value("VALUE"), "TRUE");
+
+  // A context is pulled only by its own kind, and is gone once closed.
+  doc = Op("OpenEnumerateInstancePaths", ClassParam("ClassName", "ZUB_StorageExtentDisk"));
+  const std::string context = param(doc, "EnumerationContext").child_value("VALUE");
+  ASSERT_FALSE(context.empty()) << "MaxObjectCount absent: nothing at the open";
+  EXPECT_EQ(ErrorOf(Op("PullInstancesWithPath", Text("EnumerationContext", context) + Text("MaxObjectCount", "1"))), 21);
+  EXPECT_EQ(ErrorOf(Op("CloseEnumeration", Text("EnumerationContext", context))), 0);
+  EXPECT_EQ(ErrorOf(Op("PullInstancePaths", Text("EnumerationContext", context) + Text("MaxObjectCount", "1"))), 21);
+  EXPECT_EQ(ErrorOf(Op("CloseEnumeration", Text("EnumerationContext", context))), 21);
+  EXPECT_EQ(ErrorOf(Op("PullInstancePaths", Text("EnumerationContext", "zubcim-1-1"))), 4) << "MaxObjectCount is required";
+
+  const std::string disks = ClassParam("ClassName", "ZUB_StorageExtentDisk");
+  EXPECT_EQ(ErrorOf(Op("OpenEnumerateInstances", disks + Text("FilterQueryLanguage", "DMTF:FQL") +
+                                                    Text("FilterQuery", "Model = 'x'"))), 25);
+  EXPECT_EQ(ErrorOf(Op("OpenEnumerateInstances", disks + Flag("ContinueOnError", true))), 26);
+  EXPECT_EQ(ErrorOf(Op("OpenEnumerateInstances", disks + Text("OperationTimeout", "0"))), 22);
+  EXPECT_EQ(ErrorOf(Op("OpenEnumerateInstances", disks + Text("MaxObjectCount", "-1"))), 4);
+  EXPECT_EQ(ErrorOf(Op("OpenEnumerateInstances", ClassParam("ClassName", "ZUB_Nothing"))), 5);
+}
+
 TEST_F(Operations, BadRequestsEndInTheMatchingError) {
   EXPECT_EQ(ErrorOf(Call(IntrinsicRequest("EnumerateInstances", ClassParam("ClassName", "ZUB_ComputerSystem"), "root/cimv2"))), 3);
   EXPECT_NE(last.body.find("root/cimv2"), std::string::npos);
   EXPECT_EQ(ErrorOf(Op("EnumerateInstances", ClassParam("ClassName", "ZUB_Nothing"))), 5);
   EXPECT_NE(last.body.find("ZUB_Nothing"), std::string::npos);
   EXPECT_EQ(ErrorOf(Op("ExecQuery", "")), 7);
-  EXPECT_EQ(ErrorOf(Op("OpenEnumerateInstances", "")), 7);
+  EXPECT_EQ(ErrorOf(Op("EnumerationCount", "")), 7);
   EXPECT_EQ(ErrorOf(Op("CreateClass", "")), 7);
   EXPECT_EQ(ErrorOf(Op("EnumerateInstances", ClassParam("ClassName", "ZUB_ComputerSystem") + Flag("Colour", true))), 4);
   EXPECT_NE(last.body.find("Colour"), std::string::npos);
@@ -417,6 +482,18 @@ TEST(Schema, TheCatalogueNamesOnlyKnownStandardClassesAndNoClassIsServedTwice) {
   ASSERT_NE(extent, nullptr);
   EXPECT_NE(extent->FindProperty("BlockSize"), nullptr);
   EXPECT_TRUE(schema.IsA(*schema.Find("root/interop", "ZUB_RegisteredProfile"), "CIM_RegisteredSpecification"));
+  // A text where the standard class has a code: the code says "Other"
+  // (1) and the text goes where the standard class says what Other means.
+  const zubwbem::CimClass* scsi = schema.Find("root/corvo_zub", "ZUB_SCSIProtocolController");
+  ASSERT_NE(scsi, nullptr);
+  const zubwbem::CimProperty* format = scsi->FindProperty("NameFormat");
+  const zubwbem::CimProperty* otherFormat = scsi->FindProperty("OtherNameFormat");
+  ASSERT_TRUE(format && otherFormat);
+  EXPECT_EQ(format->type, CimType::UInt16);
+  EXPECT_EQ(format->field, nullptr);
+  EXPECT_EQ(format->constant, std::optional<std::string>("1"));
+  ASSERT_NE(otherFormat->field, nullptr);
+  EXPECT_STREQ(otherFormat->field->CimName(), "NameFormat");
 }
 
 }  // namespace
