@@ -236,10 +236,22 @@ class Checks:
             self.check('interop: the object manager names its communication mechanism',
                        any(n.find('INSTANCENAME').get('CLASSNAME') == mechanisms[0][1].get('CLASSNAME')
                            for n in ends.iter('INSTANCEPATH')), ET.tostring(ends, encoding='unicode')[:300])
+        if managers:
+            manager = properties(managers[0][2])
+            self.check('interop: the object manager names its system and itself',
+                       all((manager.get(k, (0, None))[1] or [''])[0] for k in ('systemname', 'elementname', 'name')),
+                       manager.get('systemname'))
+        # Organisations by name, as a client reads them: through the class's
+        # ValueMap and Values.
+        organisation = self.get_class(INTEROP, 'CIM_RegisteredProfile').find(
+            "PROPERTY[@NAME='RegisteredOrganization']")
+        qualifier = {q.get('NAME'): [v.text for v in q.iter('VALUE')] for q in organisation.findall('QUALIFIER')}
+        names = dict(zip(qualifier.get('ValueMap', []), qualifier.get('Values', [])))
         profiles = self.instances(INTEROP, 'CIM_RegisteredProfile')
-        registered = {(p.find("PROPERTY[@NAME='RegisteredOrganization']/VALUE").text,
+        registered = {(names.get(p.find("PROPERTY[@NAME='RegisteredOrganization']/VALUE").text),
                        p.find("PROPERTY[@NAME='RegisteredName']/VALUE").text) for _, _, p in profiles}
-        self.check('interop: the SNIA Server profile is registered', ('11', 'Server') in registered, registered)
+        self.check('interop: the SNIA Server profile is registered (%d profiles)' % len(profiles),
+                   ('SNIA', 'Server') in registered and None not in {o for o, _ in registered}, registered)
         for ns, name, profile in profiles:
             label = 'profile %s' % profile.find("PROPERTY[@NAME='RegisteredName']/VALUE").text
             try:
@@ -389,16 +401,26 @@ class Checks:
         raise RuntimeError('the enumeration did not end')
 
     def pulled(self):
-        for ns, cls in ((ZUB, 'CIM_ManagedElement'), (ZUB, 'CIM_Component'), (INTEROP, 'CIM_ManagedElement')):
-            paths = self.pull(ns, 'OpenEnumerateInstancePaths', p_class('ClassName', cls), 'PullInstancePaths')
-            names = self.c.value(ns, 'EnumerateInstanceNames', p_class('ClassName', cls)).findall('INSTANCENAME')
-            pulled_keys = sorted(path_key(ns, ET.fromstring(p).find('INSTANCENAME')) for p in paths)
-            self.check('%s %s: pulled paths in pieces of 7 = EnumerateInstanceNames (%d)' % (ns, cls, len(names)),
-                       pulled_keys == sorted(path_key(ns, n) for n in names), '%d vs %d' % (len(paths), len(names)))
-            whole = self.pull(ns, 'OpenEnumerateInstances', p_class('ClassName', cls), 'PullInstancesWithPath')
-            pulled = sorted(comparable(ET.fromstring(w).find('INSTANCE')) for w in whole)
-            once = sorted(comparable(i) for _, _, i in self.instances(ns, cls))
-            self.check('%s %s: pulled instances = EnumerateInstances' % (ns, cls), pulled == once)
+        for ns in (ZUB, INTEROP):
+            classes = [c.get('NAME') for c in self.c.value(ns, 'EnumerateClassNames', p_value('DeepInheritance', True))
+                       .findall('CLASSNAME')]
+            differ = []
+            objects = 0
+            for cls in classes:
+                paths = self.pull(ns, 'OpenEnumerateInstancePaths', p_class('ClassName', cls), 'PullInstancePaths')
+                names = self.c.value(ns, 'EnumerateInstanceNames', p_class('ClassName', cls)).findall('INSTANCENAME')
+                if sorted(path_key(ns, ET.fromstring(p).find('INSTANCENAME')) for p in paths) != \
+                        sorted(path_key(ns, n) for n in names):
+                    differ.append('%s paths (%d pulled, %d enumerated)' % (cls, len(paths), len(names)))
+                if not names:
+                    continue
+                whole = self.pull(ns, 'OpenEnumerateInstances', p_class('ClassName', cls), 'PullInstancesWithPath')
+                objects += len(whole)
+                if sorted(comparable(ET.fromstring(w).find('INSTANCE')) for w in whole) != \
+                        sorted(comparable(i) for _, _, i in self.instances(ns, cls)):
+                    differ.append('%s instances' % cls)
+            self.check('%s: every class pulled in pieces of 7 = EnumerateInstances (%d classes, %d instances)' %
+                       (ns, len(classes), objects), not differ, '; '.join(differ[:5]))
         system = self.instances(ZUB, 'CIM_ComputerSystem')[0][1]
         paths = self.pull(ZUB, 'OpenAssociatorInstancePaths', p_name('InstanceName', system), 'PullInstancePaths')
         names = self.c.value(ZUB, 'AssociatorNames', p_name('ObjectName', system)).findall('OBJECTPATH')
