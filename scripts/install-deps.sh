@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   ccache
   libcpp-httplib-dev libpugixml-dev libssl-dev sblim-wbemcli openssl
+  python3
 )
 # The Windows build: the mingw-w64 cross compiler and Wine to run its tests.
 if [ "${ZUB_WINDOWS:-1}" = 1 ]; then

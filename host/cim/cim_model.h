@@ -23,7 +23,13 @@ enum CimStatus : int {
   kCimTypeMismatch = 13,
   kCimQueryLanguageNotSupported = 14,
   kCimInvalidQuery = 15,
+  kCimMethodNotAvailable = 16,
   kCimMethodNotFound = 17,
+  kCimInvalidEnumerationContext = 21,
+  kCimInvalidOperationTimeout = 22,
+  kCimFilteredEnumerationNotSupported = 25,
+  kCimContinuationOnErrorNotSupported = 26,
+  kCimServerLimitsExceeded = 27,
 };
 
 // An operation that ends with a CIM error. Thrown inside the server only;

@@ -1,0 +1,183 @@
+// The standard classes compiled into the binary (host/cim/schema/*.mof): they
+// read, hang together, and give clients what they look up.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <thread>
+
+#include "host/cim/dmtf_schema.h"
+
+namespace zubwbem {
+namespace {
+
+std::vector<std::string> KeysOf(const MofSchema& schema, std::string_view cls) {
+  std::vector<std::string> keys;
+  const MofClass* c = schema.Find(cls);
+  if (!c) return keys;
+  for (const MofProperty* p : schema.AllProperties(*c)) {
+    if (p->Qualifier("Key")) keys.push_back(p->name);
+  }
+  return keys;
+}
+
+// What ValueMap maps `value` to, through Values; "" when not mapped.
+std::string Mapped(const MofTyped& t, std::string_view value) {
+  const MofQualifier* map = t.Qualifier("ValueMap");
+  const MofQualifier* values = t.Qualifier("Values");
+  if (!map || !values) return "";
+  std::vector<std::string> keys = map->value.Strings(), texts = values->value.Strings();
+  auto it = std::find(keys.begin(), keys.end(), value);
+  return it == keys.end() || texts.size() != keys.size() ? "" : texts[it - keys.begin()];
+}
+
+TEST(ServedSchema, EveryClassReferenceAndValueMapHoldsTogether) {
+  const MofSchema& schema = ServedSchema();
+  ASSERT_GT(schema.Classes().size(), 100u);
+  std::vector<std::string> problems;
+  auto classExists = [&](const std::string& where, const std::string& name) {
+    if (!schema.Find(name)) problems.push_back(where + " names " + name + ", which is not in the schema");
+  };
+  auto valueMap = [&](const std::string& where, const MofQualifiers& qualifiers) {
+    const MofQualifier* map = FindQualifier(qualifiers, "ValueMap");
+    const MofQualifier* values = FindQualifier(qualifiers, "Values");
+    if (map && values && map->value.items.size() != values->value.items.size()) {
+      problems.push_back(where + ": ValueMap has " + std::to_string(map->value.items.size()) + " entries, Values " +
+                         std::to_string(values->value.items.size()));
+    }
+    if (const MofQualifier* embedded = FindQualifier(qualifiers, "EmbeddedInstance")) {
+      for (const std::string& name : embedded->value.Strings()) classExists(where, name);
+    }
+  };
+  for (const MofClass& cls : schema.Classes()) {
+    if (cls.name.rfind("CIM_", 0) != 0) problems.push_back(cls.name + " is not a CIM_ class");
+    if (!cls.superclass.empty()) classExists(cls.name, cls.superclass);
+    // The resolved view: an override's Values must still fit the ValueMap it inherits.
+    for (const MofProperty* p : schema.AllProperties(cls)) {
+      std::string where = cls.name + "." + p->name;
+      if (p->IsReference()) classExists(where, p->refClass);
+      valueMap(where, p->qualifiers);
+    }
+    for (const MofMethod* m : schema.AllMethods(cls)) {
+      std::string where = cls.name + "." + m->name + "()";
+      valueMap(where, m->qualifiers);
+      for (const MofParameter& p : m->parameters) {
+        if (p.IsReference()) classExists(where + " " + p.name, p.refClass);
+        valueMap(where + " " + p.name, p.qualifiers);
+      }
+    }
+    const MofQualifier* association = cls.Qualifier("Association");
+    if (association) {
+      auto all = schema.AllProperties(cls);
+      if (std::count_if(all.begin(), all.end(), [](const MofProperty* p) { return p->IsReference(); }) < 2) {
+        problems.push_back(cls.name + " is an association with fewer than two references");
+      }
+    }
+  }
+  for (const std::string& p : problems) ADD_FAILURE() << p;
+}
+
+TEST(ServedSchema, HoldsEveryClassTheServerAndItsClientsName) {
+  // The standard classes the provider's classes specialise or reference, the
+  // interop and indication classes a CIM server has, and what a storage
+  // client walks.
+  static const char* const kNeeded[] = {
+      "CIM_AlarmDevice", "CIM_AllocatedFromStoragePool", "CIM_AssociatedAlarm", "CIM_Capabilities", "CIM_Card",
+      "CIM_ComputerSystem", "CIM_ComputerSystemPackage", "CIM_ConcreteComponent", "CIM_ConcreteDependency",
+      "CIM_ConcreteIdentity", "CIM_ControlledBy", "CIM_DeviceSAPImplementation", "CIM_ElementCapabilities",
+      "CIM_ElementConformsToProfile", "CIM_ElementSettingData", "CIM_ElementSoftwareIdentity",
+      "CIM_HostedAccessPoint", "CIM_HostedCollection", "CIM_HostedService", "CIM_IndicationFilter", "CIM_IsSpare",
+      "CIM_LogicalDevice", "CIM_LogicalPort", "CIM_ManagedElement", "CIM_MemberOfCollection", "CIM_PortController",
+      "CIM_Product", "CIM_ProductPhysicalComponent", "CIM_ProtocolController", "CIM_ProtocolControllerForUnit",
+      "CIM_ProtocolEndpoint", "CIM_Realizes", "CIM_ReferencedProfile", "CIM_RegisteredProfile",
+      "CIM_SAPAvailableForElement", "CIM_SCSIProtocolController", "CIM_SCSIProtocolEndpoint", "CIM_Service",
+      "CIM_SoftwareIdentity", "CIM_SpareConfigurationCapabilities", "CIM_SpareConfigurationService",
+      "CIM_StorageCapabilities", "CIM_StorageConfigurationService", "CIM_StorageExtent", "CIM_StoragePool",
+      "CIM_StorageRedundancySet", "CIM_StorageSetting", "CIM_StorageSettingsAssociatedToCapabilities",
+      "CIM_StorageSettingsGeneratedFromCapabilities", "CIM_StorageVolume", "CIM_SystemDevice",
+      "CIM_SystemSpecificCollection", "CIM_AlertIndication", "CIM_NetworkPort", "CIM_PhysicalPackage",
+      "CIM_ObjectManager", "CIM_Namespace", "CIM_NamespaceInManager", "CIM_CIMXMLCommunicationMechanism",
+      "CIM_CommMechanismForManager", "CIM_IndicationSubscription", "CIM_ListenerDestinationCIMXML",
+      "CIM_InstCreation", "CIM_InstDeletion", "CIM_InstModification", "CIM_ConcreteJob", "CIM_DiskDrive",
+      "CIM_MediaPresent", "CIM_InstalledSoftwareIdentity", "CIM_HostedStoragePool",
+      "CIM_StorageConfigurationCapabilities"};
+  const MofSchema& schema = ServedSchema();
+  for (const char* name : kNeeded) {
+    const MofClass* cls = schema.Find(name);
+    ASSERT_NE(cls, nullptr) << name;
+    EXPECT_EQ(cls->name, name);
+  }
+  // Every compiled-in file is read: the index includes each of the others.
+  std::string index = ServedMofFile("schema.mof").value_or("");
+  ASSERT_FALSE(index.empty());
+  EXPECT_FALSE(ServedMofFile("nothing.mof").has_value());
+  for (const EmbeddedMof* file = kEmbeddedMof; file->name; ++file) {
+    if (std::string_view(file->name) == "schema.mof") continue;
+    EXPECT_NE(index.find("#pragma include (\"" + std::string(file->name) + "\")"), std::string::npos) << file->name;
+  }
+}
+
+TEST(ServedSchema, AnswersWhatClientsLookUp) {
+  const MofSchema& schema = ServedSchema();
+  const MofClass* profile = schema.Find("cim_registeredprofile");
+  ASSERT_NE(profile, nullptr);
+  const MofProperty* organization = nullptr;
+  for (const MofProperty* p : schema.AllProperties(*profile)) {
+    if (p->name == "RegisteredOrganization") organization = p;
+  }
+  ASSERT_NE(organization, nullptr);
+  EXPECT_EQ(Mapped(*organization, "11"), "SNIA");
+  EXPECT_EQ(Mapped(*organization, "2"), "DMTF");
+
+  // Keys reach a class through overrides that do not repeat them.
+  // Name stands where CIM_ManagedSystemElement declares it, before CIM_System's own.
+  EXPECT_EQ(KeysOf(schema, "CIM_ComputerSystem"), (std::vector<std::string>{"Name", "CreationClassName"}));
+  EXPECT_EQ(KeysOf(schema, "CIM_StorageVolume"),
+            (std::vector<std::string>{"SystemCreationClassName", "SystemName", "CreationClassName", "DeviceID"}));
+  EXPECT_EQ(KeysOf(schema, "CIM_SystemDevice"), (std::vector<std::string>{"GroupComponent", "PartComponent"}));
+  EXPECT_EQ(KeysOf(schema, "CIM_RegisteredProfile"), std::vector<std::string>{"InstanceID"});
+
+  // An override narrows a reference's class.
+  std::string partClass;
+  for (const MofProperty* p : schema.AllProperties(*schema.Find("CIM_SystemDevice"))) {
+    if (p->name == "PartComponent") partClass = p->refClass;
+  }
+  EXPECT_EQ(partClass, "CIM_LogicalDevice");
+
+  EXPECT_TRUE(schema.IsSubclassOf("CIM_StorageVolume", "CIM_ManagedElement"));
+  EXPECT_TRUE(schema.IsSubclassOf("CIM_InstCreation", "CIM_Indication"));
+  EXPECT_FALSE(schema.IsSubclassOf("CIM_StorageVolume", "CIM_Service"));
+
+  const MofMethod* create = nullptr;
+  for (const MofMethod* m : schema.AllMethods(*schema.Find("CIM_StorageConfigurationService"))) {
+    if (m->name == "CreateOrModifyElementFromStoragePool") create = m;
+  }
+  ASSERT_NE(create, nullptr);
+  EXPECT_EQ(create->returnType, "uint32");
+  const MofParameter* job = nullptr;
+  for (const MofParameter& p : create->parameters) {
+    if (p.name == "Job") job = &p;
+  }
+  ASSERT_NE(job, nullptr);
+  EXPECT_EQ(job->refClass, "CIM_ConcreteJob");
+  EXPECT_FALSE(job->Qualifier("In")->value.items[0].boolean);
+  EXPECT_NE(job->Qualifier("Out"), nullptr);
+
+  const MofQualifierDecl* key = schema.FindQualifierDecl("Key");
+  ASSERT_NE(key, nullptr);
+  EXPECT_EQ(key->type, "boolean");
+  EXPECT_TRUE(key->Propagates());
+}
+
+TEST(ServedSchema, IsReadOnceForEveryThread) {
+  std::vector<const MofSchema*> seen(4);
+  std::vector<std::thread> threads;
+  for (size_t i = 0; i < seen.size(); ++i) {
+    threads.emplace_back([&seen, i] { seen[i] = &ServedSchema(); });
+  }
+  for (std::thread& t : threads) t.join();
+  for (const MofSchema* s : seen) EXPECT_EQ(s, &ServedSchema());
+}
+
+}  // namespace
+}  // namespace zubwbem
