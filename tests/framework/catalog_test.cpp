@@ -66,6 +66,29 @@ TEST(Descriptions, ACompleteDescriptionPassesAndEveryKindOfSlipFails) {
   EXPECT_NE(check(kKeyGap).find("numbered"), std::string::npos) << check(kKeyGap);
 }
 
+// Types by field or as annotated (a method returns uint32), the properties,
+// and a method's parameters with a block's reached through its block.
+TEST(Descriptions, AnnotationsGiveCimTypesPropertiesAndParameters) {
+  const RecordDesc& desc = Complete::Describe();
+  std::string types, properties;
+  for (const FieldDesc& f : desc.fields) types += CimTypeName(f) + ";";
+  for (const FieldDesc& f : desc.fields) properties += f.IsProperty() ? f.CimName() + std::string(";") : "";
+  EXPECT_EQ(types, "string;boolean;uint8;uint64;uint16[];uint64;uint32;;");
+  EXPECT_EQ(CimTypeName(*Block::Describe().Find("Disks")), "ref[]");
+  EXPECT_EQ(properties, "Id;A;Flags;Codes;");
+
+  std::vector<ParameterDesc> check = MethodParameters(desc, "Check");
+  ASSERT_EQ(check.size(), 1u);
+  EXPECT_STREQ(check[0].field->CimName(), "ElementType");
+  std::vector<ParameterDesc> create = MethodParameters(desc, "Create");
+  ASSERT_EQ(create.size(), 3u);
+  EXPECT_EQ(create[1].field->direction, Direction::InOut);
+  Complete rec;
+  *static_cast<uint64_t*>(create[1].At(&rec)) = 42;
+  EXPECT_EQ(rec.Params.Size, 42u);
+  EXPECT_EQ(ReturnValueField(desc), desc.Find("ReturnValue"));
+}
+
 // Over the whole catalogue: descriptions complete, every parameter names a
 // method of its class, every method has a return value, names unique.
 TEST(Catalogue, EveryClassIsDescribedCompletelyAndConsistently) {
