@@ -39,11 +39,22 @@ TEST_F(InventoryTest, EveryReferenceOfAFourControllerInventoryNamesAListedInstan
 
   Result json = Run(topology + " --json list --all");
   ASSERT_EQ(json.code, 0) << json.err;
+  // Every class in catalogue order, each instance with its record's fields in order.
+  const std::vector<zubcim_test::Json> lines = json.json();
+  ASSERT_EQ(lines.size(), ClassCatalog().size());
   size_t associationsWithInstances = 0;
-  for (const zubcim_test::Json& line : json.json()) {
-    const ClassDesc* cls = FindClass(line["list"].get<std::string>().c_str());
-    ASSERT_NE(cls, nullptr);
-    if (cls->association && !line["instances"].empty()) ++associationsWithInstances;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const ClassDesc& cls = ClassCatalog()[i];
+    EXPECT_EQ(lines[i]["list"], cls.name);
+    EXPECT_TRUE(lines[i]["status"].is_number_integer());
+    std::vector<std::string> fields;
+    for (const FieldDesc& f : cls.record().fields) fields.push_back(f.name);
+    for (const zubcim_test::Json& instance : lines[i]["instances"]) {
+      std::vector<std::string> keys;
+      for (const auto& item : instance.items()) keys.push_back(item.key());
+      EXPECT_EQ(keys, fields) << cls.name;
+    }
+    if (cls.association && !lines[i]["instances"].empty()) ++associationsWithInstances;
   }
   // Only the generated settings' two associations have nothing to join.
   EXPECT_EQ(associationsWithInstances, 25u);

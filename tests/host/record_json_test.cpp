@@ -67,20 +67,8 @@ TEST(RecordJson, EveryFieldTypeSurvivesARoundTrip) {
   zubcim::RecordPtr back = zubcim::NewRecord(desc);
   std::string error;
   ASSERT_TRUE(zubcim::FromJson(desc, Json::parse(zubcim::JsonLine(json)), back.get(), &error)) << error;
-  const auto& out = *static_cast<TestRecord*>(back.get());
-  EXPECT_EQ(out.Text.Str(), rec.Text.Str());
-  EXPECT_EQ(out.Text.GetLength(), sizeof(wchar_t) == 2 ? 10u : 9u);
-  EXPECT_EQ(out.Big, rec.Big);
-  EXPECT_EQ(out.Wide, rec.Wide);
-  EXPECT_EQ(out.Mid, rec.Mid);
-  EXPECT_EQ(out.Signed, rec.Signed);
-  EXPECT_EQ(out.Flag, rec.Flag);
-  ASSERT_EQ(out.Numbers.GetCount(), 2u);
-  EXPECT_EQ(out.Numbers[1], rec.Numbers[1]);
-  ASSERT_EQ(out.Texts.GetCount(), 2u);
-  EXPECT_EQ(out.Texts[1].Str(), rec.Text.Str());
-  EXPECT_EQ(out.Params.Label.Str(), std::wstring(L"inner"));
-  EXPECT_EQ(out.Params.Count, 7u);
+  EXPECT_EQ(zubcim::JsonLine(zubcim::ToJson(desc, back.get())), zubcim::JsonLine(json));
+  EXPECT_EQ(static_cast<TestRecord*>(back.get())->Text.GetLength(), sizeof(wchar_t) == 2 ? 10u : 9u);
 }
 
 TEST(RecordJson, BadInputIsRefusedNamingTheField) {

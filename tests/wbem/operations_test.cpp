@@ -434,7 +434,6 @@ TEST_F(Operations, ClassOperationsHonourTheirFlagsAndQualifiersAreDeclared) {
 
   EXPECT_EQ(ErrorOf(Op("GetClass", ClassParam("ClassName", "ZUB_Nothing"))), 6);
   EXPECT_EQ(ErrorOf(Op("EnumerateClassNames", ClassParam("ClassName", "ZUB_Nothing"))), 5);
-  EXPECT_EQ(ErrorOf(Op("EnumerateInstances", ClassParam("ClassName", "ZUB_Nothing"))), 5);
   EXPECT_EQ(ErrorOf(Op("AssociatorNames", "<IPARAMVALUE NAME=\"ObjectName\"><INSTANCENAME CLASSNAME=\"ZUB_Nothing\">"
                                           "<KEYBINDING NAME=\"K\"><KEYVALUE>1</KEYVALUE></KEYBINDING></INSTANCENAME></IPARAMVALUE>")),
             4);
