@@ -6,7 +6,6 @@
 // further line anywhere.
 #include <cxxabi.h>
 
-#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <set>

@@ -1,7 +1,6 @@
 // zubcim_test.cpp: zubcim as scripts see it: JSON lines, exit codes, one-line
 // errors, and the life cycle it drives (visible through the simulation's
 // counters). Every run uses a topology written here.
-#include <algorithm>
 #include <sstream>
 
 #include "framework/catalog.h"

@@ -3,7 +3,6 @@
 // objects of the control API (their effects and one-line refusals).
 #include <algorithm>
 #include <cstring>
-#include <set>
 #include <tuple>
 
 #include "tests/sim/sim_test_util.h"

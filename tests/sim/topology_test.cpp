@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <set>
 #include <tuple>
 
 #include "tests/sim/sim_test_util.h"
