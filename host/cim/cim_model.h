@@ -20,6 +20,7 @@ enum CimStatus : int {
   kCimNotFound = 6,
   kCimNotSupported = 7,
   kCimAlreadyExists = 11,
+  kCimNoSuchProperty = 12,
   kCimTypeMismatch = 13,
   kCimQueryLanguageNotSupported = 14,
   kCimInvalidQuery = 15,

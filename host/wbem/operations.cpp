@@ -107,23 +107,43 @@ std::string EnumerateInstances(OpContext& ctx, bool names) {
   return std::move(out.Text());
 }
 
-std::string GetInstance(OpContext& ctx) {
+// The instance the request's InstanceName names; NOT_FOUND when none.
+const Instance& RequireInstance(OpContext& ctx, InstanceCache& cache) {
   pugi::xml_node param = ctx.request.Param("InstanceName");
-  if (!param) throw CimFault(kCimInvalidParameter, "GetInstance needs InstanceName");
+  if (!param) throw CimFault(kCimInvalidParameter, ctx.request.name + " needs InstanceName");
   CimPath wanted = ReadInstanceName(param.child("INSTANCENAME"));
   const CimClass& cls = ctx.RequireClass(wanted.className);
   CheckKeys(cls, wanted);
+  for (const Instance* instance : cache.Of(cls)) {
+    if (KeysMatch(instance->path, wanted)) return *instance;
+  }
+  throw CimFault(kCimNotFound, "no instance " + Describe(wanted) + " in " + ctx.nameSpace);
+}
+
+std::string GetInstance(OpContext& ctx) {
   InstanceOptions options;
   options.properties = ctx.Properties();
   options.classOrigin = ctx.Flag("IncludeClassOrigin", false);
   InstanceCache cache(ctx);
-  for (const Instance* instance : cache.Of(cls)) {
-    if (!KeysMatch(instance->path, wanted)) continue;
+  XmlOut out;
+  out.Instance(RequireInstance(ctx, cache), options);
+  return std::move(out.Text());
+}
+
+std::string GetProperty(OpContext& ctx) {
+  InstanceCache cache(ctx);
+  const Instance& instance = RequireInstance(ctx, cache);
+  pugi::xml_node param = ctx.request.Param("PropertyName");
+  if (!param || !param.child("VALUE")) throw CimFault(kCimInvalidParameter, "GetProperty needs PropertyName");
+  const std::string name = param.child_value("VALUE");
+  const std::vector<CimProperty>& properties = instance.cls->properties;
+  for (size_t i = 0; i < properties.size(); ++i) {
+    if (!EqualsNoCase(properties[i].name, name)) continue;
     XmlOut out;
-    out.Instance(*instance, options);
+    if (!instance.values[i].null) out.ParamValue(properties[i], instance.values[i]);
     return std::move(out.Text());
   }
-  throw CimFault(kCimNotFound, "no instance " + Describe(wanted) + " in " + ctx.nameSpace);
+  throw CimFault(kCimNoSuchProperty, instance.cls->name + " has no property " + name);
 }
 
 // ---- qualifier declarations ----------------------------------------------------
@@ -156,6 +176,7 @@ enum ErrorSet : unsigned {
   kFound = 1u << kCimNotFound,
   kSupport = 1u << kCimNotSupported,
   kExists = 1u << kCimAlreadyExists,
+  kProperty = 1u << kCimNoSuchProperty,
   kMethod = (1u << kCimMethodNotFound) | (1u << kCimMethodNotAvailable),
   kQuery = (1u << kCimQueryLanguageNotSupported) | (1u << kCimInvalidQuery),
   kPull = (1u << kCimInvalidEnumerationContext) | (1u << kCimInvalidOperationTimeout) |
@@ -204,6 +225,8 @@ const std::vector<Operation>& OperationTable() {
       {"GetInstance",
        {"InstanceName", "LocalOnly", "IncludeQualifiers", "IncludeClassOrigin", "PropertyList"},
        GetInstance, Answer::Value, kParam | kClass | kFound},
+      {"GetProperty", {"InstanceName", "PropertyName"}, GetProperty, Answer::Value,
+       kParam | kClass | kFound | kProperty},
       {"EnumerateInstances",
        {"ClassName", "LocalOnly", "DeepInheritance", "IncludeQualifiers", "IncludeClassOrigin", "PropertyList"},
        [](OpContext& ctx) { return EnumerateInstances(ctx, false); }, Answer::Value, kParam | kClass | kSupport},

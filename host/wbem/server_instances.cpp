@@ -118,9 +118,10 @@ ServerInstances::ServerInstances(Schema& schema, const ServerIdentity& id, Provi
                               {"CIMXMLProtocolVersion", Text("1")},   // 1.0
                               {"MultipleOperationsSupported", Text("FALSE")},
                               {"AuthenticationMechanismsSupported", Texts({id.basicAuthentication ? "3" : "2"})},
-                              // Basic Read and Write, Instance Manipulation, Association
-                              // Traversal, Qualifier Declaration, Indications, Pulled Read.
-                              {"FunctionalProfilesSupported", Texts({"2", "3", "5", "6", "8", "9", "10"})},
+                              // Basic Read, Instance Manipulation, Association Traversal,
+                              // Indications, Pulled Read. Not Basic Write (SetProperty) nor
+                              // Qualifier Declaration (qualifiers are read, never set).
+                              {"FunctionalProfilesSupported", Texts({"2", "5", "6", "9", "10"})},
                               {"CIMValidated", Text("FALSE")},
                               {"PulledEnumerationClosureOnExceedingServerLimitsSupported", Text("FALSE")},
                               {"PulledEnumerationContinuationOnErrorSupported", Text("FALSE")},

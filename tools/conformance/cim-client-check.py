@@ -446,7 +446,12 @@ class Checks:
             ('a filtered enumeration', ZUB, 'OpenEnumerateInstances', p_class('ClassName', 'CIM_ManagedElement') +
              p_value('FilterQueryLanguage', 'DMTF:FQL') + p_value('FilterQuery', 'Name = "x"'), 25),
             ('GetQualifier of an unknown qualifier', ZUB, 'GetQualifier', p_value('QualifierName', 'NoSuch'), 6),
+            ('GetProperty of an unknown property', ZUB, 'GetProperty',
+             p_name('InstanceName', disk) + p_value('PropertyName', 'Colour'), 12),
         ]
+        value = self.c.value(ZUB, 'GetProperty', p_name('InstanceName', disk) + p_value('PropertyName', 'DeviceID'))
+        self.check('GetProperty gives the key\'s value', value.findtext('VALUE') ==
+                   disk.find("KEYBINDING[@NAME='DeviceID']/KEYVALUE").text, ET.tostring(value, encoding='unicode'))
         for label, ns, op, params, code in cases:
             got = self.error_of(ns, op, params)
             self.check('error: %s answers %d' % (label, code), got == code, 'answered %d' % got)
