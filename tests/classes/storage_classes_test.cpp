@@ -515,7 +515,10 @@ TEST_F(RedundancySetTest, OneSetPerAhciOrDoxControllerNumberedPerTypeWithItsHeal
   EXPECT_EQ(Sets(PROVIDER_FAILED).GetCount(), 0u);  // no disk extent
 }
 
-TEST_F(RedundancySetTest, MembersAreTheDisksOfRedundantVolumeSettingsOfTheSetsController) {
+// Members: the disks of redundant volume settings of the set's controller;
+// each set hosted by the system of its controller; spares of
+// feature-enabled controllers, in any state.
+TEST_F(RedundancySetTest, MembersHostsAndSparesOfEachSet) {
   LoadAndList(kTopology);
   Sets();
   // R5's four, M's two; never the RAID0 volume's disks.
@@ -523,39 +526,27 @@ TEST_F(RedundancySetTest, MembersAreTheDisksOfRedundantVolumeSettingsOfTheSetsCo
                           &stZUB_MemberOfCollection::Member),
             (zubtest::RefPairs{{Set(L"AHCI0"), Disk(L"13")}, {Set(L"AHCI0"), Disk(L"14")}, {Set(L"AHCI0"), Disk(L"15")},
                                {Set(L"AHCI0"), Disk(L"16")}, {Set(L"DOX1"), Disk(L"41")}, {Set(L"DOX1"), Disk(L"42")}}));
+  auto hosted = List<&PROVIDER_CreateZubHostedCollectionInstance>();
+  ASSERT_EQ(hosted.GetCount(), 3u);  // system C has no set
+  EXPECT_EQ(hosted[0].Dependent.Str() + hosted[0].Antecedent.Str(), Set(L"AHCI0") + System(L"A"));
+  EXPECT_EQ(hosted[1].Antecedent.Str(), System(L"B"));
+  EXPECT_EQ(hosted[2].Dependent.Str() + hosted[2].Antecedent.Str(), Set(L"DOX1") + System(L"D"));
+  auto spares = List<&PROVIDER_CreateZubIsSpareInstance>();
+  ASSERT_EQ(spares.GetCount(), 2u);  // not B's (feature off) nor C's (no set)
+  EXPECT_EQ(spares[0].Dependent.Str() + spares[0].Antecedent.Str(), Set(L"AHCI0") + Disk(L"11"));
+  EXPECT_EQ(spares[1].Antecedent.Str(), Disk(L"12"));  // the failed spare too
+
+  // No set at all.
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": [{"handle": 3, "type": 3, "disks": [{"handle": 31}]}]})");
+  Sets();
+  EXPECT_EQ(List<&PROVIDER_CreateZubHostedCollectionInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
+  EXPECT_EQ(List<&PROVIDER_CreateZubIsSpareInstance>(PROVIDER_FAILED).GetCount(), 0u);
 
   // No volume setting at all.
   ClearSettings();
   LoadAndList(R"({"middleware_version": "1.0", "controllers": [{"handle": 1, "type": 1, "disks": [{"handle": 11}]}]})");
   Sets();
   EXPECT_EQ(List<&PROVIDER_CreateZubMemberOfCollectionInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
-}
-
-TEST_F(RedundancySetTest, EachSetIsHostedByTheSystemOfItsController) {
-  LoadAndList(kTopology);
-  Sets();
-  auto hosted = List<&PROVIDER_CreateZubHostedCollectionInstance>();
-  ASSERT_EQ(hosted.GetCount(), 3u);  // system C has no set
-  EXPECT_EQ(hosted[0].Dependent.Str() + hosted[0].Antecedent.Str(), Set(L"AHCI0") + System(L"A"));
-  EXPECT_EQ(hosted[1].Antecedent.Str(), System(L"B"));
-  EXPECT_EQ(hosted[2].Dependent.Str() + hosted[2].Antecedent.Str(), Set(L"DOX1") + System(L"D"));
-
-  LoadAndList(R"({"middleware_version": "1.0", "controllers": [{"handle": 3, "type": 3, "disks": [{"handle": 31}]}]})");
-  Sets();
-  EXPECT_EQ(List<&PROVIDER_CreateZubHostedCollectionInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
-}
-
-TEST_F(RedundancySetTest, SparesOfFeatureEnabledControllersInAnyStateAreSpares) {
-  LoadAndList(kTopology);
-  Sets();
-  auto spares = List<&PROVIDER_CreateZubIsSpareInstance>();
-  ASSERT_EQ(spares.GetCount(), 2u);  // not B's (feature off) nor C's (no set)
-  EXPECT_EQ(spares[0].Dependent.Str() + spares[0].Antecedent.Str(), Set(L"AHCI0") + Disk(L"11"));
-  EXPECT_EQ(spares[1].Antecedent.Str(), Disk(L"12"));  // the failed spare too
-
-  LoadAndList(R"({"middleware_version": "1.0", "controllers": [{"handle": 3, "type": 3, "disks": [{"handle": 31}]}]})");
-  Sets();
-  EXPECT_EQ(List<&PROVIDER_CreateZubIsSpareInstance>(PROVIDER_FAILED).GetCount(), 0u);  // no set
 }
 
 }  // namespace redundancy
