@@ -163,6 +163,8 @@ std::span<const KeptClass> KeptClasses() {
       {"RepeatNotificationPolicy", T::UInt16},
       {"FailureTriggerTimeInterval", T::UInt64},
       {"SubscriptionDuration", T::UInt64},
+      {"SubscriptionStartTime", T::DateTime},
+      {"SubscriptionTimeRemaining", T::UInt64},
   };
   static const KeptClass kClasses[] = {
       {kFilterClass, "CIM_ManagedElement", false, kFilter},

@@ -46,11 +46,13 @@ inline std::string InteropReference(const std::string& instanceName) {
          "</LOCALNAMESPACEPATH>" + instanceName + "</LOCALINSTANCEPATH></VALUE.REFERENCE>";
 }
 
-inline std::string Subscription(const std::string& filterName, const std::string& destinationName) {
+// `more`: further PROPERTY elements.
+inline std::string Subscription(const std::string& filterName, const std::string& destinationName,
+                                const std::string& more = "") {
   return "<INSTANCE CLASSNAME=\"CIM_IndicationSubscription\"><PROPERTY.REFERENCE NAME=\"Filter\">" +
          InteropReference(filterName) + "</PROPERTY.REFERENCE><PROPERTY.REFERENCE NAME=\"Handler\">" +
          InteropReference(destinationName) + "</PROPERTY.REFERENCE>" + Property("SubscriptionState", "uint16", "2") +
-         "</INSTANCE>";
+         more + "</INSTANCE>";
 }
 
 // The subscription's own name: its two references as keys.
