@@ -499,6 +499,9 @@ CimPath SubscriptionStore::Create(const CimClass& cls, const std::map<std::strin
     const std::string protocol = TextOf(instance, "Protocol");
     if (!protocol.empty() && protocol != "2")
       throw CimFault(kCimNotSupported, "listeners are reached with CIM-XML only (Protocol 2)");
+    // How it is kept is the store's to say.
+    instance.values["persistencetype"] = Scalar(m_file.empty() ? "3" : "2");
+    instance.values.erase("otherpersistencetype");
   }
 
   Notices notices;
@@ -575,6 +578,9 @@ std::vector<KeptInstance> SubscriptionStore::List(const CimClass& cls) {
     if (IsSubscription(listed)) {
       if (std::optional<uint64_t> left = SecondsLeft(listed, now))
         listed.values["subscriptiontimeremaining"] = Scalar(std::to_string(*left));
+    } else if (EqualsNoCase(cls.name, kDestinationClass)) {
+      listed.values["persistencetype"] = Scalar(m_file.empty() ? "3" : "2");
+      listed.values.erase("otherpersistencetype");
     }
   }
   return out;

@@ -17,6 +17,9 @@
 //   ones (from memory and the file). SubscriptionTimeRemaining, the seconds
 //   left rounded up, is computed for each List. Both are the server's: what
 //   a client gives for them is ignored.
+// - A destination's PersistenceType is the truth: 2 (Permanent) when the
+//   store has a file, 3 (Transient) when it keeps them in memory only; a
+//   client's value (and OtherPersistenceType) is replaced by it.
 #pragma once
 
 #include <chrono>

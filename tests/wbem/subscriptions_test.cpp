@@ -2,7 +2,8 @@
 // filters, destinations and subscriptions as a client does, what the server
 // refuses, the provider's own filters used by reference, which
 // listeners an alert class reaches, the file that keeps them across a
-// restart, and a subscription's life on the store's clock.
+// restart, a subscription's life on the store's clock, and what
+// PersistenceType says.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -285,6 +286,22 @@ TEST_F(Subscriptions, ASubscriptionLivesItsDurationThenGoes) {
   EXPECT_EQ(Get(shortOne, "SubscriptionTimeRemaining"), "60");
   EXPECT_EQ(Get(shortOne, "SubscriptionStartTime"), "20260301100100.000000+000");
   EXPECT_EQ(Create(Subscription(FilterName("all"), DestinationName("long"), Property("SubscriptionDuration", "uint64", "0"))), 4);
+}
+
+TEST_F(Subscriptions, PersistenceTypeSaysWhereTheyAreKept) {
+  // Kept in a file: Permanent, whatever the client said.
+  ASSERT_EQ(Create("<INSTANCE CLASSNAME=\"CIM_ListenerDestinationCIMXML\">" + Property("Name", "string", "d") +
+                   Property("Destination", "string", "http://h:1") + Property("PersistenceType", "uint16", "1") +
+                   Property("OtherPersistenceType", "string", "now and then") + "</INSTANCE>"),
+            0);
+  EXPECT_EQ(Get(DestinationName("d"), "PersistenceType"), "2");
+  EXPECT_EQ(Get(DestinationName("d"), "OtherPersistenceType"), "(none)");
+  // Kept in memory only: Transient.
+  zubwbem::SubscriptionStore memory(interopSchema, "testhost", "");
+  const zubwbem::CimClass& destinations = *interopSchema.Find("root/interop", "CIM_ListenerDestinationCIMXML");
+  auto text = [](const char* value) { return zubwbem::CimValue{false, {value}, {}}; };
+  memory.Create(destinations, {{"Name", text("m")}, {"Destination", text("http://h:3")}, {"PersistenceType", text("2")}}, {});
+  EXPECT_EQ(memory.List(destinations).at(0).Value("PersistenceType")->items, std::vector<std::string>{"3"});
 }
 
 TEST(SubscriptionTexts, DestinationsAndQueriesAreRead) {
