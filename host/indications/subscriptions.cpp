@@ -33,8 +33,8 @@ const char* const kQueryLanguages[] = {"WQL", "DMTF:CQL", "CQL"};
 
 bool IsInteger(CimType t) { return t != CimType::String && t != CimType::DateTime && t != CimType::Boolean && t != CimType::Reference; }
 
-// A client's value checked against its property's type; booleans come out
-// in the one spelling the server writes.
+// A client's value checked against its property's type; booleans and
+// integers come out in the one spelling the server writes.
 CimValue Checked(const CimProperty& p, CimValue value) {
   if (value.null) return value;
   const size_t count = p.type == CimType::Reference ? value.refs.size() : value.items.size();
@@ -51,6 +51,7 @@ CimValue Checked(const CimProperty& p, CimValue value) {
       const uint64_t max = p.type == CimType::UInt16 ? 0xffff : p.type == CimType::UInt32 ? 0xffffffff : UINT64_MAX;
       if (ec != std::errc() || end != item.data() + item.size() || v > max)
         Invalid(p.name + ": \"" + item + "\" is not a " + TypeName(p.type));
+      item = std::to_string(v);  // one spelling: "02" is 2
     }
   }
   return value;
@@ -102,6 +103,15 @@ std::string Label(const KeptInstance& subscription) {
     return std::string("?");
   };
   return "subscription (filter " + name("Filter") + ", destination " + name("Handler") + ")";
+}
+
+bool SameValue(const CimValue& a, const CimValue& b) {
+  if (a.null || b.null) return a.null == b.null;
+  if (a.items != b.items || a.refs.size() != b.refs.size()) return false;
+  for (size_t i = 0; i < a.refs.size(); ++i) {
+    if (!EqualsNoCase(a.refs[i].className, b.refs[i].className) || !SameKeys(a.refs[i], b.refs[i])) return false;
+  }
+  return true;
 }
 
 // ---- the file's JSON --------------------------------------------------------
@@ -563,6 +573,42 @@ void SubscriptionStore::Delete(const CimClass& cls, const CimPath& path) {
     if (EqualsNoCase(cls.name, kDestinationClass)) deletedDestination = Describe(removed.path);
   }
   if (!deletedDestination.empty() && m_destinationDeleted) m_destinationDeleted(deletedDestination);
+}
+
+void SubscriptionStore::Modify(const CimClass& cls, const CimPath& path, const std::map<std::string, CimValue>& values) {
+  if (!EqualsNoCase(cls.name, kSubscriptionClass))
+    throw CimFault(kCimNotSupported, "instances of " + cls.name + " cannot be modified");
+  Notices notices;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  ExpireLocked(notices);
+  const KeptInstance* kept = FindLocked(cls, path);
+  if (!kept) throw CimFault(kCimNotFound, "no instance " + Describe(path) + " in root/interop");
+  KeptInstance* found = &m_instances[static_cast<size_t>(kept - m_instances.data())];
+  std::optional<std::string> state;
+  for (const auto& [name, given] : values) {
+    const CimProperty* p = cls.FindProperty(name);
+    if (!p) Invalid("the class " + cls.name + " has no property \"" + name + "\"");
+    const std::string property = Lower(p->name);
+    if (property == "subscriptionstarttime" || property == "subscriptiontimeremaining") continue;  // the server's
+    CimValue value = Checked(*p, given);
+    if (property == "subscriptionstate") {
+      if (value.null || (value.items.front() != "2" && value.items.front() != "4"))
+        Invalid("SubscriptionState can be set to 2 (enabled) or 4 (disabled) only");
+      state = value.items.front();
+      continue;
+    }
+    const CimValue* now = found->Value(p->name);
+    if (!SameValue(value, now ? *now : CimValue{}))
+      throw CimFault(kCimNotSupported, "of a subscription only SubscriptionState can be modified, not " + p->name);
+  }
+  if (!state || TextOf(*found, "SubscriptionState") == *state) return;
+  CimValue before = *found->Value("SubscriptionState");
+  found->values["subscriptionstate"] = Scalar(*state);
+  std::string error;
+  if (!SaveLocked(&error)) {
+    found->values["subscriptionstate"] = std::move(before);
+    throw CimFault(kCimFailed, "the subscriptions cannot be kept: " + error);
+  }
 }
 
 std::vector<KeptInstance> SubscriptionStore::List(const CimClass& cls) {

@@ -6,8 +6,8 @@
 // flushed to disk, renamed over the old one) on every change, so that they
 // outlive a restart. Delivery (indications.h) asks which listeners an alert
 // class goes to and whether a listener still wants an indication; the CIM
-// operations (interop_ops.cpp) create, list and delete. Every call may come
-// from any thread.
+// operations (interop_ops.cpp) create, list, modify and delete. Every call
+// may come from any thread.
 //
 // What the server promises of a subscription:
 // - Its life: SubscriptionStartTime is the datetime (UTC) of its creation;
@@ -17,6 +17,9 @@
 //   ones (from memory and the file). SubscriptionTimeRemaining, the seconds
 //   left rounded up, is computed for each List. Both are the server's: what
 //   a client gives for them is ignored.
+// - Its state: SubscriptionState 2 (enabled, the default) delivers; a
+//   client's ModifyInstance may set it to 2 or 4 (disabled), and nothing
+//   else of a subscription.
 // - A destination's PersistenceType is the truth: 2 (Permanent) when the
 //   store has a file, 3 (Transient) when it keeps them in memory only; a
 //   client's value (and OtherPersistenceType) is replaced by it.
@@ -110,6 +113,15 @@ class SubscriptionStore {
   // destination a subscription still names, or when the file cannot be
   // written (the instance stays then).
   void Delete(const CimClass& cls, const CimPath& path);
+
+  // A client's ModifyInstance of a subscription: `values` (any-case names)
+  // may change SubscriptionState to 2 or 4; the server's properties are
+  // ignored; any other property must keep its value. Saves. Throws
+  // CimFault: 6 when there is no such subscription; 7 for another class, or
+  // a change to another property; 4 an unknown property, a value of the
+  // wrong type, a state other than 2 or 4 (NULL too); 1 when the file
+  // cannot be written (the state stays then).
+  void Modify(const CimClass& cls, const CimPath& path, const std::map<std::string, CimValue>& values);
 
   // The kept instances of exactly `cls`, oldest first; subscriptions with
   // their SubscriptionTimeRemaining of now.

@@ -45,9 +45,11 @@ std::string References(OpContext& ctx, bool names);
 std::string InvokeMethod(OpContext& ctx);  // the METHODRESPONSE content
 void ModifyInstance(OpContext& ctx);
 // interop_ops.cpp: the instances the server keeps, of `cls` and its
-// subclasses; CreateInstance (the new INSTANCENAME) and DeleteInstance.
+// subclasses; CreateInstance (the new INSTANCENAME), ModifyInstance of a
+// kept instance, and DeleteInstance.
 std::vector<Instance> KeptInstances(OpContext& ctx, const CimClass& cls);
 std::string CreateInstance(OpContext& ctx);
+void ModifyKeptInstance(OpContext& ctx);
 void DeleteInstance(OpContext& ctx);
 
 }  // namespace zubwbem

@@ -66,6 +66,18 @@ inline std::string CreateRequest(const std::string& instance) {
   return IntrinsicRequest("CreateInstance", "<IPARAMVALUE NAME=\"NewInstance\">" + instance + "</IPARAMVALUE>",
                           "root/interop");
 }
+// ModifyInstance of `instanceName` with the INSTANCE's `properties`, and a
+// PropertyList when `propertyList` is not empty ("<VALUE>..</VALUE>...").
+inline std::string ModifyRequest(const std::string& instanceName, const std::string& className,
+                                 const std::string& properties, const std::string& propertyList = "") {
+  return IntrinsicRequest("ModifyInstance",
+                          "<IPARAMVALUE NAME=\"ModifiedInstance\"><VALUE.NAMEDINSTANCE>" + instanceName +
+                              "<INSTANCE CLASSNAME=\"" + className + "\">" + properties +
+                              "</INSTANCE></VALUE.NAMEDINSTANCE></IPARAMVALUE>" +
+                              (propertyList.empty() ? "" : "<IPARAMVALUE NAME=\"PropertyList\"><VALUE.ARRAY>" +
+                                                               propertyList + "</VALUE.ARRAY></IPARAMVALUE>"),
+                          "root/interop");
+}
 inline std::string DeleteRequest(const std::string& instanceName) {
   return IntrinsicRequest("DeleteInstance", "<IPARAMVALUE NAME=\"InstanceName\">" + instanceName + "</IPARAMVALUE>",
                           "root/interop");

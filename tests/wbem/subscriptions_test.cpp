@@ -1,6 +1,6 @@
-// Indication subscriptions in root/interop: creating, listing and deleting
-// filters, destinations and subscriptions as a client does, what the server
-// refuses, the provider's own filters used by reference, which
+// Indication subscriptions in root/interop: creating, listing, modifying and
+// deleting filters, destinations and subscriptions as a client does, what
+// the server refuses, the provider's own filters used by reference, which
 // listeners an alert class reaches, the file that keeps them across a
 // restart, a subscription's life on the store's clock, and what
 // PersistenceType says.
@@ -72,6 +72,9 @@ class Subscriptions : public WbemFixture {
     pugi::xml_document doc = Ask(InteropRequest("GetInstance", "<IPARAMVALUE NAME=\"InstanceName\">" + instanceName + "</IPARAMVALUE>"));
     pugi::xml_node p = ReturnValue(doc).child("INSTANCE").find_child_by_attribute("PROPERTY", "NAME", property);
     return p && p.child("VALUE") ? p.child_value("VALUE") : "(none)";
+  }
+  int Modify(const std::string& instanceName, const std::string& properties, const std::string& propertyList = "") {
+    return ErrorOf(Ask(ModifyRequest(instanceName, "CIM_IndicationSubscription", properties, propertyList)));
   }
   const zubwbem::CimClass& SubscriptionClass() { return *interopSchema.Find("root/interop", "CIM_IndicationSubscription"); }
 
@@ -286,6 +289,46 @@ TEST_F(Subscriptions, ASubscriptionLivesItsDurationThenGoes) {
   EXPECT_EQ(Get(shortOne, "SubscriptionTimeRemaining"), "60");
   EXPECT_EQ(Get(shortOne, "SubscriptionStartTime"), "20260301100100.000000+000");
   EXPECT_EQ(Create(Subscription(FilterName("all"), DestinationName("long"), Property("SubscriptionDuration", "uint64", "0"))), 4);
+}
+
+TEST_F(Subscriptions, ModifyInstanceSetsTheStateAndNothingElse) {
+  ASSERT_EQ(Create(Filter("all", "SELECT * FROM ZUB_AlertIndication")), 0);
+  ASSERT_EQ(Create(Destination("d", "http://127.0.0.1:5990")), 0);
+  ASSERT_EQ(Create(Subscription(FilterName("all"), DestinationName("d"), Property("OnFatalErrorPolicy", "uint16", "3"))), 0);
+  const std::string name = SubscriptionName(FilterName("all"), DestinationName("d"));
+  EXPECT_EQ(Modify(name, Property("SubscriptionState", "uint16", "4")), 0) << last.body;
+  EXPECT_EQ(Get(name, "SubscriptionState"), "4");
+  EXPECT_TRUE(Listeners("ZUB_AlertDiskFailed").empty());
+  {
+    zubwbem::SubscriptionStore again(interopSchema, "h", file);
+    std::string error;
+    ASSERT_TRUE(again.Load(&error)) << error;
+    EXPECT_EQ(again.List(SubscriptionClass())[0].Value("SubscriptionState")->items, std::vector<std::string>{"4"});
+  }
+
+  // As pywbem modifies: the whole instance as it was read, the state changed.
+  const std::string asRead = "<PROPERTY.REFERENCE NAME=\"Filter\">" + InteropReference(FilterName("all")) +
+                             "</PROPERTY.REFERENCE><PROPERTY.REFERENCE NAME=\"Handler\">" +
+                             InteropReference(DestinationName("d")) + "</PROPERTY.REFERENCE>" +
+                             Property("OnFatalErrorPolicy", "uint16", "3") +
+                             Property("SubscriptionStartTime", "datetime", "20000101000000.000000+000") +
+                             "<PROPERTY NAME=\"SubscriptionDuration\" TYPE=\"uint64\"></PROPERTY>";
+  EXPECT_EQ(Modify(name, asRead + Property("SubscriptionState", "uint16", "02")), 0) << last.body;
+  EXPECT_EQ(Get(name, "SubscriptionState"), "2");
+  EXPECT_EQ(Get(name, "SubscriptionStartTime"), "20260301100000.000000+000");
+  EXPECT_EQ(Listeners("ZUB_AlertDiskFailed").size(), 1u);
+
+  // Nothing else changes, and the state only to enabled or disabled.
+  EXPECT_EQ(Modify(name, Property("OnFatalErrorPolicy", "uint16", "4")), 7);
+  EXPECT_EQ(Modify(name, Property("SubscriptionState", "uint16", "3")), 4);
+  EXPECT_EQ(Modify(name, "", "<VALUE>SubscriptionState</VALUE>"), 4) << "named and left out: NULL";
+  EXPECT_EQ(Modify(name, Property("SubscriptionState", "uint16", "4"), "<VALUE>SubscriptionDuration</VALUE>"), 0)
+      << "a PropertyList that leaves the state out leaves it";
+  EXPECT_EQ(Get(name, "SubscriptionState"), "2");
+  EXPECT_EQ(ErrorOf(Ask(ModifyRequest(FilterName("all"), "CIM_IndicationFilter",
+                                      Property("Query", "string", "SELECT * FROM ZUB_AlertDiskFailed")))),
+            7);
+  EXPECT_EQ(Modify(SubscriptionName(FilterName("none"), DestinationName("d")), Property("SubscriptionState", "uint16", "4")), 6);
 }
 
 TEST_F(Subscriptions, PersistenceTypeSaysWhereTheyAreKept) {
