@@ -489,6 +489,9 @@ CimPath SubscriptionStore::Create(const CimClass& cls, const std::map<std::strin
     const CimValue* duration = instance.Value("SubscriptionDuration");
     if (duration && !duration->null && NumberOf(*duration) == 0)
       Invalid("a SubscriptionDuration of 0 would end the subscription at once; leave it out (or NULL) for no end");
+    const std::string policy = TextOf(instance, "OnFatalErrorPolicy");
+    if (!policy.empty() && (policy.size() != 1 || policy[0] < '1' || policy[0] > '4'))
+      Invalid("OnFatalErrorPolicy " + policy + " is not 1 (Other), 2 (Ignore), 3 (Disable) or 4 (Remove)");
     instance.started = std::chrono::floor<std::chrono::microseconds>(m_clock());
     instance.values["subscriptionstarttime"] = Scalar(CimDateTime(instance.started));
   } else {
@@ -686,6 +689,40 @@ bool SubscriptionStore::Wants(const std::string& key, std::string_view indicatio
     const KeptInstance* handler = SelectsLocked(s, alert, indicationClass) ? HandlerLocked(s) : nullptr;
     return handler && Describe(handler->path) == key;
   });
+}
+
+FatalOutcome SubscriptionStore::FatalFailure(const std::string& key, std::string_view indicationClass) {
+  const CimClass* alert = m_schema.Find(ClassNs(), indicationClass);
+  FatalOutcome out;
+  Notices notices;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  ExpireLocked(notices);
+  auto add = [&out](const std::string& text) { out.text += (out.text.empty() ? "" : "; ") + text; };
+  for (auto it = m_instances.begin(); it != m_instances.end();) {
+    const KeptInstance* handler = SelectsLocked(*it, alert, indicationClass) ? HandlerLocked(*it) : nullptr;
+    if (!handler || Describe(handler->path) != key) {
+      ++it;
+      continue;
+    }
+    const std::string policy = TextOf(*it, "OnFatalErrorPolicy");
+    if (policy == "3") {
+      it->values["subscriptionstate"] = Scalar("4");
+      add(Label(*it) + " disabled (OnFatalErrorPolicy Disable; SubscriptionState 2 enables it again)");
+      out.changed = true;
+      ++it;
+    } else if (policy == "4") {
+      add(Label(*it) + " removed (OnFatalErrorPolicy Remove)");
+      out.changed = true;
+      it = m_instances.erase(it);
+    } else {
+      add(Label(*it) + " kept (OnFatalErrorPolicy " + std::string(policy == "1" ? "Other, met as Ignore" : "Ignore") + ")");
+      ++it;
+    }
+  }
+  if (out.text.empty()) out.text = "no enabled subscription of the listener selects it";
+  std::string error;
+  if (out.changed && !SaveLocked(&error)) add("not saved: " + error);
+  return out;
 }
 
 }  // namespace zubwbem

@@ -5,9 +5,9 @@
 // are kept there as JSON, rewritten whole and atomically (a temporary file,
 // flushed to disk, renamed over the old one) on every change, so that they
 // outlive a restart. Delivery (indications.h) asks which listeners an alert
-// class goes to and whether a listener still wants an indication; the CIM
-// operations (interop_ops.cpp) create, list, modify and delete. Every call
-// may come from any thread.
+// class goes to and whether a listener still wants an indication, and says
+// when one failed fatally; the CIM operations (interop_ops.cpp) create,
+// list, modify and delete. Every call may come from any thread.
 //
 // What the server promises of a subscription:
 // - Its life: SubscriptionStartTime is the datetime (UTC) of its creation;
@@ -20,6 +20,9 @@
 // - Its state: SubscriptionState 2 (enabled, the default) delivers; a
 //   client's ModifyInstance may set it to 2 or 4 (disabled), and nothing
 //   else of a subscription.
+// - A fatal failure of delivery (delivery.h says when) is met as its
+//   OnFatalErrorPolicy says: 2 Ignore (the default, also for 1 Other) keeps
+//   it, 3 Disable sets its state to 4, 4 Remove deletes it.
 // - A destination's PersistenceType is the truth: 2 (Permanent) when the
 //   store has a file, 3 (Transient) when it keeps them in memory only; a
 //   client's value (and OtherPersistenceType) is replaced by it.
@@ -74,6 +77,12 @@ struct Target {
   std::string destination;  // its Destination text
 };
 
+// What a fatal failure of delivery did to the subscriptions of a listener.
+struct FatalOutcome {
+  std::string text;      // for the log line: each subscription and what became of it
+  bool changed = false;  // one was disabled or removed
+};
+
 class SubscriptionStore {
  public:
   // The time subscriptions start and expire by.
@@ -104,9 +113,9 @@ class SubscriptionStore {
   // a query that selects no indication class; 4 an unknown property, a
   // value of the wrong type, a missing Name or Destination, a filter whose
   // source namespaces leave out root/corvo_zub, a subscription naming a
-  // filter or destination that does not exist, a SubscriptionDuration of 0;
-  // 7 a destination protocol other than CIM-XML; 1 when the file cannot be
-  // written (nothing is kept then).
+  // filter or destination that does not exist, a SubscriptionDuration of 0,
+  // an OnFatalErrorPolicy other than 1 to 4; 7 a destination protocol other
+  // than CIM-XML; 1 when the file cannot be written (nothing is kept then).
   CimPath Create(const CimClass& cls, const std::map<std::string, CimValue>& values, const FilterQuery& providerFilter);
 
   // Throws CimFault: 6 when there is no such instance; 1 for a filter or
@@ -134,6 +143,13 @@ class SubscriptionStore {
   // Whether the listener `key` (a Target's) still has an enabled
   // subscription that selects `indicationClass`.
   bool Wants(const std::string& key, std::string_view indicationClass);
+
+  // An indication of `indicationClass` failed fatally on its way to the
+  // listener `key`: each enabled subscription of that listener that selects
+  // it meets the failure as its OnFatalErrorPolicy says (above); a change is
+  // saved (a file that cannot be written is said in the text; the change
+  // stays).
+  FatalOutcome FatalFailure(const std::string& key, std::string_view indicationClass);
 
   // Called, with no lock held, with the key of each destination deleted.
   void OnDestinationDeleted(std::function<void(const std::string& key)> observer) {

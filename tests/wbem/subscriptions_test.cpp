@@ -284,11 +284,12 @@ TEST_F(Subscriptions, ASubscriptionLivesItsDurationThenGoes) {
   ASSERT_EQ(notices.size(), 1u);
   EXPECT_NE(notices[0].find("destination \"short\") expired"), std::string::npos) << notices[0];
 
-  // Made again, it lives anew; an end of 0 is refused.
+  // Made again, it lives anew; an end of 0 and a policy the class lacks are refused.
   ASSERT_EQ(Create(Subscription(FilterName("all"), DestinationName("short"), Property("SubscriptionDuration", "uint64", "60"))), 0);
   EXPECT_EQ(Get(shortOne, "SubscriptionTimeRemaining"), "60");
   EXPECT_EQ(Get(shortOne, "SubscriptionStartTime"), "20260301100100.000000+000");
   EXPECT_EQ(Create(Subscription(FilterName("all"), DestinationName("long"), Property("SubscriptionDuration", "uint64", "0"))), 4);
+  EXPECT_EQ(Create(Subscription(FilterName("all"), DestinationName("long"), Property("OnFatalErrorPolicy", "uint16", "5"))), 4);
 }
 
 TEST_F(Subscriptions, ModifyInstanceSetsTheStateAndNothingElse) {
