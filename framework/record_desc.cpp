@@ -26,9 +26,9 @@ static_assert(std::size(kDefaultCim) == kFieldTypeCount);
 // Indexed by CimType.
 constexpr const char* kCimNames[] = {
     "", "string", "boolean", "uint8", "uint16", "uint32", "uint64",
-    "sint8", "sint16", "sint32", "sint64", "datetime", "ref",
+    "sint8", "sint16", "sint32", "sint64", "datetime", "ref", "real32", "real64", "char16",
 };
-static_assert(std::size(kCimNames) == static_cast<size_t>(CimType::Reference) + 1);
+static_assert(std::size(kCimNames) == static_cast<size_t>(CimType::Char16) + 1);
 
 bool IsList(FieldType t) { return t == FieldType::UInt64List || t == FieldType::TextList; }
 

@@ -66,6 +66,7 @@ inline constexpr size_t kFieldTypeCount = 9;
 enum class CimType : uint8_t {
   Auto,  // follows from the storage type
   String, Boolean, UInt8, UInt16, UInt32, UInt64, SInt8, SInt16, SInt32, SInt64, DateTime, Reference,
+  Real32, Real64, Char16,  // standard classes only: no record field holds them
 };
 
 enum class Direction : uint8_t { None, In, Out, InOut };
@@ -88,6 +89,7 @@ struct FieldDesc {
   const char* method = nullptr;     // method this parameter (or block) belongs to
   const char* cimName = nullptr;    // CIM name, when not `name`
   const char* alsoMethod = nullptr; // a second method this parameter belongs to
+  bool nullText = false;            // the text "NULL" stands for no value
 
   constexpr FieldDesc Key(uint8_t position) const { return With([&](FieldDesc& f) { f.key = position; }); }
   constexpr FieldDesc Cim(CimType type) const { return With([&](FieldDesc& f) { f.cim = type; }); }
@@ -95,6 +97,8 @@ struct FieldDesc {
   constexpr FieldDesc Internal() const { return With([](FieldDesc& f) { f.internal = true; }); }
   constexpr FieldDesc As(const char* cim) const { return With([&](FieldDesc& f) { f.cimName = cim; }); }
   constexpr FieldDesc Return() const { return With([](FieldDesc& f) { f.returnValue = true; }); }
+  // The record holds the text "NULL" where CIM means no value.
+  constexpr FieldDesc NullText() const { return With([](FieldDesc& f) { f.nullText = true; }); }
   constexpr FieldDesc In(const char* m = nullptr) const { return Param(Direction::In, m); }
   constexpr FieldDesc Out(const char* m = nullptr) const { return Param(Direction::Out, m); }
   constexpr FieldDesc InOut(const char* m = nullptr) const { return Param(Direction::InOut, m); }

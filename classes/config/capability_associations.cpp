@@ -16,13 +16,14 @@ ZUB_DESCRIBE(stZUB_ElementCapabilities,
     ZUB_FIELD(ManagedElement).Key(1).Ref("CIM_ManagedElement"),
     ZUB_FIELD(Capabilities).Key(2).Ref("CIM_Capabilities"))
 
+// The standard classes call these ends Antecedent and Dependent.
 ZUB_DESCRIBE(stZUB_StorageSettingsGeneratedFromCapabilities,
-    ZUB_FIELD(Capabilities).Key(1).Ref("ZUB_StorageCapabilitiesPrimordial"),
-    ZUB_FIELD(Setting).Key(2).Ref("ZUB_StorageSettingPrimordial"))
+    ZUB_FIELD(Capabilities).Key(1).Ref("ZUB_StorageCapabilitiesPrimordial").As("Antecedent"),
+    ZUB_FIELD(Setting).Key(2).Ref("ZUB_StorageSettingPrimordial").As("Dependent"))
 
 ZUB_DESCRIBE(stZUB_StorageSettingsAssociatedToCapabilities,
-    ZUB_FIELD(Capabilities).Key(1).Ref("ZUB_StorageCapabilitiesPrimordial"),
-    ZUB_FIELD(Setting).Key(2).Ref("ZUB_StorageSettingPrimordial"))
+    ZUB_FIELD(Capabilities).Key(1).Ref("ZUB_StorageCapabilitiesPrimordial").As("Antecedent"),
+    ZUB_FIELD(Setting).Key(2).Ref("ZUB_StorageSettingPrimordial").As("Dependent"))
 
 ZUB_DESCRIBE(stZUB_ElementSettingData,
     ZUB_FIELD(ManagedElement).Key(1).Ref("ZUB_StorageVolume"),

@@ -17,13 +17,13 @@
 #include "middleware/abru2.h"
 
 ZUB_DESCRIBE(stZUB_SetSpareExtentsParams,
-    ZUB_FIELD(Job).Out(),
+    ZUB_FIELD(Job).Out().NullText(),
     ZUB_FIELD(InstanceGroup).In().Ref("CIM_SystemSpecificCollection"),
     ZUB_FIELD(InExtents).In().Ref("ZUB_StorageExtentDisk"),
     ZUB_FIELD(RedundancySet).In().Ref("CIM_StorageRedundancySet"))
 
 ZUB_DESCRIBE(stZUB_GetExtentsParams,
-    ZUB_FIELD(Job).Out(),
+    ZUB_FIELD(Job).Out().NullText(),
     ZUB_FIELD(InstanceGroup).In().Ref("CIM_SystemSpecificCollection"),
     ZUB_FIELD(Extents).Out().Ref("ZUB_StorageExtentDisk"))
 

@@ -22,20 +22,20 @@
 ZUB_DESCRIBE(stZUB_CreateOrModifyParams,
     ZUB_FIELD(ElementName).In(),
     ZUB_FIELD(ElementType).In().Cim(CimType::UInt16),
-    ZUB_FIELD(Job).Out(),
+    ZUB_FIELD(Job).Out().NullText(),
     ZUB_FIELD(Goal).In().Ref("CIM_StorageSetting"),
     ZUB_FIELD(Size).InOut(),
     ZUB_FIELD(InElements).In().Ref("ZUB_StorageExtentDisk"),
     ZUB_FIELD(TheElement).InOut().Ref("ZUB_StorageVolume"))
 
 ZUB_DESCRIBE(stZUB_ReturnToStoragePoolParams,
-    ZUB_FIELD(Job).Out(),
+    ZUB_FIELD(Job).Out().NullText(),
     ZUB_FIELD(TheElement).In().Ref("ZUB_StorageVolume"))
 
 ZUB_DESCRIBE(stZUB_ScsiScanParams,
-    ZUB_FIELD(Job).Out(),
+    ZUB_FIELD(Job).Out().NullText(),
     ZUB_FIELD(ConnectionType).In().Cim(CimType::UInt16),
-    ZUB_FIELD(OtherConnectionType).In(),
+    ZUB_FIELD(OtherConnectionType).In().NullText(),
     ZUB_FIELD(Initiators).In(),
     ZUB_FIELD(Targets).In(),
     ZUB_FIELD(LUNs).In())

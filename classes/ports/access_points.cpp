@@ -101,7 +101,7 @@ class CZubHostedAccessPoint : public CZubClassT<CZubHostedAccessPointInterface, 
           if (!SameController(endpoint, system)) continue;
           stZUB_HostedAccessPoint rec;
           // This association alone names the endpoint's Name first.
-          rec.Dependent = refs.To(L"ZUB_ProtocolEndpoint", endpoint, "Name");
+          rec.Dependent = refs.To(kGeneralEndpointClass, endpoint, "Name");
           rec.Antecedent = antecedent;
           m_list.AddLocked(rec);
         }

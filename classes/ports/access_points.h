@@ -24,3 +24,6 @@
 #include "zubprov/ports.h"
 #include "framework/record_desc.h"
 
+// The general class ZUB_HostedAccessPoint names every endpoint under.
+inline constexpr const wchar_t* kGeneralEndpointClass = L"ZUB_ProtocolEndpoint";
+

@@ -10,7 +10,7 @@
 ZUB_DESCRIBE(stZUB_RegisteredProfile,
     ZUB_FIELD(InstanceID).Key(1),
     ZUB_FIELD(RegisteredOrganization).Cim(CimType::UInt16),
-    ZUB_FIELD(OtherRegisteredOrganization),
+    ZUB_FIELD(OtherRegisteredOrganization).NullText(),
     ZUB_FIELD(RegisteredName),
     ZUB_FIELD(RegisteredVersion),
     ZUB_FIELD(ElementName),

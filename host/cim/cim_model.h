@@ -20,10 +20,17 @@ enum CimStatus : int {
   kCimNotFound = 6,
   kCimNotSupported = 7,
   kCimAlreadyExists = 11,
+  kCimNoSuchProperty = 12,
   kCimTypeMismatch = 13,
   kCimQueryLanguageNotSupported = 14,
   kCimInvalidQuery = 15,
+  kCimMethodNotAvailable = 16,
   kCimMethodNotFound = 17,
+  kCimInvalidEnumerationContext = 21,
+  kCimInvalidOperationTimeout = 22,
+  kCimFilteredEnumerationNotSupported = 25,
+  kCimContinuationOnErrorNotSupported = 26,
+  kCimServerLimitsExceeded = 27,
 };
 
 // An operation that ends with a CIM error. Thrown inside the server only;

@@ -25,10 +25,19 @@ void WriteClass(std::ostream& out, const CimClass& cls) {
   out << "class " << cls.name;
   if (!cls.superclass.empty()) out << " : " << cls.superclass;
   out << " {\n";
+  // Only what the class adds or overrides: the rest is its parents' (the
+  // standard classes' MOF is the project's, host/cim/schema).
   for (const CimProperty& p : cls.properties) {
-    out << "   " << (p.key ? "[Key] " : "") << TypeOf(p) << " " << p.name << (p.array ? "[]" : "") << ";\n";
+    if (!p.local) continue;
+    std::string qualifiers;
+    if (p.key) qualifiers += "Key";
+    if (p.classOrigin != cls.name) qualifiers += std::string(qualifiers.empty() ? "" : ", ") + "Override (" + Quoted(p.name) + ")";
+    out << "   " << (qualifiers.empty() ? "" : "[" + qualifiers + "] ") << TypeOf(p) << " " << p.name
+        << (p.array ? "[]" : "") << ";\n";
   }
   for (const CimMethod& m : cls.methods) {
+    if (!m.local) continue;
+    if (m.classOrigin != cls.name) out << "   [Override (" << Quoted(m.name) << ")]\n";
     out << "   " << TypeName(m.returnType) << " " << m.name << "(";
     for (size_t i = 0; i < m.params.size(); ++i) {
       const CimParameter& p = m.params[i];
@@ -48,7 +57,7 @@ void WriteMof(std::ostream& out, const Schema& schema) {
   for (const std::string& ns : {ClassNs(), InteropNs()}) {
     bool first = true;
     for (const CimClass* cls : schema.ClassesIn(ns)) {
-      if (!cls->desc && !cls->indication) continue;
+      if (cls->name.rfind("CIM_", 0) == 0) continue;  // the standard classes' own MOF says them
       if (first) out << "#pragma namespace (" << Quoted(ns) << ")\n\n";
       first = false;
       WriteClass(out, *cls);

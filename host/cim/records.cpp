@@ -1,11 +1,14 @@
 // records.cpp: record fields <-> CIM values.
 #include "host/cim/records.h"
 
+#include <cctype>
 #include <charconv>
+#include <cstdio>
 #include <limits>
 
 #include "host/cim/schema.h"
 #include "host/kit/wide_text.h"
+#include "platform/process/process.h"
 
 namespace zubwbem {
 namespace {
@@ -110,6 +113,37 @@ size_t ElementCount(const CimTyped& type, const CimValue& value) {
 
 }  // namespace
 
+bool IsCimDateTime(std::string_view text) {
+  // yyyymmddhhmmss.mmmmmmsutc (a point in time) or ddddddddhhmmss.mmmmmm:000
+  // (an interval): 25 characters, digits (or '*') but the dot and the sign.
+  if (text.size() != 25 || text[14] != '.' || (text[21] != '+' && text[21] != '-' && text[21] != ':')) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (i == 14 || i == 21) continue;
+    if (!std::isdigit(static_cast<unsigned char>(text[i])) && text[i] != '*') return false;
+  }
+  return true;
+}
+
+std::string DateTimeOfLocalText(std::string_view text) {
+  // "Sun Dec  6 21:07:28 2026\n", the C runtime's asctime of local time.
+  static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  char weekday[4] = {}, month[4] = {};
+  int day = 0, hour = 0, minute = 0, second = 0, year = 0;
+  const std::string copy(text);
+  if (std::sscanf(copy.c_str(), "%3s %3s %d %d:%d:%d %d", weekday, month, &day, &hour, &minute, &second, &year) != 7)
+    return "";
+  int m = 0;
+  while (m < 12 && std::string_view(kMonths[m]) != month) ++m;
+  if (m == 12) return "";
+  char out[96];  // room for any int the compiler imagines, not only dates
+  // The library's time is local and says no offset: the server's own offset
+  // stands for it.
+  std::snprintf(out, sizeof out, "%04d%02d%02d%02d%02d%02d.000000%+04d", year, m + 1, day, hour, minute, second,
+                platform::LocalUtcOffsetMinutes());
+  return out;
+}
+
 std::string FormatNumber(CimType type, uint64_t bits, bool fromSigned) {
   if (type == CimType::Boolean) return bits ? "TRUE" : "FALSE";
   if (fromSigned || IsSigned(type)) return std::to_string(static_cast<int64_t>(bits));
@@ -129,8 +163,9 @@ CimValue ReadField(const FieldDesc& field, const CimTyped& type, const void* at,
   switch (field.type) {
     case FieldType::Text: {
       std::string text = Text(*static_cast<const CZubString*>(at));
-      if (type.type == CimType::DateTime && text.empty()) out.null = true;
-      else AddText(type, text, out, defaults);
+      if (field.nullText && text == "NULL") out.null = true;
+      else if (type.type == CimType::DateTime && !IsCimDateTime(text)) text = DateTimeOfLocalText(text), out.null = text.empty();
+      if (!out.null) AddText(type, text, out, defaults);
       if (type.type == CimType::Reference && out.refs.empty()) out.null = true;
       break;
     }
@@ -206,8 +241,11 @@ Instance InstanceOf(const CimClass& cls, const void* record, const PathDefaults&
   Instance out;
   out.cls = &cls;
   out.values.reserve(cls.properties.size());
-  for (const CimProperty& p : cls.properties)
-    out.values.push_back(ReadField(*p.field, p, p.field->at(const_cast<void*>(record)), defaults));
+  for (const CimProperty& p : cls.properties) {
+    if (p.field) out.values.push_back(ReadField(*p.field, p, p.field->at(const_cast<void*>(record)), defaults));
+    else if (p.constant) out.values.push_back(CimValue{false, {*p.constant}, {}});
+    else out.values.emplace_back();
+  }
   out.path.host = defaults.host;
   out.path.ns = SplitNamespace(cls.nameSpace);
   out.path.className = cls.name;

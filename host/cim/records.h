@@ -44,6 +44,14 @@ Instance InstanceOf(const CimClass& cls, const void* record, const PathDefaults&
 // the same description.
 void CopyRecord(const RecordDesc& desc, const void* from, void* to);
 
+// Whether a text is a CIM datetime (DSP0004: 25 characters, a point in
+// time or an interval).
+bool IsCimDateTime(std::string_view text);
+// A CIM datetime of the C runtime's asctime text of local time ("Sun Dec  6
+// 21:07:28 2026\n", what the library records as times), with this machine's
+// offset from UTC; "" for a text of another shape.
+std::string DateTimeOfLocalText(std::string_view text);
+
 // A value as CIM-XML writes it: TRUE/FALSE, decimal, or the text.
 std::string FormatNumber(CimType type, uint64_t bits, bool fromSigned);
 

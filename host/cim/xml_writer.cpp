@@ -2,6 +2,10 @@
 #include "host/cim/xml_writer.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "host/cim/dmtf_schema.h"
 
 namespace zubwbem {
 namespace {
@@ -33,8 +37,20 @@ bool PropertyFilter::Allows(std::string_view name) const {
   return m_all || std::any_of(m_names.begin(), m_names.end(), [&](const std::string& n) { return EqualsNoCase(n, name); });
 }
 
+MofScalar BoolScalar(bool value) {
+  MofScalar v;
+  v.kind = MofScalar::Kind::Boolean;
+  v.boolean = value;
+  return v;
+}
+
+MofScalar KeyTrue() { return BoolScalar(true); }
+
 const char* TypeName(CimType type) {
   switch (type) {
+    case CimType::Real32: return "real32";
+    case CimType::Real64: return "real64";
+    case CimType::Char16: return "char16";
     case CimType::Boolean: return "boolean";
     case CimType::UInt8: return "uint8";
     case CimType::UInt16: return "uint16";
@@ -95,34 +111,108 @@ void XmlOut::InstancePath(const CimPath& path) {
   Raw("</INSTANCEPATH>");
 }
 
-void XmlOut::Qualifier(std::string_view name, std::string_view type, std::string_view value) {
-  Open("QUALIFIER").Attr("NAME", name).Attr("TYPE", type).Raw(">");
-  Value(value);
+namespace {
+
+std::string ScalarText(const MofScalar& v) {
+  switch (v.kind) {
+    case MofScalar::Kind::Boolean: return v.boolean ? "TRUE" : "FALSE";
+    case MofScalar::Kind::Integer: return (v.negative ? "-" : "") + std::to_string(v.integer);
+    case MofScalar::Kind::Real: {
+      char buf[64];
+      std::snprintf(buf, sizeof buf, "%.17g", v.real);
+      return buf;
+    }
+    case MofScalar::Kind::String: return v.text;
+    default: return "";
+  }
+}
+
+// The flavor attributes of a qualifier or declaration: written where they
+// differ from DSP0201's defaults (overridable, to subclasses, not to
+// instances, not translatable).
+void Flavors(XmlOut& out, const std::vector<std::string>& flavors) {
+  const auto has = [&](const char* f) { return std::find(flavors.begin(), flavors.end(), f) != flavors.end(); };
+  if (has("disableoverride")) out.Attr("OVERRIDABLE", "false");
+  if (has("restricted")) out.Attr("TOSUBCLASS", "false");
+  if (has("translatable")) out.Attr("TRANSLATABLE", "true");
+}
+
+}  // namespace
+
+void XmlOut::MofValueOf(const MofValue& value, bool array) {
+  if (value.IsNull()) return;
+  if (array || value.array) Raw("<VALUE.ARRAY>");
+  for (const MofScalar& v : value.items) {
+    if (v.kind != MofScalar::Kind::Null) Value(ScalarText(v));
+  }
+  if (array || value.array) Raw("</VALUE.ARRAY>");
+}
+
+void XmlOut::Qualifier(const MofQualifier& q, bool propagated) {
+  const MofQualifierDecl* decl = ServedSchema().FindQualifierDecl(q.name);
+  Open("QUALIFIER").Attr("NAME", decl ? decl->name : q.name).Attr("TYPE", decl ? decl->type : "string");
+  if (propagated) Attr("PROPAGATED", "true");
+  Flavors(*this, decl ? decl->flavors : std::vector<std::string>());
+  Raw(">");
+  MofValueOf(q.value, decl && decl->array);
   Raw("</QUALIFIER>");
 }
 
-void XmlOut::Property(const CimProperty& p, const CimValue* value, const std::string* origin) {
+void XmlOut::Qualifiers(const MofQualifiers& qualifiers, bool propagated) {
+  for (const MofQualifier& q : qualifiers) Qualifier(q, propagated);
+}
+
+void XmlOut::QualifierDeclaration(const MofQualifierDecl& decl) {
+  Open("QUALIFIER.DECLARATION").Attr("NAME", decl.name).Attr("TYPE", decl.type);
+  if (decl.array) Attr("ISARRAY", "true");
+  if (decl.arraySize) Attr("ARRAYSIZE", std::to_string(decl.arraySize));
+  Flavors(*this, decl.flavors);
+  Raw("><SCOPE");
+  const auto in = [&](const char* scope) {
+    return std::find(decl.scopes.begin(), decl.scopes.end(), scope) != decl.scopes.end() ||
+           std::find(decl.scopes.begin(), decl.scopes.end(), "any") != decl.scopes.end();
+  };
+  for (const char* scope : {"class", "association", "reference", "property", "method", "parameter", "indication"}) {
+    if (!in(scope)) continue;
+    std::string attr(scope);
+    std::transform(attr.begin(), attr.end(), attr.begin(), [](unsigned char c) { return std::toupper(c); });
+    Attr(attr, "true");
+  }
+  Raw("></SCOPE>");
+  MofValueOf(decl.defaultValue, decl.array);
+  Raw("</QUALIFIER.DECLARATION>\n");
+}
+
+void XmlOut::Property(const CimProperty& p, const CimValue* value, const PropertyStyle& style) {
   const bool withValue = value && !value->null;
+  const bool declaring = !value;
+  const auto common = [&] {
+    if (style.classOrigin) Attr("CLASSORIGIN", p.classOrigin);
+    if (style.propagated && !p.local) Attr("PROPAGATED", "true");
+    Raw(">");
+    if (declaring && style.qualifiers) {
+      Qualifiers(p.qualifiers, !p.local);
+      if (p.key && !FindQualifier(p.qualifiers, "Key")) Qualifier(MofQualifier{"Key", MofValue{false, {KeyTrue()}}, {}}, false);
+    }
+  };
   if (p.type == CimType::Reference && !p.array) {
     Open("PROPERTY.REFERENCE").Attr("NAME", p.name);
     if (!p.refClass.empty()) Attr("REFERENCECLASS", p.refClass);
-    if (origin) Attr("CLASSORIGIN", *origin);
-    Raw(">");
-    if (!value && p.key) Qualifier("Key", "boolean", "TRUE");
+    common();
     if (withValue && !value->refs.empty()) ValueReference(value->refs.front());
     Raw("</PROPERTY.REFERENCE>\n");
     return;
   }
   const char* type = p.type == CimType::Reference ? "string" : TypeName(p.type);
   Open(p.array ? "PROPERTY.ARRAY" : "PROPERTY").Attr("NAME", p.name).Attr("TYPE", type);
-  if (origin) Attr("CLASSORIGIN", *origin);
-  Raw(">");
-  if (!value && p.key) Qualifier("Key", "boolean", "TRUE");
+  common();
   if (withValue) {
     if (p.array) Raw("<VALUE.ARRAY>");
     for (const std::string& item : value->items) Value(item);
     for (const CimPath& ref : value->refs) Value(UriOf(ref));
     if (p.array) Raw("</VALUE.ARRAY>");
+  } else if (declaring && p.defaultValue) {
+    MofValueOf(*p.defaultValue, p.array);
   }
   Raw(p.array ? "</PROPERTY.ARRAY>\n" : "</PROPERTY>\n");
 }
@@ -130,11 +220,13 @@ void XmlOut::Property(const CimProperty& p, const CimValue* value, const std::st
 void XmlOut::Instance(const zubwbem::Instance& instance, const InstanceOptions& options) {
   const CimClass& cls = *instance.cls;
   Open("INSTANCE").Attr("CLASSNAME", cls.name).Raw(">\n");
+  PropertyStyle style;
+  style.classOrigin = options.classOrigin;
   for (size_t i = 0; i < cls.properties.size(); ++i) {
     const CimProperty& p = cls.properties[i];
     if (!options.properties.Allows(p.name)) continue;
     if (options.declaredIn && !options.declaredIn->FindProperty(p.name)) continue;
-    Property(p, &instance.values[i], options.classOrigin ? &cls.name : nullptr);
+    Property(p, &instance.values[i], style);
   }
   Raw("</INSTANCE>\n");
 }
@@ -144,25 +236,34 @@ void XmlOut::Class(const CimClass& cls, const ClassOptions& options) {
   if (!cls.superclass.empty()) Attr("SUPERCLASS", cls.superclass);
   Raw(">\n");
   if (options.qualifiers) {
-    if (cls.association) Qualifier("Association", "boolean", "TRUE");
-    if (!cls.description.empty()) Qualifier("Description", "string", cls.description);
-  }
-  // Every property and method is the class's own: the standard parents carry
-  // no definitions here, so LocalOnly leaves them all.
-  for (const CimProperty& p : cls.properties) {
-    if (!options.properties.Allows(p.name)) continue;
-    if (options.qualifiers) {
-      Property(p, nullptr, options.classOrigin ? &cls.name : nullptr);
-    } else {
-      CimProperty plain = p;
-      plain.key = false;
-      Property(plain, nullptr, options.classOrigin ? &cls.name : nullptr);
+    Qualifiers(cls.qualifiers, false);
+    if (cls.association && !FindQualifier(cls.qualifiers, "Association"))
+      Qualifier(MofQualifier{"Association", MofValue{false, {KeyTrue()}}, {}}, true);
+    if (cls.indication && !FindQualifier(cls.qualifiers, "Indication"))
+      Qualifier(MofQualifier{"Indication", MofValue{false, {KeyTrue()}}, {}}, true);
+    if (!cls.description.empty() && !FindQualifier(cls.qualifiers, "Description")) {
+      MofScalar text;
+      text.kind = MofScalar::Kind::String;
+      text.text = cls.description;
+      Qualifier(MofQualifier{"Description", MofValue{false, {text}}, {}}, false);
     }
   }
+  PropertyStyle style;
+  style.qualifiers = options.qualifiers;
+  style.classOrigin = options.classOrigin;
+  style.propagated = true;
+  for (const CimProperty& p : cls.properties) {
+    if (options.localOnly && !p.local) continue;
+    if (!options.properties.Allows(p.name)) continue;
+    Property(p, nullptr, style);
+  }
   for (const CimMethod& m : cls.methods) {
+    if (options.localOnly && !m.local) continue;
     Open("METHOD").Attr("NAME", m.name).Attr("TYPE", TypeName(m.returnType));
-    if (options.classOrigin) Attr("CLASSORIGIN", cls.name);
+    if (options.classOrigin) Attr("CLASSORIGIN", m.classOrigin);
+    if (!m.local) Attr("PROPAGATED", "true");
     Raw(">\n");
+    if (options.qualifiers) Qualifiers(m.qualifiers, !m.local);
     for (const CimParameter& p : m.params) {
       const bool ref = p.type == CimType::Reference;
       const char* element = ref ? (p.array ? "PARAMETER.REFARRAY" : "PARAMETER.REFERENCE")
@@ -175,8 +276,10 @@ void XmlOut::Class(const CimClass& cls, const ClassOptions& options) {
       }
       Raw(">");
       if (options.qualifiers) {
-        Qualifier("In", "boolean", p.in ? "TRUE" : "FALSE");
-        if (p.out) Qualifier("Out", "boolean", "TRUE");
+        Qualifiers(p.qualifiers, false);
+        if (!FindQualifier(p.qualifiers, "In")) Qualifier(MofQualifier{"In", MofValue{false, {BoolScalar(p.in)}}, {}}, false);
+        if (p.out && !FindQualifier(p.qualifiers, "Out"))
+          Qualifier(MofQualifier{"Out", MofValue{false, {KeyTrue()}}, {}}, false);
       }
       Raw("</").Raw(element).Raw(">\n");
     }
@@ -197,10 +300,9 @@ void XmlOut::ParamValue(const CimTyped& type, const CimValue& value) {
   if (type.array) Raw("</VALUE.ARRAY>");
 }
 
-std::string IMethodResponse(const std::string& id, const std::string& name, const std::string* body) {
+std::string IMethodResponse(const std::string& id, const std::string& name, const std::string& inner) {
   XmlOut out;
-  out.Raw(Head(id)).Open("IMETHODRESPONSE").Attr("NAME", name).Raw(">\n");
-  if (body) out.Raw("<IRETURNVALUE>\n").Raw(*body).Raw("</IRETURNVALUE>\n");
+  out.Raw(Head(id)).Open("IMETHODRESPONSE").Attr("NAME", name).Raw(">\n").Raw(inner);
   out.Raw("</IMETHODRESPONSE>\n").Raw(kTail);
   return std::move(out.Text());
 }

@@ -63,22 +63,39 @@ class XmlOut {
     Raw("</VALUE.REFERENCE>");
   }
   void Instance(const zubwbem::Instance& instance, const InstanceOptions& options);
+  // The class with its qualifiers (IncludeQualifiers), only what it
+  // declares itself (LocalOnly), each element's CLASSORIGIN
+  // (IncludeClassOrigin) and the properties PropertyList names; inherited
+  // elements are marked PROPAGATED.
   void Class(const CimClass& cls, const ClassOptions& options);
+  // QUALIFIER.DECLARATION (EnumerateQualifiers, GetQualifier).
+  void QualifierDeclaration(const MofQualifierDecl& decl);
   // PARAMVALUE / RETURNVALUE content: a value typed as `type`.
   void ParamValue(const CimTyped& type, const CimValue& value);
 
  private:
-  void Property(const CimProperty& p, const CimValue* value, const std::string* origin);
-  void Qualifier(std::string_view name, std::string_view type, std::string_view value);
+  struct PropertyStyle {
+    bool qualifiers = false;
+    bool classOrigin = false;
+    bool propagated = false;
+  };
+  // With a value: an instance's property; without: the class's declaration.
+  void Property(const CimProperty& p, const CimValue* value, const PropertyStyle& style);
+  void Qualifier(const MofQualifier& q, bool propagated);
+  void Qualifiers(const MofQualifiers& qualifiers, bool propagated);
+  void MofValueOf(const MofValue& value, bool array);
 
   std::string m_text;
 };
 
 const char* TypeName(CimType type);  // "uint16", "reference", ...
+MofScalar BoolScalar(bool value);
+MofScalar KeyTrue();
 
-// Whole responses. `body` is what goes inside IRETURNVALUE (null: none, for
-// operations that return nothing) or inside METHODRESPONSE.
-std::string IMethodResponse(const std::string& id, const std::string& name, const std::string* body);
+// Whole responses: `inner` is everything inside IMETHODRESPONSE (IRETURNVALUE
+// and, for pulled enumerations, the output PARAMVALUEs; nothing for an
+// operation that returns nothing), `body` what goes inside METHODRESPONSE.
+std::string IMethodResponse(const std::string& id, const std::string& name, const std::string& inner);
 std::string MethodResponse(const std::string& id, const std::string& name, const std::string& body);
 std::string ErrorResponse(const std::string& id, const std::string& name, bool intrinsic, int code,
                           const std::string& description);

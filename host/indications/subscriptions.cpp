@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
@@ -31,7 +33,39 @@ std::string Lower(std::string_view text) {
 
 const char* const kQueryLanguages[] = {"WQL", "DMTF:CQL", "CQL"};
 
-bool IsInteger(CimType t) { return t != CimType::String && t != CimType::DateTime && t != CimType::Boolean && t != CimType::Reference; }
+// The range of an integer type; nullopt for any other (reals and Char16
+// included).
+struct IntegerRange {
+  int64_t min;
+  uint64_t max;
+};
+std::optional<IntegerRange> IntegerRangeOf(CimType t) {
+  switch (t) {
+    case CimType::UInt8: return IntegerRange{0, UINT8_MAX};
+    case CimType::UInt16: return IntegerRange{0, UINT16_MAX};
+    case CimType::UInt32: return IntegerRange{0, UINT32_MAX};
+    case CimType::UInt64: return IntegerRange{0, UINT64_MAX};
+    case CimType::SInt8: return IntegerRange{INT8_MIN, INT8_MAX};
+    case CimType::SInt16: return IntegerRange{INT16_MIN, INT16_MAX};
+    case CimType::SInt32: return IntegerRange{INT32_MIN, INT32_MAX};
+    case CimType::SInt64: return IntegerRange{INT64_MIN, INT64_MAX};
+    default: return std::nullopt;
+  }
+}
+
+// `text` as the one spelling of an integer in `range` ("02" is "2"); empty
+// when it is not one.
+std::string IntegerText(const std::string& text, const IntegerRange& range) {
+  const char* const end = text.data() + text.size();
+  if (!text.empty() && text[0] == '-') {
+    int64_t v = 0;
+    auto [stop, ec] = std::from_chars(text.data(), end, v);
+    return ec == std::errc() && stop == end && v >= range.min ? std::to_string(v) : std::string();
+  }
+  uint64_t v = 0;
+  auto [stop, ec] = std::from_chars(text.data(), end, v);
+  return ec == std::errc() && stop == end && v <= range.max ? std::to_string(v) : std::string();
+}
 
 // A client's value checked against its property's type; booleans and
 // integers come out in the one spelling the server writes.
@@ -45,13 +79,10 @@ CimValue Checked(const CimProperty& p, CimValue value) {
     if (p.type == CimType::Boolean) {
       if (!EqualsNoCase(item, "true") && !EqualsNoCase(item, "false")) Invalid(p.name + ": \"" + item + "\" is not a boolean");
       item = EqualsNoCase(item, "true") ? "TRUE" : "FALSE";
-    } else if (IsInteger(p.type)) {
-      uint64_t v = 0;
-      auto [end, ec] = std::from_chars(item.data(), item.data() + item.size(), v);
-      const uint64_t max = p.type == CimType::UInt16 ? 0xffff : p.type == CimType::UInt32 ? 0xffffffff : UINT64_MAX;
-      if (ec != std::errc() || end != item.data() + item.size() || v > max)
-        Invalid(p.name + ": \"" + item + "\" is not a " + TypeName(p.type));
-      item = std::to_string(v);  // one spelling: "02" is 2
+    } else if (const std::optional<IntegerRange> range = IntegerRangeOf(p.type)) {
+      std::string text = IntegerText(item, *range);
+      if (text.empty()) Invalid(p.name + ": \"" + item + "\" is not a " + TypeName(p.type));
+      item = std::move(text);
     }
   }
   return value;

@@ -31,10 +31,8 @@ const CimClass& WritableClass(OpContext& ctx, const std::string& name, const cha
 
 std::vector<Instance> KeptInstances(OpContext& ctx, const CimClass& cls) {
   std::vector<Instance> out;
-  if (!ctx.store) return out;
-  for (const CimClass* kept : ctx.schema.Kept(ctx.nameSpace, cls.name)) {
-    for (const KeptInstance& instance : ctx.store->List(*kept)) out.push_back(InstanceOfKept(instance));
-  }
+  if (!ctx.store || !cls.kept) return out;
+  for (const KeptInstance& instance : ctx.store->List(cls)) out.push_back(InstanceOfKept(instance));
   return out;
 }
 

@@ -40,7 +40,10 @@ std::string InvokeMethod(OpContext& ctx) {
   const Request& request = ctx.request;
   const CimClass& cls = ctx.RequireClass(request.className);
   const CimMethod* method = cls.FindMethod(request.name);
-  if (!method || !cls.desc) throw CimFault(kCimMethodNotFound, "class " + cls.name + " has no method " + request.name);
+  if (!method) throw CimFault(kCimMethodNotFound, "class " + cls.name + " has no method " + request.name);
+  // A standard method the library does not implement.
+  if (!cls.desc || !method->desc)
+    throw CimFault(kCimNotSupported, cls.name + "." + method->name + " is not supported by this provider");
   RecordPtr record = TargetRecord(ctx, cls, request.target);
   const PathDefaults& defaults = ctx.gate.Defaults();
   for (pugi::xml_node p : request.params) {
@@ -51,7 +54,14 @@ std::string InvokeMethod(OpContext& ctx) {
     }
     if (!param) throw CimFault(kCimInvalidParameter, cls.name + "." + method->name + " has no parameter \"" + name + "\"");
     if (!param->in) throw CimFault(kCimInvalidParameter, cls.name + "." + method->name + ": " + name + " is an output parameter");
-    WriteField(*param->param.field, *param, ReadValue(p), param->param.At(record.get()), defaults);
+    // A standard parameter the library does not take: only its absence is
+    // understood.
+    CimValue value = ReadValue(p);
+    if (!param->param.field) {
+      if (value.null) continue;
+      throw CimFault(kCimNotSupported, cls.name + "." + method->name + ": this provider does not take " + name);
+    }
+    WriteField(*param->param.field, *param, value, param->param.At(record.get()), defaults);
   }
   const PROVIDER_STATUS status = ctx.gate.Invoke(cls, *method->desc, record.get());
   std::string returned = status == PROVIDER_SUCCESS ? "0" : "";
@@ -68,7 +78,7 @@ std::string InvokeMethod(OpContext& ctx) {
   out.Value(returned);
   out.Raw("</RETURNVALUE>\n");
   for (const CimParameter& param : method->params) {
-    if (!param.out) continue;
+    if (!param.out || !param.param.field) continue;
     CimValue v = ReadField(*param.param.field, param, param.param.At(record.get()), defaults);
     // wbemcli cannot read a NULL output parameter: leave it out.
     if (v.null || (param.type == CimType::Reference && v.refs.empty())) continue;

@@ -1,6 +1,8 @@
 // op_context.h: what the operation files share (inside the server only).
 #pragma once
 
+#include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "host/indications/subscriptions.h"
 #include "host/cim/xml_request.h"
 #include "host/cim/xml_writer.h"
+#include "host/wbem/server_instances.h"
 
 namespace zubwbem {
 
@@ -19,8 +22,13 @@ struct OpContext {
   const Request& request;
   std::string nameSpace;  // canonical
   SubscriptionStore* store = nullptr;  // null: no subscriptions are kept
+  const ServerInstances* own = nullptr; // null: the server has no instances of its own
 
-  // A class of the request's namespace; CimFault (invalid class) otherwise.
+  // What the operation answers when a class it is given does not exist
+  // (DSP0200 names it per operation).
+  int classMissing = kCimInvalidClass;
+
+  // A class of the request's namespace; CimFault (classMissing) otherwise.
   const CimClass& RequireClass(const std::string& name) const;
   // A boolean IPARAMVALUE, or `fallback` when absent.
   bool Flag(const char* name, bool fallback) const;
@@ -28,25 +36,51 @@ struct OpContext {
   PropertyFilter Properties() const;
 };
 
-// Instances read at most once per request.
+// The instances of one request, from every source, each source read at
+// most once: the library's classes (through the gate), the subscriptions
+// the server keeps, and the server's own instances. An alias class stands
+// for the instances of the classes it names.
 class InstanceCache {
  public:
-  explicit InstanceCache(ProviderGate& gate) : m_gate(gate) {}
-  const std::vector<Instance>& Of(const CimClass& cls);
+  explicit InstanceCache(OpContext& ctx) : m_ctx(ctx) {}
+  // The instances of `cls` and its subclasses, in cls's namespace.
+  std::vector<const Instance*> Of(const CimClass& cls);
+  // Every instance of a namespace.
+  std::vector<const Instance*> In(const std::string& ns);
+  // The instance a path names in its namespace (the request's when it has
+  // none), or null.
+  const Instance* Resolve(const CimPath& path);
 
  private:
-  ProviderGate& m_gate;
-  std::map<const CimClass*, std::vector<Instance>> m_lists;
+  const std::vector<Instance>& Served(const CimClass& cls);
+  const std::vector<Instance>& Kept(const CimClass& cls);
+
+  OpContext& m_ctx;
+  std::map<const CimClass*, std::vector<Instance>> m_served;
+  std::map<const CimClass*, std::vector<Instance>> m_kept;
 };
 
 // Returns the IRETURNVALUE content (or, for void operations, sets *isVoid).
 std::string Associators(OpContext& ctx, bool names);
 std::string References(OpContext& ctx, bool names);
+// What those answer with, each instance once, handed to `emit`; the object
+// is the path in the request's parameter `objectParam`.
+void VisitAssociators(OpContext& ctx, const char* objectParam, const std::function<void(const Instance&)>& emit);
+void VisitReferences(OpContext& ctx, const char* objectParam, const std::function<void(const Instance&)>& emit);
+// EnumerateInstances' instances of the class in parameter `classParam`,
+// each with the class the request named.
+void VisitInstances(OpContext& ctx, const char* classParam, const std::function<void(const Instance&)>& emit,
+                    const CimClass** asked);
+// pull_ops.cpp: the pulled enumerations (DSP0200 1.3). Each returns what
+// goes inside IMETHODRESPONSE.
+std::string OpenEnumeration(OpContext& ctx);
+std::string PullEnumeration(OpContext& ctx);
+std::string CloseEnumeration(OpContext& ctx);
 std::string InvokeMethod(OpContext& ctx);  // the METHODRESPONSE content
 void ModifyInstance(OpContext& ctx);
-// interop_ops.cpp: the instances the server keeps, of `cls` and its
-// subclasses; CreateInstance (the new INSTANCENAME), ModifyInstance of a
-// kept instance, and DeleteInstance.
+// interop_ops.cpp: the instances the server keeps of exactly `cls`;
+// CreateInstance (the new INSTANCENAME), ModifyInstance of a kept instance,
+// and DeleteInstance.
 std::vector<Instance> KeptInstances(OpContext& ctx, const CimClass& cls);
 std::string CreateInstance(OpContext& ctx);
 void ModifyKeptInstance(OpContext& ctx);

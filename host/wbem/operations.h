@@ -8,6 +8,7 @@
 #include "host/wbem/provider_gate.h"
 #include "host/cim/schema.h"
 #include "host/indications/subscriptions.h"
+#include "host/wbem/server_instances.h"
 
 namespace zubwbem {
 
@@ -32,15 +33,18 @@ struct Outcome {
 class Operations {
  public:
   // `store` keeps the indication subscriptions clients create in
-  // root/interop; without one, creating them is not supported.
-  Operations(const Schema& schema, ProviderGate& gate, SubscriptionStore* store = nullptr)
-      : m_schema(schema), m_gate(gate), m_store(store) {}
+  // root/interop; without one, creating them is not supported. `own` are
+  // the server's own instances (server_instances.h), when it has them.
+  Operations(const Schema& schema, ProviderGate& gate, SubscriptionStore* store = nullptr,
+             const ServerInstances* own = nullptr)
+      : m_schema(schema), m_gate(gate), m_store(store), m_own(own) {}
   Outcome Handle(const std::string& body, const CimHeaders& headers);
 
  private:
   const Schema& m_schema;
   ProviderGate& m_gate;
   SubscriptionStore* m_store;
+  const ServerInstances* m_own;
 };
 
 std::string PercentDecode(const std::string& text);

@@ -139,7 +139,8 @@ int Serve(const HostOptions& options, const ServeArgs& args, bool namespaceGiven
   router.Start(Session::Alerts());
 
   ProviderGate gate(PathDefaults{session.ComputerName(), ClassNs()});
-  Operations operations(schema, gate, &store);
+  const ServerInstances own(schema, ServerIdentity{session.ComputerName(), ZUBCIM_VERSION, auth.has_value()}, gate);
+  Operations operations(schema, gate, &store, &own);
   HttpFront front(operations, auth ? &*auth : nullptr, &ApplySimChange, std::cerr);
   std::string error;
   if (!front.Bind(settings, &error)) throw HostError(kExitStartFailed, "serve: " + error);

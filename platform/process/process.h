@@ -14,6 +14,10 @@ namespace platform {
 // The machine's host name, "" when unknown.
 std::string HostName();
 
+// This machine's offset of local time from UTC now, in minutes (east is
+// positive).
+int LocalUtcOffsetMinutes();
+
 // Whether standard output is a terminal (not a pipe or a file).
 bool StdoutIsTerminal();
 

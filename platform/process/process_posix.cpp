@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <ctime>
 
 #include "platform/process/process.h"
 
@@ -15,6 +16,13 @@ std::string HostName() {
   char buf[256] = {};
   if (gethostname(buf, sizeof buf - 1) != 0) return "";
   return buf;
+}
+
+int LocalUtcOffsetMinutes() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return static_cast<int>(local.tm_gmtoff / 60);
 }
 
 bool StdoutIsTerminal() { return isatty(STDOUT_FILENO) != 0; }

@@ -19,6 +19,13 @@ std::string HostName() {
   return "";
 }
 
+int LocalUtcOffsetMinutes() {
+  TIME_ZONE_INFORMATION zone;
+  const DWORD which = GetTimeZoneInformation(&zone);
+  const LONG bias = zone.Bias + (which == TIME_ZONE_ID_DAYLIGHT ? zone.DaylightBias : 0);
+  return static_cast<int>(-bias);
+}
+
 bool StdoutIsTerminal() {
   DWORD mode = 0;
   return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;

@@ -173,7 +173,7 @@ TEST_F(Subscriptions, WhatCannotBeDeliveredIsRefused) {
   EXPECT_EQ(ErrorOf(Ask(IntrinsicRequest("CreateInstance", "<IPARAMVALUE NAME=\"NewInstance\">" +
                                                                Filter("g", "SELECT * FROM ZUB_AlertIndication") +
                                                                "</IPARAMVALUE>"))),
-            5);
+            7);
   // A server without a store creates nothing.
   pugi::xml_document doc = Call(CreateRequest(Filter("h", "SELECT * FROM ZUB_AlertIndication")));
   EXPECT_EQ(ErrorOf(doc), 7);
