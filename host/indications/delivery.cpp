@@ -15,25 +15,20 @@
 namespace zubwbem {
 namespace {
 
-struct Pending {
-  std::string what;
-  std::string request;
-};
-
 // Every power of ten: a listener that is down for long does not flood the log.
 bool WorthLogging(uint64_t count) {
   while (count >= 10 && count % 10 == 0) count /= 10;
   return count == 1;
 }
 
-enum class Outcome { Delivered, Silent, Refused };
+enum class Outcome { Delivered, Gone, Silent, Refused };
 
 }  // namespace
 
 struct IndicationDelivery::Listener {
   std::string key;
   std::string destination;
-  std::deque<Pending> queue;
+  std::deque<OutgoingIndication> queue;
   bool sending = false;  // queue.front() is on the wire
   bool stop = false;
   bool silent = false;   // the last try found nobody answering
@@ -52,8 +47,12 @@ void IndicationDelivery::Log(const std::string& line) {
   m_log << m_prefix << "indications: " << line << std::endl;
 }
 
-void IndicationDelivery::Send(const std::string& key, const std::string& destination, const std::string& what,
-                              std::string request) {
+void IndicationDelivery::SetPolicy(DeliveryPolicy policy) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_policy = std::move(policy);
+}
+
+void IndicationDelivery::Send(const std::string& key, const std::string& destination, OutgoingIndication indication) {
   std::lock_guard<std::mutex> lock(m_mutex);
   if (m_stopped) return;
   std::shared_ptr<Listener>& slot = m_listeners[key];
@@ -63,7 +62,7 @@ void IndicationDelivery::Send(const std::string& key, const std::string& destina
     slot->destination = destination;
     if (!ParseDestination(destination)) {
       ++slot->counts.dropped;
-      Log("dropped " + what + " for " + destination + ": not a listener's URL");
+      Log("dropped " + indication.what + " for " + destination + ": not a listener's URL");
       return;
     }
     Listener* listener = slot.get();
@@ -77,11 +76,11 @@ void IndicationDelivery::Send(const std::string& key, const std::string& destina
   if (l.queue.size() >= m_settings.queueLimit) {
     // The oldest waiting indication makes room (never the one on the wire).
     const size_t oldest = l.sending ? 1 : 0;
-    std::string dropped = what;
+    std::string dropped = indication.what;
     if (oldest < l.queue.size()) {
       dropped = l.queue[oldest].what;
       l.queue.erase(l.queue.begin() + static_cast<ptrdiff_t>(oldest));
-      l.queue.push_back(Pending{what, std::move(request)});
+      l.queue.push_back(std::move(indication));
     }
     ++l.counts.dropped;
     if (WorthLogging(l.counts.dropped))
@@ -89,7 +88,7 @@ void IndicationDelivery::Send(const std::string& key, const std::string& destina
           " indications wait already; " + std::to_string(l.counts.dropped) + " dropped so far");
     return;
   }
-  l.queue.push_back(Pending{what, std::move(request)});
+  l.queue.push_back(std::move(indication));
   l.wake.notify_one();
 }
 
@@ -102,20 +101,36 @@ void IndicationDelivery::Work(Listener& l) {
   const httplib::Headers headers = {
       {"CIMProtocolVersion", "1.0"}, {"CIMExport", "MethodRequest"}, {"CIMExportMethod", "ExportIndication"}};
   std::chrono::milliseconds pause = m_settings.firstPause;
-  int refusals = 0;
+  int refusals = 0;    // of the indication in front
+  int goneInARow = 0;  // the listener's last tries that found it gone
   std::unique_lock<std::mutex> lock(m_mutex);
   for (;;) {
     l.wake.wait(lock, [&] { return l.stop || !l.queue.empty(); });
     if (l.stop) return;
+    // Send never takes the front away while it is being sent; only Forget
+    // (which stops the worker) empties the queue meanwhile.
     l.sending = true;
+    const std::string className = l.queue.front().className;
     const std::string request = l.queue.front().request;
+    const DeliveryPolicy policy = m_policy;
     lock.unlock();
+    if (policy.wanted && !policy.wanted(l.key, className)) {
+      lock.lock();
+      l.sending = false;
+      if (l.stop) return;
+      l.queue.pop_front();
+      ++l.counts.withdrawn;
+      refusals = 0;
+      continue;
+    }
     httplib::Result result = client.Post(address.path, headers, request, "application/xml; charset=\"utf-8\"");
     Outcome outcome = Outcome::Delivered;
     std::string why;
     if (!result) {
-      outcome = Outcome::Silent;
-      why = httplib::to_string(result.error());
+      const httplib::Error error = result.error();
+      outcome = error == httplib::Error::Connection || error == httplib::Error::ConnectionTimeout ? Outcome::Gone
+                                                                                                   : Outcome::Silent;
+      why = (outcome == Outcome::Gone ? "cannot connect (" : "no answer (") + httplib::to_string(error) + ")";
     } else if (result->status >= 500) {
       outcome = Outcome::Silent;
       why = "HTTP " + std::to_string(result->status);
@@ -127,8 +142,9 @@ void IndicationDelivery::Work(Listener& l) {
     }
     lock.lock();
     l.sending = false;
+    goneInARow = outcome == Outcome::Gone ? goneInARow + 1 : 0;
     if (outcome == Outcome::Delivered) {
-      l.queue.pop_front();
+      if (!l.queue.empty()) l.queue.pop_front();  // empty only when forgotten meanwhile
       ++l.counts.delivered;
       refusals = 0;
       pause = m_settings.firstPause;
@@ -138,16 +154,31 @@ void IndicationDelivery::Work(Listener& l) {
       }
       continue;
     }
+    if (l.stop) return;
     ++l.counts.failedTries;
+    std::string fatal;
     if (outcome == Outcome::Refused && ++refusals >= m_settings.refusedTries) {
-      ++l.counts.dropped;
-      Log("dropped " + l.queue.front().what + " for " + l.destination + ": " + why + " (" +
-          std::to_string(refusals) + " tries); " + std::to_string(l.counts.dropped) + " dropped so far");
+      fatal = why + " (" + std::to_string(refusals) + " tries)";
+    } else if (outcome == Outcome::Gone && goneInARow >= m_settings.goneTries) {
+      fatal = why + ", the listener's last " + std::to_string(goneInARow) + " tries found it gone";
+    }
+    if (!fatal.empty()) {
+      const OutgoingIndication dropped = std::move(l.queue.front());
       l.queue.pop_front();
       refusals = 0;
+      FatalOutcome met;
+      if (policy.fatal) {
+        lock.unlock();
+        met = policy.fatal(l.key, dropped.className);
+        lock.lock();
+      }
+      ++l.counts.dropped;
+      if (met.changed || WorthLogging(l.counts.dropped))
+        Log("dropped " + dropped.what + " for " + l.destination + ": " + fatal + (met.text.empty() ? "" : "; " + met.text) +
+            "; " + std::to_string(l.counts.dropped) + " dropped so far");
       continue;
     }
-    if (outcome == Outcome::Silent && !l.silent) {
+    if (outcome != Outcome::Refused && !l.silent) {
       l.silent = true;
       Log("listener " + l.destination + " does not answer (" + why + "); " + std::to_string(l.queue.size()) +
           " waiting, trying again with growing pauses");

@@ -2,11 +2,10 @@
 #include "host/indications/export_message.h"
 
 #include <chrono>
-#include <cstdio>
-#include <ctime>
 
 #include "host/cim/records.h"
 #include "host/cim/xml_writer.h"
+#include "host/indications/subscriptions.h"
 #include "host/kit/wide_text.h"
 
 namespace zubwbem {
@@ -37,18 +36,7 @@ pugi::xml_node ChildNoCase(pugi::xml_node parent, const char* element, const cha
 
 }  // namespace
 
-std::string DateTimeNow() {
-  const auto now = std::chrono::system_clock::now();
-  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-  const auto micros =
-      std::chrono::duration_cast<std::chrono::microseconds>(now.time_since_epoch()).count() % 1000000;
-  std::tm utc{};
-  gmtime_r(&seconds, &utc);
-  char text[96];
-  std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d.%06lld+000", utc.tm_year + 1900, utc.tm_mon + 1,
-                utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, static_cast<long long>(micros));
-  return text;
-}
+std::string DateTimeNow() { return CimDateTime(std::chrono::system_clock::now()); }
 
 std::string ExportRequest(const Schema& schema, const stZUB_AlertIndication& alert, const std::string& messageId,
                           const std::string& identifier, const std::string& time) {

@@ -13,9 +13,17 @@ IndicationRouter::IndicationRouter(const Schema& schema, SubscriptionStore& stor
       m_store(store),
       m_delivery(delivery),
       m_origin(std::to_string(
-          std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count())) {}
+          std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count())) {
+  m_delivery.SetPolicy(DeliveryPolicy{
+      [&store](const std::string& key, const std::string& cls) { return store.Wants(key, cls); },
+      [&store](const std::string& key, const std::string& cls) { return store.FatalFailure(key, cls); }});
+  m_store.OnNotice([&delivery](const std::string& line) { delivery.Log(line); });
+}
 
-IndicationRouter::~IndicationRouter() { Stop(); }
+IndicationRouter::~IndicationRouter() {
+  Stop();
+  m_store.OnNotice({});
+}
 
 size_t IndicationRouter::Publish(const stZUB_AlertIndication& alert) {
   const std::string cls = zubcim::ToUtf8(alert.AlertClassName.Str());
@@ -24,8 +32,8 @@ size_t IndicationRouter::Publish(const stZUB_AlertIndication& alert) {
   const std::string sequence = std::to_string(++m_sequence);
   const std::string request =
       ExportRequest(m_schema, alert, sequence, "zubcim:" + m_origin + ":" + sequence, DateTimeNow());
-  const std::string what = cls + " (" + zubcim::ToUtf8(alert.EventID.Str()) + ")";
-  for (const Target& target : targets) m_delivery.Send(target.key, target.destination, what, request);
+  const OutgoingIndication indication{cls, cls + " (" + zubcim::ToUtf8(alert.EventID.Str()) + ")", request};
+  for (const Target& target : targets) m_delivery.Send(target.key, target.destination, indication);
   return targets.size();
 }
 

@@ -5,7 +5,10 @@
 // alert's class (subscriptions.h), turns the alert into an ExportIndication
 // request once (export_message.h) and queues it for each of them
 // (delivery.h). So neither the monitor nor the router ever waits for a
-// listener.
+// listener. The router also joins the two: delivery asks the subscriptions
+// whether a listener still wants an indication and hands them its fatal
+// failures (their OnFatalErrorPolicy), and what the subscriptions have to
+// log (expiry) goes to delivery's log.
 #pragma once
 
 #include <atomic>
@@ -22,6 +25,7 @@ namespace zubwbem {
 
 class IndicationRouter {
  public:
+  // `store` and `delivery` outlive the router; the store outlives delivery.
   IndicationRouter(const Schema& schema, SubscriptionStore& store, IndicationDelivery& delivery);
   ~IndicationRouter();  // Stop
   IndicationRouter(const IndicationRouter&) = delete;

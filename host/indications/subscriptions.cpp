@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
@@ -31,10 +33,42 @@ std::string Lower(std::string_view text) {
 
 const char* const kQueryLanguages[] = {"WQL", "DMTF:CQL", "CQL"};
 
-bool IsInteger(CimType t) { return t != CimType::String && t != CimType::DateTime && t != CimType::Boolean && t != CimType::Reference; }
+// The range of an integer type; nullopt for any other (reals and Char16
+// included).
+struct IntegerRange {
+  int64_t min;
+  uint64_t max;
+};
+std::optional<IntegerRange> IntegerRangeOf(CimType t) {
+  switch (t) {
+    case CimType::UInt8: return IntegerRange{0, UINT8_MAX};
+    case CimType::UInt16: return IntegerRange{0, UINT16_MAX};
+    case CimType::UInt32: return IntegerRange{0, UINT32_MAX};
+    case CimType::UInt64: return IntegerRange{0, UINT64_MAX};
+    case CimType::SInt8: return IntegerRange{INT8_MIN, INT8_MAX};
+    case CimType::SInt16: return IntegerRange{INT16_MIN, INT16_MAX};
+    case CimType::SInt32: return IntegerRange{INT32_MIN, INT32_MAX};
+    case CimType::SInt64: return IntegerRange{INT64_MIN, INT64_MAX};
+    default: return std::nullopt;
+  }
+}
 
-// A client's value checked against its property's type; booleans come out
-// in the one spelling the server writes.
+// `text` as the one spelling of an integer in `range` ("02" is "2"); empty
+// when it is not one.
+std::string IntegerText(const std::string& text, const IntegerRange& range) {
+  const char* const end = text.data() + text.size();
+  if (!text.empty() && text[0] == '-') {
+    int64_t v = 0;
+    auto [stop, ec] = std::from_chars(text.data(), end, v);
+    return ec == std::errc() && stop == end && v >= range.min ? std::to_string(v) : std::string();
+  }
+  uint64_t v = 0;
+  auto [stop, ec] = std::from_chars(text.data(), end, v);
+  return ec == std::errc() && stop == end && v <= range.max ? std::to_string(v) : std::string();
+}
+
+// A client's value checked against its property's type; booleans and
+// integers come out in the one spelling the server writes.
 CimValue Checked(const CimProperty& p, CimValue value) {
   if (value.null) return value;
   const size_t count = p.type == CimType::Reference ? value.refs.size() : value.items.size();
@@ -45,12 +79,10 @@ CimValue Checked(const CimProperty& p, CimValue value) {
     if (p.type == CimType::Boolean) {
       if (!EqualsNoCase(item, "true") && !EqualsNoCase(item, "false")) Invalid(p.name + ": \"" + item + "\" is not a boolean");
       item = EqualsNoCase(item, "true") ? "TRUE" : "FALSE";
-    } else if (IsInteger(p.type)) {
-      uint64_t v = 0;
-      auto [end, ec] = std::from_chars(item.data(), item.data() + item.size(), v);
-      const uint64_t max = p.type == CimType::UInt16 ? 0xffff : p.type == CimType::UInt32 ? 0xffffffff : UINT64_MAX;
-      if (ec != std::errc() || end != item.data() + item.size() || v > max)
-        Invalid(p.name + ": \"" + item + "\" is not a " + TypeName(p.type));
+    } else if (const std::optional<IntegerRange> range = IntegerRangeOf(p.type)) {
+      std::string text = IntegerText(item, *range);
+      if (text.empty()) Invalid(p.name + ": \"" + item + "\" is not a " + TypeName(p.type));
+      item = std::move(text);
     }
   }
   return value;
@@ -66,6 +98,51 @@ CimValue Scalar(std::string text) {
 std::string TextOf(const KeptInstance& instance, std::string_view property) {
   const CimValue* v = instance.Value(property);
   return v && !v->items.empty() ? v->items.front() : std::string();
+}
+
+uint64_t NumberOf(const CimValue& value) {
+  uint64_t out = 0;
+  std::from_chars(value.items.front().data(), value.items.front().data() + value.items.front().size(), out);
+  return out;
+}
+
+bool IsSubscription(const KeptInstance& instance) { return EqualsNoCase(instance.cls->name, kSubscriptionClass); }
+
+// The seconds a subscription has left, rounded up: 0 once it expired,
+// nothing when it has no end.
+std::optional<uint64_t> SecondsLeft(const KeptInstance& subscription, std::chrono::system_clock::time_point now) {
+  const CimValue* duration = subscription.Value("SubscriptionDuration");
+  if (!duration || duration->null || duration->items.empty()) return std::nullopt;
+  const uint64_t seconds = NumberOf(*duration);
+  const int64_t elapsed =
+      std::max<int64_t>(0, std::chrono::duration_cast<std::chrono::microseconds>(now - subscription.started).count());
+  const uint64_t whole = static_cast<uint64_t>(elapsed) / 1000000;
+  return whole >= seconds ? 0 : seconds - whole;
+}
+
+// A subscription as the log names it: by its filter's and its
+// destination's Name.
+std::string Label(const KeptInstance& subscription) {
+  auto name = [&](const char* role) {
+    const CimValue* ref = subscription.Value(role);
+    if (ref && !ref->refs.empty()) {
+      for (const KeyBinding& key : ref->refs.front().keys) {
+        if (EqualsNoCase(key.name, "Name")) return "\"" + key.value + "\"";
+      }
+      return Describe(ref->refs.front());
+    }
+    return std::string("?");
+  };
+  return "subscription (filter " + name("Filter") + ", destination " + name("Handler") + ")";
+}
+
+bool SameValue(const CimValue& a, const CimValue& b) {
+  if (a.null || b.null) return a.null == b.null;
+  if (a.items != b.items || a.refs.size() != b.refs.size()) return false;
+  for (size_t i = 0; i < a.refs.size(); ++i) {
+    if (!EqualsNoCase(a.refs[i].className, b.refs[i].className) || !SameKeys(a.refs[i], b.refs[i])) return false;
+  }
+  return true;
 }
 
 // ---- the file's JSON --------------------------------------------------------
@@ -143,6 +220,72 @@ bool WriteAtomically(const std::string& file, const std::string& text, std::stri
 
 }  // namespace
 
+// Lines for the log, handed to the observer once the store's lock is let go:
+// made before the lock is taken, so that it ends after it.
+class SubscriptionStore::Notices {
+ public:
+  Notices() = default;
+  Notices(const Notices&) = delete;
+  Notices& operator=(const Notices&) = delete;
+  ~Notices() {
+    for (const std::string& line : m_lines) {
+      try {
+        m_observer(line);
+      } catch (...) {
+        // A log that cannot be written loses the line, nothing else.
+      }
+    }
+  }
+  // Under the store's lock.
+  void Add(const std::function<void(const std::string&)>& observer, std::string line) {
+    if (!observer) return;
+    m_observer = observer;
+    m_lines.push_back(std::move(line));
+  }
+
+ private:
+  std::function<void(const std::string&)> m_observer;
+  std::vector<std::string> m_lines;
+};
+
+std::string CimDateTime(std::chrono::system_clock::time_point time) {
+  using namespace std::chrono;
+  const auto micros = floor<microseconds>(time);
+  const auto midnight = floor<days>(micros);
+  const year_month_day date{midnight};
+  const hh_mm_ss<microseconds> since{micros - midnight};
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d%02u%02u%02d%02d%02d.%06lld+000", static_cast<int>(date.year()),
+                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                static_cast<int>(since.hours().count()), static_cast<int>(since.minutes().count()),
+                static_cast<int>(since.seconds().count()), static_cast<long long>(since.subseconds().count()));
+  return text;
+}
+
+std::optional<std::chrono::system_clock::time_point> ReadCimDateTime(std::string_view text) {
+  using namespace std::chrono;
+  // yyyymmddhhmmss.mmmmmm, then the offset from UTC in minutes (+UUU or -UUU).
+  if (text.size() != 25 || text[14] != '.' || (text[21] != '+' && text[21] != '-')) return std::nullopt;
+  auto number = [&](size_t at, size_t length) {
+    int value = 0;
+    for (char c : text.substr(at, length)) {
+      if (c < '0' || c > '9') return -1;
+      value = value * 10 + (c - '0');
+    }
+    return value;
+  };
+  const int parts[] = {number(0, 4), number(4, 2), number(6, 2), number(8, 2), number(10, 2),
+                       number(12, 2), number(15, 6), number(22, 3)};
+  if (std::any_of(std::begin(parts), std::end(parts), [](int part) { return part < 0; })) return std::nullopt;
+  const year_month_day date{year{parts[0]}, month{static_cast<unsigned>(parts[1])}, day{static_cast<unsigned>(parts[2])}};
+  // The years the system clock can hold, with room for differences.
+  if (!date.ok() || parts[0] < 1970 || parts[0] > 2200 || parts[3] > 23 || parts[4] > 59 || parts[5] > 59)
+    return std::nullopt;
+  const minutes offset{text[21] == '+' ? parts[7] : -parts[7]};
+  const auto time = sys_days{date} + hours{parts[3]} + minutes{parts[4]} + seconds{parts[5]} + microseconds{parts[6]} - offset;
+  return time_point_cast<system_clock::duration>(time);
+}
+
 const CimValue* KeptInstance::Value(std::string_view property) const {
   auto it = values.find(Lower(property));
   return it == values.end() ? nullptr : &it->second;
@@ -218,8 +361,15 @@ std::optional<std::string> SelectedClass(std::string_view query) {
   return std::string(cls);
 }
 
-SubscriptionStore::SubscriptionStore(const Schema& schema, std::string host, std::string file)
-    : m_schema(schema), m_host(std::move(host)), m_file(std::move(file)) {}
+SubscriptionStore::SubscriptionStore(const Schema& schema, std::string host, std::string file, Clock clock)
+    : m_schema(schema), m_host(std::move(host)), m_file(std::move(file)), m_clock(std::move(clock)) {
+  if (!m_clock) m_clock = [] { return std::chrono::system_clock::now(); };
+}
+
+void SubscriptionStore::OnNotice(std::function<void(const std::string& line)> observer) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_notice = std::move(observer);
+}
 
 const CimClass& SubscriptionStore::Class(const char* name) const { return *m_schema.Find(InteropNs(), name); }
 
@@ -250,8 +400,27 @@ bool SubscriptionStore::Load(std::string* error) {
     *error = m_file + " does not hold subscriptions as zubcim writes them: " + e.what();
     return false;
   }
+  Notices notices;
   std::lock_guard<std::mutex> lock(m_mutex);
   m_instances = std::move(loaded);
+  bool filledIn = false;
+  for (KeptInstance& instance : m_instances) {
+    if (!IsSubscription(instance)) continue;
+    instance.values.erase("subscriptiontimeremaining");  // computed when listed
+    std::optional<std::chrono::system_clock::time_point> started = ReadCimDateTime(TextOf(instance, "SubscriptionStartTime"));
+    if (!started) {
+      started = std::chrono::floor<std::chrono::microseconds>(m_clock());
+      instance.values["subscriptionstarttime"] = Scalar(CimDateTime(*started));
+      filledIn = true;
+    }
+    instance.started = *started;
+  }
+  const size_t before = m_instances.size();
+  ExpireLocked(notices);
+  // What changed is written at once, so that a start stays the same across
+  // restarts; a file that cannot be written is said now rather than at the
+  // first change a client makes.
+  if ((filledIn || m_instances.size() != before) && !SaveLocked(error)) return false;
   return true;
 }
 
@@ -344,7 +513,19 @@ CimPath SubscriptionStore::Create(const CimClass& cls, const std::map<std::strin
     instance.values[Lower(p->name)] = Checked(*p, value);
   }
   const bool subscription = EqualsNoCase(cls.name, kSubscriptionClass);
-  if (!subscription) {
+  if (subscription) {
+    // The server's: when it started and what is left.
+    instance.values.erase("subscriptionstarttime");
+    instance.values.erase("subscriptiontimeremaining");
+    const CimValue* duration = instance.Value("SubscriptionDuration");
+    if (duration && !duration->null && NumberOf(*duration) == 0)
+      Invalid("a SubscriptionDuration of 0 would end the subscription at once; leave it out (or NULL) for no end");
+    const std::string policy = TextOf(instance, "OnFatalErrorPolicy");
+    if (!policy.empty() && (policy.size() != 1 || policy[0] < '1' || policy[0] > '4'))
+      Invalid("OnFatalErrorPolicy " + policy + " is not 1 (Other), 2 (Ignore), 3 (Disable) or 4 (Remove)");
+    instance.started = std::chrono::floor<std::chrono::microseconds>(m_clock());
+    instance.values["subscriptionstarttime"] = Scalar(CimDateTime(instance.started));
+  } else {
     // Filters and destinations: the keys a client may leave to the server.
     const std::pair<const char*, std::string> kDefaults[] = {
         {"CreationClassName", cls.name}, {"SystemCreationClassName", "CIM_ComputerSystem"}, {"SystemName", m_host}};
@@ -362,9 +543,14 @@ CimPath SubscriptionStore::Create(const CimClass& cls, const std::map<std::strin
     const std::string protocol = TextOf(instance, "Protocol");
     if (!protocol.empty() && protocol != "2")
       throw CimFault(kCimNotSupported, "listeners are reached with CIM-XML only (Protocol 2)");
+    // How it is kept is the store's to say.
+    instance.values["persistencetype"] = Scalar(m_file.empty() ? "3" : "2");
+    instance.values.erase("otherpersistencetype");
   }
 
+  Notices notices;
   std::lock_guard<std::mutex> lock(m_mutex);
+  ExpireLocked(notices);
   if (EqualsNoCase(cls.name, kFilterClass)) CheckFilter(instance);
   if (subscription) CheckSubscription(instance, providerFilter);
   instance.path.host = m_host;
@@ -395,8 +581,10 @@ CimPath SubscriptionStore::Create(const CimClass& cls, const std::map<std::strin
 
 void SubscriptionStore::Delete(const CimClass& cls, const CimPath& path) {
   std::string deletedDestination;
+  Notices notices;
   {
     std::lock_guard<std::mutex> lock(m_mutex);
+    ExpireLocked(notices);
     const KeptInstance* found = FindLocked(cls, path);
     if (!found) throw CimFault(kCimNotFound, "no instance " + Describe(path) + " in root/interop");
     if (!EqualsNoCase(cls.name, kSubscriptionClass)) {
@@ -421,30 +609,150 @@ void SubscriptionStore::Delete(const CimClass& cls, const CimPath& path) {
   if (!deletedDestination.empty() && m_destinationDeleted) m_destinationDeleted(deletedDestination);
 }
 
-std::vector<KeptInstance> SubscriptionStore::List(const CimClass& cls) const {
-  std::vector<KeptInstance> out;
+void SubscriptionStore::Modify(const CimClass& cls, const CimPath& path, const std::map<std::string, CimValue>& values) {
+  if (!EqualsNoCase(cls.name, kSubscriptionClass))
+    throw CimFault(kCimNotSupported, "instances of " + cls.name + " cannot be modified");
+  Notices notices;
   std::lock_guard<std::mutex> lock(m_mutex);
+  ExpireLocked(notices);
+  const KeptInstance* kept = FindLocked(cls, path);
+  if (!kept) throw CimFault(kCimNotFound, "no instance " + Describe(path) + " in root/interop");
+  KeptInstance* found = &m_instances[static_cast<size_t>(kept - m_instances.data())];
+  std::optional<std::string> state;
+  for (const auto& [name, given] : values) {
+    const CimProperty* p = cls.FindProperty(name);
+    if (!p) Invalid("the class " + cls.name + " has no property \"" + name + "\"");
+    const std::string property = Lower(p->name);
+    if (property == "subscriptionstarttime" || property == "subscriptiontimeremaining") continue;  // the server's
+    CimValue value = Checked(*p, given);
+    if (property == "subscriptionstate") {
+      if (value.null || (value.items.front() != "2" && value.items.front() != "4"))
+        Invalid("SubscriptionState can be set to 2 (enabled) or 4 (disabled) only");
+      state = value.items.front();
+      continue;
+    }
+    const CimValue* now = found->Value(p->name);
+    if (!SameValue(value, now ? *now : CimValue{}))
+      throw CimFault(kCimNotSupported, "of a subscription only SubscriptionState can be modified, not " + p->name);
+  }
+  if (!state || TextOf(*found, "SubscriptionState") == *state) return;
+  CimValue before = *found->Value("SubscriptionState");
+  found->values["subscriptionstate"] = Scalar(*state);
+  std::string error;
+  if (!SaveLocked(&error)) {
+    found->values["subscriptionstate"] = std::move(before);
+    throw CimFault(kCimFailed, "the subscriptions cannot be kept: " + error);
+  }
+}
+
+std::vector<KeptInstance> SubscriptionStore::List(const CimClass& cls) {
+  std::vector<KeptInstance> out;
+  Notices notices;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  ExpireLocked(notices);
+  const auto now = m_clock();
   for (const KeptInstance& instance : m_instances) {
-    if (instance.cls == &cls) out.push_back(instance);
+    if (instance.cls != &cls) continue;
+    out.push_back(instance);
+    KeptInstance& listed = out.back();
+    if (IsSubscription(listed)) {
+      if (std::optional<uint64_t> left = SecondsLeft(listed, now))
+        listed.values["subscriptiontimeremaining"] = Scalar(std::to_string(*left));
+    } else if (EqualsNoCase(cls.name, kDestinationClass)) {
+      listed.values["persistencetype"] = Scalar(m_file.empty() ? "3" : "2");
+      listed.values.erase("otherpersistencetype");
+    }
   }
   return out;
 }
 
-std::vector<Target> SubscriptionStore::TargetsOf(std::string_view indicationClass) const {
+bool SubscriptionStore::SelectsLocked(const KeptInstance& s, const CimClass* alert, std::string_view indicationClass) const {
+  if (!IsSubscription(s) || TextOf(s, "SubscriptionState") != "2") return false;
+  return alert ? m_schema.IsA(*alert, s.selects) : EqualsNoCase(indicationClass, s.selects);
+}
+
+const KeptInstance* SubscriptionStore::HandlerLocked(const KeptInstance& subscription) const {
+  const CimValue* handlerRef = subscription.Value("Handler");
+  return handlerRef && !handlerRef->refs.empty() ? FindLocked(Class(kDestinationClass), handlerRef->refs.front()) : nullptr;
+}
+
+void SubscriptionStore::ExpireLocked(Notices& notices) {
+  const auto now = m_clock();
+  std::vector<std::string> expired;
+  for (auto it = m_instances.begin(); it != m_instances.end();) {
+    if (IsSubscription(*it) && SecondsLeft(*it, now) == uint64_t{0}) {
+      expired.push_back(Label(*it) + " expired (SubscriptionDuration " + TextOf(*it, "SubscriptionDuration") +
+                        " s, started " + TextOf(*it, "SubscriptionStartTime") + "); removed");
+      it = m_instances.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  if (expired.empty()) return;
+  std::string error;
+  const bool saved = SaveLocked(&error);
+  for (std::string& line : expired) notices.Add(m_notice, saved ? std::move(line) : line + " (not saved: " + error + ")");
+}
+
+std::vector<Target> SubscriptionStore::TargetsOf(std::string_view indicationClass) {
   std::vector<Target> out;
   const CimClass* alert = m_schema.Find(ClassNs(), indicationClass);
+  Notices notices;
   std::lock_guard<std::mutex> lock(m_mutex);
+  ExpireLocked(notices);
   for (const KeptInstance& s : m_instances) {
-    if (!EqualsNoCase(s.cls->name, kSubscriptionClass) || TextOf(s, "SubscriptionState") != "2") continue;
-    if (!(alert ? m_schema.IsA(*alert, s.selects) : EqualsNoCase(indicationClass, s.selects))) continue;
-    const CimValue* handlerRef = s.Value("Handler");
-    const KeptInstance* handler =
-        handlerRef && !handlerRef->refs.empty() ? FindLocked(Class(kDestinationClass), handlerRef->refs.front()) : nullptr;
+    if (!SelectsLocked(s, alert, indicationClass)) continue;
+    const KeptInstance* handler = HandlerLocked(s);
     if (!handler) continue;
     Target target{Describe(handler->path), TextOf(*handler, "Destination")};
     if (std::none_of(out.begin(), out.end(), [&](const Target& t) { return t.key == target.key; }))
       out.push_back(std::move(target));
   }
+  return out;
+}
+
+bool SubscriptionStore::Wants(const std::string& key, std::string_view indicationClass) {
+  const CimClass* alert = m_schema.Find(ClassNs(), indicationClass);
+  Notices notices;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  ExpireLocked(notices);
+  return std::any_of(m_instances.begin(), m_instances.end(), [&](const KeptInstance& s) {
+    const KeptInstance* handler = SelectsLocked(s, alert, indicationClass) ? HandlerLocked(s) : nullptr;
+    return handler && Describe(handler->path) == key;
+  });
+}
+
+FatalOutcome SubscriptionStore::FatalFailure(const std::string& key, std::string_view indicationClass) {
+  const CimClass* alert = m_schema.Find(ClassNs(), indicationClass);
+  FatalOutcome out;
+  Notices notices;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  ExpireLocked(notices);
+  auto add = [&out](const std::string& text) { out.text += (out.text.empty() ? "" : "; ") + text; };
+  for (auto it = m_instances.begin(); it != m_instances.end();) {
+    const KeptInstance* handler = SelectsLocked(*it, alert, indicationClass) ? HandlerLocked(*it) : nullptr;
+    if (!handler || Describe(handler->path) != key) {
+      ++it;
+      continue;
+    }
+    const std::string policy = TextOf(*it, "OnFatalErrorPolicy");
+    if (policy == "3") {
+      it->values["subscriptionstate"] = Scalar("4");
+      add(Label(*it) + " disabled (OnFatalErrorPolicy Disable; SubscriptionState 2 enables it again)");
+      out.changed = true;
+      ++it;
+    } else if (policy == "4") {
+      add(Label(*it) + " removed (OnFatalErrorPolicy Remove)");
+      out.changed = true;
+      it = m_instances.erase(it);
+    } else {
+      add(Label(*it) + " kept (OnFatalErrorPolicy " + std::string(policy == "1" ? "Other, met as Ignore" : "Ignore") + ")");
+      ++it;
+    }
+  }
+  if (out.text.empty()) out.text = "no enabled subscription of the listener selects it";
+  std::string error;
+  if (out.changed && !SaveLocked(&error)) add("not saved: " + error);
   return out;
 }
 

@@ -5,10 +5,30 @@
 // are kept there as JSON, rewritten whole and atomically (a temporary file,
 // flushed to disk, renamed over the old one) on every change, so that they
 // outlive a restart. Delivery (indications.h) asks which listeners an alert
-// class goes to; the CIM operations (interop_ops.cpp) create, list and
-// delete. Every call may come from any thread.
+// class goes to and whether a listener still wants an indication, and says
+// when one failed fatally; the CIM operations (interop_ops.cpp) create,
+// list, modify and delete. Every call may come from any thread.
+//
+// What the server promises of a subscription:
+// - Its life: SubscriptionStartTime is the datetime (UTC) of its creation;
+//   with a SubscriptionDuration (seconds; absent or NULL: no end; 0 is
+//   refused) it expires that many seconds later. An expired subscription
+//   selects nothing, and every call of the store first removes the expired
+//   ones (from memory and the file). SubscriptionTimeRemaining, the seconds
+//   left rounded up, is computed for each List. Both are the server's: what
+//   a client gives for them is ignored.
+// - Its state: SubscriptionState 2 (enabled, the default) delivers; a
+//   client's ModifyInstance may set it to 2 or 4 (disabled), and nothing
+//   else of a subscription.
+// - A fatal failure of delivery (delivery.h says when) is met as its
+//   OnFatalErrorPolicy says: 2 Ignore (the default, also for 1 Other) keeps
+//   it, 3 Disable sets its state to 4, 4 Remove deletes it.
+// - A destination's PersistenceType is the truth: 2 (Permanent) when the
+//   store has a file, 3 (Transient) when it keeps them in memory only; a
+//   client's value (and OtherPersistenceType) is replaced by it.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -25,12 +45,13 @@ namespace zubwbem {
 // One kept instance: its class, path and the values a client gave (by
 // lower-case property name; keys are filled in when left out). A
 // subscription also carries the indication class its filter's query
-// selects, found when it was made.
+// selects, found when it was made, and when it started.
 struct KeptInstance {
   const CimClass* cls = nullptr;
   CimPath path;
   std::map<std::string, CimValue> values;
   std::string selects;
+  std::chrono::system_clock::time_point started{};
 
   const CimValue* Value(std::string_view property) const;
 };
@@ -56,14 +77,26 @@ struct Target {
   std::string destination;  // its Destination text
 };
 
+// What a fatal failure of delivery did to the subscriptions of a listener.
+struct FatalOutcome {
+  std::string text;      // for the log line: each subscription and what became of it
+  bool changed = false;  // one was disabled or removed
+};
+
 class SubscriptionStore {
  public:
-  // `host` is the SystemName given to filters and destinations that leave
-  // it out; `file` empty keeps the subscriptions in memory only.
-  SubscriptionStore(const Schema& schema, std::string host, std::string file);
+  // The time subscriptions start and expire by.
+  using Clock = std::function<std::chrono::system_clock::time_point()>;
 
-  // Reads the file, when it exists. False, with *error naming the file and
-  // the fault, when it cannot be read or does not hold what Save writes.
+  // `host` is the SystemName given to filters and destinations that leave
+  // it out; `file` empty keeps the subscriptions in memory only; `clock`
+  // empty is the system's.
+  SubscriptionStore(const Schema& schema, std::string host, std::string file, Clock clock = {});
+
+  // Reads the file, when it exists. A subscription the file keeps without
+  // a start time starts now; what that or expiry changes is written at
+  // once. False, with *error naming the file and the fault, when it cannot
+  // be read, does not hold what Save writes, or cannot be written then.
   bool Load(std::string* error);
   const std::string& File() const { return m_file; }
 
@@ -73,15 +106,16 @@ class SubscriptionStore {
 
   // Checks a new instance of a kept class, fills the keys a client may leave
   // out (CreationClassName, SystemCreationClassName "CIM_ComputerSystem",
-  // SystemName; a subscription's SubscriptionState 2), keeps and saves it;
-  // returns its path. `values` holds the client's properties by any-case
-  // name. Throws CimFault: 11 when it exists already; 14 a filter's query
-  // language other than WQL or CQL; 15 a query that selects no indication
-  // class; 4 an unknown property, a value of the wrong type, a missing Name
-  // or Destination, a filter whose source namespaces leave out
-  // root/corvo_zub, a subscription naming a filter or destination that does
-  // not exist; 7 a destination protocol other than CIM-XML; 1 when the file
-  // cannot be written (nothing is kept then).
+  // SystemName; a subscription's SubscriptionState 2) and what is the
+  // server's (above), keeps and saves it; returns its path. `values` holds
+  // the client's properties by any-case name. Throws CimFault: 11 when it
+  // exists already; 14 a filter's query language other than WQL or CQL; 15
+  // a query that selects no indication class; 4 an unknown property, a
+  // value of the wrong type, a missing Name or Destination, a filter whose
+  // source namespaces leave out root/corvo_zub, a subscription naming a
+  // filter or destination that does not exist, a SubscriptionDuration of 0,
+  // an OnFatalErrorPolicy other than 1 to 4; 7 a destination protocol other
+  // than CIM-XML; 1 when the file cannot be written (nothing is kept then).
   CimPath Create(const CimClass& cls, const std::map<std::string, CimValue>& values, const FilterQuery& providerFilter);
 
   // Throws CimFault: 6 when there is no such instance; 1 for a filter or
@@ -89,31 +123,67 @@ class SubscriptionStore {
   // written (the instance stays then).
   void Delete(const CimClass& cls, const CimPath& path);
 
-  // The kept instances of exactly `cls`, oldest first.
-  std::vector<KeptInstance> List(const CimClass& cls) const;
+  // A client's ModifyInstance of a subscription: `values` (any-case names)
+  // may change SubscriptionState to 2 or 4; the server's properties are
+  // ignored; any other property must keep its value. Saves. Throws
+  // CimFault: 6 when there is no such subscription; 7 for another class, or
+  // a change to another property; 4 an unknown property, a value of the
+  // wrong type, a state other than 2 or 4 (NULL too); 1 when the file
+  // cannot be written (the state stays then).
+  void Modify(const CimClass& cls, const CimPath& path, const std::map<std::string, CimValue>& values);
+
+  // The kept instances of exactly `cls`, oldest first; subscriptions with
+  // their SubscriptionTimeRemaining of now.
+  std::vector<KeptInstance> List(const CimClass& cls);
 
   // The listeners of the enabled subscriptions (state 2) whose filter
   // selects `indicationClass` or one of its parents, each listener once.
-  std::vector<Target> TargetsOf(std::string_view indicationClass) const;
+  std::vector<Target> TargetsOf(std::string_view indicationClass);
+
+  // Whether the listener `key` (a Target's) still has an enabled
+  // subscription that selects `indicationClass`.
+  bool Wants(const std::string& key, std::string_view indicationClass);
+
+  // An indication of `indicationClass` failed fatally on its way to the
+  // listener `key`: each enabled subscription of that listener that selects
+  // it meets the failure as its OnFatalErrorPolicy says (above); a change is
+  // saved (a file that cannot be written is said in the text; the change
+  // stays).
+  FatalOutcome FatalFailure(const std::string& key, std::string_view indicationClass);
 
   // Called, with no lock held, with the key of each destination deleted.
   void OnDestinationDeleted(std::function<void(const std::string& key)> observer) {
     m_destinationDeleted = std::move(observer);
   }
+  // Called, with no lock held, with a line for the log for each
+  // subscription that expired (and what could not be saved then).
+  void OnNotice(std::function<void(const std::string& line)> observer);
 
  private:
+  class Notices;
   const CimClass& Class(const char* name) const;
   const KeptInstance* FindLocked(const CimClass& cls, const CimPath& path) const;
   void CheckFilter(KeptInstance& filter) const;
   void CheckSubscription(KeptInstance& subscription, const FilterQuery& providerFilter) const;
+  bool SelectsLocked(const KeptInstance& subscription, const CimClass* alert, std::string_view indicationClass) const;
+  const KeptInstance* HandlerLocked(const KeptInstance& subscription) const;
+  void ExpireLocked(Notices& notices);
   bool SaveLocked(std::string* error) const;
 
   const Schema& m_schema;
   std::string m_host;
   std::string m_file;
+  Clock m_clock;
   mutable std::mutex m_mutex;
   std::vector<KeptInstance> m_instances;
   std::function<void(const std::string&)> m_destinationDeleted;
+  std::function<void(const std::string&)> m_notice;  // under m_mutex
 };
+
+// A CIM datetime of a UTC time, yyyymmddhhmmss.mmmmmm+000, and the time a
+// CIM datetime (any UTC offset, years 1970 to 2200) names; nothing for an
+// interval or a text that is not such a datetime.
+std::string CimDateTime(std::chrono::system_clock::time_point time);
+std::optional<std::chrono::system_clock::time_point> ReadCimDateTime(std::string_view text);
 
 }  // namespace zubwbem

@@ -1,6 +1,9 @@
 // interop_ops.cpp: the instances the server keeps itself, the indication
 // subscriptions of root/interop (subscriptions.h): listed among the
-// library's instances, created and deleted by clients.
+// library's instances, created and deleted by clients, and a subscription's
+// state modified.
+#include <algorithm>
+
 #include "host/wbem/op_context.h"
 
 namespace zubwbem {
@@ -59,6 +62,31 @@ std::string CreateInstance(OpContext& ctx) {
   out.InstanceName(created);
   out.Raw("\n");
   return std::move(out.Text());
+}
+
+void ModifyKeptInstance(OpContext& ctx) {
+  pugi::xml_node named = ctx.request.Param("ModifiedInstance").child("VALUE.NAMEDINSTANCE");
+  if (!named) throw CimFault(kCimInvalidParameter, "ModifiedInstance must be a VALUE.NAMEDINSTANCE");
+  CimPath path = ReadInstanceName(named.child("INSTANCENAME"));
+  const CimClass& cls = WritableClass(ctx, path.className, "ModifyInstance");
+  CheckKeys(cls, path);
+  // With a PropertyList only the properties it names are modified, and one
+  // it names that the instance leaves out becomes NULL (keys excepted).
+  const PropertyFilter filter = ctx.Properties();
+  std::map<std::string, CimValue> values;
+  for (pugi::xml_node property : named.child("INSTANCE").children()) {
+    const std::string element = property.name();
+    if (element != "PROPERTY" && element != "PROPERTY.ARRAY" && element != "PROPERTY.REFERENCE") continue;
+    const std::string name = property.attribute("NAME").value();
+    if (filter.Allows(name) || !cls.FindProperty(name)) values[name] = ReadValue(property);
+  }
+  if (filter.Named()) {
+    for (const CimProperty& p : cls.properties) {
+      const bool given = std::any_of(values.begin(), values.end(), [&](const auto& v) { return EqualsNoCase(v.first, p.name); });
+      if (!p.key && !given && filter.Allows(p.name)) values[p.name] = CimValue{};
+    }
+  }
+  ctx.store->Modify(cls, path, values);
 }
 
 void DeleteInstance(OpContext& ctx) {

@@ -94,6 +94,7 @@ void ModifyInstance(OpContext& ctx) {
   if (!named) throw CimFault(kCimInvalidParameter, "ModifiedInstance must be a VALUE.NAMEDINSTANCE");
   CimPath path = ReadInstanceName(named.child("INSTANCENAME"));
   const CimClass& cls = ctx.RequireClass(path.className);
+  if (cls.kept) return ModifyKeptInstance(ctx);
   if (!cls.putData) throw CimFault(kCimNotSupported, "instances of " + cls.name + " cannot be modified");
   RecordPtr record = TargetRecord(ctx, cls, path);
   const PathDefaults& defaults = ctx.gate.Defaults();

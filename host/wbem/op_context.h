@@ -79,9 +79,11 @@ std::string CloseEnumeration(OpContext& ctx);
 std::string InvokeMethod(OpContext& ctx);  // the METHODRESPONSE content
 void ModifyInstance(OpContext& ctx);
 // interop_ops.cpp: the instances the server keeps of exactly `cls`;
-// CreateInstance (the new INSTANCENAME) and DeleteInstance.
+// CreateInstance (the new INSTANCENAME), ModifyInstance of a kept instance,
+// and DeleteInstance.
 std::vector<Instance> KeptInstances(OpContext& ctx, const CimClass& cls);
 std::string CreateInstance(OpContext& ctx);
+void ModifyKeptInstance(OpContext& ctx);
 void DeleteInstance(OpContext& ctx);
 
 }  // namespace zubwbem

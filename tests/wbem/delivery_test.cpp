@@ -1,9 +1,11 @@
 // Alerts to listeners in-process: the export request an alert becomes, as a
 // listener reads it; the router's choice of listeners; a listener that is
-// down and comes back; a full queue; a listener that refuses.
+// down and comes back; a full queue; a listener that refuses; a listener
+// that is gone, met as each subscription's OnFatalErrorPolicy says.
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <map>
 #include <mutex>
 #include <sstream>
 #include <thread>
@@ -43,9 +45,9 @@ class Delivery : public WbemFixture {
   // Subscribes the destination `destination` (made when a URL is given)
   // with a filter "SELECT * FROM <cls>" named `name`.
   void Subscribe(const std::string& name, const std::string& cls, const std::string& destination,
-                 const std::string& url = "") {
+                 const std::string& url = "", const std::string& more = "") {
     std::vector<std::string> instances = {Filter(name, "SELECT * FROM " + cls),
-                                          Subscription(FilterName(name), DestinationName(destination))};
+                                          Subscription(FilterName(name), DestinationName(destination), more)};
     if (!url.empty()) instances.insert(instances.begin() + 1, Destination(destination, url));
     for (const std::string& instance : instances) {
       pugi::xml_document doc;
@@ -53,6 +55,30 @@ class Delivery : public WbemFixture {
       ASSERT_EQ(ErrorOf(doc), 0) << instance;
     }
   }
+  // The key delivery knows the destination `name` by.
+  std::string KeyOf(const std::string& name) {
+    for (const zubwbem::KeptInstance& d : store.List(*schema.Find("root/interop", "CIM_ListenerDestinationCIMXML"))) {
+      if (d.Value("Name")->items.front() == name) return zubwbem::Describe(d.path);
+    }
+    return "";
+  }
+  // The subscriptions' states by their destination's Name.
+  std::map<std::string, std::string> States() {
+    std::map<std::string, std::string> out;
+    for (const zubwbem::KeptInstance& s : store.List(*schema.Find("root/interop", "CIM_IndicationSubscription"))) {
+      for (const zubwbem::KeyBinding& key : s.Value("Handler")->refs.front().keys) {
+        if (key.name == "Name") out[key.value] = s.Value("SubscriptionState")->items.front();
+      }
+    }
+    return out;
+  }
+  // Waits (bounded, generously) until `done`.
+  template <typename Done>
+  static bool Eventually(Done done) {
+    for (int i = 0; i < 60000 && !done(); ++i) std::this_thread::sleep_for(1ms);
+    return done();
+  }
+
   zubwbem::SubscriptionStore store{schema, "testhost", ""};
   zubwbem::Operations interop{schema, gate, &store};
   std::ostringstream log;
@@ -102,7 +128,9 @@ TEST_F(Delivery, AListenerThatIsDownGetsWhatWaitedWhenItComesBack) {
   listener.Stop();
   Subscribe("all", "ZUB_AlertIndication", "all", listener.Url());
   const std::string key = store.TargetsOf("ZUB_AlertDiskFailed")[0].key;
-  zubwbem::IndicationDelivery delivery(Quick(), log);
+  zubwbem::DeliverySettings settings = Quick();
+  settings.goneTries = 1'000'000;  // down for a while, not gone
+  zubwbem::IndicationDelivery delivery(settings, log);
   zubwbem::IndicationRouter router(schema, store, delivery);
   for (const wchar_t* id : {L"1", L"2", L"3"}) router.Publish(DiskAlert(AlertKind::DiskFailed, id));
   for (int i = 0; i < 60000 && delivery.Counts(key).failedTries < 2; ++i) std::this_thread::sleep_for(1ms);
@@ -128,13 +156,14 @@ TEST_F(Delivery, AFullQueueDropsTheOldestAndCountsIt) {
   zubwbem::DeliverySettings settings = Quick();
   settings.queueLimit = 2;
   zubwbem::IndicationDelivery delivery(settings, log);
-  for (int i = 1; i <= 6; ++i) delivery.Send("k", listener.Url(), "alert " + std::to_string(i), "x" + std::to_string(i));
+  for (int i = 1; i <= 6; ++i)
+    delivery.Send("k", listener.Url(), {"ZUB_AlertIndication", "alert " + std::to_string(i), "x" + std::to_string(i)});
   EXPECT_EQ(delivery.Counts("k").dropped + delivery.Counts("k").queued, 6u);
   EXPECT_GE(delivery.Counts("k").dropped, 4u);
   EXPECT_NE(log.str().find("dropped alert "), std::string::npos) << log.str();
   delivery.Forget("k");
   EXPECT_EQ(delivery.Counts("k").queued, 0u);
-  delivery.Send("bad", "ftp://nowhere", "alert 7", "x");
+  delivery.Send("bad", "ftp://nowhere", {"ZUB_AlertIndication", "alert 7", "x"});
   EXPECT_EQ(delivery.Counts("bad").dropped, 1u);
   (void)port;
 }
@@ -153,8 +182,8 @@ TEST_F(Delivery, AListenerThatRefusesIsTriedThenSkipped) {
   std::thread server([&] { refusing.listen_after_bind(); });
   zubwbem::IndicationDelivery delivery(Quick(), log);
   const std::string url = "http://127.0.0.1:" + std::to_string(port);
-  delivery.Send("k", url, "first", "<x/>");
-  delivery.Send("k", url, "second", "<x/>");
+  delivery.Send("k", url, {"ZUB_AlertIndication", "first", "<x/>"});
+  delivery.Send("k", url, {"ZUB_AlertIndication", "second", "<x/>"});
   for (int i = 0; i < 60000 && delivery.Counts("k").dropped < 2; ++i) std::this_thread::sleep_for(1ms);
   EXPECT_EQ(delivery.Counts("k").dropped, 2u);
   EXPECT_EQ(delivery.Counts("k").delivered, 0u);
@@ -165,6 +194,37 @@ TEST_F(Delivery, AListenerThatRefusesIsTriedThenSkipped) {
   EXPECT_NE(log.str().find("dropped first for " + url + ": the listener answered with error 1: not today"),
             std::string::npos)
       << log.str();
+}
+
+TEST_F(Delivery, AListenerThatIsGoneIsMetAsEachSubscriptionSays) {
+  TestListener listener;
+  listener.Stop();  // nobody listens on its port now
+  Subscribe("a", "ZUB_AlertIndication", "ignore", listener.Url());  // no policy: Ignore
+  Subscribe("b", "ZUB_AlertIndication", "disable", listener.Url(), Property("OnFatalErrorPolicy", "uint16", "3"));
+  Subscribe("c", "ZUB_AlertIndication", "remove", listener.Url(), Property("OnFatalErrorPolicy", "uint16", "4"));
+  zubwbem::DeliverySettings settings = Quick();
+  settings.goneTries = 2;
+  settings.firstPause = 500ms;  // the second alert is queued long before the first's second try
+  zubwbem::IndicationDelivery delivery(settings, log);
+  zubwbem::IndicationRouter router(schema, store, delivery);
+  const std::string ignore = KeyOf("ignore"), disable = KeyOf("disable"), remove = KeyOf("remove");
+  ASSERT_EQ(router.Publish(DiskAlert(AlertKind::DiskFailed, L"1")), 3u);
+  ASSERT_EQ(router.Publish(DiskAlert(AlertKind::DiskFailed, L"2")), 3u);
+  // The first fails on its second try; after it the kept subscription's
+  // second fails at its first try, and what waited for the disabled and the
+  // removed one is withdrawn unsent.
+  ASSERT_TRUE(Eventually([&] { return delivery.Counts(ignore).dropped == 2; })) << log.str();
+  EXPECT_EQ(delivery.Counts(ignore).failedTries, 3u);
+  for (const std::string& key : {disable, remove}) {
+    ASSERT_TRUE(Eventually([&] { return delivery.Counts(key).withdrawn == 1; })) << key << "\n" << log.str();
+    EXPECT_EQ(delivery.Counts(key).dropped, 1u);
+    EXPECT_EQ(delivery.Counts(key).failedTries, 2u);
+  }
+  EXPECT_EQ(States(), (std::map<std::string, std::string>{{"ignore", "2"}, {"disable", "4"}}));
+  for (const char* outcome : {"destination \"ignore\") kept (OnFatalErrorPolicy Ignore)",
+                              "destination \"disable\") disabled (OnFatalErrorPolicy Disable",
+                              "destination \"remove\") removed (OnFatalErrorPolicy Remove)"})
+    EXPECT_NE(log.str().find(outcome), std::string::npos) << outcome << "\n" << log.str();
 }
 
 TEST(ExportMessages, ListenersReadWhatTheServerWritesAndRefuseTheRest) {

@@ -395,13 +395,15 @@ TEST_F(Operations, ClassOperationsHonourTheirFlagsAndQualifiersAreDeclared) {
     return out;
   };
   // By default only what the class declares itself.
-  pugi::xml_node cls = ReturnValue(Op("GetClass", ClassParam("ClassName", "ZUB_ScratchService"))).child("CLASS");
+  // Each answer's document outlives the nodes read from it.
+  const pugi::xml_document own = Op("GetClass", ClassParam("ClassName", "ZUB_ScratchService"));
+  pugi::xml_node cls = ReturnValue(own).child("CLASS");
   std::vector<std::string> local = names(cls, "PROPERTY");
   EXPECT_NE(std::find(local.begin(), local.end(), "Name"), local.end()) << "an override is the class's own";
   EXPECT_EQ(std::find(local.begin(), local.end(), "StartMode"), local.end()) << "an inherited one is not";
-  cls = ReturnValue(Op("GetClass", ClassParam("ClassName", "ZUB_ScratchService") + Flag("LocalOnly", false) +
-                                       Flag("IncludeClassOrigin", true)))
-            .child("CLASS");
+  const pugi::xml_document whole = Op("GetClass", ClassParam("ClassName", "ZUB_ScratchService") +
+                                                      Flag("LocalOnly", false) + Flag("IncludeClassOrigin", true));
+  cls = ReturnValue(whole).child("CLASS");
   pugi::xml_node start = cls.find_child_by_attribute("PROPERTY", "NAME", "StartMode");
   ASSERT_TRUE(start);
   EXPECT_STREQ(start.attribute("CLASSORIGIN").value(), "CIM_Service");
@@ -410,9 +412,10 @@ TEST_F(Operations, ClassOperationsHonourTheirFlagsAndQualifiersAreDeclared) {
   EXPECT_STREQ(cls.find_child_by_attribute("PROPERTY", "NAME", "Name").attribute("CLASSORIGIN").value(),
                "CIM_ManagedSystemElement");
   EXPECT_TRUE(cls.find_child_by_attribute("METHOD", "NAME", "StartService")) << "inherited methods too";
-  cls = ReturnValue(Op("GetClass", ClassParam("ClassName", "CIM_RegisteredProfile") + Flag("LocalOnly", false) +
-                                       Properties("<VALUE>RegisteredOrganization</VALUE>")))
-            .child("CLASS");
+  const pugi::xml_document profile =
+      Op("GetClass", ClassParam("ClassName", "CIM_RegisteredProfile") + Flag("LocalOnly", false) +
+                         Properties("<VALUE>RegisteredOrganization</VALUE>"));
+  cls = ReturnValue(profile).child("CLASS");
   ASSERT_EQ(names(cls, "PROPERTY"), std::vector<std::string>{"RegisteredOrganization"});
   pugi::xml_node org = cls.child("PROPERTY");
   std::vector<std::string> map, values;
@@ -424,10 +427,11 @@ TEST_F(Operations, ClassOperationsHonourTheirFlagsAndQualifiersAreDeclared) {
   ASSERT_LT(snia, values.size());
   EXPECT_EQ(values[snia], "SNIA");
 
-  pugi::xml_node decls = ReturnValue(Op("EnumerateQualifiers", ""));
+  const pugi::xml_document declared = Op("EnumerateQualifiers", "");
+  pugi::xml_node decls = ReturnValue(declared);
   EXPECT_TRUE(decls.find_child_by_attribute("QUALIFIER.DECLARATION", "NAME", "Key"));
-  pugi::xml_node key = ReturnValue(Op("GetQualifier", "<IPARAMVALUE NAME=\"QualifierName\"><VALUE>key</VALUE></IPARAMVALUE>"))
-                           .child("QUALIFIER.DECLARATION");
+  const pugi::xml_document keyDoc = Op("GetQualifier", "<IPARAMVALUE NAME=\"QualifierName\"><VALUE>key</VALUE></IPARAMVALUE>");
+  pugi::xml_node key = ReturnValue(keyDoc).child("QUALIFIER.DECLARATION");
   EXPECT_STREQ(key.attribute("TYPE").value(), "boolean");
   EXPECT_STREQ(key.child("SCOPE").attribute("PROPERTY").value(), "true");
   EXPECT_EQ(ErrorOf(Op("GetQualifier", "<IPARAMVALUE NAME=\"QualifierName\"><VALUE>Colour</VALUE></IPARAMVALUE>")), 6);

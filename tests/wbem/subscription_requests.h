@@ -56,11 +56,13 @@ inline std::string InteropReference(const std::string& instanceName) {
          "</LOCALNAMESPACEPATH>" + instanceName + "</LOCALINSTANCEPATH></VALUE.REFERENCE>";
 }
 
-inline std::string Subscription(const std::string& filterName, const std::string& destinationName) {
+// `more`: further PROPERTY elements.
+inline std::string Subscription(const std::string& filterName, const std::string& destinationName,
+                                const std::string& more = "") {
   return "<INSTANCE CLASSNAME=\"CIM_IndicationSubscription\"><PROPERTY.REFERENCE NAME=\"Filter\">" +
          InteropReference(filterName) + "</PROPERTY.REFERENCE><PROPERTY.REFERENCE NAME=\"Handler\">" +
          InteropReference(destinationName) + "</PROPERTY.REFERENCE>" + Property("SubscriptionState", "uint16", "2") +
-         "</INSTANCE>";
+         more + "</INSTANCE>";
 }
 
 // The subscription's own name: its two references as keys.
@@ -72,6 +74,18 @@ inline std::string SubscriptionName(const std::string& filterName, const std::st
 
 inline std::string CreateRequest(const std::string& instance) {
   return IntrinsicRequest("CreateInstance", "<IPARAMVALUE NAME=\"NewInstance\">" + instance + "</IPARAMVALUE>",
+                          "root/interop");
+}
+// ModifyInstance of `instanceName` with the INSTANCE's `properties`, and a
+// PropertyList when `propertyList` is not empty ("<VALUE>..</VALUE>...").
+inline std::string ModifyRequest(const std::string& instanceName, const std::string& className,
+                                 const std::string& properties, const std::string& propertyList = "") {
+  return IntrinsicRequest("ModifyInstance",
+                          "<IPARAMVALUE NAME=\"ModifiedInstance\"><VALUE.NAMEDINSTANCE>" + instanceName +
+                              "<INSTANCE CLASSNAME=\"" + className + "\">" + properties +
+                              "</INSTANCE></VALUE.NAMEDINSTANCE></IPARAMVALUE>" +
+                              (propertyList.empty() ? "" : "<IPARAMVALUE NAME=\"PropertyList\"><VALUE.ARRAY>" +
+                                                               propertyList + "</VALUE.ARRAY></IPARAMVALUE>"),
                           "root/interop");
 }
 inline std::string DeleteRequest(const std::string& instanceName) {

@@ -1,11 +1,14 @@
-// Indication subscriptions in root/interop: creating, listing and deleting
-// filters, destinations and subscriptions as a client does, what the server
-// refuses, the provider's own filters used by reference, which listeners an
-// alert class reaches, and the file that keeps them across a restart.
+// Indication subscriptions in root/interop: creating, listing, modifying and
+// deleting filters, destinations and subscriptions as a client does, what
+// the server refuses, the provider's own filters used by reference, which
+// listeners an alert class reaches, the file that keeps them across a
+// restart, a subscription's life on the store's clock, and what
+// PersistenceType says.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "framework/catalog.h"
 #include "host/indications/subscriptions.h"
@@ -14,6 +17,14 @@
 namespace {
 
 using namespace wbemtest;
+using namespace std::chrono_literals;
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
 
 std::span<const ClassDesc> InteropCatalog() {
   static const ClassDesc classes[] = {*FindClass("ZUB_ComputerSystem"), *FindClass("ZUB_IndicationFilter")};
@@ -26,7 +37,7 @@ class Subscriptions : public WbemFixture {
     WbemFixture::SetUp();
     file = testing::TempDir() + "/zub-subscriptions-" + std::to_string(::getpid()) + ".json";
     std::filesystem::remove(file);
-    store = std::make_unique<zubwbem::SubscriptionStore>(interopSchema, "testhost", file);
+    store = std::make_unique<zubwbem::SubscriptionStore>(interopSchema, "testhost", file, [this] { return now; });
     interop = std::make_unique<zubwbem::Operations>(interopSchema, gate, store.get());
   }
   void TearDown() override {
@@ -56,6 +67,18 @@ class Subscriptions : public WbemFixture {
     return out;
   }
 
+  // A property of the instance GetInstance answers with; "(none)" without one.
+  std::string Get(const std::string& instanceName, const char* property) {
+    pugi::xml_document doc = Ask(InteropRequest("GetInstance", "<IPARAMVALUE NAME=\"InstanceName\">" + instanceName + "</IPARAMVALUE>"));
+    pugi::xml_node p = ReturnValue(doc).child("INSTANCE").find_child_by_attribute("PROPERTY", "NAME", property);
+    return p && p.child("VALUE") ? p.child_value("VALUE") : "(none)";
+  }
+  int Modify(const std::string& instanceName, const std::string& properties, const std::string& propertyList = "") {
+    return ErrorOf(Ask(ModifyRequest(instanceName, "CIM_IndicationSubscription", properties, propertyList)));
+  }
+  const zubwbem::CimClass& SubscriptionClass() { return *interopSchema.Find("root/interop", "CIM_IndicationSubscription"); }
+
+  std::chrono::system_clock::time_point now = std::chrono::sys_days{std::chrono::March / 1 / 2026} + 10h;
   zubwbem::Schema interopSchema{InteropCatalog()};
   std::string file;
   std::unique_ptr<zubwbem::SubscriptionStore> store;
@@ -203,6 +226,122 @@ TEST_F(Subscriptions, TheFileKeepsThemAcrossARestart) {
   EXPECT_TRUE(unwritable.List(*interopSchema.Find("root/interop", "CIM_ListenerDestinationCIMXML")).empty());
 }
 
+TEST_F(Subscriptions, ASubscriptionLivesItsDurationThenGoes) {
+  std::vector<std::string> notices;
+  store->OnNotice([&](const std::string& line) { notices.push_back(line); });
+  ASSERT_EQ(Create(Filter("all", "SELECT * FROM ZUB_AlertIndication")), 0);
+  ASSERT_EQ(Create(Destination("short", "http://127.0.0.1:5990/short")), 0);
+  ASSERT_EQ(Create(Destination("long", "http://127.0.0.1:5990/long")), 0);
+  // The start and what is left are the server's to say, whatever the client gives.
+  ASSERT_EQ(Create(Subscription(FilterName("all"), DestinationName("short"),
+                                Property("SubscriptionDuration", "uint64", "60") +
+                                    Property("SubscriptionStartTime", "datetime", "19990101000000.000000+000") +
+                                    Property("SubscriptionTimeRemaining", "uint64", "5"))),
+            0)
+      << last.body;
+  ASSERT_EQ(Create(Subscription(FilterName("all"), DestinationName("long"))), 0);
+  const std::string shortOne = SubscriptionName(FilterName("all"), DestinationName("short"));
+  const std::string longOne = SubscriptionName(FilterName("all"), DestinationName("long"));
+  EXPECT_EQ(Get(shortOne, "SubscriptionStartTime"), "20260301100000.000000+000");
+  EXPECT_EQ(Get(shortOne, "SubscriptionTimeRemaining"), "60");
+  EXPECT_EQ(Get(longOne, "SubscriptionTimeRemaining"), "(none)") << "no end";
+
+  now += 20500ms;
+  EXPECT_EQ(Get(shortOne, "SubscriptionTimeRemaining"), "40") << "rounded up";
+  {
+    // A restart keeps the start: the time left goes on from it.
+    zubwbem::SubscriptionStore again(interopSchema, "h", file, [this] { return now; });
+    std::string error;
+    ASSERT_TRUE(again.Load(&error)) << error;
+    const std::vector<zubwbem::KeptInstance> listed = again.List(SubscriptionClass());
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[0].Value("SubscriptionTimeRemaining")->items, std::vector<std::string>{"40"});
+  }
+  std::string shortKey;
+  for (const zubwbem::Target& t : store->TargetsOf("ZUB_AlertDiskFailed")) {
+    if (t.destination.ends_with("/short")) shortKey = t.key;
+  }
+  ASSERT_FALSE(shortKey.empty());
+  EXPECT_TRUE(store->Wants(shortKey, "ZUB_AlertDiskFailed"));
+  now += 39500ms - 1us;
+  EXPECT_EQ(Get(shortOne, "SubscriptionTimeRemaining"), "1");
+  EXPECT_TRUE(notices.empty());
+
+  // At its end it delivers nothing: what waits for its listener is no
+  // longer wanted, and the decision removes it, from the file too.
+  now += 1us;
+  EXPECT_FALSE(store->Wants(shortKey, "ZUB_AlertDiskFailed"));
+  EXPECT_EQ(ReadFile(file).find("SubscriptionDuration"), std::string::npos) << "the only one with an end";
+  EXPECT_EQ(Listeners("ZUB_AlertDiskFailed"), std::vector<std::string>{"http://127.0.0.1:5990/long"});
+  EXPECT_EQ(Names("CIM_IndicationSubscription").size(), 1u);
+  EXPECT_EQ(ErrorOf(Ask(InteropRequest("GetInstance", "<IPARAMVALUE NAME=\"InstanceName\">" + shortOne + "</IPARAMVALUE>"))), 6);
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_NE(notices[0].find("destination \"short\") expired"), std::string::npos) << notices[0];
+
+  // Made again, it lives anew; an end of 0 and a policy the class lacks are refused.
+  ASSERT_EQ(Create(Subscription(FilterName("all"), DestinationName("short"), Property("SubscriptionDuration", "uint64", "60"))), 0);
+  EXPECT_EQ(Get(shortOne, "SubscriptionTimeRemaining"), "60");
+  EXPECT_EQ(Get(shortOne, "SubscriptionStartTime"), "20260301100100.000000+000");
+  EXPECT_EQ(Create(Subscription(FilterName("all"), DestinationName("long"), Property("SubscriptionDuration", "uint64", "0"))), 4);
+  EXPECT_EQ(Create(Subscription(FilterName("all"), DestinationName("long"), Property("OnFatalErrorPolicy", "uint16", "5"))), 4);
+}
+
+TEST_F(Subscriptions, ModifyInstanceSetsTheStateAndNothingElse) {
+  ASSERT_EQ(Create(Filter("all", "SELECT * FROM ZUB_AlertIndication")), 0);
+  ASSERT_EQ(Create(Destination("d", "http://127.0.0.1:5990")), 0);
+  ASSERT_EQ(Create(Subscription(FilterName("all"), DestinationName("d"), Property("OnFatalErrorPolicy", "uint16", "3"))), 0);
+  const std::string name = SubscriptionName(FilterName("all"), DestinationName("d"));
+  EXPECT_EQ(Modify(name, Property("SubscriptionState", "uint16", "4")), 0) << last.body;
+  EXPECT_EQ(Get(name, "SubscriptionState"), "4");
+  EXPECT_TRUE(Listeners("ZUB_AlertDiskFailed").empty());
+  {
+    zubwbem::SubscriptionStore again(interopSchema, "h", file);
+    std::string error;
+    ASSERT_TRUE(again.Load(&error)) << error;
+    EXPECT_EQ(again.List(SubscriptionClass())[0].Value("SubscriptionState")->items, std::vector<std::string>{"4"});
+  }
+
+  // As pywbem modifies: the whole instance as it was read, the state changed.
+  const std::string asRead = "<PROPERTY.REFERENCE NAME=\"Filter\">" + InteropReference(FilterName("all")) +
+                             "</PROPERTY.REFERENCE><PROPERTY.REFERENCE NAME=\"Handler\">" +
+                             InteropReference(DestinationName("d")) + "</PROPERTY.REFERENCE>" +
+                             Property("OnFatalErrorPolicy", "uint16", "3") +
+                             Property("SubscriptionStartTime", "datetime", "20000101000000.000000+000") +
+                             "<PROPERTY NAME=\"SubscriptionDuration\" TYPE=\"uint64\"></PROPERTY>";
+  EXPECT_EQ(Modify(name, asRead + Property("SubscriptionState", "uint16", "02")), 0) << last.body;
+  EXPECT_EQ(Get(name, "SubscriptionState"), "2");
+  EXPECT_EQ(Get(name, "SubscriptionStartTime"), "20260301100000.000000+000");
+  EXPECT_EQ(Listeners("ZUB_AlertDiskFailed").size(), 1u);
+
+  // Nothing else changes, and the state only to enabled or disabled.
+  EXPECT_EQ(Modify(name, Property("OnFatalErrorPolicy", "uint16", "4")), 7);
+  EXPECT_EQ(Modify(name, Property("SubscriptionState", "uint16", "3")), 4);
+  EXPECT_EQ(Modify(name, "", "<VALUE>SubscriptionState</VALUE>"), 4) << "named and left out: NULL";
+  EXPECT_EQ(Modify(name, Property("SubscriptionState", "uint16", "4"), "<VALUE>SubscriptionDuration</VALUE>"), 0)
+      << "a PropertyList that leaves the state out leaves it";
+  EXPECT_EQ(Get(name, "SubscriptionState"), "2");
+  EXPECT_EQ(ErrorOf(Ask(ModifyRequest(FilterName("all"), "CIM_IndicationFilter",
+                                      Property("Query", "string", "SELECT * FROM ZUB_AlertDiskFailed")))),
+            7);
+  EXPECT_EQ(Modify(SubscriptionName(FilterName("none"), DestinationName("d")), Property("SubscriptionState", "uint16", "4")), 6);
+}
+
+TEST_F(Subscriptions, PersistenceTypeSaysWhereTheyAreKept) {
+  // Kept in a file: Permanent, whatever the client said.
+  ASSERT_EQ(Create("<INSTANCE CLASSNAME=\"CIM_ListenerDestinationCIMXML\">" + Property("Name", "string", "d") +
+                   Property("Destination", "string", "http://h:1") + Property("PersistenceType", "uint16", "1") +
+                   Property("OtherPersistenceType", "string", "now and then") + "</INSTANCE>"),
+            0);
+  EXPECT_EQ(Get(DestinationName("d"), "PersistenceType"), "2");
+  EXPECT_EQ(Get(DestinationName("d"), "OtherPersistenceType"), "(none)");
+  // Kept in memory only: Transient.
+  zubwbem::SubscriptionStore memory(interopSchema, "testhost", "");
+  const zubwbem::CimClass& destinations = *interopSchema.Find("root/interop", "CIM_ListenerDestinationCIMXML");
+  auto text = [](const char* value) { return zubwbem::CimValue{false, {value}, {}}; };
+  memory.Create(destinations, {{"Name", text("m")}, {"Destination", text("http://h:3")}, {"PersistenceType", text("2")}}, {});
+  EXPECT_EQ(memory.List(destinations).at(0).Value("PersistenceType")->items, std::vector<std::string>{"3"});
+}
+
 TEST(SubscriptionTexts, DestinationsAndQueriesAreRead) {
   auto address = zubwbem::ParseDestination("http://127.0.0.1:5990");
   ASSERT_TRUE(address);
@@ -218,6 +357,13 @@ TEST(SubscriptionTexts, DestinationsAndQueriesAreRead) {
   EXPECT_EQ(zubwbem::SelectedClass(" Select * From CIM_AlertIndication"), "CIM_AlertIndication");
   for (const char* bad : {"SELECT Name FROM X", "SELECT * FROM", "SELECT * FROM A, B", "DELETE FROM X"})
     EXPECT_FALSE(zubwbem::SelectedClass(bad)) << bad;
+  // Datetimes are written in UTC and read at any offset.
+  const auto when = std::chrono::sys_days{std::chrono::March / 1 / 2026} + 10h + 123456us;
+  EXPECT_EQ(zubwbem::CimDateTime(when), "20260301100000.123456+000");
+  EXPECT_TRUE(zubwbem::ReadCimDateTime("20260301113000.123456+090") == when);
+  EXPECT_TRUE(zubwbem::ReadCimDateTime("20260301083000.123456-090") == when);
+  for (const char* bad : {"", "00000000000060.000000:000", "20260230000000.000000+000", "2026030110000*.000000+000"})
+    EXPECT_FALSE(zubwbem::ReadCimDateTime(bad)) << bad;
 }
 
 }  // namespace
