@@ -20,11 +20,14 @@ What it walks, with nothing but the standard library:
   of an association leading to the other (Associators);
 - pulled enumerations in pieces of 7 giving what the one-shot operations
   give;
-- the error codes a client acts on, and the qualifier declarations.
+- the error codes a client acts on, and the qualifier declarations;
+- indication subscriptions as a client makes them: one that expires, and
+  what OnFatalErrorPolicy does when the listener is gone (Remove, Disable).
 """
 import argparse
 import os
 import re
+import socket
 import subprocess
 import sys
 import time
@@ -463,6 +466,84 @@ class Checks:
         self.check('qualifiers: Key is a boolean', key is not None and key.get('TYPE') == 'boolean')
 
 
+def prop(name, cimtype, value):
+    return '<PROPERTY NAME="%s" TYPE="%s"><VALUE>%s</VALUE></PROPERTY>' % (name, cimtype, escape(value))
+
+
+def interop_ref(name, instancename):
+    return ('<PROPERTY.REFERENCE NAME="%s"><VALUE.REFERENCE><LOCALINSTANCEPATH><LOCALNAMESPACEPATH>'
+            '<NAMESPACE NAME="root"/><NAMESPACE NAME="interop"/></LOCALNAMESPACEPATH>%s</LOCALINSTANCEPATH>'
+            '</VALUE.REFERENCE></PROPERTY.REFERENCE>' % (name, ET.tostring(instancename, encoding='unicode')))
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(('127.0.0.1', 0))
+        return s.getsockname()[1]
+
+
+class Subscriptions:
+    """Subscriptions as a client makes them, on a server it started."""
+
+    def __init__(self, checks, zubcim, url):
+        self.checks, self.c, self.zubcim, self.url = checks, checks.c, zubcim, url
+
+    def create(self, instance):
+        return self.c.value(INTEROP, 'CreateInstance', '<IPARAMVALUE NAME="NewInstance">%s</IPARAMVALUE>' %
+                            instance).find('INSTANCENAME')
+
+    def subscribe(self, name, destination, more=''):
+        query = self.create('<INSTANCE CLASSNAME="CIM_IndicationFilter">' + prop('Name', 'string', name) +
+                            prop('Query', 'string', 'SELECT * FROM CIM_AlertIndication') +
+                            prop('QueryLanguage', 'string', 'WQL') +
+                            '<PROPERTY.ARRAY NAME="SourceNamespaces" TYPE="string"><VALUE.ARRAY><VALUE>%s</VALUE>'
+                            '</VALUE.ARRAY></PROPERTY.ARRAY></INSTANCE>' % ZUB)
+        return self.create('<INSTANCE CLASSNAME="CIM_IndicationSubscription">' + interop_ref('Filter', query) +
+                           interop_ref('Handler', destination) + prop('SubscriptionState', 'uint16', '2') + more +
+                           '</INSTANCE>')
+
+    def state(self, subscription):
+        """SubscriptionState of a subscription, or None when it is gone."""
+        try:
+            instance = self.c.value(INTEROP, 'GetInstance', p_name('InstanceName', subscription)).find('INSTANCE')
+        except CimError as e:
+            if e.code == 6:
+                return None
+            raise
+        return properties(instance)['subscriptionstate'][1][0]
+
+    def run(self):
+        gone = self.create('<INSTANCE CLASSNAME="CIM_ListenerDestinationCIMXML">' +
+                           prop('Name', 'string', 'gone') +
+                           prop('Destination', 'string', 'http://127.0.0.1:%d' % free_port()) + '</INSTANCE>')
+        brief = self.subscribe('brief', gone, prop('SubscriptionDuration', 'uint64', '1'))
+        remaining = self.c.value(INTEROP, 'GetInstance', p_name('InstanceName', brief)).find(
+            "INSTANCE/PROPERTY[@NAME='SubscriptionTimeRemaining']/VALUE")
+        self.checks.check('a subscription for 1 s says how long it has left',
+                          remaining is not None and remaining.text in ('0', '1'),
+                          None if remaining is None else remaining.text)
+        remove = self.subscribe('remove', gone, prop('OnFatalErrorPolicy', 'uint16', '4'))
+        disable = self.subscribe('disable', gone, prop('OnFatalErrorPolicy', 'uint16', '3'))
+        try:
+            self.subscribe('seven', gone, prop('OnFatalErrorPolicy', 'uint16', '7'))
+            refused = 0
+        except CimError as e:
+            refused = e.code
+        self.checks.check('OnFatalErrorPolicy 7 is refused as a wrong parameter (4)', refused == 4, refused)
+        time.sleep(2.2)
+        self.checks.check('a subscription for 1 s is gone 2 s later', self.state(brief) is None)
+        # An alert for a listener that is gone: after its tries the delivery
+        # fails for good, and each subscription does as its policy says.
+        subprocess.run([self.zubcim, 'sim', '--server', self.url, '{"op": "set_disk", "disk": 14, "state": 3}'],
+                       check=True, stdout=subprocess.DEVNULL)
+        deadline = time.monotonic() + 120
+        while time.monotonic() < deadline and (self.state(remove) is not None or self.state(disable) != '4'):
+            time.sleep(1)
+        self.checks.check('OnFatalErrorPolicy Remove: the subscription is deleted', self.state(remove) is None)
+        self.checks.check('OnFatalErrorPolicy Disable: the subscription is disabled (4)', self.state(disable) == '4',
+                          self.state(disable))
+
+
 def start_server(zubcim, topology_file):
     server = subprocess.Popen([zubcim, '--topology', topology_file, 'serve', '--listen', '127.0.0.1:0'],
                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
@@ -493,11 +574,14 @@ def main():
     started = time.monotonic()
     checks = Checks(Client(url))
     try:
-        for step in (checks.discovery, checks.schema, checks.instances_and_associations, checks.pulled,
-                     checks.errors):
+        steps = [checks.discovery, checks.schema, checks.instances_and_associations, checks.pulled, checks.errors]
+        if server:  # changes the server's state: only on the one it started
+            steps.append(Subscriptions(checks, args.zubcim, url).run)
+        for step in steps:
             try:
                 step()
-            except (CimError, urllib.error.URLError, AttributeError, IndexError, RuntimeError) as e:
+            except (CimError, urllib.error.URLError, AttributeError, IndexError, KeyError, RuntimeError,
+                    subprocess.CalledProcessError) as e:
                 checks.check(step.__name__, False, 'stopped: %r' % e)
     finally:
         if server:
