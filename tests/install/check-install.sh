@@ -4,9 +4,9 @@
 # the public headers under include/zubprov only; then builds the example host
 # against the installed headers and libraries alone and runs it.
 #
-#   tests/install/check-install.sh BUILD_DIR SOURCE_DIR CXX
+#   tests/install/check-install.sh BUILD_DIR SOURCE_DIR CXX [CXXFLAGS]
 set -euo pipefail
-build=$1 source=$2 cxx=$3
+build=$1 source=$2 cxx=$3 flags=${4:-}
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
@@ -24,7 +24,8 @@ missing=$(comm -23 <(sort <<<"$expected") <(sort <<<"$installed"))
 [ -z "$missing" ] || fail "public headers not installed: $missing"
 
 # A host built from the installed files alone.
-"$cxx" -std=c++20 -Wall -Wextra -Werror -I "$prefix/include" "$source/examples/host/list_controllers.cpp" \
+# shellcheck disable=SC2086 # the flags are words
+"$cxx" -std=c++20 $flags -Wall -Wextra -Werror -I "$prefix/include" "$source/examples/host/list_controllers.cpp" \
   -L "$prefix/$libdir" -lzubprov -Wl,-rpath,"$prefix/$libdir" -o "$prefix/list_controllers"
 out=$("$prefix/list_controllers") || fail "the example host failed"
 [ -n "$out" ] || fail "the example host listed no controller"
