@@ -47,7 +47,9 @@ const Json& Instances(const ListedClass& listed) {
 bool HasKeys(const ListedClass& listed, const Json& instance, const Reference& ref) {
   const std::vector<const FieldDesc*> keys = KeyFields(listed.cls->record());
   if (keys.size() != ref.keys.size()) return false;
-  for (const auto& [name, value] : ref.keys) {
+  for (const auto& key : ref.keys) {
+    const std::string& name = key.first;
+    const std::string& value = key.second;
     const auto field =
         std::find_if(keys.begin(), keys.end(), [&](const FieldDesc* f) { return EqualsNoCase(f->name, name); });
     if (field == keys.end()) return false;
