@@ -237,21 +237,14 @@ void WriteField(const FieldDesc& field, const CimTyped& type, const CimValue& va
   }
 }
 
-Instance InstanceOf(const CimClass& cls, const void* record, const PathDefaults& defaults) {
-  Instance out;
-  out.cls = &cls;
-  out.values.reserve(cls.properties.size());
-  for (const CimProperty& p : cls.properties) {
-    if (p.field) out.values.push_back(ReadField(*p.field, p, p.field->at(const_cast<void*>(record)), defaults));
-    else if (p.constant) out.values.push_back(CimValue{false, {*p.constant}, {}});
-    else out.values.emplace_back();
-  }
-  out.path.host = defaults.host;
-  out.path.ns = SplitNamespace(cls.nameSpace);
-  out.path.className = cls.name;
+CimPath PathOf(const CimClass& cls, const std::vector<CimValue>& values, const std::string& host) {
+  CimPath path;
+  path.host = host;
+  path.ns = SplitNamespace(cls.nameSpace);
+  path.className = cls.name;
   for (size_t index : cls.keys) {
     const CimProperty& p = cls.properties[index];
-    const CimValue& v = out.values[index];
+    const CimValue& v = values[index];
     KeyBinding key;
     key.name = p.name;
     if (p.type == CimType::Reference) {
@@ -263,8 +256,21 @@ Instance InstanceOf(const CimClass& cls, const void* record, const PathDefaults&
                                                                            : KeyBinding::Kind::Numeric;
       if (!v.items.empty()) key.value = v.items.front();
     }
-    out.path.keys.push_back(std::move(key));
+    path.keys.push_back(std::move(key));
   }
+  return path;
+}
+
+Instance InstanceOf(const CimClass& cls, const void* record, const PathDefaults& defaults) {
+  Instance out;
+  out.cls = &cls;
+  out.values.reserve(cls.properties.size());
+  for (const CimProperty& p : cls.properties) {
+    if (p.field) out.values.push_back(ReadField(*p.field, p, p.field->at(const_cast<void*>(record)), defaults));
+    else if (p.constant) out.values.push_back(CimValue{false, {*p.constant}, {}});
+    else out.values.emplace_back();
+  }
+  out.path = PathOf(cls, out.values, defaults.host);
   return out;
 }
 

@@ -39,6 +39,9 @@ void WriteField(const FieldDesc& field, const CimTyped& type, const CimValue& va
 
 // The instance of `cls` a record holds.
 Instance InstanceOf(const CimClass& cls, const void* record, const PathDefaults& defaults);
+// The path of an instance of `cls` with `values` (one per property, the
+// class's order) on `host`.
+CimPath PathOf(const CimClass& cls, const std::vector<CimValue>& values, const std::string& host);
 
 // Copies every field (parameter blocks too) of one record into another of
 // the same description.

@@ -38,23 +38,7 @@ Instance Make(const CimClass& cls, const std::string& host, std::initializer_lis
       if (EqualsNoCase(cls.properties[i].name, set.name)) out.values[i] = set.value;
     }
   }
-  out.path.host = host;
-  out.path.ns = SplitNamespace(cls.nameSpace);
-  out.path.className = cls.name;
-  for (size_t index : cls.keys) {
-    const CimProperty& p = cls.properties[index];
-    const CimValue& v = out.values[index];
-    KeyBinding key;
-    key.name = p.name;
-    if (p.type == CimType::Reference) {
-      key.kind = KeyBinding::Kind::Reference;
-      if (!v.refs.empty()) key.ref.push_back(v.refs.front());
-    } else {
-      key.kind = p.type == CimType::String ? KeyBinding::Kind::String : KeyBinding::Kind::Numeric;
-      if (!v.items.empty()) key.value = v.items.front();
-    }
-    out.path.keys.push_back(std::move(key));
-  }
+  out.path = PathOf(cls, out.values, host);
   return out;
 }
 
