@@ -20,7 +20,7 @@
 #include "framework/catalog.h"
 #include "zubprov/interfaces.h"
 #include "sim/abru2_control.h"
-#include "tests/support/sim_fixture.h"
+#include "tests/classes/association_fixture.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ constexpr const char* kTopology = R"({"middleware_version": "1.0", "controllers"
    "volumes": [{"handle": 100, "array_handle": 101, "name": "A", "level": 2, "disks": [11, 12]},
                {"handle": 200, "array_handle": 201, "name": "B", "level": 2, "disks": [13, 14]}]}]})";
 
-class MonitorRebuildsTest : public zubtest::SimFixture {
+class MonitorRebuildsTest : public zubtest::AssociationFixture {
  protected:
   static CEventRegisterInterface& Row(const std::string& name) {
     for (const EventRegistrationRow& row : EventRegistrationTable()) {
@@ -66,13 +66,9 @@ using Alerts = std::vector<std::string>;
 
 TEST_F(MonitorRebuildsTest, AnObjectThatGoesDuringTheRebuildIsReportedOnceAndNothingElse) {
   Load(kTopology);
-  CEventRegisterInterface& volumes = Row("CZubStorageVolume");
-  CEventRegisterInterface& disks = Row("CZubStorageExtentDisk");
-  CEventRegisterInterface& pools = Row("CZubStoragePool");
-  for (CEventRegisterInterface* r : {&volumes, &disks, &pools}) {
-    r->InitializeForEvents();
-    r->RefreshAfterEvent();
-  }
+  CEventRegisterInterface& volumes = Start("CZubStorageVolume");
+  CEventRegisterInterface& disks = Start("CZubStorageExtentDisk");
+  CEventRegisterInterface& pools = Start("CZubStoragePool");
 
   // "A" goes after the rebuild listed it and before its record is read: the
   // listing stops at it with 4 and nothing listed, which must not read as
