@@ -7,6 +7,8 @@
 
 #include <httplib.h>
 
+#include "host/wbem/connection_threads.h"
+
 namespace zubwbem {
 namespace {
 
@@ -104,7 +106,7 @@ bool HttpFront::Bind(const HttpSettings& settings, std::string* error) {
   }
   httplib::Server& server = *m_impl->server;
   const size_t threads = settings.threads;
-  server.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+  server.new_task_queue = [threads] { return new ConnectionThreads(threads); };
   server.set_read_timeout(settings.readTimeoutSeconds, 0);
   server.set_write_timeout(settings.readTimeoutSeconds, 0);
   server.set_keep_alive_timeout(settings.readTimeoutSeconds);

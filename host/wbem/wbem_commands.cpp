@@ -44,7 +44,7 @@ struct ServeArgs {
   std::string authFile;
   std::string subscriptions;
   bool insecure = false;
-  size_t threads = 16;
+  size_t threads = HttpSettings{}.threads;
 };
 
 // "ADDR:PORT", "[::1]:PORT" or "ADDR".
@@ -248,9 +248,9 @@ std::function<std::optional<int>(const HostOptions&)> AddWbemCommands(CLI::App& 
   serve->add_option("--subscriptions", serveArgs->subscriptions,
                     "keep indication subscriptions in this file (default: zubcim-subscriptions.json next to "
                     "--auth-file; without either, in memory only)");
-  serve->add_option("--threads", serveArgs->threads, "connections served at once")
+  serve->add_option("--threads", serveArgs->threads, "connections served at once, each by a thread of its own")
       ->capture_default_str()
-      ->check(CLI::Range(1, 256));
+      ->check(CLI::Range(1, 4096));
 
   auto mof = std::make_shared<bool>(false);
   CLI::App* schema = app.add_subcommand("schema", "write the CIM schema of the served classes");
