@@ -35,7 +35,7 @@ TEST_F(SystemTest, EachControllerIsASystemACardAndAPortController) {
      "address": [2, 3, 0, 12], "phy_count": 5, "port": null, "disks": [{"handle": 70}, {"handle": 71}]},
     {"handle": 3, "name": "DOX", "id": 7531, "type": 2, "address": [0, 3, 0, 0], "address64": 5764607523034234880,
      "phy_count": 4, "port": {"handle": 30, "address": [9, 9, 9, 9], "address64": 1}, "disks": [{"handle": 31}]},
-    {"handle": 5, "name": "Odd", "type": -1}]})");
+    {"handle": 5, "name": "Odd", "type": -1, "phy_count": 2}]})");
   EXPECT_EQ(Rows(List<&PROVIDER_CreateZubComputerSystemInstance>(), {"Name", "ControllerHandle"}),
             (Texts{L"AHCI | 4294967295", L"DOX | 3", L"Odd | 5"}));
   EXPECT_EQ(Rows(List<&PROVIDER_CreateZubCardInstance>(), {"Tag", "Name", "Manufacturer"}),
