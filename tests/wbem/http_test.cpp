@@ -9,8 +9,8 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <sstream>
 #include <thread>
@@ -58,16 +58,14 @@ class Http : public WbemFixture {
     client.set_read_timeout(20, 0);
     return client;
   }
-  static httplib::Headers CimHeaders(const char* method) {
-    return {{"CIMOperation", "MethodCall"}, {"CIMMethod", method}, {"CIMObject", "root%2Fcorvo_zub"}};
-  }
-  httplib::Result Post(httplib::Client& client, const std::string& body, const char* method = "EnumerateInstanceNames") {
-    return client.Post("/cimom", CimHeaders(method), body, "application/xml; charset=\"utf-8\"");
+  static httplib::Result Post(httplib::Client& client, const std::string& body) {
+    const httplib::Headers headers = {
+        {"CIMOperation", "MethodCall"}, {"CIMMethod", "EnumerateInstanceNames"}, {"CIMObject", "root%2Fcorvo_zub"}};
+    return client.Post("/cimom", headers, body, "application/xml; charset=\"utf-8\"");
   }
   static size_t Names(const std::string& body) {
-    size_t n = 0;
-    for (size_t at = body.find("<INSTANCENAME"); at != std::string::npos; at = body.find("<INSTANCENAME", at + 1)) ++n;
-    return n;
+    pugi::xml_document doc;
+    return doc.load_string(body.c_str()) ? doc.select_nodes("//INSTANCENAME").size() : 0;
   }
 
   std::ostringstream log;
@@ -105,9 +103,7 @@ TEST_F(Http, LoginsAreCheckedAgainstThePasswordFile) {
   EXPECT_NE(log.str().find("EnumerateInstanceNames ZUB_StorageExtentDisk http=200 cim=0"), std::string::npos) << log.str();
 
   for (const char* bad : {"admin:pbkdf2-sha256:1000:AAAA", "admin:md5:1:AAAA:AAAA", "\n"}) {
-    std::FILE* f = std::fopen(file.c_str(), "w");
-    std::fputs(bad, f);
-    std::fclose(f);
+    std::ofstream(file) << bad;
     EXPECT_FALSE(zubwbem::Authenticator::Load(file, &error)) << bad;
   }
   std::filesystem::remove(file);
