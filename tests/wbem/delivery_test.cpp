@@ -1,10 +1,8 @@
-// Alerts to listeners in-process: the export request an alert becomes, as a
-// listener reads it; the router's choice of listeners; a listener that is
-// down and comes back; a full queue; a listener that refuses; a listener
-// that is gone, met as each subscription's OnFatalErrorPolicy says.
+// Alerts to listeners in-process: the export request an alert becomes, as a listener reads it; the router's choice
+// of listeners; a listener that is down and comes back; a full queue; a listener that refuses; a listener that is
+// gone, met as each subscription's OnFatalErrorPolicy says.
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <sstream>
@@ -27,18 +25,8 @@ stZUB_AlertIndication DiskAlert(AlertKind kind, const wchar_t* id) {
   return BuildAlert(kind, CZubString(path.c_str()), CZubString(id), L"Disk_x");
 }
 
-std::vector<std::string> Ids(const std::vector<zubwbem::ReceivedIndication>& received) {
-  std::vector<std::string> out;
-  for (const auto& r : received) out.push_back(r.className + ":" + r.Text("EventID"));
-  return out;
-}
-
-zubwbem::DeliverySettings Quick() {
-  zubwbem::DeliverySettings settings;
-  settings.firstPause = 10ms;
-  settings.longestPause = 100ms;
-  return settings;
-}
+// Short pauses between tries, so the tests wait little.
+zubwbem::DeliverySettings Quick() { return {.firstPause = 10ms, .longestPause = 100ms}; }
 
 class Delivery : public WbemFixture {
  protected:
@@ -49,11 +37,8 @@ class Delivery : public WbemFixture {
     std::vector<std::string> instances = {Filter(name, "SELECT * FROM " + cls),
                                           Subscription(FilterName(name), DestinationName(destination), more)};
     if (!url.empty()) instances.insert(instances.begin() + 1, Destination(destination, url));
-    for (const std::string& instance : instances) {
-      pugi::xml_document doc;
-      doc.load_string(interop.Handle(CreateRequest(instance), zubwbem::CimHeaders{"MethodCall", "", "", "", ""}).body.c_str());
-      ASSERT_EQ(ErrorOf(doc), 0) << instance;
-    }
+    for (const std::string& instance : instances)
+      ASSERT_EQ(ErrorOf(Call(CreateRequest(instance), &interop)), 0) << instance;
   }
   // The key delivery knows the destination `name` by.
   std::string KeyOf(const std::string& name) {
@@ -93,22 +78,19 @@ TEST_F(Delivery, ListenersReceiveTheAlertsTheySelectedInOrderOnce) {
   zubwbem::IndicationRouter router(schema, store, delivery);
   zubcim::AlertQueue alerts;
   router.Start(alerts);
-  alerts.Push(DiskAlert(AlertKind::DiskFailing, L"11"));
-  alerts.Push(DiskAlert(AlertKind::DiskFailed, L"11"));
-  alerts.Push(DiskAlert(AlertKind::DiskRemoved, L"12"));
-  alerts.Push(DiskAlert(AlertKind::DiskFailed, L"21"));
+  for (const auto& [kind, id] : {std::pair{AlertKind::DiskFailing, L"11"}, std::pair{AlertKind::DiskFailed, L"11"},
+                                 std::pair{AlertKind::DiskRemoved, L"12"}, std::pair{AlertKind::DiskFailed, L"21"}})
+    alerts.Push(DiskAlert(kind, id));
 
-  std::vector<zubwbem::ReceivedIndication> got = failed.WaitFor(2);
-  EXPECT_EQ(Ids(got), (std::vector<std::string>{"ZUB_AlertDiskFailed:11", "ZUB_AlertDiskFailed:21"}));
-  got = all.WaitFor(4);
-  ASSERT_EQ(Ids(got), (std::vector<std::string>{"ZUB_AlertDiskFailing:11", "ZUB_AlertDiskFailed:11",
-                                                "ZUB_AlertDiskRemoved:12", "ZUB_AlertDiskFailed:21"}));
+  EXPECT_EQ(failed.UntilCount(2), (std::vector<std::string>{"ZUB_AlertDiskFailed 11", "ZUB_AlertDiskFailed 21"}));
+  const std::vector<zubwbem::ReceivedIndication> got = all.WaitFor(4);
+  ASSERT_EQ(TestListener::Events(got), (std::vector<std::string>{"ZUB_AlertDiskFailing 11", "ZUB_AlertDiskFailed 11",
+                                                                 "ZUB_AlertDiskRemoved 12", "ZUB_AlertDiskFailed 21"}));
   router.Stop();
-  // The indication carries the alert record's properties, typed by the schema.
+  // The indication carries the alert record's properties, typed by the
+  // schema (their values are the alert records' own, tested with them).
   const zubwbem::ReceivedIndication& disk = got[1];
-  EXPECT_EQ(disk.Text("Description"), "Disk Failed");
   EXPECT_EQ(disk.Text("PerceivedSeverity"), "6");
-  EXPECT_EQ(disk.Text("AlertType"), "5");
   EXPECT_EQ(disk.Text("RecommendedActions"), "Check cables and power, Reboot, Replace bad disk");
   EXPECT_EQ(disk.Text("AlertingManagedElement"),
             "//box/root/corvo_zub:ZUB_StorageExtentDisk.CreationClassName=\"ZUB_StorageExtentDisk\",DeviceID=\"11\","
@@ -119,53 +101,43 @@ TEST_F(Delivery, ListenersReceiveTheAlertsTheySelectedInOrderOnce) {
   EXPECT_NE(got[0].Text("IndicationIdentifier"), got[1].Text("IndicationIdentifier"));
   EXPECT_EQ(got[2].Text("AlertingManagedElement"), "N/A");
   EXPECT_EQ(router.Publish(DiskAlert(AlertKind::DiskInserted, L"13")), 1u);
-  EXPECT_EQ(Ids(all.WaitFor(5)).back(), "ZUB_AlertDiskInserted:13");
+  EXPECT_EQ(all.UntilCount(5).back(), "ZUB_AlertDiskInserted 13");
 }
 
+// What waits for a listener that is down is kept, up to the queue's limit
+// (the oldest dropped beyond it), and delivered when it comes back.
 TEST_F(Delivery, AListenerThatIsDownGetsWhatWaitedWhenItComesBack) {
   TestListener listener;
-  const int port = listener.Port();
   listener.Stop();
   Subscribe("all", "ZUB_AlertIndication", "all", listener.Url());
   const std::string key = store.TargetsOf("ZUB_AlertDiskFailed")[0].key;
   zubwbem::DeliverySettings settings = Quick();
   settings.goneTries = 1'000'000;  // down for a while, not gone
+  settings.queueLimit = 3;
   zubwbem::IndicationDelivery delivery(settings, log);
   zubwbem::IndicationRouter router(schema, store, delivery);
   for (const wchar_t* id : {L"1", L"2", L"3"}) router.Publish(DiskAlert(AlertKind::DiskFailed, id));
-  for (int i = 0; i < 60000 && delivery.Counts(key).failedTries < 2; ++i) std::this_thread::sleep_for(1ms);
-  ASSERT_GE(delivery.Counts(key).failedTries, 2u);
+  ASSERT_TRUE(Eventually([&] { return delivery.Counts(key).failedTries >= 2; }));
   EXPECT_EQ(delivery.Counts(key).queued, 3u);
-
-  listener.Start(port);
-  EXPECT_EQ(Ids(listener.WaitFor(3)),
-            (std::vector<std::string>{"ZUB_AlertDiskFailed:1", "ZUB_AlertDiskFailed:2", "ZUB_AlertDiskFailed:3"}));
-  // Counted once the listener's answer is in, just after it took the last.
-  for (int i = 0; i < 60000 && delivery.Counts(key).delivered < 3; ++i) std::this_thread::sleep_for(1ms);
-  EXPECT_EQ(delivery.Counts(key).delivered, 3u) << log.str();
-  EXPECT_EQ(delivery.Counts(key).dropped, 0u);
-  delivery.Stop();
-  EXPECT_NE(log.str().find("does not answer"), std::string::npos) << log.str();
-  EXPECT_NE(log.str().find("answers again"), std::string::npos) << log.str();
-}
-
-TEST_F(Delivery, AFullQueueDropsTheOldestAndCountsIt) {
-  TestListener listener;
-  const int port = listener.Port();
-  listener.Stop();
-  zubwbem::DeliverySettings settings = Quick();
-  settings.queueLimit = 2;
-  zubwbem::IndicationDelivery delivery(settings, log);
   for (int i = 1; i <= 6; ++i)
     delivery.Send("k", listener.Url(), {"ZUB_AlertIndication", "alert " + std::to_string(i), "x" + std::to_string(i)});
   EXPECT_EQ(delivery.Counts("k").dropped + delivery.Counts("k").queued, 6u);
-  EXPECT_GE(delivery.Counts("k").dropped, 4u);
+  EXPECT_GE(delivery.Counts("k").dropped, 3u);
   EXPECT_NE(log.str().find("dropped alert "), std::string::npos) << log.str();
   delivery.Forget("k");
   EXPECT_EQ(delivery.Counts("k").queued, 0u);
   delivery.Send("bad", "ftp://nowhere", {"ZUB_AlertIndication", "alert 7", "x"});
   EXPECT_EQ(delivery.Counts("bad").dropped, 1u);
-  (void)port;
+
+  listener.Start(listener.Port());  // the same port again
+  EXPECT_EQ(listener.UntilCount(3),
+            (std::vector<std::string>{"ZUB_AlertDiskFailed 1", "ZUB_AlertDiskFailed 2", "ZUB_AlertDiskFailed 3"}));
+  // Counted once the listener's answer is in, just after it took the last.
+  EXPECT_TRUE(Eventually([&] { return delivery.Counts(key).delivered == 3; })) << log.str();
+  EXPECT_EQ(delivery.Counts(key).dropped, 0u);
+  delivery.Stop();
+  EXPECT_NE(log.str().find("does not answer"), std::string::npos) << log.str();
+  EXPECT_NE(log.str().find("answers again"), std::string::npos) << log.str();
 }
 
 TEST_F(Delivery, AListenerThatRefusesIsTriedThenSkipped) {
@@ -184,8 +156,7 @@ TEST_F(Delivery, AListenerThatRefusesIsTriedThenSkipped) {
   const std::string url = "http://127.0.0.1:" + std::to_string(port);
   delivery.Send("k", url, {"ZUB_AlertIndication", "first", "<x/>"});
   delivery.Send("k", url, {"ZUB_AlertIndication", "second", "<x/>"});
-  for (int i = 0; i < 60000 && delivery.Counts("k").dropped < 2; ++i) std::this_thread::sleep_for(1ms);
-  EXPECT_EQ(delivery.Counts("k").dropped, 2u);
+  EXPECT_TRUE(Eventually([&] { return delivery.Counts("k").dropped == 2; }));
   EXPECT_EQ(delivery.Counts("k").delivered, 0u);
   delivery.Stop();
   refusing.stop();
@@ -231,13 +202,11 @@ TEST(ExportMessages, ListenersReadWhatTheServerWritesAndRefuseTheRest) {
   zubwbem::Schema schema{TestCatalog()};
   stZUB_AlertIndication alert = DiskAlert(AlertKind::DiskSpareUsed, L"13");
   const std::string request = zubwbem::ExportRequest(schema, alert, "77", "id-1", "20260101000000.000000+000");
-  EXPECT_EQ(request.rfind("<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n", 0), 0u);
   zubwbem::ReceivedIndication received;
   ASSERT_FALSE(zubwbem::ReadExportRequest(request, &received));
   EXPECT_EQ(received.messageId, "77");
   EXPECT_EQ(received.className, "ZUB_AlertDiskSpareUsed");
   EXPECT_EQ(received.properties.front().first, "IndicationIdentifier");
-  EXPECT_EQ(received.Text("IndicationTime"), "20260101000000.000000+000");
 
   alert.AlertClassName = L"ZUB_NotAClass";
   ASSERT_FALSE(zubwbem::ReadExportRequest(zubwbem::ExportRequest(schema, alert, "1", "i", "t"), &received));
@@ -249,11 +218,9 @@ TEST(ExportMessages, ListenersReadWhatTheServerWritesAndRefuseTheRest) {
   std::string other = request;
   other.replace(other.find("ExportIndication"), 16, "ExportSomething");
   EXPECT_EQ(zubwbem::ReadExportRequest(other, &received)->cimError, "unsupported-operation");
+  // (An answer with an ERROR is met by the refusing listener above.)
   std::string why;
-  EXPECT_TRUE(zubwbem::ExportAccepted(zubwbem::ExportResponse("1"), &why));
   EXPECT_TRUE(zubwbem::ExportAccepted("", &why)) << "a 200 without an ERROR is taken";
-  EXPECT_FALSE(zubwbem::ExportAccepted(zubwbem::ExportErrorResponse("1", 7, "no"), &why));
-  EXPECT_EQ(why, "the listener answered with error 7: no");
 }
 
 }  // namespace

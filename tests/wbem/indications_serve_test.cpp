@@ -1,8 +1,6 @@
-// Indications end to end: the built `zubcim serve` on a topology written
-// here, clients subscribing over HTTP, the simulation changed through
-// POST /sim and the configuration service, and in-process listeners that
-// receive the alerts; then a restart of the server on the same
-// subscriptions file.
+// Indications end to end: the built `zubcim serve` on a topology written here, clients subscribing over HTTP, the
+// simulation changed through POST /sim and the configuration service, in-process listeners receiving the alerts;
+// then a restart of the server on the same subscriptions file.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -11,7 +9,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <thread>
@@ -45,27 +42,32 @@ const char* const kServedTopology = R"({"middleware_version": "1", "controllers"
     {"handle": 24, "serial": "S24"}, {"handle": 25, "serial": "S25"}],
    "volumes": [{"handle": 50, "name": "M", "level": 2, "disks": ["S21", "S22"]}]}]})";
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// `zubcim serve` as a process of its own, on a free loopback port.
-class ServeProcess {
- public:
-  ServeProcess(const fs::path& dir, const std::vector<std::string>& args) : m_out(dir / "serve.out"), m_err(dir / "serve.err") {
+class IndicationsServed : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::path(testing::TempDir()) / ("zub-indications-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    std::ofstream(dir / "topology.json") << kServedTopology;
+  }
+  void TearDown() override {
+    StopServer();
+    fs::remove_all(dir);
+  }
+  // `zubcim serve` as a process of its own, on a free loopback port, keeping
+  // its subscriptions in the test's folder.
+  void StartServer() {
     // Everything the child needs is made before the fork: it only redirects and runs.
-    std::vector<std::string> all = {ZUBCIM_PATH};
-    all.insert(all.end(), args.begin(), args.end());
+    std::vector<std::string> args = {ZUBCIM_PATH, "--topology", (dir / "topology.json").string(),
+                                     "--computer-name", "testhost", "serve", "--listen", "127.0.0.1:0",
+                                     "--subscriptions", (dir / "subscriptions.json").string()};
     std::vector<char*> argv;
-    for (std::string& a : all) argv.push_back(a.data());
+    for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
-    const int out = ::open(m_out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    const int err = ::open(m_err.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-    m_pid = ::fork();
-    if (m_pid == 0) {
+    const int out = ::open((dir / "serve.out").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int err = ::open((dir / "serve.err").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    pid = ::fork();
+    if (pid == 0) {
       ::dup2(out, 1);
       ::dup2(err, 2);
       ::execv(ZUBCIM_PATH, argv.data());
@@ -75,53 +77,25 @@ class ServeProcess {
     ::close(err);
     // No std::regex in a program with cpp-httplib (see subscriptions.cpp).
     const std::string serving = "http://127.0.0.1:";
-    for (int i = 0; i < 6000 && m_port == 0; ++i) {
-      const std::string out = ReadFile(m_out);
-      const size_t at = out.find(serving);
-      if (at != std::string::npos && out.find('\n', at) != std::string::npos) m_port = std::atoi(out.c_str() + at + serving.size());
+    int port = 0;
+    for (int i = 0; i < 6000 && port == 0; ++i) {
+      const std::string said = ReadFile(dir / "serve.out");
+      const size_t at = said.find(serving);
+      if (at != std::string::npos && said.find('\n', at) != std::string::npos) port = std::atoi(said.c_str() + at + serving.size());
       else std::this_thread::sleep_for(10ms);
     }
-  }
-  ~ServeProcess() { Stop(); }
-  // SIGTERM, as a person stops it; its exit status.
-  int Stop() {
-    if (m_pid <= 0) return m_status;
-    ::kill(m_pid, SIGTERM);
-    ::waitpid(m_pid, &m_status, 0);
-    m_pid = 0;
-    return m_status;
-  }
-  int Port() const { return m_port; }
-  std::string Log() const { return ReadFile(m_err); }
-
- private:
-  fs::path m_out, m_err;
-  pid_t m_pid = 0;
-  int m_port = 0;
-  int m_status = -1;
-};
-
-class IndicationsServed : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir = fs::path(testing::TempDir()) / ("zub-indications-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    std::ofstream(dir / "topology.json") << kServedTopology;
-    subscriptions = (dir / "subscriptions.json").string();
-  }
-  void TearDown() override {
-    server.reset();
-    fs::remove_all(dir);
-  }
-  void StartServer() {
-    server = std::make_unique<ServeProcess>(
-        dir, std::vector<std::string>{"--topology", (dir / "topology.json").string(), "--computer-name", "testhost", "serve",
-                                      "--listen", "127.0.0.1:0", "--subscriptions", subscriptions});
-    ASSERT_GT(server->Port(), 0) << server->Log();
-    client = std::make_unique<httplib::Client>("127.0.0.1", server->Port());
+    ASSERT_GT(port, 0) << Log();
+    client = std::make_unique<httplib::Client>("127.0.0.1", port);
     client->set_read_timeout(60, 0);
   }
+  // SIGTERM, as a person stops it; its exit status.
+  int StopServer() {
+    int status = -1;
+    if (pid > 0 && ::kill(pid, SIGTERM) == 0) ::waitpid(pid, &status, 0);
+    pid = 0;
+    return status;
+  }
+  std::string Log() const { return ReadFile(dir / "serve.err"); }
   // A CIM-XML request; the response document (a CIM error fails the test unless `expectedError`).
   pugi::xml_document Cim(const std::string& body, int expectedError = 0) {
     pugi::xml_document doc;
@@ -144,17 +118,12 @@ class IndicationsServed : public ::testing::Test {
   // A reference the configuration methods return, as the next call passes it on.
   static std::string Reference(const pugi::xml_document& doc, const char* parameter) {
     std::ostringstream xml;
-    doc.select_node(("//PARAMVALUE[@NAME='" + std::string(parameter) + "']/VALUE.REFERENCE").c_str())
-        .node()
-        .print(xml, "", pugi::format_raw);
+    const std::string path = "//PARAMVALUE[@NAME='" + std::string(parameter) + "']/VALUE.REFERENCE";
+    doc.select_node(path.c_str()).node().print(xml, "", pugi::format_raw);
     return xml.str();
   }
   static std::string Service() {
-    return "<INSTANCENAME CLASSNAME=\"ZUB_StorageConfigurationService\"><KEYBINDING NAME=\"CreationClassName\"><KEYVALUE>"
-           "ZUB_StorageConfigurationService</KEYVALUE></KEYBINDING><KEYBINDING NAME=\"Name\"><KEYVALUE>"
-           "ZUB_StorageConfigurationService_C2</KEYVALUE></KEYBINDING><KEYBINDING NAME=\"SystemCreationClassName\">"
-           "<KEYVALUE>Corvo_ZUBe3.0</KEYVALUE></KEYBINDING><KEYBINDING NAME=\"SystemName\"><KEYVALUE>C2</KEYVALUE>"
-           "</KEYBINDING></INSTANCENAME>";
+    return KeyedName("ZUB_StorageConfigurationService", "ZUB_StorageConfigurationService_C2", "C2", "Corvo_ZUBe3.0");
   }
   // A volume on disks 24 and 25 through the configuration service, as a
   // client makes one: a goal setting, then the volume. Its reference.
@@ -168,13 +137,13 @@ class IndicationsServed : public ::testing::Test {
         "</PARAMVALUE><PARAMVALUE NAME=\"Goal\">" + Reference(setting, "NewSetting") +
             "</PARAMVALUE><PARAMVALUE NAME=\"InElements\"><VALUE.REFARRAY><VALUE.REFERENCE>" + DiskName("24") +
             "</VALUE.REFERENCE><VALUE.REFERENCE>" + DiskName("25") + "</VALUE.REFERENCE></VALUE.REFARRAY></PARAMVALUE>"));
-    EXPECT_STREQ(created.select_node("//RETURNVALUE/VALUE").node().child_value(), "0") << server->Log();
+    EXPECT_STREQ(created.select_node("//RETURNVALUE/VALUE").node().child_value(), "0") << Log();
     return Reference(created, "TheElement");
   }
   void DeleteVolume(const std::string& volume) {
     pugi::xml_document deleted =
         Cim(MethodRequest("ReturnToStoragePool", Service(), "<PARAMVALUE NAME=\"TheElement\">" + volume + "</PARAMVALUE>"));
-    EXPECT_STREQ(deleted.select_node("//RETURNVALUE/VALUE").node().child_value(), "0") << server->Log();
+    EXPECT_STREQ(deleted.select_node("//RETURNVALUE/VALUE").node().child_value(), "0") << Log();
   }
   static std::string DeviceIdOf(const std::string& reference) {
     pugi::xml_document doc;
@@ -182,14 +151,11 @@ class IndicationsServed : public ::testing::Test {
     return doc.select_node("//KEYBINDING[@NAME='DeviceID']/KEYVALUE").node().child_value();
   }
   size_t Count(const std::string& cls) {
-    pugi::xml_document doc = Cim(InteropRequest(
-        "EnumerateInstanceNames", "<IPARAMVALUE NAME=\"ClassName\"><CLASSNAME NAME=\"" + cls + "\"/></IPARAMVALUE>"));
-    return doc.select_nodes("//IRETURNVALUE/INSTANCENAME").size();
+    return Cim(NamesRequest(cls)).select_nodes("//IRETURNVALUE/INSTANCENAME").size();
   }
 
   fs::path dir;
-  std::string subscriptions;
-  std::unique_ptr<ServeProcess> server;
+  pid_t pid = 0;
   std::unique_ptr<httplib::Client> client;
 };
 
@@ -201,12 +167,7 @@ TEST_F(IndicationsServed, ListenersReceiveTheScenariosAlertsAndSubscriptionsOutl
   Subscribe("every", "SELECT * FROM ZUB_AlertIndication", "all");
   // `some` takes the created volumes through the provider's own filter, and
   // the failing disks (which end each part of the scenario) by a filter of its own.
-  Cim(CreateRequest(Subscription(
-      "<INSTANCENAME CLASSNAME=\"ZUB_IndicationFilter\"><KEYBINDING NAME=\"CreationClassName\"><KEYVALUE>"
-      "ZUB_IndicationFilter</KEYVALUE></KEYBINDING><KEYBINDING NAME=\"Name\"><KEYVALUE>ZUB_Volume_Created</KEYVALUE>"
-      "</KEYBINDING><KEYBINDING NAME=\"SystemCreationClassName\"><KEYVALUE>ZUB_ComputerSystem</KEYVALUE></KEYBINDING>"
-      "<KEYBINDING NAME=\"SystemName\"><KEYVALUE>testhost</KEYVALUE></KEYBINDING></INSTANCENAME>",
-      DestinationName("some"))));
+  Cim(CreateRequest(Subscription(ProviderFilterName("ZUB_Volume_Created", "testhost"), DestinationName("some"))));
   Subscribe("failing", "SELECT * FROM ZUB_AlertDiskFailing", "some");
 
   // Each step once the previous one's alerts arrived: changes the monitor
@@ -231,31 +192,25 @@ TEST_F(IndicationsServed, ListenersReceiveTheScenariosAlertsAndSubscriptionsOutl
                        "ZUB_AlertDiskMarkedPrimordial 24", "ZUB_AlertDiskMarkedPrimordial 25",
                        "ZUB_AlertPrimordialPoolModified 2", "ZUB_AlertDiskFailing 24",
                        "ZUB_AlertPrimordialPoolModified 2"}))
-      << server->Log();
+      << Log();
   EXPECT_EQ(some.Until("ZUB_AlertDiskFailing 24"),
             (std::vector<std::string>{"ZUB_AlertVolumeCreated " + id, "ZUB_AlertDiskFailing 24"}));
 
-  // Without its subscription, `all` receives nothing more; with one for the
-  // failing disks, only those.
-  Cim(DeleteRequest(SubscriptionName(FilterName("every"), DestinationName("all"))));
-  Cim(CreateRequest(Subscription(FilterName("failing"), DestinationName("all"))));
-  all.Clear();
-  Sim(R"({"op": "set_disk", "disk": "S21", "state": 6})");
-  Sim(R"({"op": "set_disk", "disk": "S25", "state": 4})");
-  EXPECT_EQ(all.Until("ZUB_AlertDiskFailing 25"), std::vector<std::string>{"ZUB_AlertDiskFailing 25"});
-  Cim(DeleteRequest(DestinationName("all")), 1);  // still subscribed
-
-  // A restart keeps every filter, destination and subscription.
-  EXPECT_EQ(server->Stop(), 0) << server->Log();
+  // A restart keeps every filter, destination and subscription, and what
+  // they name is still in use. (Unsubscribing is met by the store's own
+  // tests: the router asks the store for each alert's listeners.)
+  EXPECT_EQ(StopServer(), 0) << Log();
   StartServer();
+  Cim(DeleteRequest(DestinationName("all")), 1);
   EXPECT_EQ(Count("CIM_IndicationSubscription"), 3u);
   EXPECT_EQ(Count("CIM_ListenerDestinationCIMXML"), 2u);
   EXPECT_EQ(Count("CIM_IndicationFilter"), 2u + 15u);  // the clients' and the provider's
   all.Clear();
   some.Clear();
   Sim(R"({"op": "set_disk", "disk": "S22", "state": 4})");
-  EXPECT_EQ(all.Until("ZUB_AlertDiskFailing 22"), std::vector<std::string>{"ZUB_AlertDiskFailing 22"});
   EXPECT_EQ(some.Until("ZUB_AlertDiskFailing 22"), std::vector<std::string>{"ZUB_AlertDiskFailing 22"});
+  const std::vector<std::string> seen = all.Until("ZUB_AlertDiskFailing 22");
+  EXPECT_NE(std::find(seen.begin(), seen.end(), "ZUB_AlertDiskFailing 22"), seen.end()) << Log();
 }
 
 }  // namespace

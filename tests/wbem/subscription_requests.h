@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -19,36 +21,43 @@
 
 namespace wbemtest {
 
-inline std::string Property(const std::string& name, const std::string& type, const std::string& value) {
-  return "<PROPERTY NAME=\"" + name + "\" TYPE=\"" + type + "\"><VALUE>" + value + "</VALUE></PROPERTY>";
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // The four keys of a filter or destination named `name` of class `cls`.
-inline std::string KeyedName(const std::string& cls, const std::string& name) {
-  return "<INSTANCENAME CLASSNAME=\"" + cls + "\"><KEYBINDING NAME=\"CreationClassName\"><KEYVALUE VALUETYPE=\"string\">" +
-         cls + "</KEYVALUE></KEYBINDING><KEYBINDING NAME=\"Name\"><KEYVALUE VALUETYPE=\"string\">" + name +
-         "</KEYVALUE></KEYBINDING><KEYBINDING NAME=\"SystemCreationClassName\"><KEYVALUE VALUETYPE=\"string\">"
-         "CIM_ComputerSystem</KEYVALUE></KEYBINDING><KEYBINDING NAME=\"SystemName\"><KEYVALUE VALUETYPE=\"string\">"
-         "testhost</KEYVALUE></KEYBINDING></INSTANCENAME>";
+inline std::string KeyedName(const std::string& cls, const std::string& name, const std::string& system = "testhost",
+                             const std::string& systemClass = "CIM_ComputerSystem") {
+  auto key = [](const char* key, const std::string& value) {
+    return std::string("<KEYBINDING NAME=\"") + key + "\"><KEYVALUE VALUETYPE=\"string\">" + value +
+           "</KEYVALUE></KEYBINDING>";
+  };
+  return "<INSTANCENAME CLASSNAME=\"" + cls + "\">" + key("CreationClassName", cls) + key("Name", name) +
+         key("SystemCreationClassName", systemClass) + key("SystemName", system) + "</INSTANCENAME>";
 }
 inline std::string FilterName(const std::string& name) { return KeyedName("CIM_IndicationFilter", name); }
 inline std::string DestinationName(const std::string& name) { return KeyedName("CIM_ListenerDestinationCIMXML", name); }
+// One of the provider's own filters (ZUB_Volume_Created, ...) on the computer `system`.
+inline std::string ProviderFilterName(const std::string& name, const std::string& system) {
+  return KeyedName("ZUB_IndicationFilter", name, system, "ZUB_ComputerSystem");
+}
 
 inline std::string Filter(const std::string& name, const std::string& query, const std::string& language = "WQL",
                           const std::string& sources = "<VALUE>root/corvo_zub</VALUE>") {
   return "<INSTANCE CLASSNAME=\"CIM_IndicationFilter\">" + Property("CreationClassName", "string", "CIM_IndicationFilter") +
          Property("SystemCreationClassName", "string", "CIM_ComputerSystem") + Property("SystemName", "string", "testhost") +
-         Property("Name", "string", name) +
-         "<PROPERTY.ARRAY NAME=\"SourceNamespaces\" TYPE=\"string\"><VALUE.ARRAY>" + sources +
-         "</VALUE.ARRAY></PROPERTY.ARRAY>" + Property("Query", "string", query) +
+         Property("Name", "string", name) + "<PROPERTY.ARRAY NAME=\"SourceNamespaces\" TYPE=\"string\"><VALUE.ARRAY>" +
+         sources + "</VALUE.ARRAY></PROPERTY.ARRAY>" + Property("Query", "string", query) +
          Property("QueryLanguage", "string", language) + "</INSTANCE>";
 }
 
-// SystemName and SystemCreationClassName left to the server.
-inline std::string Destination(const std::string& name, const std::string& url) {
+// SystemName and SystemCreationClassName left to the server; `more`: further PROPERTY elements.
+inline std::string Destination(const std::string& name, const std::string& url, const std::string& more = "") {
   return "<INSTANCE CLASSNAME=\"CIM_ListenerDestinationCIMXML\">" +
          Property("CreationClassName", "string", "CIM_ListenerDestinationCIMXML") + Property("Name", "string", name) +
-         Property("Destination", "string", url) + Property("PersistenceType", "uint16", "3") + "</INSTANCE>";
+         Property("Destination", "string", url) + (more.empty() ? Property("PersistenceType", "uint16", "3") : more) +
+         "</INSTANCE>";
 }
 
 inline std::string InteropReference(const std::string& instanceName) {
@@ -72,30 +81,22 @@ inline std::string SubscriptionName(const std::string& filterName, const std::st
          "</KEYBINDING></INSTANCENAME>";
 }
 
-inline std::string CreateRequest(const std::string& instance) {
-  return IntrinsicRequest("CreateInstance", "<IPARAMVALUE NAME=\"NewInstance\">" + instance + "</IPARAMVALUE>",
-                          "root/interop");
-}
-// ModifyInstance of `instanceName` with the INSTANCE's `properties`, and a
-// PropertyList when `propertyList` is not empty ("<VALUE>..</VALUE>...").
-inline std::string ModifyRequest(const std::string& instanceName, const std::string& className,
-                                 const std::string& properties, const std::string& propertyList = "") {
-  return IntrinsicRequest("ModifyInstance",
-                          "<IPARAMVALUE NAME=\"ModifiedInstance\"><VALUE.NAMEDINSTANCE>" + instanceName +
-                              "<INSTANCE CLASSNAME=\"" + className + "\">" + properties +
-                              "</INSTANCE></VALUE.NAMEDINSTANCE></IPARAMVALUE>" +
-                              (propertyList.empty() ? "" : "<IPARAMVALUE NAME=\"PropertyList\"><VALUE.ARRAY>" +
-                                                               propertyList + "</VALUE.ARRAY></IPARAMVALUE>"),
-                          "root/interop");
-}
-inline std::string DeleteRequest(const std::string& instanceName) {
-  return IntrinsicRequest("DeleteInstance", "<IPARAMVALUE NAME=\"InstanceName\">" + instanceName + "</IPARAMVALUE>",
-                          "root/interop");
-}
 inline std::string InteropRequest(const std::string& op, const std::string& params) {
   return IntrinsicRequest(op, params, "root/interop");
 }
-
+inline std::string CreateRequest(const std::string& instance) {
+  return InteropRequest("CreateInstance", "<IPARAMVALUE NAME=\"NewInstance\">" + instance + "</IPARAMVALUE>");
+}
+inline std::string GetRequest(const std::string& instanceName) {
+  return InteropRequest("GetInstance", "<IPARAMVALUE NAME=\"InstanceName\">" + instanceName + "</IPARAMVALUE>");
+}
+inline std::string DeleteRequest(const std::string& instanceName) {
+  return InteropRequest("DeleteInstance", "<IPARAMVALUE NAME=\"InstanceName\">" + instanceName + "</IPARAMVALUE>");
+}
+inline std::string NamesRequest(const std::string& cls) {
+  return InteropRequest("EnumerateInstanceNames",
+                        "<IPARAMVALUE NAME=\"ClassName\"><CLASSNAME NAME=\"" + cls + "\"/></IPARAMVALUE>");
+}
 class TestListener {
  public:
   explicit TestListener(int port = 0) { Start(port); }
@@ -131,28 +132,23 @@ class TestListener {
   std::vector<std::string> Until(const std::string& last) {
     std::unique_lock<std::mutex> lock(m_mutex);
     m_arrived.wait_for(lock, std::chrono::seconds(60), [&] {
-      const std::vector<std::string> seen = Seen();
+      const std::vector<std::string> seen = Events(m_received);
       return std::find(seen.begin(), seen.end(), last) != seen.end();
     });
-    return Seen();
+    return Events(m_received);
   }
-  std::vector<std::string> UntilCount(size_t count) {
-    WaitFor(count);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return Seen();
-  }
+  std::vector<std::string> UntilCount(size_t count) { return Events(WaitFor(count)); }
   void Clear() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_received.clear();
   }
-
- private:
-  std::vector<std::string> Seen() const {
+  static std::vector<std::string> Events(const std::vector<zubwbem::ReceivedIndication>& received) {
     std::vector<std::string> out;
-    for (const auto& r : m_received) out.push_back(r.className + " " + r.Text("EventID"));
+    for (const auto& r : received) out.push_back(r.className + " " + r.Text("EventID"));
     return out;
   }
 
+ private:
   std::unique_ptr<zubwbem::IndicationListener> m_listener;
   std::thread m_thread;
   int m_port = 0;

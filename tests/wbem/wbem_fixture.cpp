@@ -157,6 +157,15 @@ std::string MethodRequest(const std::string& method, const std::string& target, 
   return Envelope("<METHODCALL NAME=\"" + method + "\">" + path + params + "</METHODCALL>");
 }
 
+std::string ModifyRequest(const std::string& ns, const std::string& instanceName, const std::string& className,
+                          const std::string& properties, const std::string& propertyList) {
+  const std::string instance = "<VALUE.NAMEDINSTANCE>" + instanceName + "<INSTANCE CLASSNAME=\"" + className + "\">" +
+                               properties + "</INSTANCE></VALUE.NAMEDINSTANCE>";
+  const std::string list = "<VALUE.ARRAY>" + propertyList + "</VALUE.ARRAY>";
+  return IntrinsicRequest("ModifyInstance", "<IPARAMVALUE NAME=\"ModifiedInstance\">" + instance + "</IPARAMVALUE>" +
+                          (propertyList.empty() ? "" : "<IPARAMVALUE NAME=\"PropertyList\">" + list + "</IPARAMVALUE>"), ns);
+}
+
 void WbemFixture::SetUp() {
   SimFixture::SetUp();
   Load(kTopology);
@@ -168,8 +177,8 @@ void WbemFixture::SetUp() {
   Service().putStatus = PROVIDER_SUCCESS;
 }
 
-pugi::xml_document WbemFixture::Call(const std::string& body) {
-  last = ops.Handle(body, zubwbem::CimHeaders{"MethodCall", "", "", "1.0", "application/xml"});
+pugi::xml_document WbemFixture::Call(const std::string& body, zubwbem::Operations* via) {
+  last = (via ? *via : ops).Handle(body, zubwbem::CimHeaders{"MethodCall", "", "", "1.0", "application/xml"});
   pugi::xml_document doc;
   EXPECT_EQ(last.http, 200) << last.cimError;
   EXPECT_TRUE(doc.load_string(last.body.c_str())) << last.body;

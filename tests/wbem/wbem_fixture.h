@@ -23,32 +23,27 @@ namespace wbemtest {
 // ---- the scratch service ------------------------------------------------------
 
 struct stScratchService {
-  CZubString CreationClassName;
-  CZubString Name;
-  CZubString Text;
+  CZubString CreationClassName, Name, Text;
   uint64_t Big = 0;
   int64_t Signed = 0;
   uint32_t Count = 0;
   int32_t Offset = 0;
-  uint8_t Flag = 0;        // boolean
-  uint64_t Mode = 0;       // uint16
-  uint8_t Small = 0;       // uint8
-  int64_t Tiny = 0;        // sint8
-  CZubString When;         // datetime
+  uint8_t Flag = 0;   // boolean
+  uint64_t Mode = 0;  // uint16
+  uint8_t Small = 0;
+  int64_t Tiny = 0;   // sint8
+  CZubString When;    // datetime
   CArrayT<uint64_t> Sizes;
   CArrayT<CZubString> Names;
-  CZubString Owner;        // reference to ZUB_ComputerSystem
-  CZubString Reserved;     // internal: must reach the methods
-  CZubString InText;
-  CArrayT<uint64_t> InSizes;
+  CZubString Owner;     // reference to ZUB_ComputerSystem
+  CZubString Reserved;  // internal: must reach the methods
+  // Echo's parameters: In*, Size both ways, Out*, and its return value.
+  CZubString InText, InTarget;
+  CArrayT<uint64_t> InSizes, OutSizes;
   uint8_t InForce = 0;
-  CZubString InTarget;
   CArrayT<CZubString> InElements;
   uint64_t Size = 0;
-  CZubString OutText;
-  CZubString OutTarget;
-  CArrayT<uint64_t> OutSizes;
-  CZubString OutNothing;
+  CZubString OutText, OutTarget, OutNothing;
   uint32_t ReturnValue = 0;
   static const RecordDesc& Describe();
 };
@@ -80,13 +75,20 @@ std::string ServiceName(const std::string& name);
 // A simple request around an IMETHODCALL body.
 std::string IntrinsicRequest(const std::string& op, const std::string& params, const std::string& ns = "root/corvo_zub");
 std::string MethodRequest(const std::string& method, const std::string& target, const std::string& params);
+// ModifyInstance in `ns` of `instanceName` with the INSTANCE's `properties`, and a
+// PropertyList when `propertyList` is not empty ("<VALUE>..</VALUE>...").
+std::string ModifyRequest(const std::string& ns, const std::string& instanceName, const std::string& className,
+                          const std::string& properties, const std::string& propertyList = "");
+inline std::string Property(const std::string& name, const std::string& type, const std::string& value) {
+  return "<PROPERTY NAME=\"" + name + "\" TYPE=\"" + type + "\"><VALUE>" + value + "</VALUE></PROPERTY>";
+}
 
 class WbemFixture : public zubtest::SimFixture {
  protected:
   void SetUp() override;
 
-  // Runs a request; the response document.
-  pugi::xml_document Call(const std::string& body);
+  // Runs a request through `via` (by default `ops`); the response document.
+  pugi::xml_document Call(const std::string& body, zubwbem::Operations* via = nullptr);
   pugi::xml_document Op(const std::string& op, const std::string& params) { return Call(IntrinsicRequest(op, params)); }
   // The CIM error code of a response (0: none).
   static int ErrorOf(const pugi::xml_document& doc);
