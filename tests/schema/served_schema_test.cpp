@@ -54,47 +54,23 @@ TEST(ServedSchema, EveryClassReferenceAndValueMapHoldsTogether) {
         valueMap(where + " " + p.name, p.qualifiers);
       }
     }
-    const MofQualifier* association = cls.Qualifier("Association");
-    if (association) {
-      auto all = schema.AllProperties(cls);
-      if (std::count_if(all.begin(), all.end(), [](const MofProperty* p) { return p->IsReference(); }) < 2) {
-        problems.push_back(cls.name + " is an association with fewer than two references");
-      }
-    }
+    auto all = schema.AllProperties(cls);
+    if (cls.Qualifier("Association") &&
+        std::count_if(all.begin(), all.end(), [](const MofProperty* p) { return p->IsReference(); }) < 2)
+      problems.push_back(cls.name + " is an association with fewer than two references");
   }
   for (const std::string& p : problems) ADD_FAILURE() << p;
 }
 
-TEST(ServedSchema, HoldsEveryClassTheServerAndItsClientsName) {
-  // The standard classes the provider's classes specialise or reference, the
-  // interop and indication classes a CIM server has, and what a storage
-  // client walks.
-  static const char* const kNeeded[] = {
-      "CIM_AlarmDevice", "CIM_AllocatedFromStoragePool", "CIM_AssociatedAlarm", "CIM_Capabilities", "CIM_Card",
-      "CIM_ComputerSystem", "CIM_ComputerSystemPackage", "CIM_ConcreteComponent", "CIM_ConcreteDependency",
-      "CIM_ConcreteIdentity", "CIM_ControlledBy", "CIM_DeviceSAPImplementation", "CIM_ElementCapabilities",
-      "CIM_ElementConformsToProfile", "CIM_ElementSettingData", "CIM_ElementSoftwareIdentity",
-      "CIM_HostedAccessPoint", "CIM_HostedCollection", "CIM_HostedService", "CIM_IndicationFilter", "CIM_IsSpare",
-      "CIM_LogicalDevice", "CIM_LogicalPort", "CIM_ManagedElement", "CIM_MemberOfCollection", "CIM_PortController",
-      "CIM_Product", "CIM_ProductPhysicalComponent", "CIM_ProtocolController", "CIM_ProtocolControllerForUnit",
-      "CIM_ProtocolEndpoint", "CIM_Realizes", "CIM_ReferencedProfile", "CIM_RegisteredProfile",
-      "CIM_SAPAvailableForElement", "CIM_SCSIProtocolController", "CIM_SCSIProtocolEndpoint", "CIM_Service",
-      "CIM_SoftwareIdentity", "CIM_SpareConfigurationCapabilities", "CIM_SpareConfigurationService",
-      "CIM_StorageCapabilities", "CIM_StorageConfigurationService", "CIM_StorageExtent", "CIM_StoragePool",
-      "CIM_StorageRedundancySet", "CIM_StorageSetting", "CIM_StorageSettingsAssociatedToCapabilities",
-      "CIM_StorageSettingsGeneratedFromCapabilities", "CIM_StorageVolume", "CIM_SystemDevice",
-      "CIM_SystemSpecificCollection", "CIM_AlertIndication", "CIM_NetworkPort", "CIM_PhysicalPackage",
-      "CIM_ObjectManager", "CIM_Namespace", "CIM_NamespaceInManager", "CIM_CIMXMLCommunicationMechanism",
-      "CIM_CommMechanismForManager", "CIM_IndicationSubscription", "CIM_ListenerDestinationCIMXML",
-      "CIM_InstCreation", "CIM_InstDeletion", "CIM_InstModification", "CIM_ConcreteJob", "CIM_DiskDrive",
-      "CIM_MediaPresent", "CIM_InstalledSoftwareIdentity", "CIM_HostedStoragePool",
-      "CIM_StorageConfigurationCapabilities"};
+TEST(ServedSchema, HoldsTheClassesOnlyClientsNameAndReadsEveryFile) {
+  // The classes the provider's classes and alerts specialise are checked by
+  // building the server's schema (Schema.TheCatalogueNames...), the interop
+  // and subscription classes by the client check; these no code names.
   const MofSchema& schema = ServedSchema();
-  for (const char* name : kNeeded) {
-    const MofClass* cls = schema.Find(name);
-    ASSERT_NE(cls, nullptr) << name;
-    EXPECT_EQ(cls->name, name);
-  }
+  for (const char* name : {"CIM_ConcreteJob", "CIM_DiskDrive", "CIM_MediaPresent", "CIM_HostedStoragePool",
+                           "CIM_InstalledSoftwareIdentity", "CIM_StorageConfigurationCapabilities", "CIM_NetworkPort",
+                           "CIM_InstCreation", "CIM_InstDeletion", "CIM_InstModification"})
+    EXPECT_NE(schema.Find(name), nullptr) << name;
   // Every compiled-in file is read: the index includes each of the others.
   std::string index = ServedMofFile("schema.mof").value_or("");
   ASSERT_FALSE(index.empty());
@@ -121,20 +97,12 @@ TEST(ServedSchema, AnswersWhatClientsLookUp) {
     if (p->name == "PartComponent") partClass = p->refClass;
   }
   EXPECT_EQ(partClass, "CIM_LogicalDevice");
-
-  EXPECT_TRUE(schema.IsSubclassOf("CIM_StorageVolume", "CIM_ManagedElement"));
-  EXPECT_TRUE(schema.IsSubclassOf("CIM_InstCreation", "CIM_Indication"));
-  EXPECT_FALSE(schema.IsSubclassOf("CIM_StorageVolume", "CIM_Service"));
-
-  const MofMethod* create = nullptr;
-  for (const MofMethod* m : schema.AllMethods(*schema.Find("CIM_StorageConfigurationService"))) {
-    if (m->name == "CreateOrModifyElementFromStoragePool") create = m;
-  }
-  ASSERT_NE(create, nullptr);
-  EXPECT_EQ(create->returnType, "uint32");
+  // An output reference parameter of an inherited method.
   const MofParameter* job = nullptr;
-  for (const MofParameter& p : create->parameters) {
-    if (p.name == "Job") job = &p;
+  for (const MofMethod* m : schema.AllMethods(*schema.Find("CIM_StorageConfigurationService"))) {
+    for (const MofParameter& p : m->parameters) {
+      if (m->name == "CreateOrModifyElementFromStoragePool" && p.name == "Job") job = &p;
+    }
   }
   ASSERT_NE(job, nullptr);
   EXPECT_EQ(job->refClass, "CIM_ConcreteJob");
