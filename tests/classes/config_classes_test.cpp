@@ -2,8 +2,8 @@
 // and the spare configuration service.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "classes/config/capability_associations.h"
@@ -11,178 +11,119 @@
 #include "classes/config/storage_capabilities.h"
 #include "classes/config/storage_setting.h"
 #include "classes/storage/disk_extent.h"
-#include "classes/storage/storage_pool.h"
 #include "classes/system/port_controller.h"
 #include "tests/classes/association_fixture.h"
-#include "tests/support/class_fixture.h"
+#include "tests/classes/storage_helpers.h"
 
-using zubtest::Fields;
+using zubtest::CreateSetting;
+using zubtest::RefPairs;
+using zubtest::Refs;
+using zubtest::Row;
+using zubtest::Rows;
+using zubtest::Settings;
+using zubtest::Table;
 
-// ZUB_StorageCapabilitiesPrimordial and the two storage-setting lists:
-// redundancy from the supported levels, CreateSetting, PutData and the list
-// operations other classes use. The setting lists live for the whole
-// process, so tests find their own settings by InstanceID.
-namespace settings {
+// ZUB_StorageCapabilitiesPrimordial, the two storage-setting lists and the
+// associations of capabilities and settings to pools, systems and volumes.
+namespace capabilities {
 
-CArrayT<CRaidInfo::_stSupportedRaidLevelInfo> Levels(std::initializer_list<std::pair<uint32_t, int32_t>> levels) {
-  CArrayT<CRaidInfo::_stSupportedRaidLevelInfo> out;
-  for (auto [code, strip] : levels) {
-    CRaidInfo::_stSupportedRaidLevelInfo l{};
-    l.raidLevel = code;
-    l.info.supported = 1;
-    l.info.stripKib = strip;
-    out.Add(l);
-  }
-  return out;
-}
-
-std::vector<uint64_t> Redundancy(const stZUB_StorageCapabilitiesPrimordial& c) {
-  return {c.DataRedundancyMax, c.DataRedundancyMin, c.PackageRedundancyMax, c.PackageRedundancyMin};
-}
-
-TEST(CapabilitiesRules, RedundancyFollowsTheSupportedLevelsInOrder) {
-  using V = std::vector<uint64_t>;
-  stZUB_StorageCapabilitiesPrimordial c;
-  EXPECT_EQ(ApplyRaidLevels(Levels({{SSI_RAID0, 128}, {SSI_RAID1, 64}}), 4, &c), 128);
-  EXPECT_EQ(Redundancy(c), (V{1, 4, 0, 4}));
-  c = {};
-  EXPECT_EQ(ApplyRaidLevels(Levels({{SSI_RAID0, 128}, {SSI_RAID1, 64}, {SSI_RAID5, 256}}), 4, &c), 256);
-  EXPECT_EQ(Redundancy(c), (V{0, 4, 1, 4}));  // a later RAID5 sets data redundancy back to 0
-  c = {};
-  ApplyRaidLevels(Levels({{SSI_RAID10, 64}}), 5, &c);
-  EXPECT_EQ(Redundancy(c), (V{1, 2, 1, 2}));  // integer halves
-  c = {};
-  EXPECT_EQ(ApplyRaidLevels(Levels({}), 3, &c), 0);
-  EXPECT_EQ(Redundancy(c), (V{0, 0, 0, 0}));
-}
-
-// Controller 7 offers write-back and RAID0 (strip 64) and RAID1 (strip 128):
-// two available disks, a spare, two members. Controller 8 has no free disk.
+// Controller 7 offers write-back, RAID0 (strip 64) and RAID1 (strip 128): two
+// available disks, a spare, a volume "Data". Controller 8 offers RAID1, then
+// RAID5: one available disk, a volume "Data". Controller 9: no pool, a volume
+// "Other". Controller 10 offers RAID10 only: five available disks.
 constexpr const char* kTopology = R"({"middleware_version": "1.0", "controllers": [
   {"handle": 7, "name": "Seven", "write_back_offered": 1,
    "raid_info": {"handle": 70, "value1": 11, "value2": 12, "levels": {
      "1": {"strip_kib": 64, "strip_mask": 127}, "2": {"strip_kib": 128, "strip_mask": 0}}},
    "disks": [{"handle": 71}, {"handle": 72}, {"handle": 73, "usage": 4}, {"handle": 74}, {"handle": 75}],
-   "volumes": [{"name": "M", "level": 2, "disks": [74, 75]}]},
-  {"handle": 8, "name": "Eight", "disks": [{"handle": 81}, {"handle": 82}],
-   "volumes": [{"name": "N", "level": 2, "disks": [81, 82]}]}]})";
+   "volumes": [{"handle": 700, "name": "Data", "level": 2, "disks": [74, 75]}]},
+  {"handle": 8, "name": "Eight", "raid_info": {"levels": {"2": {"strip_kib": 16}, "8": {"strip_kib": 32}}},
+   "disks": [{"handle": 81}, {"handle": 82}, {"handle": 83}],
+   "volumes": [{"handle": 800, "name": "Data", "level": 2, "disks": [82, 83]}]},
+  {"handle": 9, "name": "Nine", "disks": [{"handle": 91}, {"handle": 92}],
+   "volumes": [{"handle": 900, "name": "Other", "level": 2, "disks": [91, 92]}]},
+  {"handle": 10, "name": "Ten", "raid_info": {"levels": {"4": {"strip_kib": 256}}},
+   "disks": [{"handle": 101}, {"handle": 102}, {"handle": 103}, {"handle": 104}, {"handle": 105}]}]})";
 
-class SettingsTest : public zubtest::ClassFixture {
+// Every list brought up to date on kTopology, no setting filed but the
+// volumes' own.
+class ConfigTest : public zubtest::AssociationFixture {
  protected:
   void SetUp() override {
-    ClassFixture::SetUp();
-    Load(kTopology);
-    List<&PROVIDER_CreateZubPortControllerInstance>();
-    List<&PROVIDER_CreateZubStorageExtentDiskInstance>();
-    List<&PROVIDER_CreateZubStoragePoolInstance>();
+    AssociationFixture::SetUp();
+    LoadAndList(kTopology);
   }
-  static stZUB_StorageCapabilitiesPrimordial Create(const wchar_t* id, uint64_t type) {
-    stZUB_StorageCapabilitiesPrimordial rec;
-    rec.InstanceID = id;
-    rec.SettingType = type;
-    EXPECT_EQ(PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance()->CreateSetting(&rec), PROVIDER_SUCCESS);
-    return rec;
-  }
-  static const stZUB_StorageSetting* Find(const CArrayT<stZUB_StorageSetting>& list, const CZubString& id) {
-    for (const stZUB_StorageSetting& s : list) {
-      if (s.InstanceID.Compare(id) == 0) return &s;
-    }
-    return nullptr;
-  }
-  static CArrayT<stZUB_StorageSetting> Primordial() {
-    CArrayT<stZUB_StorageSetting> out;
-    PROVIDER_CreateZubStorageSettingPrimordialInstance()->GetData(&out);
-    return out;
+  static std::wstring Capabilities(const std::wstring& id) {
+    return Path(L"ZUB_StorageCapabilitiesPrimordial.InstanceID=\"" + id + L"\"");
   }
 };
 
-TEST_F(SettingsTest, CapabilitiesPerPrimordialPool) {
-  auto caps = List<&PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance>();
-  ASSERT_EQ(caps.GetCount(), 1u);  // controller 8 has no pool
-  const stZUB_StorageCapabilitiesPrimordial& c = caps[0];
-  EXPECT_EQ(c.InstanceID.Str(), L"7");
-  EXPECT_EQ(c.ExtentStripeLengthDefault, 3u);  // two available disks and the spare
-  EXPECT_EQ(c.UserDataStripeDepthDefault, 131072u);
-  EXPECT_EQ(Redundancy(c), (std::vector<uint64_t>{1, 3, 0, 3}));
-  EXPECT_EQ(c.DataRedundancyDefault * 10 + c.PackageRedundancyDefault, 33u);
+// One entry per pool: its free and spare disks, the largest strip, the
+// redundancy its levels allow, each level in turn (RAID5 after RAID1 takes
+// data redundancy back to 0; RAID10 halves), the minimums as defaults.
+TEST_F(ConfigTest, CapabilitiesPerPrimordialPool) {
+  EXPECT_EQ(Table(List<&PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance>(),
+                  {"InstanceID", "ExtentStripeLengthDefault", "UserDataStripeDepthDefault", "DataRedundancyMax",
+                   "DataRedundancyMin", "PackageRedundancyMax", "PackageRedundancyMin", "DataRedundancyDefault",
+                   "PackageRedundancyDefault"}),
+            (Rows{L"7|3|131072|1|3|0|3|3|3", L"8|1|32768|0|1|1|1|1|1", L"10|5|262144|1|2|1|2|2|2"}));
   Fail("SsiGetRaidLevelInfo");
   EXPECT_EQ(List<&PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance>(PROVIDER_FAILED).GetCount(), 0u);
 }
 
-TEST_F(SettingsTest, CreateSettingFilesNumberedDefaultAndGoalSettings) {
-  List<&PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance>();
-  const size_t before = Primordial().GetCount();
-  EXPECT_EQ(Create(L"7", 1).ReturnValue, 5u);
-  EXPECT_EQ(Create(L"8", 2).ReturnValue, 2u);  // no capabilities entry
-  EXPECT_EQ(Primordial().GetCount(), before);
+// A default setting takes the capabilities' defaults, a goal their ranges
+// and any strip; the numbers run on across both kinds, a failure uses none.
+TEST_F(ConfigTest, CreateSettingFilesNumberedDefaultAndGoalSettings) {
+  EXPECT_EQ(CreateSetting(L"7", 1).ReturnValue, 5u);
+  EXPECT_EQ(CreateSetting(L"9", 2).ReturnValue, 2u);  // no capabilities entry
+  EXPECT_EQ(Settings(SettingList::Primordial).GetCount(), 0u);
+  const stZUB_StorageCapabilitiesPrimordial first = CreateSetting(L"7", 2);
+  EXPECT_EQ(CreateSetting(L"7", 9).ReturnValue, 5u);
+  EXPECT_EQ(CreateSetting(L"7", 3).ReturnValue, 0u);
 
-  stZUB_StorageCapabilitiesPrimordial first = Create(L"7", 2);
-  ASSERT_EQ(first.ReturnValue, 0u);
-  EXPECT_EQ(Create(L"7", 9).ReturnValue, 5u);  // a failure uses no number
-  stZUB_StorageCapabilitiesPrimordial second = Create(L"7", 3);
-  ASSERT_EQ(second.ReturnValue, 0u);
-
-  CArrayT<stZUB_StorageSetting> list = Primordial();
-  ASSERT_EQ(list.GetCount(), before + 2);
-  const stZUB_StorageSetting& d = list[before];
-  const stZUB_StorageSetting& g = list[before + 1];
-  const std::wstring prefix = L"Generated_PrimordialSetting_";
-  ASSERT_EQ(d.InstanceID.Str().rfind(prefix, 0), 0u);
-  const uint64_t n = std::stoull(d.InstanceID.Str().substr(prefix.size()));
-  EXPECT_EQ(g.InstanceID.Str(), prefix + std::to_wstring(n + 1));
-  EXPECT_NE(first.NewSetting.Str().find(L"ZUB_StorageSettingPrimordial.InstanceID=\"" + d.InstanceID.Str() + L"\""),
-            std::wstring::npos)
-      << first.NewSetting.Str();
-
-  EXPECT_EQ(d.PoolID.Str() + L" " + d.RaidLevel.Str() + L" " + d.CachePolicy.Str(), L"Primordial_7 RAID0 CACHING_OFF");
-  EXPECT_EQ(d.ExtentStripeLength, 2u);  // the pool's available extents
-  ASSERT_EQ(d.SupportedRaidLevels.GetCount() * 10 + d.SupportedCachePolicies.GetCount(), 22u);
-  EXPECT_EQ(d.SupportedRaidLevels[1].Str() + L" " + d.SupportedCachePolicies[1].Str(), L"RAID1 WRITEBACK");
-  // Default: the capabilities' defaults; goal: their ranges, any strip.
-  EXPECT_EQ(d.UserDataStripeDepthMin + d.UserDataStripeDepthMax, 2 * 131072u);
-  EXPECT_EQ(d.DataRedundancyMax * 100 + d.DataRedundancyMin * 10 + d.NoSinglePointOfFailure, 330u);
-  EXPECT_EQ(g.UserDataStripeDepthMin, 1024u);
-  EXPECT_EQ(g.UserDataStripeDepthMax, 33554432u);
-  EXPECT_EQ(g.DataRedundancyMax * 100 + g.DataRedundancyMin * 10 + g.NoSinglePointOfFailure, 131u);
+  const CArrayT<stZUB_StorageSetting> list = Settings(SettingList::Primordial);
+  ASSERT_EQ(list.GetCount(), 2u);
+  const std::wstring prefix = L"Generated_PrimordialSetting_", id = list[0].InstanceID.Str();
+  ASSERT_EQ(id.rfind(prefix, 0), 0u);
+  EXPECT_EQ(list[1].InstanceID.Str(), prefix + std::to_wstring(std::stoull(id.substr(prefix.size())) + 1));
+  EXPECT_EQ(first.ReturnValue, 0u);
+  EXPECT_EQ(first.NewSetting.Str(), Path(L"ZUB_StorageSettingPrimordial.InstanceID=\"" + id + L"\""));
+  // ExtentStripeLength: the pool's available extents.
+  const std::wstring common = L"Primordial_7|RAID0|CACHING_OFF|2|RAID0,RAID1|CACHING_OFF,WRITEBACK|11|12|";
+  EXPECT_EQ(Table(list, {"PoolID", "RaidLevel", "CachePolicy", "ExtentStripeLength", "SupportedRaidLevels",
+                         "SupportedCachePolicies", "RaidInfoValue1", "RaidInfoValue2", "UserDataStripeDepthMin",
+                         "UserDataStripeDepthMax", "DataRedundancyMax", "DataRedundancyMin", "PackageRedundancyMax",
+                         "PackageRedundancyMin", "NoSinglePointOfFailure"}),
+            (Rows{common + L"131072|131072|3|3|3|3|0", common + L"1024|33554432|1|3|0|3|1"}));
 }
 
-TEST_F(SettingsTest, PutDataChangesGoalsOnlyAndListsPersist) {
-  List<&PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance>();
-  stZUB_StorageCapabilitiesPrimordial created = Create(L"7", 3);
-  ASSERT_EQ(created.ReturnValue, 0u);
-  CArrayT<stZUB_StorageSetting> list = Primordial();
-  stZUB_StorageSetting goal = list[list.GetCount() - 1];
+TEST_F(ConfigTest, PutDataChangesGoalsOnlyAndListsPersist) {
+  ASSERT_EQ(CreateSetting(L"7", 3).ReturnValue, 0u);
+  stZUB_StorageSetting goal = Settings(SettingList::Primordial)[0];
   goal.ElementName = L"renamed";
   goal.PoolID = L"elsewhere";
   goal.RaidLevel = L"RAID1";
   goal.UserDataStripeDepth = 65536;
   goal.CachePolicy = L"WRITEBACK";
   goal.SmallestDiskBlocks = 5;  // only volume settings take this
-  CZubStorageSettingInterface* settings = PROVIDER_CreateZubStorageSettingPrimordialInstance();
-  EXPECT_EQ(settings->PutData(goal), PROVIDER_SUCCESS);
-  EXPECT_EQ(settings->Update(), PROVIDER_SUCCESS);  // the list is not rebuilt
-  list = Primordial();
-  const stZUB_StorageSetting* stored = Find(list, goal.InstanceID);
-  ASSERT_NE(stored, nullptr);
-  EXPECT_EQ(stored->ElementName.Str() + L" " + stored->PoolID.Str(), L"Primordial storage settings Primordial_7");
-  EXPECT_EQ(stored->RaidLevel.Str() + L" " + stored->CachePolicy.Str(), L"RAID1 WRITEBACK");
-  EXPECT_EQ(stored->UserDataStripeDepth, 65536u);
-  EXPECT_EQ(stored->SmallestDiskBlocks, 0u);
+  CZubStorageSettingInterface* primordial = PROVIDER_CreateZubStorageSettingPrimordialInstance();
+  EXPECT_EQ(primordial->PutData(goal), PROVIDER_SUCCESS);
+  EXPECT_EQ(primordial->Update(), PROVIDER_SUCCESS);  // the list is not rebuilt
+  EXPECT_EQ(Table(Settings(SettingList::Primordial),
+                  {"ElementName", "PoolID", "RaidLevel", "UserDataStripeDepth", "CachePolicy", "SmallestDiskBlocks"}),
+            (Rows{L"Primordial storage settings|Primordial_7|RAID1|65536|WRITEBACK|0"}));
 
-  // The volume list: filed and removed by other classes.
+  // The volume list, filed and emptied by other classes: PutData reaches
+  // every setting of the key.
+  ClearSettings();
   stZUB_StorageSetting volume;
   volume.InstanceID = L"VolumeSetting_ListTest";
   AddSetting(SettingList::Volume, volume);
   AddSetting(SettingList::Volume, volume);
   volume.SmallestDiskBlocks = 5;
-  PROVIDER_CreateZubStorageSettingVolumeInstance()->PutData(volume);  // every setting with that key
-  CArrayT<stZUB_StorageSetting> volumes;
-  PROVIDER_CreateZubStorageSettingVolumeInstance()->GetData(&volumes);
-  size_t found = 0;
-  for (const stZUB_StorageSetting& s : volumes) {
-    if (s.InstanceID.Compare(volume.InstanceID) == 0) found += s.SmallestDiskBlocks;
-  }
-  EXPECT_EQ(found, 10u);
+  PROVIDER_CreateZubStorageSettingVolumeInstance()->PutData(volume);
+  EXPECT_EQ(Table(Settings(SettingList::Volume), {"InstanceID", "SmallestDiskBlocks"}),
+            (Rows{L"VolumeSetting_ListTest|5", L"VolumeSetting_ListTest|5"}));
   EXPECT_EQ(RemoveSetting(SettingList::Volume, volume.InstanceID), PROVIDER_SUCCESS);
   EXPECT_EQ(RemoveSetting(SettingList::Volume, volume.InstanceID), PROVIDER_SUCCESS);
   EXPECT_EQ(RemoveSetting(SettingList::Volume, volume.InstanceID), PROVIDER_FAILED);
@@ -190,76 +131,35 @@ TEST_F(SettingsTest, PutDataChangesGoalsOnlyAndListsPersist) {
   // A volume's own setting is filed once, however many listings of the new
   // volume file it at the same moment; another controller's is its own.
   volume.VolumeName = L"ListTest";
-  volume.ControllerHandle = L"7";
-  FileVolumeSetting(volume);
-  FileVolumeSetting(volume);
-  volume.ControllerHandle = L"8";
-  FileVolumeSetting(volume);
-  PROVIDER_CreateZubStorageSettingVolumeInstance()->GetData(&volumes);
-  EXPECT_EQ(std::count_if(volumes.begin(), volumes.end(),
-                          [&](const stZUB_StorageSetting& s) { return s.InstanceID.Compare(volume.InstanceID) == 0; }),
-            2);
-  EXPECT_EQ(RemoveSetting(SettingList::Volume, volume.InstanceID), PROVIDER_SUCCESS);
-  EXPECT_EQ(RemoveSetting(SettingList::Volume, volume.InstanceID), PROVIDER_SUCCESS);
+  for (const wchar_t* controller : {L"7", L"7", L"8"}) {
+    volume.ControllerHandle = controller;
+    FileVolumeSetting(volume);
+  }
+  EXPECT_EQ(Table(Settings(SettingList::Volume), {"VolumeName", "ControllerHandle"}),
+            (Rows{L"ListTest|7", L"ListTest|8"}));
 }
 
-}  // namespace settings
-
-// Capabilities and settings joined to pools, to each other and to volumes.
-namespace capabilities {
-
-// Controllers 7 and 8: a pool each and a volume "Data" each. Controller 9:
-// no pool, a volume "Other".
-constexpr const char* kTopology = R"({"middleware_version": "1.0", "controllers": [
-  {"handle": 7, "name": "Seven", "disks": [{"handle": 71}, {"handle": 72}, {"handle": 73}],
-   "volumes": [{"handle": 700, "name": "Data", "level": 2, "disks": [72, 73]}]},
-  {"handle": 8, "name": "Eight", "disks": [{"handle": 81}, {"handle": 82}, {"handle": 83}],
-   "volumes": [{"handle": 800, "name": "Data", "level": 2, "disks": [82, 83]}]},
-  {"handle": 9, "name": "Nine", "disks": [{"handle": 91}, {"handle": 92}],
-   "volumes": [{"handle": 900, "name": "Other", "level": 2, "disks": [91, 92]}]}]})";
-
-class CapabilityAssociationsTest : public zubtest::AssociationFixture {
- protected:
-  static std::wstring Capabilities(const std::wstring& id) {
-    return Path(L"ZUB_StorageCapabilitiesPrimordial.InstanceID=\"" + id + L"\"");
-  }
-  static std::wstring SpareCapabilities(const std::wstring& id) {
-    return Path(L"ZUB_SpareConfigurationCapabilities.InstanceID=\"ZUBe:SpareConfigurationCapabilities:" + id + L"\"");
-  }
-  // The path of a new default setting generated from capabilities `id`.
-  static std::wstring CreateSetting(const wchar_t* id) {
-    stZUB_StorageCapabilitiesPrimordial rec;
-    rec.InstanceID = id;
-    rec.SettingType = 2;
-    EXPECT_EQ(PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance()->CreateSetting(&rec), PROVIDER_SUCCESS);
-    EXPECT_EQ(rec.ReturnValue, 0u);
-    return rec.NewSetting.Str();
-  }
-};
-
-using zubtest::RefPairs;
-using zubtest::Refs;
-
-TEST_F(CapabilityAssociationsTest, EachPoolHasTheCapabilitiesOfItsController) {
-  LoadAndList(kTopology);
+TEST_F(ConfigTest, EachPoolHasTheCapabilitiesOfItsController) {
   // The pools first (controller 9 has none), then every system, 9 too, with
-  // the spare capabilities of its controller (all three AHCI, numbered).
+  // the spare capabilities of its controller (all AHCI, numbered).
+  const auto spare = [](const wchar_t* n) {
+    return Path(L"ZUB_SpareConfigurationCapabilities.InstanceID=\"ZUBe:SpareConfigurationCapabilities:AHCI" +
+                std::wstring(n) + L"\"");
+  };
   EXPECT_EQ(Refs(List<&PROVIDER_CreateZubElementCapabilitiesInstance>(), &stZUB_ElementCapabilities::ManagedElement,
                  &stZUB_ElementCapabilities::Capabilities),
             (RefPairs{{Path(L"ZUB_StoragePool.InstanceID=\"7\""), Capabilities(L"7")},
                       {Path(L"ZUB_StoragePool.InstanceID=\"8\""), Capabilities(L"8")},
-                      {System(L"Seven"), SpareCapabilities(L"AHCI0")}, {System(L"Eight"), SpareCapabilities(L"AHCI1")},
-                      {System(L"Nine"), SpareCapabilities(L"AHCI2")}}));
+                      {Path(L"ZUB_StoragePool.InstanceID=\"10\""), Capabilities(L"10")},
+                      {System(L"Seven"), spare(L"0")}, {System(L"Eight"), spare(L"1")}, {System(L"Nine"), spare(L"2")},
+                      {System(L"Ten"), spare(L"3")}}));
 }
 
-TEST_F(CapabilityAssociationsTest, SettingsJoinTheCapabilitiesTheyWereGeneratedFromAndAreCopied) {
-  LoadAndList(kTopology);
+TEST_F(ConfigTest, SettingsJoinTheCapabilitiesTheyWereGeneratedFromAndAreCopied) {
   EXPECT_EQ(List<&PROVIDER_CreateZubStorageSettingsGeneratedFromCapabilitiesInstance>(PROVIDER_NOT_FOUND).GetCount(),
             0u);  // no setting yet
-  const std::wstring first = CreateSetting(L"7");
-  const std::wstring second = CreateSetting(L"8");
-  const std::wstring third = CreateSetting(L"7");
-  EXPECT_EQ(first.rfind(Path(L"ZUB_StorageSettingPrimordial.InstanceID=\"Generated_PrimordialSetting_"), 0), 0u);
+  const auto made = [](const wchar_t* id) { return CreateSetting(id, 2).NewSetting.Str(); };
+  const std::wstring first = made(L"7"), second = made(L"8"), third = made(L"7");
   RefPairs expected = {{Capabilities(L"7"), first}, {Capabilities(L"7"), third}, {Capabilities(L"8"), second}};
   EXPECT_EQ(Refs(List<&PROVIDER_CreateZubStorageSettingsGeneratedFromCapabilitiesInstance>(),
                  &stZUB_StorageSettingsGeneratedFromCapabilities::Capabilities,
@@ -267,24 +167,23 @@ TEST_F(CapabilityAssociationsTest, SettingsJoinTheCapabilitiesTheyWereGeneratedF
             expected);  // capabilities order, then setting order
 
   // The associated-to list re-reads the generated-from list as it is now.
-  expected.emplace_back(Capabilities(L"8"), CreateSetting(L"8"));
+  expected.emplace_back(Capabilities(L"8"), made(L"8"));
   EXPECT_EQ(Refs(List<&PROVIDER_CreateZubStorageSettingsAssociatedToCapabilitiesInstance>(),
                  &stZUB_StorageSettingsAssociatedToCapabilities::Capabilities,
                  &stZUB_StorageSettingsAssociatedToCapabilities::Setting), expected);
 }
 
-TEST_F(CapabilityAssociationsTest, AVolumeHasEverySettingOfItsNameOnAnyController) {
-  LoadAndList(kTopology);
-  auto data = List<&PROVIDER_CreateZubElementSettingDataInstance>();
-  const std::wstring data7 = Path(L"ZUB_StorageVolume.CreationClassName=\"ZUB_StorageVolume\",DeviceID=\"Data_700\","
-      L"SystemCreationClassName=\"Corvo_ZUBe3.0\",SystemName=\"Volume_700\"");
-  const std::wstring setting = Path(L"ZUB_StorageSettingVolume.InstanceID=\"VolumeSetting_Data\"");
-  ASSERT_EQ(data.GetCount(), 5u);  // each "Data" with both settings of that name, "Other" with its own
-  EXPECT_EQ(data[0].ManagedElement.Str() + data[0].SettingData.Str(), data7 + setting);
-  EXPECT_EQ(data[1].ManagedElement.Str(), data7);
-  EXPECT_EQ(data[0].IsDefault * 100 + data[0].IsCurrent * 10 + data[0].IsNext, 12u);
-  EXPECT_NE(data[2].ManagedElement.Str().find(L"DeviceID=\"Data_800\""), std::wstring::npos);
-  EXPECT_EQ(data[4].SettingData.Str(), Path(L"ZUB_StorageSettingVolume.InstanceID=\"VolumeSetting_Other\""));
+// Settings are joined by volume name alone: each "Data" has both.
+TEST_F(ConfigTest, AVolumeHasEverySettingOfItsNameOnAnyController) {
+  const auto volume = [](const wchar_t* name, const wchar_t* h) { return Path(zubtest::VolumeKeys(name, h)); };
+  const auto setting = [](const wchar_t* name) {
+    return Path(L"ZUB_StorageSettingVolume.InstanceID=\"VolumeSetting_" + std::wstring(name) + L"\"");
+  };
+  EXPECT_EQ(Refs(List<&PROVIDER_CreateZubElementSettingDataInstance>(), &stZUB_ElementSettingData::ManagedElement,
+                 &stZUB_ElementSettingData::SettingData),
+            (RefPairs{{volume(L"Data", L"700"), setting(L"Data")}, {volume(L"Data", L"700"), setting(L"Data")},
+                      {volume(L"Data", L"800"), setting(L"Data")}, {volume(L"Data", L"800"), setting(L"Data")},
+                      {volume(L"Other", L"900"), setting(L"Other")}}));
   ClearSettings();
   EXPECT_EQ(List<&PROVIDER_CreateZubElementSettingDataInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
 }
@@ -310,13 +209,10 @@ constexpr const char* kTopology = R"({"middleware_version": "1.0", "controllers"
 
 class SpareTest : public zubtest::AssociationFixture {
  protected:
+  // The lists the service reads, as a host keeps them current.
   void SetUp() override {
     AssociationFixture::SetUp();
     Load(kTopology);
-    Refresh();
-  }
-  // The lists the service reads, as a host keeps them current.
-  static void Refresh() {
     List<&PROVIDER_CreateZubPortControllerInstance>();
     List<&PROVIDER_CreateZubStorageExtentDiskInstance>();
   }
@@ -329,12 +225,12 @@ class SpareTest : public zubtest::AssociationFixture {
     EXPECT_GT(services.GetCount(), n);
     return services.GetCount() > n ? services[n] : stZUB_SpareConfigurationService{};
   }
-  static std::vector<std::wstring> Extents(uint32_t operation, size_t service = 0) {
+  static Rows Extents(uint32_t operation, size_t service = 0) {
     stZUB_SpareConfigurationService rec = ServiceRecord(service);
     rec.Operation = operation;
     EXPECT_EQ(Service()->GetExtents(&rec), PROVIDER_SUCCESS);
     EXPECT_EQ(rec.ReturnValue, 0u);
-    std::vector<std::wstring> out;
+    Rows out;
     for (const CZubString& e : rec.GetExtentsParams.Extents) out.push_back(e.Str());
     return out;
   }
@@ -348,28 +244,26 @@ class SpareTest : public zubtest::AssociationFixture {
     EXPECT_EQ(rec.GetExtentsParams.Extents.GetCount(), 0u);
     return rec;
   }
-  static int64_t Usage(const wchar_t* id) {
-    for (const auto& d : List<&PROVIDER_CreateZubStorageExtentDiskInstance>()) {
-      if (d.DeviceID.Str() == id) return d.DiskUsage;
-    }
-    return -1;
+  // The usage of every disk in listing order: 11 to 18, then 21.
+  static std::wstring Usages() {
+    std::wstring out;
+    for (const auto& d : List<&PROVIDER_CreateZubStorageExtentDiskInstance>()) out += std::to_wstring(d.DiskUsage);
+    return out;
   }
 };
 
 TEST_F(SpareTest, ServicesAndCapabilitiesNumberEachKindOfControllerSeparately) {
-  const auto services = List<&PROVIDER_CreateZubSpareConfigurationServiceInstance>();
-  const auto caps = List<&PROVIDER_CreateZubSpareConfigurationCapabilitiesInstance>();
-  ASSERT_EQ(services.GetCount(), 3u);
-  ASSERT_EQ(caps.GetCount(), 3u);
-  EXPECT_EQ(services[1].Name.Str(), L"ZUBe:DoxSpareConfigurationService0");
-  EXPECT_EQ(services[2].Name.Str(), L"ZUBe:AhciSpareConfigurationService1");
-  EXPECT_EQ(services[1].SystemName.Str() + L" " + services[1].ControllerHandle.Str(), L"SpareCfgService_2 2");
-  EXPECT_EQ(caps[2].InstanceID.Str() + L" " + caps[2].ControllerHandle.Str(),
-            L"ZUBe:SpareConfigurationCapabilities:AHCI1 3");
-}
+  EXPECT_EQ(Table(List<&PROVIDER_CreateZubSpareConfigurationServiceInstance>(),
+                  {"Name", "SystemName", "ControllerHandle"}),
+            (Rows{L"ZUBe:AhciSpareConfigurationService0|SpareCfgService_1|1",
+                  L"ZUBe:DoxSpareConfigurationService0|SpareCfgService_2|2",
+                  L"ZUBe:AhciSpareConfigurationService1|SpareCfgService_3|3"}));
+  EXPECT_EQ(Table(List<&PROVIDER_CreateZubSpareConfigurationCapabilitiesInstance>(),
+                  {"InstanceID", "ControllerHandle"}),
+            (Rows{L"ZUBe:SpareConfigurationCapabilities:AHCI0|1", L"ZUBe:SpareConfigurationCapabilities:DOX0|2",
+                  L"ZUBe:SpareConfigurationCapabilities:AHCI1|3"}));
 
-// A controller of another kind stops both lists there.
-TEST_F(SpareTest, AControllerOfAnotherKindStopsBothLists) {
+  // A controller of another kind stops both lists there.
   Load(R"({"middleware_version": "1.0", "controllers": [
     {"handle": 1, "type": 2}, {"handle": 2, "type": 5}, {"handle": 3, "type": 1}]})");
   List<&PROVIDER_CreateZubPortControllerInstance>();
@@ -377,31 +271,18 @@ TEST_F(SpareTest, AControllerOfAnotherKindStopsBothLists) {
   EXPECT_EQ(List<&PROVIDER_CreateZubSpareConfigurationCapabilitiesInstance>(PROVIDER_FAILED).GetCount(), 1u);
 }
 
-TEST_F(SpareTest, CandidatesSparesAndAllDisksOfTheServicesControllerOnly) {
-  EXPECT_EQ(Extents(kSpareCandidates), (std::vector<std::wstring>{Disk(L"11"), Disk(L"17"), Disk(L"18")}));
-  EXPECT_EQ(Extents(kSpareDisks), (std::vector<std::wstring>{Disk(L"14")}));
+// The candidates, spares and all disks of the service's controller only;
+// marking and unmarking change the disks' usage.
+TEST_F(SpareTest, CandidatesMarkingAndUnmarking) {
+  EXPECT_EQ(Extents(kSpareCandidates), (Rows{Disk(L"11"), Disk(L"17"), Disk(L"18")}));
+  EXPECT_EQ(Extents(kSpareDisks), (Rows{Disk(L"14")}));
   EXPECT_EQ(Extents(kSpareAllDisks).size(), 8u);
-  EXPECT_EQ(Extents(kSpareCandidates, 1), (std::vector<std::wstring>{Disk(L"21")}));
+  EXPECT_EQ(Extents(kSpareCandidates, 1), (Rows{Disk(L"21")}));
   EXPECT_TRUE(Extents(kSpareAllDisks, 2).empty());
 
-  // Another operation (nothing written), or a service that is not one of the instances.
-  stZUB_SpareConfigurationService rec = ServiceRecord(0);
-  rec.Operation = 5;
-  rec.ReturnValue = 77;
-  rec.GetExtentsParams.Extents.Add(L"kept");
-  EXPECT_EQ(Service()->GetExtents(&rec), PROVIDER_FAILED);
-  EXPECT_EQ(rec.ReturnValue * 10 + rec.GetExtentsParams.Extents.GetCount(), 771u);
-  rec.Operation = kSpareCandidates;
-  rec.Name = L"ZUBe:AhciSpareConfigurationService7";
-  EXPECT_EQ(Service()->GetExtents(&rec), PROVIDER_FAILED);
-}
-
-TEST_F(SpareTest, MarkingAndUnmarkingChangeTheDisksUsage) {
-  const stZUB_SpareConfigurationService marked = Set(kSpareMark, {Disk(L"11"), Disk(L"17")}, PROVIDER_SUCCESS);
-  EXPECT_EQ(marked.ReturnValue, 0u);
-  EXPECT_EQ(Usage(L"11"), 4);
-  EXPECT_EQ(Usage(L"17"), 4);
-  EXPECT_EQ(Extents(kSpareDisks), (std::vector<std::wstring>{Disk(L"11"), Disk(L"14"), Disk(L"17")}));
+  EXPECT_EQ(Set(kSpareMark, {Disk(L"11"), Disk(L"17")}, PROVIDER_SUCCESS).ReturnValue, 0u);
+  EXPECT_EQ(Usages(), L"422441422");
+  EXPECT_EQ(Extents(kSpareDisks), (Rows{Disk(L"11"), Disk(L"14"), Disk(L"17")}));
 
   // A client's path may name a general class and spell host and namespace
   // in another case; the keys must be the same.
@@ -415,13 +296,11 @@ TEST_F(SpareTest, MarkingAndUnmarkingChangeTheDisksUsage) {
   std::wstring otherHost = Disk(L"11");
   otherHost.replace(0, otherHost.find(L"\\root"), L"\\\\elsewhere");
   EXPECT_EQ(Set(kSpareUnmark, {otherHost}, PROVIDER_INVALID_PARAMETER).ReturnValue, 5u);
-  EXPECT_EQ(Usage(L"17"), 2);
-  EXPECT_EQ(Usage(L"11"), 4);
+  EXPECT_EQ(Usages(), L"422441222");
 
   // The middleware refuses a disk that is not available.
-  const stZUB_SpareConfigurationService refused = Set(kSpareMark, {Disk(L"16")}, PROVIDER_REQUEST_REFUSED);
-  EXPECT_EQ(refused.ReturnValue, 6u);
-  EXPECT_EQ(Usage(L"16"), 1);
+  EXPECT_EQ(Set(kSpareMark, {Disk(L"16")}, PROVIDER_REQUEST_REFUSED).ReturnValue, 6u);
+  EXPECT_EQ(Usages(), L"422441222");
   ExpectSessionsBalanced();
 }
 
@@ -430,20 +309,16 @@ TEST_F(SpareTest, MarkingAndUnmarkingChangeTheDisksUsage) {
 TEST_F(SpareTest, AFailureInTheMiddleStillProcessesTheRest) {
   zubtest::NthCall second{2, [] { Fail("SsiDiskMarkAsSpare", 23); }};
   second.Install("SsiDiskMarkAsSpare");
-  const auto rec = Set(kSpareMark, {Disk(L"11"), Disk(L"17"), Disk(L"18")}, PROVIDER_REQUEST_REFUSED);
-  EXPECT_EQ(rec.ReturnValue, 0u);
+  EXPECT_EQ(Set(kSpareMark, {Disk(L"11"), Disk(L"17"), Disk(L"18")}, PROVIDER_REQUEST_REFUSED).ReturnValue, 0u);
   EXPECT_EQ(Calls("SsiDiskMarkAsSpare"), 3u);
-  EXPECT_EQ(Usage(L"11"), 4);
-  EXPECT_EQ(Usage(L"17"), 2);
-  EXPECT_EQ(Usage(L"18"), 4);
+  EXPECT_EQ(Usages(), L"422441242");
 
-  // Another failure of the last disk: status 1, ReturnValue the refusal's.
+  // Another failure of the last disk: status 1, ReturnValue the refusal's
+  // (17 is no spare: refused).
   zubtest::NthCall third{3, [] { Fail("SsiDiskUnmarkAsSpare", SSI_STATUS_FAILED); }};
   third.Install("SsiDiskUnmarkAsSpare");
-  const auto unmark = Set(kSpareUnmark, {Disk(L"11"), Disk(L"17"), Disk(L"18")}, PROVIDER_FAILED);
-  EXPECT_EQ(unmark.ReturnValue, 6u);  // 17 is no spare: 18, refused
-  EXPECT_EQ(Usage(L"11"), 2);
-  EXPECT_EQ(Usage(L"18"), 4);
+  EXPECT_EQ(Set(kSpareUnmark, {Disk(L"11"), Disk(L"17"), Disk(L"18")}, PROVIDER_FAILED).ReturnValue, 6u);
+  EXPECT_EQ(Usages(), L"222441242");
 }
 
 TEST_F(SpareTest, RejectedRequestsReachNoDisk) {
@@ -454,21 +329,29 @@ TEST_F(SpareTest, RejectedRequestsReachNoDisk) {
   EXPECT_EQ(Set(kSpareMark, {L"no path at all"}, PROVIDER_INVALID_PARAMETER).ReturnValue, 5u);
   EXPECT_EQ(Set(kSpareMark, {}, PROVIDER_INVALID_PARAMETER).ReturnValue, 5u);
   EXPECT_EQ(Set(kSpareMark, {Disk(L"21")}, PROVIDER_INVALID_PARAMETER, 2).ReturnValue, 5u);  // no disk there
-  EXPECT_EQ(Calls("SsiDiskMarkAsSpare"), 0u);
-  EXPECT_EQ(Usage(L"11"), 2);
 
-  // Another operation, or a service that is not one of the instances.
+  // Another operation (nothing written), or a service that is not one of
+  // the instances.
   stZUB_SpareConfigurationService rec = ServiceRecord(0);
-  rec.Operation = kSpareAllDisks;
+  rec.Operation = 5;
   rec.ReturnValue = 77;
+  rec.GetExtentsParams.Extents.Add(L"kept");
   rec.SetSpareExtentsParams.InExtents.Add(Disk(L"11").c_str());
+  EXPECT_EQ(Service()->GetExtents(&rec), PROVIDER_FAILED);
+  EXPECT_EQ(rec.ReturnValue * 10 + rec.GetExtentsParams.Extents.GetCount(), 771u);
+  rec.Operation = kSpareAllDisks;
   EXPECT_EQ(Service()->SetSpareExtents(&rec), PROVIDER_FAILED);
   EXPECT_EQ(rec.ReturnValue, 77u);
   rec.Operation = kSpareMark;
   rec.SystemName = L"SpareCfgService_9";
   EXPECT_EQ(Service()->SetSpareExtents(&rec), PROVIDER_FAILED);
+  rec = ServiceRecord(0);
+  rec.Operation = kSpareCandidates;
+  rec.Name = L"ZUBe:AhciSpareConfigurationService7";
+  EXPECT_EQ(Service()->GetExtents(&rec), PROVIDER_FAILED);
   EXPECT_EQ(Service()->SetSpareExtents(nullptr), PROVIDER_INVALID_PARAMETER);
   EXPECT_EQ(Calls("SsiDiskMarkAsSpare"), 0u);
+  EXPECT_EQ(Usages(), L"222441222");
 }
 
 }  // namespace spares

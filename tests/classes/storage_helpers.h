@@ -1,0 +1,67 @@
+// storage_helpers.h: what the storage and configuration class tests share:
+// listings compared as tables of field values, the two setting lists, a
+// setting generated from capabilities, and a record found by one field.
+#pragma once
+
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "classes/config/storage_capabilities.h"
+#include "classes/config/storage_setting.h"
+#include "tests/support/class_fixture.h"
+
+namespace zubtest {
+
+using Rows = std::vector<std::wstring>;
+
+// The values of the named fields of a record, joined by "|" (the names are
+// written once, where the expected table starts).
+template <class Rec>
+std::wstring Row(const Rec& rec, std::initializer_list<const char*> names) {
+  std::wstring row;
+  for (const char* name : names) row += L"|" + Fields(rec, {name}).substr(std::strlen(name) + 1);
+  return row.substr(1);
+}
+
+template <class Rec>
+Rows Table(const CArrayT<Rec>& records, std::initializer_list<const char*> names) {
+  Rows out;
+  for (const Rec& r : records) out.push_back(Row(r, names));
+  return out;
+}
+
+// The first record whose `field` is `value`; nullptr when there is none.
+template <class Rec>
+const Rec* FindBy(const CArrayT<Rec>& list, CZubString Rec::*field, const std::wstring& value) {
+  for (const Rec& r : list) {
+    if ((r.*field).Str() == value) return &r;
+  }
+  return nullptr;
+}
+
+// The keys of a volume's path, as the volume class writes them.
+inline std::wstring VolumeKeys(const std::wstring& name, const std::wstring& handle) {
+  return L"ZUB_StorageVolume.CreationClassName=\"ZUB_StorageVolume\",DeviceID=\"" + name + L"_" + handle +
+         L"\",SystemCreationClassName=\"Corvo_ZUBe3.0\",SystemName=\"Volume_" + handle + L"\"";
+}
+
+inline CArrayT<stZUB_StorageSetting> Settings(SettingList which) {
+  CArrayT<stZUB_StorageSetting> out;
+  (which == SettingList::Volume ? PROVIDER_CreateZubStorageSettingVolumeInstance()
+                                : PROVIDER_CreateZubStorageSettingPrimordialInstance())
+      ->GetData(&out);
+  return out;
+}
+
+// CreateSetting on capabilities `id`: type 2 a default setting, 3 a goal.
+inline stZUB_StorageCapabilitiesPrimordial CreateSetting(const wchar_t* id, uint64_t type) {
+  stZUB_StorageCapabilitiesPrimordial rec;
+  rec.InstanceID = id;
+  rec.SettingType = type;
+  EXPECT_EQ(PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance()->CreateSetting(&rec), PROVIDER_SUCCESS);
+  return rec;
+}
+
+}  // namespace zubtest
