@@ -204,8 +204,7 @@ constexpr const char* kTopology = R"({"middleware_version": "1.0", "controllers"
     {"handle": 11}, {"handle": 12, "state": 4}, {"handle": 13, "no_pool": 1}, {"handle": 14, "usage": 4},
     {"handle": 15, "usage": 4, "state": 3}, {"handle": 16}, {"handle": 17}, {"handle": 18}],
    "volumes": [{"handle": 100, "array_handle": 101, "name": "V", "level": 1, "disks": [16]}]},
-  {"handle": 2, "name": "D", "type": 2, "disks": [{"handle": 21}]},
-  {"handle": 3, "name": "B", "type": 1}]})";
+  {"handle": 2, "name": "D", "type": 2, "disks": [{"handle": 21}]}, {"handle": 3, "name": "B", "type": 1}]})";
 
 class SpareTest : public zubtest::AssociationFixture {
  protected:

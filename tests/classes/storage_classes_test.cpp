@@ -194,8 +194,7 @@ TEST(VolumeChangesTest, CreatedDeletedAndModifiedByPosition) {
 // setting it filed counts for the volumes after it: the second Twin reads no
 // RAID information.
 TEST_F(StorageClassTest, ARebuildReadsTheControllersOnceAndFilesEachSettingOnce) {
-  Load(R"({"middleware_version": "1.0", "controllers": [
-    {"handle": 1, "name": "One", "write_back_offered": 0,
+  Load(R"({"middleware_version": "1.0", "controllers": [{"handle": 1, "name": "One", "write_back_offered": 0,
      "raid_info": {"handle": 10, "value1": 3, "value2": 4, "levels": {
        "1": {"strip_kib": 64, "strip_mask": 66}, "2": {"strip_kib": 64, "strip_mask": 1}}},
      "disks": [{"handle": 11, "sizes": [1, 900, 1]}, {"handle": 12, "sizes": [1, 800, 1]}, {"handle": 13},
@@ -227,8 +226,7 @@ TEST_F(StorageClassTest, ARebuildReadsTheControllersOnceAndFilesEachSettingOnce)
 }
 
 TEST_F(StorageClassTest, AListingStopsAtAnArrayWithoutDisks) {
-  Load(R"({"middleware_version": "1.0", "controllers": [
-    {"handle": 1, "raid_info": {"handle": 10},
+  Load(R"({"middleware_version": "1.0", "controllers": [{"handle": 1, "raid_info": {"handle": 10},
      "disks": [{"handle": 11}, {"handle": 12}, {"handle": 13, "raid_info_handle": 999}, {"handle": 14}],
      "volumes": [{"name": "Orphan", "level": 2, "disks": [13, 14]}, {"name": "Hollow", "level": 1},
                  {"name": "Later", "level": 2, "disks": [11, 12]}]}]})");
@@ -265,6 +263,10 @@ constexpr const char* kTopology = R"({"middleware_version": "1.0", "controllers"
   {"handle": 3, "name": "C", "type": 3, "feature_flag": 1, "disks": [{"handle": 31, "usage": 4}]},
   {"handle": 4, "name": "D", "type": 2, "feature_flag": 1, "disks": [{"handle": 41}, {"handle": 42}],
    "volumes": [{"handle": 400, "name": "Data", "level": 2, "disks": [41, 42]}]}]})";
+
+// A volume, but neither a set nor a pool.
+constexpr const char* kNoSetNoPool = R"({"middleware_version": "1.0", "controllers": [
+  {"handle": 3, "type": 3, "disks": [{"handle": 31}, {"handle": 32}], "volumes": [{"level": 2, "disks": [31, 32]}]}]})";
 
 class StorageTest : public zubtest::AssociationFixture {
  protected:
@@ -358,20 +360,14 @@ TEST(StoragePoolChanges, ExtraPoolsOrChangedSpaceAtTheirPosition) {
 
 // One set per AHCI or DOX controller, numbered per type: none for C; A's
 // failed, larger spare does not count; B has only a failed spare, D none.
-TEST_F(StorageTest, OneSetPerAhciOrDoxControllerNumberedPerTypeWithItsHealthySpares) {
+// Members: the disks of the redundant volumes of the set's controller (not
+// Z's, a RAID0), in the array's order; each set hosted by the system of its
+// controller; the spares of controllers with sparing on, in any state.
+TEST_F(StorageTest, RedundancySetsWithTheirMembersHostsAndSpares) {
   EXPECT_EQ(Table(List<&PROVIDER_CreateZubStorageRedundancySetInstance>(),
                   {"InstanceID", "RedundancyStatus", "LargestSpareSize", "MaxNumberSupported", "ControllerHandle"}),
             (Rows{L"ZUBe:StorageRedundancySet:AHCI0|2|900|12|1", L"ZUBe:StorageRedundancySet:DOX0|4|0|0|2",
                   L"ZUBe:StorageRedundancySet:DOX1|4|0|0|4"}));
-  LoadAndList(R"({"middleware_version": "1.0", "controllers": [{"handle": 1, "type": 1, "disks": []}]})");
-  EXPECT_EQ(List<&PROVIDER_CreateZubStorageRedundancySetInstance>(PROVIDER_FAILED).GetCount(), 0u);  // no disk extent
-}
-
-// Members: the disks of the redundant volumes of the set's controller (not
-// Z's, a RAID0), in the array's order; each set hosted by the system of its
-// controller; the spares of controllers with sparing on, in any state.
-TEST_F(StorageTest, MembersHostsAndSparesOfEachSet) {
-  List<&PROVIDER_CreateZubStorageRedundancySetInstance>();
   EXPECT_EQ(Refs(List<&PROVIDER_CreateZubMemberOfCollectionInstance>(), &stZUB_MemberOfCollection::Collection,
                  &stZUB_MemberOfCollection::Member),
             (RefPairs{{SetRef(L"AHCI0"), Disk(L"19")}, {SetRef(L"AHCI0"), Disk(L"17")}, {SetRef(L"AHCI0"), Disk(L"18")},
@@ -382,32 +378,26 @@ TEST_F(StorageTest, MembersHostsAndSparesOfEachSet) {
                       {SetRef(L"DOX1"), System(L"D")}}));
   EXPECT_EQ(Refs(List<&PROVIDER_CreateZubIsSpareInstance>(), &stZUB_IsSpare::Dependent, &stZUB_IsSpare::Antecedent),
             (RefPairs{{SetRef(L"AHCI0"), Disk(L"11")}, {SetRef(L"AHCI0"), Disk(L"12")}}));
+  ClearSettings();
+  EXPECT_EQ(List<&PROVIDER_CreateZubMemberOfCollectionInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
 
-  // No set at all.
-  LoadAndList(R"({"middleware_version": "1.0", "controllers": [{"handle": 3, "type": 3, "disks": [{"handle": 31}]}]})");
+  // No set: a controller of type 3 (its volume leaves no disk for a pool).
+  LoadAndList(kNoSetNoPool);
   List<&PROVIDER_CreateZubStorageRedundancySetInstance>();
   EXPECT_EQ(List<&PROVIDER_CreateZubHostedCollectionInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
   EXPECT_EQ(List<&PROVIDER_CreateZubIsSpareInstance>(PROVIDER_FAILED).GetCount(), 0u);
-  // No volume setting at all.
-  ClearSettings();
-  LoadAndList(R"({"middleware_version": "1.0", "controllers": [{"handle": 1, "type": 1, "disks": [{"handle": 11}]}]})");
-  List<&PROVIDER_CreateZubStorageRedundancySetInstance>();
-  EXPECT_EQ(List<&PROVIDER_CreateZubMemberOfCollectionInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
+  // No disk extent to count spares in.
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": [{"handle": 1, "type": 1, "disks": []}]})");
+  EXPECT_EQ(List<&PROVIDER_CreateZubStorageRedundancySetInstance>(PROVIDER_FAILED).GetCount(), 0u);
 }
 
-TEST_F(StorageTest, AVolumeIsAllocatedFromThePoolOfItsControllerOnly) {
+// Of two volumes "Data", each is allocated from its own controller's pool
+// (D has none) and depends on its own controller's disks.
+TEST_F(StorageTest, EachVolumeIsAllocatedFromItsControllersPoolAndDependsOnItsDisks) {
   const auto allocated = List<&PROVIDER_CreateZubAllocatedFromStoragePoolInstance>();
   EXPECT_EQ(Refs(allocated, &stZUB_AllocatedFromStoragePool::Dependent, &stZUB_AllocatedFromStoragePool::Antecedent),
             (RefPairs{{VolumeRef(L"Data", L"100"), PoolRef(L"1")}, {VolumeRef(L"Z", L"101"), PoolRef(L"1")}}));
   EXPECT_EQ(Table(allocated, {"SpaceConsumed"}), (Rows{L"3000", L"2000"}));  // the volumes' sizes
-
-  LoadAndList(R"({"middleware_version": "1.0", "controllers": [{"handle": 6, "disks": [{"handle": 61}, {"handle": 62}],
-    "volumes": [{"name": "Data", "level": 2, "disks": [61, 62]}]}]})");
-  EXPECT_EQ(List<&PROVIDER_CreateZubAllocatedFromStoragePoolInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
-}
-
-// Of two volumes "Data", each depends on its own controller's disks.
-TEST_F(StorageTest, AVolumeDependsOnTheDisksOfTheSettingOfItsNameAndController) {
   EXPECT_EQ(Refs(List<&PROVIDER_CreateZubConcreteDependencyInstance>(), &stZUB_ConcreteDependency::Dependent,
                  &stZUB_ConcreteDependency::Antecedent),
             (RefPairs{{VolumeRef(L"Data", L"100"), Disk(L"19")}, {VolumeRef(L"Data", L"100"), Disk(L"17")},
@@ -415,6 +405,9 @@ TEST_F(StorageTest, AVolumeDependsOnTheDisksOfTheSettingOfItsNameAndController) 
                       {VolumeRef(L"Data", L"400"), Disk(L"41")}, {VolumeRef(L"Data", L"400"), Disk(L"42")}}));
   ClearSettings();
   EXPECT_EQ(List<&PROVIDER_CreateZubConcreteDependencyInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
+
+  LoadAndList(kNoSetNoPool);
+  EXPECT_EQ(List<&PROVIDER_CreateZubAllocatedFromStoragePoolInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
 }
 
 // A disk is a component of its controller's pool when available, whatever
@@ -423,14 +416,12 @@ TEST_F(StorageTest, EveryDiskIsAComponentOfItsPoolAndOfItsOwnEndpoint) {
   // AHCI 5: 51 available, 52 and 53 a mirror (52 its first disk, so the DA
   // port's endpoint is attached to 52 too, and listed first), 54 failed and
   // without a PHY. DOX 6: SAS and SSP disks.
-  LoadAndList(R"({"middleware_version": "1.0", "controllers": [
-    {"handle": 5, "type": 1, "disks": [
+  LoadAndList(R"({"middleware_version": "1.0", "controllers": [{"handle": 5, "type": 1, "disks": [
        {"handle": 51, "phy": {"handle": 151, "protocol": 1}, "port": {"handle": 251}},
        {"handle": 52, "phy": {"handle": 152, "protocol": 1}, "port": {"handle": 252}},
        {"handle": 53, "phy": {"handle": 153, "protocol": 1}, "port": {"handle": 253}},
        {"handle": 54, "phy": null, "state": 3}],
-     "volumes": [{"handle": 500, "name": "Mirror", "level": 2, "disks": [52, 53]}]},
-    {"handle": 6, "type": 2, "disks": [
+     "volumes": [{"handle": 500, "name": "Mirror", "level": 2, "disks": [52, 53]}]}, {"handle": 6, "type": 2, "disks": [
        {"handle": 61, "phy": {"handle": 161, "protocol": 2}, "port": {"handle": 261}},
        {"handle": 62, "phy": {"handle": 162, "protocol": 4}, "port": {"handle": 262}}]}]})");
   PROVIDER_CreateZubATAProtocolEndpointInstance()->Update();  // the port classes too

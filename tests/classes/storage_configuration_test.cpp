@@ -86,8 +86,10 @@ class ConfigurationTest : public zubtest::AssociationFixture {
     Refresh();
     CArrayT<stZUB_StorageVolume> volumes;
     PROVIDER_CreateZubStorageVolumeInstance()->GetData(&volumes);
-    const stZUB_StorageVolume* v = zubtest::FindBy(volumes, &stZUB_StorageVolume::ElementName, name);
-    return v ? std::optional(*v) : std::nullopt;
+    for (const stZUB_StorageVolume& v : volumes) {
+      if (v.ElementName.Str() == name) return v;
+    }
+    return std::nullopt;
   }
   // The setting the volume update filed for a volume, as a goal reference.
   static std::wstring VolumeGoal(const wchar_t* name) {

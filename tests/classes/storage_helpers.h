@@ -1,6 +1,6 @@
 // storage_helpers.h: what the storage and configuration class tests share:
 // listings compared as tables of field values, the two setting lists, a
-// setting generated from capabilities, and a record found by one field.
+// setting generated from capabilities, a volume's path.
 #pragma once
 
 #include <cstring>
@@ -30,15 +30,6 @@ Rows Table(const CArrayT<Rec>& records, std::initializer_list<const char*> names
   Rows out;
   for (const Rec& r : records) out.push_back(Row(r, names));
   return out;
-}
-
-// The first record whose `field` is `value`; nullptr when there is none.
-template <class Rec>
-const Rec* FindBy(const CArrayT<Rec>& list, CZubString Rec::*field, const std::wstring& value) {
-  for (const Rec& r : list) {
-    if ((r.*field).Str() == value) return &r;
-  }
-  return nullptr;
 }
 
 // The keys of a volume's path, as the volume class writes them.
