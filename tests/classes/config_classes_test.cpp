@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "classes/config/capability_associations.h"
 #include "classes/config/spare_configuration.h"
@@ -18,7 +16,6 @@
 using zubtest::CreateSetting;
 using zubtest::RefPairs;
 using zubtest::Refs;
-using zubtest::Row;
 using zubtest::Rows;
 using zubtest::Settings;
 using zubtest::Table;
@@ -45,8 +42,7 @@ constexpr const char* kTopology = R"({"middleware_version": "1.0", "controllers"
   {"handle": 10, "name": "Ten", "raid_info": {"levels": {"4": {"strip_kib": 256}}},
    "disks": [{"handle": 101}, {"handle": 102}, {"handle": 103}, {"handle": 104}, {"handle": 105}]}]})";
 
-// Every list brought up to date on kTopology, no setting filed but the
-// volumes' own.
+// Every list up to date on kTopology; no setting filed but the volumes'.
 class ConfigTest : public zubtest::AssociationFixture {
  protected:
   void SetUp() override {
@@ -58,35 +54,21 @@ class ConfigTest : public zubtest::AssociationFixture {
   }
 };
 
-// One entry per pool: its free and spare disks, the largest strip, the
-// redundancy its levels allow, each level in turn (RAID5 after RAID1 takes
-// data redundancy back to 0; RAID10 halves), the minimums as defaults.
-TEST_F(ConfigTest, CapabilitiesPerPrimordialPool) {
-  EXPECT_EQ(Table(List<&PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance>(),
-                  {"InstanceID", "ExtentStripeLengthDefault", "UserDataStripeDepthDefault", "DataRedundancyMax",
-                   "DataRedundancyMin", "PackageRedundancyMax", "PackageRedundancyMin", "DataRedundancyDefault",
-                   "PackageRedundancyDefault"}),
-            (Rows{L"7|3|131072|1|3|0|3|3|3", L"8|1|32768|0|1|1|1|1|1", L"10|5|262144|1|2|1|2|2|2"}));
-  Fail("SsiGetRaidLevelInfo");
-  EXPECT_EQ(List<&PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance>(PROVIDER_FAILED).GetCount(), 0u);
-}
-
 // A default setting takes the capabilities' defaults, a goal their ranges
 // and any strip; the numbers run on across both kinds, a failure uses none.
-TEST_F(ConfigTest, CreateSettingFilesNumberedDefaultAndGoalSettings) {
+// PutData changes the goals only; the setting lists persist.
+TEST_F(ConfigTest, CreateSettingAndPutDataOnTheSettingLists) {
   EXPECT_EQ(CreateSetting(L"7", 1).ReturnValue, 5u);
   EXPECT_EQ(CreateSetting(L"9", 2).ReturnValue, 2u);  // no capabilities entry
-  EXPECT_EQ(Settings(SettingList::Primordial).GetCount(), 0u);
   const stZUB_StorageCapabilitiesPrimordial first = CreateSetting(L"7", 2);
   EXPECT_EQ(CreateSetting(L"7", 9).ReturnValue, 5u);
   EXPECT_EQ(CreateSetting(L"7", 3).ReturnValue, 0u);
 
   const CArrayT<stZUB_StorageSetting> list = Settings(SettingList::Primordial);
-  ASSERT_EQ(list.GetCount(), 2u);
+  ASSERT_EQ(list.GetCount(), 2u);  // the failures filed none
   const std::wstring prefix = L"Generated_PrimordialSetting_", id = list[0].InstanceID.Str();
   ASSERT_EQ(id.rfind(prefix, 0), 0u);
   EXPECT_EQ(list[1].InstanceID.Str(), prefix + std::to_wstring(std::stoull(id.substr(prefix.size())) + 1));
-  EXPECT_EQ(first.ReturnValue, 0u);
   EXPECT_EQ(first.NewSetting.Str(), Path(L"ZUB_StorageSettingPrimordial.InstanceID=\"" + id + L"\""));
   // ExtentStripeLength: the pool's available extents.
   const std::wstring common = L"Primordial_7|RAID0|CACHING_OFF|2|RAID0,RAID1|CACHING_OFF,WRITEBACK|11|12|";
@@ -95,11 +77,9 @@ TEST_F(ConfigTest, CreateSettingFilesNumberedDefaultAndGoalSettings) {
                          "UserDataStripeDepthMax", "DataRedundancyMax", "DataRedundancyMin", "PackageRedundancyMax",
                          "PackageRedundancyMin", "NoSinglePointOfFailure"}),
             (Rows{common + L"131072|131072|3|3|3|3|0", common + L"1024|33554432|1|3|0|3|1"}));
-}
 
-TEST_F(ConfigTest, PutDataChangesGoalsOnlyAndListsPersist) {
-  ASSERT_EQ(CreateSetting(L"7", 3).ReturnValue, 0u);
-  stZUB_StorageSetting goal = Settings(SettingList::Primordial)[0];
+  // PutData changes the goal values only, and the list persists.
+  stZUB_StorageSetting goal = list[1];
   goal.ElementName = L"renamed";
   goal.PoolID = L"elsewhere";
   goal.RaidLevel = L"RAID1";
@@ -111,7 +91,8 @@ TEST_F(ConfigTest, PutDataChangesGoalsOnlyAndListsPersist) {
   EXPECT_EQ(primordial->Update(), PROVIDER_SUCCESS);  // the list is not rebuilt
   EXPECT_EQ(Table(Settings(SettingList::Primordial),
                   {"ElementName", "PoolID", "RaidLevel", "UserDataStripeDepth", "CachePolicy", "SmallestDiskBlocks"}),
-            (Rows{L"Primordial storage settings|Primordial_7|RAID1|65536|WRITEBACK|0"}));
+            (Rows{L"Primordial storage settings|Primordial_7|RAID0|0|CACHING_OFF|0",
+                  L"Primordial storage settings|Primordial_7|RAID1|65536|WRITEBACK|0"}));
 
   // The volume list, filed and emptied by other classes: PutData reaches
   // every setting of the key.
@@ -139,12 +120,21 @@ TEST_F(ConfigTest, PutDataChangesGoalsOnlyAndListsPersist) {
             (Rows{L"ListTest|7", L"ListTest|8"}));
 }
 
-TEST_F(ConfigTest, EachPoolHasTheCapabilitiesOfItsController) {
-  // The pools first (controller 9 has none), then every system, 9 too, with
-  // the spare capabilities of its controller (all AHCI, numbered).
-  const auto spare = [](const wchar_t* n) {
-    return Path(L"ZUB_SpareConfigurationCapabilities.InstanceID=\"ZUBe:SpareConfigurationCapabilities:AHCI" +
-                std::wstring(n) + L"\"");
+// One entry per pool: its free and spare disks, the largest strip, the
+// redundancy its levels allow, each level in turn (RAID5 after RAID1 takes
+// data redundancy back to 0; RAID10 halves), the minimums as defaults. Each
+// pool has its controller's capabilities, then each system (9 too) its
+// spare capabilities; settings join the capabilities they were generated
+// from; a volume has every setting of its name on any controller.
+TEST_F(ConfigTest, CapabilitiesPerPoolAndTheAssociationsOfCapabilitiesAndSettings) {
+  EXPECT_EQ(Table(List<&PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance>(),
+                  {"InstanceID", "ExtentStripeLengthDefault", "UserDataStripeDepthDefault", "DataRedundancyMax",
+                   "DataRedundancyMin", "PackageRedundancyMax", "PackageRedundancyMin", "DataRedundancyDefault",
+                   "PackageRedundancyDefault"}),
+            (Rows{L"7|3|131072|1|3|0|3|3|3", L"8|1|32768|0|1|1|1|1|1", L"10|5|262144|1|2|1|2|2|2"}));
+  const auto spare = [](const std::wstring& n) {
+    return Path(L"ZUB_SpareConfigurationCapabilities.InstanceID=\"ZUBe:SpareConfigurationCapabilities:AHCI" + n +
+                L"\"");
   };
   EXPECT_EQ(Refs(List<&PROVIDER_CreateZubElementCapabilitiesInstance>(), &stZUB_ElementCapabilities::ManagedElement,
                  &stZUB_ElementCapabilities::Capabilities),
@@ -153,9 +143,7 @@ TEST_F(ConfigTest, EachPoolHasTheCapabilitiesOfItsController) {
                       {Path(L"ZUB_StoragePool.InstanceID=\"10\""), Capabilities(L"10")},
                       {System(L"Seven"), spare(L"0")}, {System(L"Eight"), spare(L"1")}, {System(L"Nine"), spare(L"2")},
                       {System(L"Ten"), spare(L"3")}}));
-}
 
-TEST_F(ConfigTest, SettingsJoinTheCapabilitiesTheyWereGeneratedFromAndAreCopied) {
   EXPECT_EQ(List<&PROVIDER_CreateZubStorageSettingsGeneratedFromCapabilitiesInstance>(PROVIDER_NOT_FOUND).GetCount(),
             0u);  // no setting yet
   const auto made = [](const wchar_t* id) { return CreateSetting(id, 2).NewSetting.Str(); };
@@ -165,16 +153,12 @@ TEST_F(ConfigTest, SettingsJoinTheCapabilitiesTheyWereGeneratedFromAndAreCopied)
                  &stZUB_StorageSettingsGeneratedFromCapabilities::Capabilities,
                  &stZUB_StorageSettingsGeneratedFromCapabilities::Setting),
             expected);  // capabilities order, then setting order
-
   // The associated-to list re-reads the generated-from list as it is now.
   expected.emplace_back(Capabilities(L"8"), made(L"8"));
   EXPECT_EQ(Refs(List<&PROVIDER_CreateZubStorageSettingsAssociatedToCapabilitiesInstance>(),
                  &stZUB_StorageSettingsAssociatedToCapabilities::Capabilities,
                  &stZUB_StorageSettingsAssociatedToCapabilities::Setting), expected);
-}
 
-// Settings are joined by volume name alone: each "Data" has both.
-TEST_F(ConfigTest, AVolumeHasEverySettingOfItsNameOnAnyController) {
   const auto volume = [](const wchar_t* name, const wchar_t* h) { return Path(zubtest::VolumeKeys(name, h)); };
   const auto setting = [](const wchar_t* name) {
     return Path(L"ZUB_StorageSettingVolume.InstanceID=\"VolumeSetting_" + std::wstring(name) + L"\"");
@@ -186,14 +170,15 @@ TEST_F(ConfigTest, AVolumeHasEverySettingOfItsNameOnAnyController) {
                       {volume(L"Other", L"900"), setting(L"Other")}}));
   ClearSettings();
   EXPECT_EQ(List<&PROVIDER_CreateZubElementSettingDataInstance>(PROVIDER_NOT_FOUND).GetCount(), 0u);
+
+  Fail("SsiGetRaidLevelInfo");
+  EXPECT_EQ(List<&PROVIDER_CreateZubStorageCapabilitiesPrimordialInstance>(PROVIDER_FAILED).GetCount(), 0u);
 }
 
 }  // namespace capabilities
 
-// ZUB_SpareConfigurationService and ZUB_SpareConfigurationCapabilities
-// through the simulation: per-kind numbering, the candidates of each
-// operation, marking and unmarking with the disks' usage following, and
-// every way a request is refused or rejected.
+// ZUB_SpareConfigurationService and ZUB_SpareConfigurationCapabilities:
+// numbering, candidates, marking and unmarking, refusals and rejections.
 namespace spares {
 
 // AHCI controller 1: 11 candidate, 12 failing, 13 barred from pools, 14
@@ -300,7 +285,6 @@ TEST_F(SpareTest, CandidatesMarkingAndUnmarking) {
   // The middleware refuses a disk that is not available.
   EXPECT_EQ(Set(kSpareMark, {Disk(L"16")}, PROVIDER_REQUEST_REFUSED).ReturnValue, 6u);
   EXPECT_EQ(Usages(), L"422441222");
-  ExpectSessionsBalanced();
 }
 
 // Every entry is tried; the result is the last failure's, ReturnValue what

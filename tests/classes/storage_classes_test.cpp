@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -28,26 +29,12 @@ using StorageClassTest = zubtest::AssociationFixture;
 // controller, and the changes that raise alerts.
 namespace disks {
 
-_SSI_EndDeviceInfo EndDevice(SSI_HANDLE handle, int32_t usage, int32_t state = 6, uint32_t noPool = 0) {
+_SSI_EndDeviceInfo EndDevice(SSI_HANDLE handle, int32_t usage, int32_t state) {
   _SSI_EndDeviceInfo d{};
   d.handle = handle;
   d.usage = usage;
   d.state = state;
-  d.noPool = noPool;
   return d;
-}
-
-TEST(DiskExtentMapping, PoolAvailabilityAndCategory) {
-  struct Case {
-    int32_t usage;
-    uint32_t noPool;
-    const wchar_t* fields;  // AvailableForPool, DeviceFlag, DiskCategory
-  } cases[] = {{2, 0, L"1|0|3"}, {6, 0, L"1|0|1"}, {2, 1, L"0|1|3"}, {5, 0, L"0|0|1"},
-               {1, 0, L"0|0|3"}, {4, 0, L"0|0|3"}, {6, 9, L"0|1|1"}, {0, 0, L"0|0|3"}};
-  for (const Case& c : cases) {
-    const stZUB_StorageExtentDisk disk = DiskExtentOf(EndDevice(1, c.usage, 6, c.noPool), 1);
-    EXPECT_EQ(Row(disk, {"AvailableForPool", "DeviceFlag", "DiskCategory"}), c.fields) << c.usage << " " << c.noPool;
-  }
 }
 
 TEST(DiskExtentChanges, EachStateAndUsageChangeRaisesItsKinds) {
@@ -62,15 +49,12 @@ TEST(DiskExtentChanges, EachStateAndUsageChangeRaisesItsKinds) {
     return out;
   };
   // handle, state, usage
-  const auto before = disks({{10, 6, 2}, {11, 6, 4}, {12, 6, 4}, {13, 6, 4}, {14, 6, 1}, {15, 6, 2}});
+  const auto before = disks({{10, 6, 2}, {11, 6, 4}, {12, 6, 4}, {13, 6, 4}, {14, 6, 1}, {15, 3, 2}});
   const auto after = disks({{10, 3, 2}, {11, 6, 1}, {12, 6, 2}, {13, 4, 0}, {14, 5, 4}, {15, 6, 2}});
   EXPECT_EQ(changes(before, after),
             (Kinds{{L"10", kDiskFailed}, {L"11", kDiskSpareUsed}, {L"12", kDiskMarkedPrimordial},
                    {L"12", kDiskSpareReleased}, {L"13", kDiskFailing}, {L"13", kDiskSpareReleased},
-                   {L"14", kDiskMarkedSpare}}));
-  EXPECT_EQ(changes(after, before), (Kinds{{L"10", kDiskHealthy}, {L"11", kDiskMarkedSpare}, {L"12", kDiskMarkedSpare},
-                                           {L"13", kDiskHealthy}, {L"13", kDiskMarkedSpare}, {L"14", kDiskHealthy},
-                                           {L"14", kDiskSpareUsed}}));
+                   {L"14", kDiskMarkedSpare}, {L"15", kDiskHealthy}}));
   EXPECT_EQ(changes(before, before), Kinds{});
 
   // Counts differ: only insertions or only removals, found by handle.
@@ -80,18 +64,23 @@ TEST(DiskExtentChanges, EachStateAndUsageChangeRaisesItsKinds) {
   EXPECT_EQ(changes(more, fewer), (Kinds{{L"20", kDiskRemoved}, {L"21", kDiskRemoved}}));
 }
 
+// A disk is available for pools when of usage 2 or 6 and not barred
+// (DeviceFlag); of category 1 when of usage 5 or 6.
 TEST_F(StorageClassTest, DisksOfEveryControllerInControllerThenMiddlewareOrder) {
-  Load(R"({"middleware_version": "1.0", "controllers": [
-    {"handle": 2, "disks": [{"handle": 22, "serial": "WD-1", "model": "WDC WD5000", "firmware": "15.01H15",
-                             "size": 500107862016, "sizes": [1, 2, 3], "value24": -5, "value144": 7}, {"handle": 21}]},
+  Load(R"({"middleware_version": "1.0", "controllers": [{"handle": 2, "disks": [
+     {"handle": 22, "serial": "WD-1", "model": "WDC WD5000", "firmware": "15.01H15", "size": 500107862016,
+      "sizes": [1, 2, 3], "value24": -5, "value144": 7}, {"handle": 21, "usage": 6}, {"handle": 23, "usage": 5},
+     {"handle": 24, "no_pool": 1}, {"handle": 25, "usage": 6, "no_pool": 9}, {"handle": 26, "usage": 0}]},
     {"handle": 1, "disks": []},
-    {"handle": 4294967295, "type": 2, "disks": [{"handle": 31, "usage": 4, "state": -1}]}]})");
+    {"handle": 4294967295, "disks": [{"handle": 31, "usage": 4, "state": -1}, {"handle": 32, "usage": 1}]}]})");
   const auto disks = List<&PROVIDER_CreateZubStorageExtentDiskInstance>();
-  ASSERT_EQ(Table(disks, {"DeviceID", "SystemName", "EndDeviceHandle", "ControllerHandle", "DiskUsage", "DiskState"}),
-            (Rows{L"22|Disk_22|22|2|2|6", L"21|Disk_21|21|2|2|6", L"31|Disk_31|31|4294967295|4|-1"}));
-  EXPECT_EQ(Row(disks[0], {"DiskSize", "SizeA", "SizeB", "SizeC", "DeviceValue1", "DeviceValue2", "SerialNumber",
-                           "Model", "FirmwareRevision"}),
-            L"500107862016|1|2|3|-5|7|WD-1|WDC WD5000|15.01H15");  // widened with their signs
+  ASSERT_EQ(Table(disks, {"DeviceID", "ControllerHandle", "DiskUsage", "DiskState", "AvailableForPool", "DeviceFlag",
+                          "DiskCategory"}),
+            (Rows{L"22|2|2|6|1|0|3", L"21|2|6|6|1|0|1", L"23|2|5|6|0|0|1", L"24|2|2|6|0|1|3", L"25|2|6|6|0|1|1",
+                  L"26|2|0|6|0|0|3", L"31|4294967295|4|-1|0|0|3", L"32|4294967295|1|6|0|0|3"}));
+  EXPECT_EQ(Row(disks[0], {"SystemName", "EndDeviceHandle", "DiskSize", "SizeA", "SizeB", "SizeC", "DeviceValue1",
+                           "DeviceValue2", "SerialNumber", "Model", "FirmwareRevision"}),
+            L"Disk_22|22|500107862016|1|2|3|-5|7|WD-1|WDC WD5000|15.01H15");  // widened with their signs
 
   // The first controller's disks are counted, then fetching them fails.
   zubtest::NthCall fill{2, [] { Fail("SsiGetEndDeviceHandles"); }};
@@ -112,7 +101,6 @@ _SSI_VolumeInfo Volume(const char* name, SSI_HANDLE handle, uint32_t level, uint
   v.arrayHandle = handle + 1;
   v.raidLevel = level;
   v.numDisks = disks;
-  v.state = 1;
   return v;
 }
 
@@ -121,22 +109,19 @@ TEST(VolumeMapping, KeysLevelsHealthStripAndCache) {
   raw.stripSize = 1u << 20;  // 2 GiB: negative as a 32-bit signed value, widened with its sign
   raw.cachePolicy = 3;
   raw.flag = 7;
-  raw.totalSize = 5000;
   EXPECT_EQ(Row(VolumeOf(raw), {"DeviceID", "SystemName", "ElementName", "Description", "VolumeHandle", "ArrayHandle",
-                                "VolumeSize", "StripSize", "CachePolicy", "VolumeFlag"}),
-            L"Data_3|Volume_3|Data|Volume storage of type: RAID5|3|4|5000|-2147483648|WRITEBACK|1");
+                                "StripSize", "CachePolicy", "VolumeFlag"}),
+            L"Data_3|Volume_3|Data|Volume storage of type: RAID5|3|4|-2147483648|WRITEBACK|1");
 
-  struct Case {
-    uint32_t level, disks;
-    const wchar_t* fields;  // RaidLevel, NoSinglePointOfFailure, RedundancyFlag, DataRedundancy, PackageRedundancy
-  } cases[] = {{SSI_RAID0, 2, L"RAID0|0|0|0|0"},  {SSI_RAID1, 2, L"RAID1|1|1|2|1"},
-               {SSI_RAID10, 4, L"RAID10|1|1|4|3"}, {SSI_RAID5, 3, L"RAID5|1|1|0|1"},
-               {SSI_RAID6, 4, L"RAID6|1|1|0|2"},   {3, 2, L"Invalid or Unknown|0|0|0|0"}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(Row(VolumeOf(Volume("V", 1, c.level, c.disks)),
-                  {"RaidLevel", "NoSinglePointOfFailure", "RedundancyFlag", "DataRedundancy", "PackageRedundancy"}),
-              c.fields);
-  }
+  // Each level on a number of disks; 3 is no level.
+  CArrayT<stZUB_StorageVolume> levels;
+  for (auto [level, disks] : {std::pair<uint32_t, uint32_t>{SSI_RAID0, 2}, {SSI_RAID1, 2}, {SSI_RAID10, 4},
+                              {SSI_RAID5, 3}, {SSI_RAID6, 4}, {3, 2}})
+    levels.Add(VolumeOf(Volume("V", 1, level, disks)));
+  const auto shown = {"RaidLevel", "NoSinglePointOfFailure", "RedundancyFlag", "DataRedundancy", "PackageRedundancy"};
+  EXPECT_EQ(Table(levels, shown),
+            (Rows{L"RAID0|0|0|0|0", L"RAID1|1|1|2|1", L"RAID10|1|1|4|3", L"RAID5|1|1|0|1", L"RAID6|1|1|0|2",
+                  L"Invalid or Unknown|0|0|0|0"}));
 
   for (auto [state, fields] :
        {std::pair{1, L"1|5"}, {2, L"2|10"}, {3, L"3|20"}, {16, L"16|30"}, {0, L"0|0"}, {17, L"17|0"}}) {
@@ -179,20 +164,16 @@ TEST(VolumeChangesTest, CreatedDeletedAndModifiedByPosition) {
 
   // A volume is the same volume by name and controller: of two controllers'
   // volumes named alike, the one that went (or came) is reported.
-  auto twoSame = volumes({{"S", SSI_RAID1}, {"S", SSI_RAID1}});
-  twoSame[1].ControllerHandle = L"2";
-  CArrayT<stZUB_StorageVolume> second;
-  second.Add(twoSame[1]);
+  auto twoSame = volumes({{"S", SSI_RAID1}, {"S", SSI_RAID1}}), second = volumes({{"S", SSI_RAID1}});
+  twoSame[1].ControllerHandle = second[0].ControllerHandle = L"2";
   EXPECT_EQ(changes(twoSame, second), (Kinds{{L"S|1", kVolumeDeleted}}));
   EXPECT_EQ(changes(second, twoSame), (Kinds{{L"S|1", kVolumeCreated}}));
 }
 
-// One rebuild reads the controllers once for all its volumes, and files a
-// setting once per name and controller: the first Twin's (only its own cache
-// policy, no write-back offered; the strip range of its level's mask; the
-// smaller member's blocks; the members in the array's order), and the
-// setting it filed counts for the volumes after it: the second Twin reads no
-// RAID information.
+// One rebuild reads the controllers once and files one setting per name and
+// controller (the second Twin reads no RAID information). Twin's: its own
+// cache policy only, no write-back offered; its level's strip range; the
+// smaller member's blocks; the array's order.
 TEST_F(StorageClassTest, ARebuildReadsTheControllersOnceAndFilesEachSettingOnce) {
   Load(R"({"middleware_version": "1.0", "controllers": [{"handle": 1, "name": "One", "write_back_offered": 0,
      "raid_info": {"handle": 10, "value1": 3, "value2": 4, "levels": {
@@ -230,9 +211,8 @@ TEST_F(StorageClassTest, AListingStopsAtAnArrayWithoutDisks) {
      "disks": [{"handle": 11}, {"handle": 12}, {"handle": 13, "raid_info_handle": 999}, {"handle": 14}],
      "volumes": [{"name": "Orphan", "level": 2, "disks": [13, 14]}, {"name": "Hollow", "level": 1},
                  {"name": "Later", "level": 2, "disks": [11, 12]}]}]})");
-  // It stops at the volume whose array has no disk. Orphan's first disk
-  // names no known RAID info: no controller, but its setting has the last
-  // one visited.
+  // Hollow's array has no disk. Orphan's first disk names no known RAID
+  // info: no controller, but its setting has the last one visited.
   EXPECT_EQ(Table(List<&PROVIDER_CreateZubStorageVolumeInstance>(PROVIDER_NOT_FOUND),
                   {"ElementName", "ControllerHandle"}), Rows{L"Orphan|"});
   EXPECT_EQ(Table(Settings(SettingList::Volume), {"VolumeName", "ControllerHandle"}), Rows{L"Orphan|1"});
@@ -244,12 +224,10 @@ TEST_F(StorageClassTest, AListingStopsAtAnArrayWithoutDisks) {
 // volumes, pools and sets, read on one stack.
 namespace joined {
 
-// Controller 1 (AHCI, sparing on, 12 PHYs): a healthy spare 11 (SizeB 900),
-// a failed spare 12 (SizeB 1500), available disks 13 (1000, failed), 14
-// (300) and 15 (700), 16 (800) barred from pools, a RAID5 volume "Data" and
-// a RAID0 volume "Z". Controller 2 (DOX, sparing off): a failed spare.
-// Controller 3 (type 3): a spare, no set. Controller 4 (DOX): a RAID1 volume
-// "Data", so no pool.
+// A (AHCI, sparing on): spares 11 and 12 (failed, larger), available 13
+// (failed), 14 and 15, 16 barred from pools, volumes "Data" (RAID5) and "Z"
+// (RAID0). B (DOX, sparing off): a failed spare. C (type 3): a spare. D
+// (DOX): a volume "Data" on all its disks.
 constexpr const char* kTopology = R"({"middleware_version": "1.0", "controllers": [
   {"handle": 1, "name": "A", "type": 1, "feature_flag": 1, "phy_count": 12, "disks": [
      {"handle": 10}, {"handle": 11, "usage": 4, "sizes": [1, 900, 1]},
@@ -292,9 +270,8 @@ class StorageTest : public zubtest::AssociationFixture {
   }
 };
 
-// One pool per controller with available, healthy disks: only A's, of 300 +
-// 700, not the failed, member, barred or spare disks. Its size queries count
-// every available disk, the failed one too, in ascending order.
+// Only A has a pool, of its available, healthy disks (300 + 700); its size
+// queries count every available disk, the failed one too, smallest first.
 TEST_F(StorageTest, OnePoolPerControllerAndItsSizeQueries) {
   EXPECT_EQ(Table(List<&PROVIDER_CreateZubStoragePoolInstance>(),
                   {"InstanceID", "PoolID", "Caption", "AvailableSpace", "ControllerHandle", "ControllerName"}),
@@ -337,7 +314,6 @@ TEST(StoragePoolChanges, ExtraPoolsOrChangedSpaceAtTheirPosition) {
     for (auto [id, space] : list) {
       stZUB_StoragePool p;
       p.InstanceID = id;
-      p.PoolID = id;
       p.AvailableSpace = space;
       out.Add(p);
     }
@@ -358,11 +334,10 @@ TEST(StoragePoolChanges, ExtraPoolsOrChangedSpaceAtTheirPosition) {
   EXPECT_EQ(changes(a, renamed), Rows{});
 }
 
-// One set per AHCI or DOX controller, numbered per type: none for C; A's
-// failed, larger spare does not count; B has only a failed spare, D none.
-// Members: the disks of the redundant volumes of the set's controller (not
-// Z's, a RAID0), in the array's order; each set hosted by the system of its
-// controller; the spares of controllers with sparing on, in any state.
+// One set per AHCI or DOX controller, numbered per type, redundant with a
+// healthy spare; its members the disks of its controller's redundant volumes
+// (not Z's); its host its controller's system; its spares those of a
+// controller with sparing on, in any state.
 TEST_F(StorageTest, RedundancySetsWithTheirMembersHostsAndSpares) {
   EXPECT_EQ(Table(List<&PROVIDER_CreateZubStorageRedundancySetInstance>(),
                   {"InstanceID", "RedundancyStatus", "LargestSpareSize", "MaxNumberSupported", "ControllerHandle"}),
