@@ -58,7 +58,6 @@ class ConfigTest : public zubtest::AssociationFixture {
 // and any strip; the numbers run on across both kinds, a failure uses none.
 // PutData changes the goals only; the setting lists persist.
 TEST_F(ConfigTest, CreateSettingAndPutDataOnTheSettingLists) {
-  EXPECT_EQ(CreateSetting(L"7", 1).ReturnValue, 5u);
   EXPECT_EQ(CreateSetting(L"9", 2).ReturnValue, 2u);  // no capabilities entry
   const stZUB_StorageCapabilitiesPrimordial first = CreateSetting(L"7", 2);
   EXPECT_EQ(CreateSetting(L"7", 9).ReturnValue, 5u);

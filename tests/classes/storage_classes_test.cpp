@@ -25,22 +25,20 @@ using Kinds = std::vector<std::pair<std::wstring, uint32_t>>;
 // Known host names, no setting left over from another test.
 using StorageClassTest = zubtest::AssociationFixture;
 
-// ZUB_StorageExtentDisk: the mapping of an end device, the listing per
-// controller, and the changes that raise alerts.
+// ZUB_StorageExtentDisk: the listing per controller, each disk's fields, and
+// the changes that raise alerts.
 namespace disks {
-
-_SSI_EndDeviceInfo EndDevice(SSI_HANDLE handle, int32_t usage, int32_t state) {
-  _SSI_EndDeviceInfo d{};
-  d.handle = handle;
-  d.usage = usage;
-  d.state = state;
-  return d;
-}
 
 TEST(DiskExtentChanges, EachStateAndUsageChangeRaisesItsKinds) {
   const auto disks = [](std::initializer_list<std::tuple<SSI_HANDLE, int32_t, int32_t>> list) {
     CArrayT<stZUB_StorageExtentDisk> out;
-    for (auto [handle, state, usage] : list) out.Add(DiskExtentOf(EndDevice(handle, usage, state), 1));
+    for (auto [handle, state, usage] : list) {
+      _SSI_EndDeviceInfo d{};
+      d.handle = handle;
+      d.state = state;
+      d.usage = usage;
+      out.Add(DiskExtentOf(d, 1));
+    }
     return out;
   };
   const auto changes = [](const auto& before, const auto& now) {
