@@ -1,6 +1,5 @@
-// configure_test.cpp: what changes the model: the configuration calls (what
-// each refuses, without effect, and what each success does) and the change
-// objects of the control API (their effects and one-line refusals).
+// configure_test.cpp: what changes the model: the configuration calls (what each refuses, without effect, and
+// what each success does) and the change objects of the control API (their effects and one-line refusals).
 #include <algorithm>
 #include <cstring>
 #include <tuple>
@@ -11,10 +10,9 @@ using namespace simtest;
 
 namespace {
 
-// Box: RAID5 "R5" of A, B, C (volume 30, array 31, 1500 of 2000 bytes used),
-// RAID1 "R1" of D, E (40, 41; E's PHY is 90), F and G (2000 bytes)
-// available, 18 a spare, 19 failed, 20 kept out of pools, unattached PHY 95
-// (number 10). Controller 2: disks 21, 22.
+// Box: RAID5 "R5" of A, B, C (volume 30, array 31, 1500 of 2000 bytes used), RAID1 "R1" of D, E (40, 41; E's PHY
+// is 90), F and G (2000 bytes) available, 18 a spare, 19 failed, 20 kept out of pools, unattached PHY 95 (number
+// 10). Controller 2: disks 21, 22.
 const char* kBox = R"({"middleware_version": "1.0", "controllers": [
   {"handle": 1, "name": "Box", "raid_info": {"levels": {"1": {"strip_kib": 128, "strip_mask": 124},
      "2": {"strip_kib": 64, "strip_mask": 0}, "8": {"strip_kib": 64, "strip_mask": 124}}},
@@ -22,8 +20,7 @@ const char* kBox = R"({"middleware_version": "1.0", "controllers": [
              {"handle": 13, "serial": "C", "size": 1000}, {"handle": 14, "serial": "D", "size": 1000},
              {"handle": 15, "serial": "E", "size": 1000, "phy": {"handle": 90}},
              {"handle": 16, "serial": "F", "size": 1000}, {"handle": 17, "serial": "G", "size": 2000},
-             {"handle": 18, "size": 1000, "usage": 4},
-             {"handle": 19, "size": 1000, "state": 3}, {"handle": 20, "size": 1000, "no_pool": 1}],
+             {"handle": 18, "size": 1000, "usage": 4}, {"handle": 19, "state": 3}, {"handle": 20, "no_pool": 1}],
    "phys": [{"handle": 95}],
    "volumes": [{"handle": 30, "array_handle": 31, "name": "R5", "level": 8, "size": 1500, "disks": ["A", "B", "C"]},
                {"handle": 40, "array_handle": 41, "name": "R1", "level": 2, "disks": ["D", "E"]}]},
@@ -31,25 +28,14 @@ const char* kBox = R"({"middleware_version": "1.0", "controllers": [
 
 SSI_STATUS Create(V disks, uint32_t level, uint32_t strip = 0, uint64_t size = 0, const char* name = "New",
                   SSI_HANDLE* out = nullptr) {
-  _SSI_CreateFromDisksParams p{};
-  p.disks = disks.data();
-  p.numDisks = static_cast<uint32_t>(disks.size());
+  _SSI_CreateFromDisksParams p{disks.data(), static_cast<uint32_t>(disks.size()), 0, {}, {}, strip, level, {}, size};
   std::memcpy(p.name, name, std::min(std::strlen(name), sizeof p.name));
-  p.stripSize = strip;
-  p.raidLevel = level;
-  p.size = size;
   SSI_HANDLE ignored = 0;
   return SsiVolumeCreateFromDisks(p, out != nullptr ? out : &ignored);
 }
 
 SSI_STATUS Modify(SSI_HANDLE volume, uint32_t level, V disks = {}, uint32_t strip = 0, uint64_t size = 0) {
-  _SSI_RaidLevelModifyParams p{};
-  p.stripSize = strip;
-  p.raidLevel = level;
-  p.size = size;
-  p.disks = disks.data();
-  p.numDisks = static_cast<uint32_t>(disks.size());
-  return SsiRaidLevelModify(volume, p);
+  return SsiRaidLevelModify(volume, {strip, level, size, disks.data(), static_cast<uint32_t>(disks.size()), {}});
 }
 
 SSI_STATUS Add(SSI_HANDLE array, V disks) {
@@ -61,13 +47,7 @@ SSI_STATUS Add(SSI_HANDLE array, V disks) {
 TEST_F(SimTest, VolumeCreationChecksEveryArgumentThenBuilds) {
   Load(kBox);
   const uint64_t changes = abru2sim::ChangeCount();
-  const struct {
-    V disks;
-    uint32_t level, strip;
-    uint64_t size;
-    SSI_STATUS status;
-    const char* why;
-  } refusals[] = {
+  const struct { V disks; uint32_t level, strip; uint64_t size; SSI_STATUS status; const char* why; } refusals[] = {
       {{}, 1, 0, 0, 14, "no disks"},           {{16, 99}, 1, 0, 0, 14, "unknown disk"},
       {{16, 21}, 1, 0, 0, 14, "two controllers"}, {{16, 16}, 1, 0, 0, 14, "same disk twice"},
       {{16, 17, 18, 20}, 16, 0, 0, 14, "level not offered"}, {{16, 17}, 8, 0, 0, 14, "RAID5 takes three"},
@@ -78,15 +58,13 @@ TEST_F(SimTest, VolumeCreationChecksEveryArgumentThenBuilds) {
       {{16, 20}, 1, 0, 0, 18, "a disk kept out of pools"}, };
   for (const auto& r : refusals) EXPECT_EQ(Create(r.disks, r.level, r.strip, r.size), r.status) << r.why;
   EXPECT_EQ(Create({16, 17}, 1, 0, 0, ""), 14u) << "empty name";
-  EXPECT_EQ(List(SsiGetVolumeHandles), (V{30, 40}));
-  EXPECT_EQ(Disk(16).usage, 2);
-  EXPECT_EQ(abru2sim::ChangeCount(), changes);
-
+  EXPECT_EQ(std::make_tuple(List(SsiGetVolumeHandles), Disk(16).usage, abru2sim::ChangeCount()),
+            std::make_tuple(V{30, 40}, 2, changes));
   // 17 bytes fill the field with no terminator; a spare may join too.
   SSI_HANDLE v = 0;
   ASSERT_EQ(Create({16, 17, 18}, SSI_RAID5, 0, 0, "SeventeenBytesXYZ", &v), 0u);
-  EXPECT_EQ(abru2sim::ChangeCount(), changes + 1);
-  EXPECT_EQ(List(SsiGetVolumeHandles), (V{30, 40, v}));
+  EXPECT_EQ(std::make_tuple(List(SsiGetVolumeHandles), abru2sim::ChangeCount()),
+            std::make_tuple(V{30, 40, v}, changes + 1));
   const auto info = Volume(v);
   EXPECT_STREQ(info.name, "SeventeenBytesXY") << "the record keeps its terminator";
   EXPECT_EQ(std::make_tuple(info.raidLevel, info.stripSize, info.totalSize, info.numDisks),
@@ -101,18 +79,15 @@ TEST_F(SimTest, VolumeCreationChecksEveryArgumentThenBuilds) {
 TEST_F(SimTest, VolumeChangesCheckAndApply) {
   Load(kBox);
   // Expand: never smaller, never beyond the capacity.
-  EXPECT_EQ(SsiExpandVolume(30, 1499), 14u);
-  EXPECT_EQ(SsiExpandVolume(30, 2001), 14u);
+  for (uint64_t refused : {1499, 2001}) EXPECT_EQ(SsiExpandVolume(30, refused), 14u) << refused;
   EXPECT_EQ(SsiExpandVolume(30, 2000), 0u);
   EXPECT_EQ(Volume(30).totalSize, 2000u);
-
   // Adding disks: the RAID5 grows, the RAID1 cannot take a third disk.
   EXPECT_EQ(Add(41, {16}), 14u);
   EXPECT_EQ(Add(31, {14}), 18u) << "a member";
   ASSERT_EQ(Add(31, {16}), 0u);
   EXPECT_EQ(std::make_tuple(Volume(30).numDisks, Disk(16).usage), std::make_tuple(4u, 1));
   EXPECT_EQ(SsiExpandVolume(30, 3000), 0u) << "the new disk adds capacity";
-
   // Level change: the RAID1 becomes a RAID5 with G added; it may not shrink.
   EXPECT_EQ(Modify(40, SSI_RAID5, {17}, 1), 14u) << "strip outside RAID5's mask";
   EXPECT_EQ(Modify(40, SSI_RAID5, {17}, 0, 2001), 14u) << "beyond the capacity";
@@ -122,7 +97,6 @@ TEST_F(SimTest, VolumeChangesCheckAndApply) {
   EXPECT_EQ(std::make_tuple(v.raidLevel, v.stripSize, v.totalSize, v.numDisks),
             std::make_tuple(8u, 32u, uint64_t{2000}, 3u));
   EXPECT_EQ(Modify(40, SSI_RAID0, {}, 0, 1000), 14u) << "a migration never shrinks the volume";
-
   // Rename reads up to 17 bytes; cache policy 1..3.
   EXPECT_EQ(SsiVolumeRename(40, "ABCDEFGHIJKLMNOPQ_not_read"), 0u);
   EXPECT_STREQ(Volume(40).name, "ABCDEFGHIJKLMNOP");
@@ -130,7 +104,6 @@ TEST_F(SimTest, VolumeChangesCheckAndApply) {
   EXPECT_EQ(SsiVolumeSetCachePolicy(40, 4), 14u);
   EXPECT_EQ(SsiVolumeSetCachePolicy(40, 3), 0u);
   EXPECT_EQ(Volume(40).cachePolicy, 3u);
-
   // Delete frees the members and forgets volume and array.
   EXPECT_EQ(SsiVolumeDelete(99), 14u);
   ASSERT_EQ(SsiVolumeDelete(40), 0u);
@@ -142,16 +115,14 @@ TEST_F(SimTest, VolumeChangesCheckAndApply) {
 TEST_F(SimTest, SparesLocateAndRescan) {
   Load(kBox);
   EXPECT_EQ(SsiDiskMarkAsSpare(21, 999), 14u) << "unknown array";
-  for (SSI_HANDLE refused : {11, 18, 19, 20}) {
-    EXPECT_EQ(SsiDiskMarkAsSpare(refused, 0), 18u) << "member, spare, failed, kept out of pools: " << refused;
-  }
+  // A member, a spare, a failed disk, one kept out of pools.
+  for (SSI_HANDLE refused : {11, 18, 19, 20}) EXPECT_EQ(SsiDiskMarkAsSpare(refused, 0), 18u) << refused;
   EXPECT_EQ(SsiDiskMarkAsSpare(16, 0), 0u);
   EXPECT_EQ(SsiDiskMarkAsSpare(17, 31), 0u) << "a spare for one array";
   EXPECT_EQ(std::make_tuple(Disk(16).usage, Disk(17).usage), std::make_tuple(4, 4));
   EXPECT_EQ(SsiDiskUnmarkAsSpare(16), 0u);
   EXPECT_EQ(Disk(16).usage, 2);
   EXPECT_EQ(SsiDiskUnmarkAsSpare(11), 18u);
-
   bool on = false;
   for (uint32_t flag : {1u, 0u}) {
     EXPECT_EQ(SsiPhyLocate(90, flag), 0u);
@@ -160,7 +131,6 @@ TEST_F(SimTest, SparesLocateAndRescan) {
   }
   EXPECT_EQ(SsiPhyLocate(15, 1), 14u) << "a disk is not a PHY";
   EXPECT_FALSE(abru2sim::GetLocateState(15, &on));
-
   const uint64_t changes = abru2sim::ChangeCount();
   EXPECT_EQ(SsiRescan(), 0u);
   EXPECT_EQ(abru2sim::ChangeCount(), changes + 1);
@@ -179,7 +149,6 @@ TEST_F(SimTest, ChangeObjectsSetDiskVolumeAndVersion) {
   _SSI_SystemInfo sys{};
   EXPECT_EQ(SsiGetSystemInfo(&sys), SSI_STATUS_FAILED);
   EXPECT_EQ(abru2sim::ChangeCount(), changes + 4);
-
   // Refusals: one line each, nothing changed.
   EXPECT_EQ(ChangeError(R"({"op": "set_disk", "disk": "Q"})"), "set_disk: $.disk: no disk \"Q\"");
   EXPECT_EQ(ChangeError(R"({"op": "set_volume", "volume": 30, "size": 2001})"),
@@ -208,9 +177,8 @@ TEST_F(SimTest, DisksGoDegradingTheirVolumesAndCome) {
   Change(R"({"op": "remove_disk", "disk": "E"})");
   EXPECT_EQ(std::make_tuple(Volume(40).state, Volume(40).numDisks), std::make_tuple(16, 0u))
       << "a RAID1 without members has lost its data";
-
-  // B's PHY number (1) is free again: a disk plugs into the lowest free
-  // number; plugging into an unattached PHY's number replaces that PHY.
+  // B's PHY number (1) is free again: a disk plugs into the lowest free number; plugging into an unattached
+  // PHY's number replaces that PHY.
   Change(R"({"op": "insert_disk", "controller": "Box", "disk": {"handle": 500, "serial": "K", "size": 3000}})");
   EXPECT_EQ(List(SsiGetEndDeviceHandles, SSI_SCOPE_CONTROLLER, 1).back(), 500u);
   EXPECT_EQ(Disk(500).totalSize, 3000u);
@@ -220,15 +188,13 @@ TEST_F(SimTest, DisksGoDegradingTheirVolumesAndCome) {
   EXPECT_EQ(std::make_tuple(phys.size(), std::count(phys.begin(), phys.end(), 95u)), std::make_tuple(size_t{9}, 0L));
   EXPECT_EQ(ChangeError(R"({"op": "insert_disk", "controller": 1, "disk": {"handle": 30}})"),
             "insert_disk: $.disk.handle: duplicate handle 30");
-  // A serial or PHY number already in use is what a middleware may report;
-  // only naming such a serial is ambiguous.
+  // A serial or PHY number already in use is what a middleware may report; only naming such a serial is ambiguous.
   Change(R"({"op": "insert_disk", "controller": 1, "disk": {"serial": "A", "phy": {"number": 0}}})");
   EXPECT_EQ(List(SsiGetEndDeviceHandles).size(), 12u);
   EXPECT_EQ(ChangeError(R"({"op": "set_disk", "disk": "A", "state": 3})"),
             "set_disk: $.disk: more than one disk is named \"A\"");
-
-  // Two volumes on the same disks: a disk that goes takes a member from
-  // both; a disk stays a member while one of them is left.
+  // Two volumes on the same disks: a disk that goes takes a member from both; a disk stays a member while one of
+  // them is left.
   Load(R"({"controllers": [{"disks": [{"handle": 11}, {"handle": 12}, {"handle": 13}],
     "volumes": [{"handle": 30, "level": 1, "disks": [11, 12, 13]},
                 {"handle": 40, "level": 8, "disks": [11, 12, 13]}]}]})");

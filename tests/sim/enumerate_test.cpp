@@ -1,6 +1,5 @@
-// enumerate_test.cpp: handle enumerations by scope, the two-step count
-// protocol, sessions and the initialised state, and the records with the
-// values a topology gives or leaves to their defaults.
+// enumerate_test.cpp: handle enumerations by scope, the two-step count protocol, sessions and the initialised
+// state, and the records with the values a topology gives or leaves to their defaults.
 #include <cstring>
 #include <set>
 #include <string>
@@ -12,8 +11,7 @@ using namespace simtest;
 
 namespace {
 
-// Controller 1 spells out most keys; the rest, and all of controller 5,
-// take their defaults.
+// Controller 1 spells out most keys; the rest, and all of controller 5, take their defaults.
 const char* kTwoControllers = R"({
   "middleware_version": "9.9.9",
   "controllers": [
@@ -55,7 +53,6 @@ TEST_F(SimTest, ScopesSelectTheRightObjectsInFileOrder) {
   EXPECT_EQ(List(SsiGetEndDeviceHandles, SSI_SCOPE_CONTROLLER, 999), V{});
   EXPECT_EQ(List(SsiGetEndDeviceHandles, SSI_SCOPE_RAID_ARRAY, 40), V{}) << "a volume is not an array";
   EXPECT_EQ(List(SsiGetPhyHandles, SSI_SCOPE_END_DEVICE, 1), V{});
-
   // A short buffer gets the count and nothing else (List covers the rest).
   Session s;
   uint32_t count = 2;
@@ -68,27 +65,18 @@ TEST_F(SimTest, ScopesSelectTheRightObjectsInFileOrder) {
   EXPECT_EQ(SsiGetRaidInfoHandles(s, nullptr, &count), 0u);
   EXPECT_EQ(SsiGetRaidInfoHandles(s, buf, &count), 0u);
   EXPECT_EQ(V(buf, buf + 2), (V{2, 6}));
-}
 
-// A scope type a call does not know is refused (14, count 0), never served
-// as some other scope or as an empty list: a middleware that took any value
-// would hide a provider passing the wrong one.
-TEST_F(SimTest, EnumerationsRefuseScopeTypesTheyDoNotKnow) {
-  Load(kTwoControllers);
-  const struct {
-    const char* name;
-    HandleCall call;
-    std::set<uint32_t> scopes;
-  } calls[] = {
+  // A scope type a call does not know is refused (14, count 0), never served as some other scope or as an empty
+  // list: a middleware that took any value would hide a provider passing the wrong one.
+  const struct { const char* name; HandleCall call; std::set<uint32_t> scopes; } calls[] = {
       {"controllers", SsiGetControllerHandles, {0}},     {"enclosures", SsiGetEnclosureHandles, {0, 2}},
       {"end devices", SsiGetEndDeviceHandles, {0, 2, 8}}, {"PHYs", SsiGetPhyHandles, {0, 1, 2, 4}},
       {"ports", SsiGetPortHandles, {0, 2}},               {"routing devices", SsiGetRoutingDeviceHandles, {0, 2}},
       {"volumes", SsiGetVolumeHandles, {0, 2, 8}}, };
-  Session s;
   for (const auto& c : calls) {
     for (uint32_t type : {0u, 1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 16u, 31u, 32u, 33u, 0x80000000u, 0xFFFFFFFFu}) {
       const bool known = c.scopes.count(type) != 0;
-      uint32_t count = 7;
+      count = 7;
       EXPECT_EQ(c.call(s, type, 1, nullptr, &count), known ? 0u : SSI_STATUS_INVALID_PARAMETER)
           << c.name << ", scope type " << type;
       EXPECT_TRUE(known || count == 0) << c.name << ", scope type " << type << ": count " << count;
@@ -111,7 +99,6 @@ TEST_F(SimTest, SessionsAndInitialisationGateEveryCall) {
   EXPECT_EQ(SsiSessionClose(a), SSI_STATUS_INVALID_PARAMETER);
   EXPECT_EQ(SsiGetControllerHandles(a, 0, 0, nullptr, &count), SSI_STATUS_INVALID_PARAMETER) << "closed";
   EXPECT_EQ(SsiGetControllerHandles(b, 0, 0, nullptr, &count), 0u);
-
   // Finalising ends sessions and event handles; a waiter is released.
   SSI_HANDLE ev = 0;
   ASSERT_EQ(SsiGetEventHandle(&ev), 0u);
@@ -129,9 +116,8 @@ TEST_F(SimTest, SessionsAndInitialisationGateEveryCall) {
   EXPECT_EQ(List(SsiGetControllerHandles), (V{1, 5})) << "the loaded topology survives re-initialisation";
 }
 
-// What a topology leaves out is derived (the values it gives reach the
-// records every class test reads); unknown handles and handles of another
-// kind give 14 and a zeroed record.
+// What a topology leaves out is derived (the values it gives reach the records every class test reads); unknown
+// handles and handles of another kind give 14 and a zeroed record.
 TEST_F(SimTest, RecordsDeriveWhatTheTopologyLeavesOut) {
   Load(kTwoControllers);
   Session s;
@@ -142,8 +128,8 @@ TEST_F(SimTest, RecordsDeriveWhatTheTopologyLeavesOut) {
             std::make_tuple(1u, 1, 0u, 2)) << "its disk's position; SATA on AHCI, SAS on DOX; 4 unattached";
   _SSI_PortInfo port{};
   ASSERT_EQ(SsiGetPortInfo(s, 3, &port), 0u);
-  EXPECT_EQ(std::make_tuple(port.attachedType, port.attachedHandle, port.address[1]), std::make_tuple(1u, 1u, uint8_t{31}))
-      << "a controller port takes the controller's address";
+  EXPECT_EQ(std::make_tuple(port.attachedType, port.attachedHandle, port.address[1]),
+            std::make_tuple(1u, 1u, uint8_t{31})) << "a controller port takes the controller's address";
   _SSI_EnclosureInfo e{};
   ASSERT_EQ(SsiGetEnclosureInfo(s, 50, &e), 0u);
   EXPECT_EQ(std::string(e.vendor) + e.version, "ENCLOSURE-VENDOR-THAT-Iv") << "cut to the field, terminator included";
@@ -155,7 +141,6 @@ TEST_F(SimTest, RecordsDeriveWhatTheTopologyLeavesOut) {
   ASSERT_EQ(SsiGetRaidLevelInfo(s, 6, SSI_RAID6, &li), 0u);
   EXPECT_EQ(std::make_tuple(li.supported, li.stripKib, li.stripMask), std::make_tuple(1u, 128, 127u))
       << "no levels listed: all, 128 KiB";
-
   _SSI_EndDeviceInfo bad, zero{};
   std::memset(&bad, 0xAB, sizeof bad);
   EXPECT_EQ(SsiGetEndDeviceInfo(s, 1, &bad), SSI_STATUS_INVALID_PARAMETER);

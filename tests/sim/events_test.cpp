@@ -1,6 +1,5 @@
-// events_test.cpp: event handles and waits, injected faults and latency,
-// call hooks and counters, and what a reset keeps. (Many threads at once:
-// the stress run of tests/proof.)
+// events_test.cpp: event handles and waits, injected faults and latency, call hooks and counters, and what a
+// reset keeps. (Many threads at once: the stress run of tests/proof.)
 #include "tests/sim/sim_test_util.h"
 
 using namespace simtest;
@@ -20,31 +19,25 @@ TEST_F(SimTest, EventHandlesSeeEveryChangeUntilFreed) {
   SSI_HANDLE ev = 0;
   ASSERT_EQ(SsiGetEventHandle(&ev), 0u);
   EXPECT_NE(SsiEventWait(10, ev), 0u) << "nothing changed: time-out";
-
   // Faults and latency shape calls; they are no configuration change.
   Change(R"({"op": "fail", "call": "SsiRescan", "status": 15})");
   Change(R"({"op": "latency", "call": "*", "us": 0})");
   Change(R"({"op": "clear_faults"})");
   EXPECT_NE(SsiEventWait(0, ev), 0u);
-
-  // Each change is seen once; a topology load and a reset are changes too,
-  // and the handle outlives them.
-  for (void (*change)() : {+[] { Change(R"({"op": "set_disk", "disk": "C", "state": 4})"); },
-                           +[] { Load(kSmall); }, +[] { abru2sim::ResetToDefault(); }}) {
+  // Each change is seen once; a reset and a topology load are changes too, and the handle outlives them.
+  for (void (*change)() : {+[] { abru2sim::ResetToDefault(); }, +[] { Load(kSmall); },
+                           +[] { Change(R"({"op": "set_disk", "disk": "C", "state": 4})"); }}) {
     change();
     EXPECT_EQ(SsiEventWait(0, ev), 0u);
     EXPECT_NE(SsiEventWait(0, ev), 0u);
   }
-
-  // A waiter blocked without a time-out wakes with 0 for a call's change and
-  // for a reset.
+  // A waiter blocked without a time-out wakes with 0 for a call's change and for a reset.
   auto waiter = StartWaiter(ev);
-  EXPECT_EQ(SsiVolumeSetCachePolicy(150, 2), 0u);
+  EXPECT_EQ(SsiVolumeSetCachePolicy(30, 2), 0u);
   EXPECT_EQ(Outcome(waiter, ev), 0u);
   waiter = StartWaiter(ev);
   abru2sim::ResetToDefault();
   EXPECT_EQ(Outcome(waiter, ev), 0u);
-
   // Freeing the handle releases its waiter with a failure.
   SSI_HANDLE other = 0;
   ASSERT_EQ(SsiGetEventHandle(&other), 0u);
@@ -71,10 +64,7 @@ TEST_F(SimTest, FaultsHooksCountersAndWhatAResetKeeps) {
   EXPECT_EQ(ChangeError(R"({"op": "fail", "call": "SsiNothing", "status": 1})"),
             "fail: $.call: expected an Ssi* call name, got \"SsiNothing\"");
   EXPECT_EQ(ChangeError(R"({"op": "fail", "call": "SsiRescan"})"), "fail: $.status: required key missing");
-
   abru2sim::ResetCounters();
-  Change(R"({"op": "latency", "call": "*", "us": 200})");
-  Change(R"({"op": "latency", "call": "SsiGetEndDeviceInfo", "us": 500})");
   Change(R"({"op": "fail", "call": "SsiGetEndDeviceHandles", "status": 15, "times": 0})");
   Session s;
   uint32_t count = 99;
@@ -103,21 +93,15 @@ TEST_F(SimTest, FaultsHooksCountersAndWhatAResetKeeps) {
             std::make_tuple(4u, 1u));
   EXPECT_EQ(c.calls.count("SsiGetControllerHandles"), 0u) << "only called functions appear";
   EXPECT_EQ(std::make_tuple(c.sessionsOpened, c.sessionsClosed, c.sessionsOpen), std::make_tuple(6u, 5u, 1u));
-
-  // A reset drops what a test set up (faults, latency, hooks, counters,
-  // locate states) and keeps what a host holds: initialisation and sessions.
-  abru2sim::ResetToDefault();
-  ASSERT_EQ(SsiPhyLocate(120, 1), 0u);
+  // A reset drops what a test set up (faults, hooks, counters) and keeps what a host holds: initialisation and
+  // sessions.
   abru2sim::SetCallHook("SsiRescan", [](void*) { ++runs; }, nullptr);
   Change(R"({"op": "fail", "call": "SsiRescan", "status": 15, "times": 0})");
   abru2sim::ResetToDefault();
-  bool on = true;
-  ASSERT_TRUE(abru2sim::GetLocateState(120, &on));
-  EXPECT_FALSE(on);
   EXPECT_TRUE(abru2sim::GetCounters().calls.empty());
   EXPECT_EQ(SsiRescan(), 0u);
   EXPECT_EQ(runs, 2);
   EXPECT_TRUE(abru2sim::IsInitialized());
   EXPECT_EQ(SsiGetEndDeviceHandles(s, 0, 0, nullptr, &count), 0u) << "the session is still open";
-  EXPECT_EQ(std::make_tuple(count, abru2sim::GetCounters().sessionsOpen), std::make_tuple(8u, uint64_t{1}));
+  EXPECT_EQ(abru2sim::GetCounters().sessionsOpen, 1u);
 }

@@ -1,6 +1,5 @@
-// sim_test_util.h: what every simulation test shares: the simulation
-// fixture, an RAII session, and short forms for listing handles and reading
-// records.
+// sim_test_util.h: what every simulation test shares: the simulation fixture,
+// an RAII session, and short forms for listing handles and reading records.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,23 +16,15 @@
 namespace simtest {
 
 using V = std::vector<SSI_HANDLE>;
-
-// The shared simulation fixture (tests/support/sim_fixture.h).
 using SimTest = zubtest::SimFixture;
-
-class Session {
- public:
-  Session() { EXPECT_EQ(SsiSessionOpen(&h_), 0u); }
-  ~Session() { SsiSessionClose(h_); }
-  Session(const Session&) = delete;
-  Session& operator=(const Session&) = delete;
-  operator SSI_HANDLE() const { return h_; }
-
- private:
-  SSI_HANDLE h_ = 0;
-};
-
 using HandleCall = SSI_STATUS (*)(SSI_HANDLE, uint32_t, SSI_HANDLE, SSI_HANDLE*, uint32_t*);
+
+struct Session {
+  SSI_HANDLE h = 0;
+  Session() { EXPECT_EQ(SsiSessionOpen(&h), 0u); }
+  ~Session() { SsiSessionClose(h); }
+  operator SSI_HANDLE() const { return h; }
+};
 
 // The provider's way: count first, then a buffer of that size (again with
 // the new count if another thread added objects in between).
@@ -55,11 +46,13 @@ inline V List(HandleCall call, uint32_t scopeType = 0, SSI_HANDLE scope = 0) {
 // A record that must exist: the call's status is checked.
 template <class Record>
 Record Get(SSI_STATUS (*call)(SSI_HANDLE, SSI_HANDLE, Record*), SSI_HANDLE h) {
-  Session s;
   Record info{};
-  EXPECT_EQ(call(s, h, &info), 0u) << "handle " << h;
+  EXPECT_EQ(call(Session(), h, &info), 0u) << "handle " << h;
   return info;
 }
+inline _SSI_EndDeviceInfo Disk(SSI_HANDLE h) { return Get(SsiGetEndDeviceInfo, h); }
+inline _SSI_PhyInfo Phy(SSI_HANDLE h) { return Get(SsiGetPhyInfo, h); }
+inline _SSI_VolumeInfo Volume(SSI_HANDLE h) { return Get(SsiGetVolumeInfo, h); }
 
 // Waits in another thread; returns once the wait has been entered, which is
 // enough: a change made after that is seen whether or not the waiter has
@@ -82,9 +75,5 @@ inline SSI_STATUS Outcome(std::future<SSI_STATUS>& waiter, SSI_HANDLE ev) {
   }
   return waiter.get();
 }
-
-inline _SSI_EndDeviceInfo Disk(SSI_HANDLE h) { return Get(SsiGetEndDeviceInfo, h); }
-inline _SSI_PhyInfo Phy(SSI_HANDLE h) { return Get(SsiGetPhyInfo, h); }
-inline _SSI_VolumeInfo Volume(SSI_HANDLE h) { return Get(SsiGetVolumeInfo, h); }
 
 }  // namespace simtest

@@ -1,7 +1,5 @@
-// topology_test.cpp: loading topologies: what a file may not hold (each
-// refusal names the path and keeps the previous topology), what it may hold
-// however odd, and the built-in topology. Defaults: enumerate_test.cpp.
-#include <algorithm>
+// topology_test.cpp: loading topologies: what a file may not hold (each refusal names the path and keeps the
+// previous topology), what it may hold however odd, and the built-in topology. Defaults: enumerate_test.cpp.
 #include <cstdio>
 #include <fstream>
 #include <tuple>
@@ -12,10 +10,7 @@ using namespace simtest;
 
 namespace {
 
-struct Refusal {
-  const char* json;
-  const char* message;
-};
+struct Refusal { const char* json; const char* message; };
 
 // One controller with disks A and B, then one with disk X.
 #define VOLUME(v)                                                                                \
@@ -59,7 +54,6 @@ TEST_F(SimTest, RefusedTopologiesNameThePathAndKeepThePreviousOne) {
   for (const auto& r : kRefusals) EXPECT_EQ(LoadError(r.json), r.message) << r.json;
   const std::string parse = LoadError(R"({"controllers": [})");
   EXPECT_EQ(parse.rfind("<text>: $: expected valid JSON (byte 18", 0), 0u) << parse;
-
   std::string error;
   EXPECT_FALSE(abru2sim::LoadTopologyFile("/nonexistent/topo.json", &error));
   EXPECT_EQ(error, "/nonexistent/topo.json: $: expected a readable topology file");
@@ -69,7 +63,6 @@ TEST_F(SimTest, RefusedTopologiesNameThePathAndKeepThePreviousOne) {
   EXPECT_EQ(error, path + ": $.controllers[0].handle: handle must not be 0");
   EXPECT_EQ(List(SsiGetControllerHandles), V{900});
   EXPECT_EQ(abru2sim::ChangeCount(), changes);
-
   std::ofstream(path) << R"({"controllers": [{"handle": 5}]})";
   EXPECT_TRUE(abru2sim::LoadTopologyFile(path, &error)) << error;
   EXPECT_EQ(List(SsiGetControllerHandles), V{5});
