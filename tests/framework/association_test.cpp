@@ -68,11 +68,8 @@ PoolInterface* CreatePools() { return Singleton<Pools>(); }
 PoolInterface* CreateNothing() { return nullptr; }
 // A class that never initialises.
 PoolInterface* CreateFailing() {
-  static Pools* failing = [] {
-    auto* p = new Pools();
-    p->status = PROVIDER_FAILED;
-    return p;
-  }();
+  static Pools* failing = new Pools();
+  failing->status = PROVIDER_FAILED;
   return failing;
 }
 
@@ -104,7 +101,6 @@ TEST(AssociationKit, AScratchAssociationJoinsTwoListsWithReferencesFromTheDescri
   names.Namespace = L"root\\Corvo_ZUB";
   names.ComputerName = L"box";
   PROVIDER_CreateZubContainerInstance()->SetComputerNameStrings(names);
-
   Singleton<Disks>()->source = {Disk(L"10", L"1"), Disk(L"a\"b\\c", L"2"), Disk(L"11", L"1")};
   Singleton<Pools>()->source = {{L"P1", L"1"}, {L"P2", L"2"}, {L"P3", L"3"}};
   EXPECT_EQ(CheckDescription(stMember::Describe()), "");
@@ -120,14 +116,12 @@ TEST(AssociationKit, AScratchAssociationJoinsTwoListsWithReferencesFromTheDescri
             L"\\\\box\\root\\Corvo_ZUB:ZUB_Disk.CreationClassName=\"ZUB_Disk\",DeviceID=\"11\"");
   EXPECT_EQ(out[2].PartComponent.Str(),  // values are copied unchanged
             L"\\\\box\\root\\Corvo_ZUB:ZUB_Disk.CreationClassName=\"ZUB_Disk\",DeviceID=\"a\"b\\c\"");
-
   // An association rebuilds on every Initialize, from the current lists.
   Singleton<Disks>()->source.pop_back();
   Singleton<Disks>()->Update();
   EXPECT_EQ(member.Initialize(), PROVIDER_SUCCESS);
   member.GetData(&out);
   EXPECT_EQ(out.GetCount(), 2u);
-
   Singleton<Pools>()->source.clear();
   Singleton<Pools>()->Update();
   EXPECT_EQ(member.Update(), PROVIDER_NOT_FOUND);
@@ -138,11 +132,9 @@ TEST(AssociationKit, ReadListReportsAMissingOrUnreadyClass) {
   pools.Add({L"stale", L""});
   EXPECT_EQ(ReadList<&CreateNothing>(&pools), PROVIDER_NO_OBJECT);
   EXPECT_EQ(pools.GetCount(), 0u);
-
   // A class that did not initialise: its (empty) list as it is, or 7.
   EXPECT_EQ(ReadList<&CreateFailing>(&pools), PROVIDER_SUCCESS);
   EXPECT_EQ(ReadList<&CreateFailing>(&pools, ListNeed::Ready), PROVIDER_NOT_READY);
-
   // An initialised class keeps the list it read until it is rebuilt.
   Pools* source = Singleton<Pools>();
   source->source = {{L"P1", L"1"}};
@@ -152,7 +144,6 @@ TEST(AssociationKit, ReadListReportsAMissingOrUnreadyClass) {
   EXPECT_EQ(pools.GetCount(), 1u);
   EXPECT_EQ(ReadList<&CreatePools>(&pools, ListNeed::Rebuilt), PROVIDER_SUCCESS);
   EXPECT_EQ(pools.GetCount(), 2u);
-
   // Several lists: the first class that fails ends the reading.
   CArrayT<stPool> none;
   CArrayT<stDisk> disks;

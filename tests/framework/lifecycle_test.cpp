@@ -47,7 +47,6 @@ TEST(Lifecycle, InitializeReadsOnceForInstancesAndEveryTimeForAssociations) {
   EXPECT_TRUE(instance.IsInitialized());
   EXPECT_EQ(instance.Initialize(), PROVIDER_SUCCESS);   // no second read
   EXPECT_EQ(instance.updates, 1);
-
   CountingClass<FakeInterface> failing;
   failing.result = PROVIDER_FAILED;
   EXPECT_EQ(failing.Initialize(), PROVIDER_FAILED);
@@ -55,7 +54,6 @@ TEST(Lifecycle, InitializeReadsOnceForInstancesAndEveryTimeForAssociations) {
   failing.result = PROVIDER_SUCCESS;
   EXPECT_EQ(failing.Initialize(), PROVIDER_SUCCESS);
   EXPECT_EQ(failing.updates, 2);
-
   CountingClass<FakeAssociation> association;
   EXPECT_TRUE(association.m_bAssociation);
   association.result = PROVIDER_SUCCESS;
@@ -63,7 +61,6 @@ TEST(Lifecycle, InitializeReadsOnceForInstancesAndEveryTimeForAssociations) {
   EXPECT_EQ(association.updates, 2);  // first call: once as association, once to initialise
   association.Initialize();
   EXPECT_EQ(association.updates, 3);
-
   // A host's first request takes the list Initialize read, when it read
   // one; after the monitor initialised a class, Initialize reads nothing.
   ClassDesc desc{};
@@ -79,7 +76,6 @@ TEST(Lifecycle, InitializeReadsOnceForInstancesAndEveryTimeForAssociations) {
   EXPECT_FALSE(first(broken, false).listRead);
   EXPECT_EQ(first(broken, false).status, PROVIDER_FAILED);
   EXPECT_TRUE(first(association, true).listRead);
-
   CArrayT<stFake> out;
   EXPECT_EQ(association.GetData(nullptr), PROVIDER_INVALID_PARAMETER);
   EXPECT_EQ(association.GetData(&out), PROVIDER_SUCCESS);
