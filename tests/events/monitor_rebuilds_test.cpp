@@ -1,10 +1,7 @@
-// The rebuilds of one event, with the classes' event sides driven directly
-// as the monitor thread drives them: an object that goes while the
-// monitor's rebuild reads it leaves that list part way, which is compared
-// over what it read only (nothing is reported gone that is still there) and
-// the next event reports the change once; a condition that lasts hides only
-// what the listing did not reach; and the refresh rebuilds each class once,
-// however many classes read it, and still lists the new state.
+// The rebuilds of one event, the classes' event sides driven directly as the
+// monitor thread drives them: a list read part way (an object gone meanwhile,
+// a record that keeps failing) is compared over what it read only, and the
+// refresh rebuilds each class once however many classes read it.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -69,7 +66,6 @@ TEST_F(MonitorRebuildsTest, AnObjectThatGoesDuringTheRebuildIsReportedOnceAndNot
   CEventRegisterInterface& volumes = Start("CZubStorageVolume");
   CEventRegisterInterface& disks = Start("CZubStorageExtentDisk");
   CEventRegisterInterface& pools = Start("CZubStoragePool");
-
   // "A" goes after the rebuild listed it and before its record is read: the
   // listing stops at it with 4 and nothing listed, which must not read as
   // "no volume left" ("B" deleted and created again).
@@ -81,7 +77,6 @@ TEST_F(MonitorRebuildsTest, AnObjectThatGoesDuringTheRebuildIsReportedOnceAndNot
   // A's disks are available again.
   EXPECT_EQ(Event(disks), (Alerts{"ZUB_AlertDiskMarkedPrimordial 11", "ZUB_AlertDiskMarkedPrimordial 12"}));
   EXPECT_EQ(Event(pools), (Alerts{"ZUB_AlertPrimordialPoolModified 1"}));
-
   // Disk 15 goes between the count and its record: hosts see the list as
   // the middleware left it (no disk skipped), the monitor reports its
   // removal once a listing reads it gone.
@@ -92,14 +87,12 @@ TEST_F(MonitorRebuildsTest, AnObjectThatGoesDuringTheRebuildIsReportedOnceAndNot
   PROVIDER_CreateZubStorageExtentDiskInstance()->GetData(&listed);
   EXPECT_EQ(listed.GetCount(), 6u);
   EXPECT_EQ(Event(disks), (Alerts{"ZUB_AlertDiskRemoved 15"}));
-
   // The pools are made from disks rebuilt inside their own rebuild: an
   // unread disk there (16, available) must not change the pool's capacity.
   Fail("SsiGetEndDeviceInfo");
   EXPECT_EQ(Event(pools), Alerts{});
   EXPECT_EQ(Event(pools), (Alerts{"ZUB_AlertPrimordialPoolModified 1"}));  // 15 went
   EXPECT_EQ(Event(pools), Alerts{});
-
   // A plain deletion (its setting goes with it: the next test starts clean).
   ASSERT_EQ(SsiVolumeDelete(200), SSI_STATUS_SUCCESS);
   EXPECT_EQ(Event(volumes), (Alerts{"ZUB_AlertVolumeDeleted B_200"}));
@@ -137,7 +130,6 @@ TEST_F(MonitorRebuildsTest, AVolumeWhoseArrayListsNoDiskHidesOnlyItself) {
                  {"handle": 200, "array_handle": 201, "name": "B", "level": 2, "disks": [13, 14]},
                  {"handle": 300, "array_handle": 301, "name": "Z", "level": 1, "disks": []}]}]})");
   CEventRegisterInterface& volumes = Start("CZubStorageVolume");
-
   Change(R"({"op": "set_volume", "volume": 100, "name": "A2"})");
   EXPECT_EQ(Event(volumes), (Alerts{"ZUB_AlertVolumeModified A2_100"}));
   Change(R"({"op": "set_volume", "volume": 200, "cache": 3})");
@@ -167,7 +159,6 @@ TEST_F(MonitorRebuildsTest, ARecordThatKeepsFailingHidesOnlyWhatItsListingDidNot
      "disks": [{"handle": 21}, {"handle": 22}, {"handle": 23}]}]})");
   CEventRegisterInterface& volumes = Start("CZubStorageVolume");
   CEventRegisterInterface& disks = Start("CZubStorageExtentDisk");
-
   // B's record fails in every listing: A, read before it, is compared; C,
   // after it, waits until it is read again, and is reported then, once.
   {
@@ -182,7 +173,6 @@ TEST_F(MonitorRebuildsTest, ARecordThatKeepsFailingHidesOnlyWhatItsListingDidNot
   }
   EXPECT_EQ(Event(volumes), (Alerts{"ZUB_AlertVolumeModified C_300"}));
   EXPECT_EQ(Event(volumes), Alerts{});
-
   // Disk 12's record fails in every listing (8 disks): the disks before it
   // and the other controller's are compared; 12's own change waits.
   {
@@ -198,7 +188,6 @@ TEST_F(MonitorRebuildsTest, ARecordThatKeepsFailingHidesOnlyWhatItsListingDidNot
   }
   EXPECT_EQ(Event(disks), (Alerts{"ZUB_AlertDiskFailed 12"}));
   EXPECT_EQ(Event(disks), Alerts{});
-
   // Disk 15 (controller 1's pool) fails to read inside the pools' own
   // rebuild: controller 2's pool is compared, controller 1's waits.
   CEventRegisterInterface& pools = Start("CZubStoragePool");
@@ -248,7 +237,6 @@ TEST_F(MonitorRebuildsTest, ARefreshRebuildsEachClassOnceAndListsTheNewState) {
   const std::vector<CEventRegisterInterface*> rows = EventRegistrations();
   for (CEventRegisterInterface* r : rows) r->InitializeForEvents();
   const size_t daPorts = RefreshedLists()["ZUB_DAPort"].size();
-
   SSI_HANDLE members[] = {23, 24};
   _SSI_CreateFromDisksParams params{};
   params.disks = members;
@@ -257,7 +245,6 @@ TEST_F(MonitorRebuildsTest, ARefreshRebuildsEachClassOnceAndListsTheNewState) {
   params.raidLevel = 2;
   SSI_HANDLE created = 0;
   ASSERT_EQ(SsiVolumeCreateFromDisks(params, &created), SSI_STATUS_SUCCESS);
-
   for (CEventRegisterInterface* r : rows) r->DetectAlerts();
   uint64_t before = Calls("SsiGetVolumeHandles");
   PROVIDER_CreateZubStorageVolumeInstance()->Update();
@@ -270,7 +257,6 @@ TEST_F(MonitorRebuildsTest, ARefreshRebuildsEachClassOnceAndListsTheNewState) {
   // The DA ports read the volumes, and every port class reads the DA ports.
   EXPECT_EQ(Calls("SsiGetVolumeHandles") - before, oneListing);
   const auto refreshed = RefreshedLists();
-
   for (const ClassDesc& c : ClassCatalog()) c.object()->Update();
   EXPECT_EQ(refreshed, RefreshedLists());
   EXPECT_EQ(refreshed.at("ZUB_DAPort").size(), daPorts + 1);  // the new volume's

@@ -29,8 +29,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// ---- scratch classes ----------------------------------------------------------
-
 // The disks of one controller, compared with a snapshot after each event as
 // the disk class does, but named by serial number (the tests keep the disks
 // in place).
@@ -80,25 +78,18 @@ class ScratchDisks : public CZubClassT<CZubStorageExtentDiskInterface, stZUB_Sto
   CArrayT<stZUB_StorageExtentDisk> m_snapshot;  // under the process-wide lock
 };
 
-// ---- what the callbacks receive ---------------------------------------------------
-
-struct Delivered {
-  std::wstring cls;
-  std::wstring id;
-  bool operator==(const Delivered&) const = default;
-};
-std::ostream& operator<<(std::ostream& out, const Delivered& d) {
-  return out << std::string(d.cls.begin(), d.cls.end()) << " " << std::string(d.id.begin(), d.id.end());
-}
+// What the callbacks received: "AlertClassName EventID" per alert.
+using Alerts = std::vector<std::string>;
 
 class Sink {
  public:
   void Push(const stZUB_AlertIndication& alert) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_alerts.push_back({alert.AlertClassName.Str(), alert.EventID.Str()});
+    const std::wstring text = alert.AlertClassName.Str() + L" " + alert.EventID.Str();
+    m_alerts.emplace_back(text.begin(), text.end());
     m_changed.notify_all();
   }
-  std::vector<Delivered> Take() {
+  Alerts Take() {
     std::lock_guard<std::mutex> lock(m_mutex);
     return std::exchange(m_alerts, {});
   }
@@ -111,7 +102,7 @@ class Sink {
  private:
   std::mutex m_mutex;
   std::condition_variable m_changed;
-  std::vector<Delivered> m_alerts;
+  Alerts m_alerts;
 };
 
 Sink g_first, g_second;
@@ -119,8 +110,8 @@ Sink g_first, g_second;
 // The scratch classes' alerts among those delivered: the provider's own
 // registered classes see the same simulated disks and raise alerts of their
 // own (their EventIDs are handles; the scratch classes' are serials).
-std::vector<Delivered> Scratch(std::vector<Delivered> delivered) {
-  std::erase_if(delivered, [](const Delivered& d) { return d.id.find(L'-') == std::wstring::npos; });
+Alerts Scratch(Alerts delivered) {
+  std::erase_if(delivered, [](const std::string& d) { return d.find('-') == std::string::npos; });
   return delivered;
 }
 void ToFirst(const stZUB_AlertIndication& alert) { g_first.Push(alert); }
@@ -132,8 +123,6 @@ void StopFromInside(const stZUB_AlertIndication& alert) {
   g_monitor.load()->Terminate();
   g_first.Push(alert);
 }
-
-// ---- a monitor of its own -----------------------------------------------------------
 
 using zubtest::EventWaits;
 using zubtest::MonitorCopy;
@@ -178,24 +167,19 @@ TEST_F(MonitorTest, AlertsArriveInRegistrationOrderOnceEach) {
   copy_->Monitor().SetCallBackFunc(&ToFirst);
   copy_->Monitor().SetCallBackFunc(&ToSecond);  // the first function stays
   copy_->Start();
-
   std::string error;
-  const uint64_t waits = EventWaits();
+  const uint64_t waits = EventWaits();  // one change, so one event for both classes
   ASSERT_TRUE(abru2sim::LoadTopologyText(R"({"middleware_version": "1.0", "controllers": [
       {"handle": 1, "name": "A", "disks": [{"handle": 11, "serial": "A-1", "state": 3},
                                            {"handle": 12, "serial": "A-2"}]},
       {"handle": 2, "name": "B", "disks": [{"handle": 21, "serial": "B-1", "state": 4},
-                                           {"handle": 22, "serial": "B-2", "state": 3}]}]})",
-                                         &error))
-      << error;  // one change, so one event for both classes
+                                           {"handle": 22, "serial": "B-2", "state": 3}]}]})", &error)) << error;
   ASSERT_TRUE(WaitForEventWaitsBeyond(waits));
-  EXPECT_EQ(Scratch(g_first.Take()), (std::vector<Delivered>{{L"ZUB_AlertDiskFailing", L"B-1"},
-                                                             {L"ZUB_AlertDiskFailed", L"B-2"},
-                                                             {L"ZUB_AlertDiskFailed", L"A-1"}}));
-
+  EXPECT_EQ(Scratch(g_first.Take()),
+            (Alerts{"ZUB_AlertDiskFailing B-1", "ZUB_AlertDiskFailed B-2", "ZUB_AlertDiskFailed A-1"}));
   ChangeAndWait(SetState("B-1", 6));
-  EXPECT_EQ(Scratch(g_first.Take()), (std::vector<Delivered>{{L"ZUB_AlertDiskReturnedToNormal", L"B-1"}}));
-  EXPECT_EQ(g_second.Take(), std::vector<Delivered>{});
+  EXPECT_EQ(Scratch(g_first.Take()), (Alerts{"ZUB_AlertDiskReturnedToNormal B-1"}));
+  EXPECT_EQ(g_second.Take(), Alerts{});
 }
 
 // One thread, one registration of each class, whatever the number of
@@ -210,19 +194,16 @@ TEST_F(MonitorTest, StartsOnceRefreshesEveryClassOnEveryEventAndStopsForGood) {
   EXPECT_EQ(copy_->Monitor().Initialize(), PROVIDER_SUCCESS);
   EXPECT_EQ(copy_->Provider().Initialize(), PROVIDER_SUCCESS);
   EXPECT_EQ(a_.refreshes, 0);
-
   ChangeAndWait(R"({"op": "set_disk", "disk": "A-1", "firmware": "NEW"})");
   EXPECT_EQ(a_.refreshes, 1);
   EXPECT_EQ(b_.refreshes, 1);
-
   ChangeAndWait(SetState("A-1", 3));  // no callback yet: dropped
   EXPECT_EQ(a_.refreshes, 2);
   copy_->Monitor().SetCallBackFunc(&ToFirst);
   ChangeAndWait(SetState("B-2", 3));
-  EXPECT_EQ(Scratch(g_first.Take()), (std::vector<Delivered>{{L"ZUB_AlertDiskFailed", L"B-2"}}));
+  EXPECT_EQ(Scratch(g_first.Take()), (Alerts{"ZUB_AlertDiskFailed B-2"}));
   EXPECT_EQ(a_.initializations, 1);
   EXPECT_EQ(b_.initializations, 1);
-
   EXPECT_EQ(copy_->Monitor().Terminate(), PROVIDER_SUCCESS);
   EXPECT_EQ(Calls("SsiFreeEventHandle"), 1u);
   const uint64_t waits = Calls("SsiEventWait");
@@ -234,7 +215,7 @@ TEST_F(MonitorTest, StartsOnceRefreshesEveryClassOnEveryEventAndStopsForGood) {
   EXPECT_EQ(Calls("SsiGetEventHandle"), 1u);
   EXPECT_EQ(Calls("SsiFreeEventHandle"), 1u);
   EXPECT_EQ(a_.refreshes, 3);
-  EXPECT_EQ(Scratch(g_first.Take()), std::vector<Delivered>{});
+  EXPECT_EQ(Scratch(g_first.Take()), Alerts{});
 }
 
 // Inside the callback, Terminate only marks the monitor: the alerts after the
@@ -246,13 +227,10 @@ TEST_F(MonitorTest, TerminateFromInsideTheCallbackStopsDelivery) {
   copy_->Monitor().SetCallBackFunc(&StopFromInside);
   g_monitor = &copy_->Monitor();
   copy_->Start();
-
   std::string error;
   ASSERT_TRUE(abru2sim::LoadTopologyText(R"({"middleware_version": "1.0", "controllers": [
       {"handle": 1, "name": "A", "disks": [{"handle": 11, "serial": "A-1", "state": 3}]},
-      {"handle": 2, "name": "B", "disks": [{"handle": 21, "serial": "B-1", "state": 3}]}]})",
-                                         &error))
-      << error;
+      {"handle": 2, "name": "B", "disks": [{"handle": 21, "serial": "B-1", "state": 3}]}]})", &error)) << error;
   ASSERT_TRUE(g_first.WaitFor(1));
   EXPECT_EQ(copy_->Monitor().Terminate(), PROVIDER_SUCCESS);
   EXPECT_EQ(g_first.Take().size(), 1u) << "delivery stops at the alert whose callback stopped the monitor";
