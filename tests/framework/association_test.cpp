@@ -97,10 +97,7 @@ class Member : public CZubClassT<MemberInterface, stMember> {
 stDisk Disk(const wchar_t* id, const wchar_t* controller) { return {id, L"ZUB_Disk", controller}; }
 
 TEST(AssociationKit, AScratchAssociationJoinsTwoListsWithReferencesFromTheDescriptions) {
-  stComputerStringNames names;
-  names.Namespace = L"root\\Corvo_ZUB";
-  names.ComputerName = L"box";
-  PROVIDER_CreateZubContainerInstance()->SetComputerNameStrings(names);
+  PROVIDER_CreateZubContainerInstance()->SetComputerNameStrings({L"root\\Corvo_ZUB", L"box"});
   Singleton<Disks>()->source = {Disk(L"10", L"1"), Disk(L"a\"b\\c", L"2"), Disk(L"11", L"1")};
   Singleton<Pools>()->source = {{L"P1", L"1"}, {L"P2", L"2"}, {L"P3", L"3"}};
   EXPECT_EQ(CheckDescription(stMember::Describe()), "");

@@ -53,8 +53,7 @@ TEST(Descriptions, ACompleteDescriptionPassesAndEveryKindOfSlipFails) {
   const auto check = [](std::span<const FieldDesc> fields) {
     return CheckDescription(DescribeRecord<Complete>("Complete", fields));
   };
-  EXPECT_NE(check(kMissing).find("declares 8 fields, its description names 7"), std::string::npos)
-      << check(kMissing);
+  EXPECT_NE(check(kMissing).find("declares 8 fields, its description names 7"), std::string::npos) << check(kMissing);
   EXPECT_NE(check(kSwapped).find("Complete.A"), std::string::npos) << check(kSwapped);
   EXPECT_NE(check(kTwice), "");
   EXPECT_NE(check(kKeyGap).find("numbered"), std::string::npos) << check(kKeyGap);

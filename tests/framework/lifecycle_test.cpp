@@ -87,23 +87,19 @@ TEST(Lifecycle, InitializeReadsOnceForInstancesAndEveryTimeForAssociations) {
   EXPECT_EQ(out.GetCursor(), 0u);
 }
 
-TEST(Lifecycle, TheContainerIsOneObjectAndKeepsExactlyTheNamesGiven) {
+// The container and the provider are one object each; the container keeps
+// exactly the names given, the provider starts the middleware once and its
+// Cleanup finalises it once.
+TEST(Lifecycle, ContainerAndProviderAreOneObjectEachAndStartTheMiddlewareOnce) {
   CZubContainerInterface* container = PROVIDER_CreateZubContainerInstance();
   EXPECT_EQ(container, PROVIDER_CreateZubContainerInstance());
-  EXPECT_EQ(PROVIDER_CreateZubProviderInstance(), PROVIDER_CreateZubProviderInstance());
   EXPECT_EQ(container->Initialize(), PROVIDER_SUCCESS);
-  stComputerStringNames names;
-  names.Namespace = L"";
-  names.ComputerName = L"h\u00e9te";
-  EXPECT_EQ(container->SetComputerNameStrings(names), PROVIDER_SUCCESS);
+  EXPECT_EQ(container->SetComputerNameStrings({L"", L"h\u00e9te"}), PROVIDER_SUCCESS);
   EXPECT_EQ(GetComputerStringNames().Namespace.Str(), L"");
   EXPECT_EQ(GetComputerStringNames().ComputerName.Str(), L"h\u00e9te");
-}
-
-// The provider starts the middleware once and Cleanup finalises it once.
-TEST(Lifecycle, ProviderStartsAndFinalisesTheMiddlewareOnce) {
   abru2sim::ResetToDefault();
   CZubProviderInterface* provider = PROVIDER_CreateZubProviderInstance();
+  EXPECT_EQ(provider, PROVIDER_CreateZubProviderInstance());
   PROVIDER_CreateEventMonInstance()->Terminate();  // no monitor thread in this process
   EXPECT_EQ(provider->Update(), PROVIDER_NOT_SUPPORTED);
   EXPECT_EQ(provider->Initialize(), PROVIDER_SUCCESS);
