@@ -31,19 +31,16 @@ constexpr const char* kTopology = R"({"middleware_version": "1.0", "controllers"
 
 class MonitorRebuildsTest : public zubtest::AssociationFixture {
  protected:
-  static CEventRegisterInterface& Row(const std::string& name) {
-    for (const EventRegistrationRow& row : EventRegistrationTable()) {
-      if (row.className == name) return *row.registration();
-    }
-    throw std::runtime_error("no row " + name);
-  }
   // The event side of a class, its snapshot taken of the topology loaded
   // (an earlier test in this process may have left another).
   static CEventRegisterInterface& Start(const std::string& name) {
-    CEventRegisterInterface& events = Row(name);
-    events.InitializeForEvents();
-    Event(events);
-    return events;
+    for (const EventRegistrationRow& row : EventRegistrationTable()) {
+      if (row.className != name) continue;
+      row.registration()->InitializeForEvents();
+      Event(*row.registration());
+      return *row.registration();
+    }
+    throw std::runtime_error("no row " + name);
   }
   // One event as the monitor handles it, for one class: the alerts raised.
   static std::vector<std::string> Event(CEventRegisterInterface& events) {
@@ -237,13 +234,12 @@ TEST_F(MonitorRebuildsTest, ARefreshRebuildsEachClassOnceAndListsTheNewState) {
   const std::vector<CEventRegisterInterface*> rows = EventRegistrations();
   for (CEventRegisterInterface* r : rows) r->InitializeForEvents();
   const size_t daPorts = RefreshedLists()["ZUB_DAPort"].size();
-  SSI_HANDLE members[] = {23, 24};
+  SSI_HANDLE members[] = {23, 24}, created = 0;
   _SSI_CreateFromDisksParams params{};
   params.disks = members;
   params.numDisks = 2;
   params.name[0] = 'N';
   params.raidLevel = 2;
-  SSI_HANDLE created = 0;
   ASSERT_EQ(SsiVolumeCreateFromDisks(params, &created), SSI_STATUS_SUCCESS);
   for (CEventRegisterInterface* r : rows) r->DetectAlerts();
   uint64_t before = Calls("SsiGetVolumeHandles");
