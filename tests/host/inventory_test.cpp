@@ -36,7 +36,6 @@ TEST_F(InventoryTest, EveryReferenceOfAFourControllerInventoryNamesAListedInstan
   Result human = Run(topology + " list --all");
   EXPECT_EQ(human.code, 0) << human.err;
   EXPECT_NE(human.out.find("every reference names a listed instance"), std::string::npos) << human.out;
-
   Result json = Run(topology + " --json list --all");
   ASSERT_EQ(json.code, 0) << json.err;
   // Every class in catalogue order, each instance with its record's fields in order.
@@ -66,7 +65,6 @@ TEST(InventoryCheck, EachKindOfSlipIsReportedAndOnlyThose) {
   const ClassDesc* collections = FindClass("ZUB_HostedCollection");
   const ClassDesc* profiles = FindClass("ZUB_RegisteredProfile");
   ASSERT_TRUE(systems && collections && profiles);
-  const std::string ns = "root\\Corvo_ZUB";
   const std::string system =
       R"(\\h\root\Corvo_ZUB:ZUB_ComputerSystem.CreationClassName="Corvo_ZUBe3.0",Name="A, B")";
   std::vector<ListedClass> listed = {
@@ -81,7 +79,7 @@ TEST(InventoryCheck, EachKindOfSlipIsReportedAndOnlyThose) {
               {"Dependent", R"(\\h\root\Corvo_ZUB:ZUB_Card.InstanceID="SNIA:0")"}},
              {{"Antecedent", "not a path"}, {"Dependent", R"(\\h\root\Corvo_ZUB:ZUB_RegisteredProfile.InstanceID="SNIA:1)"}},
          }}}}, };
-  const std::vector<DanglingReference> dangling = zubcim::DanglingReferences(listed, ns);
+  const std::vector<DanglingReference> dangling = zubcim::DanglingReferences(listed, "root\\Corvo_ZUB");
   std::vector<std::string> found;
   for (const DanglingReference& d : dangling) found.push_back(d.field + " " + d.reference);
   EXPECT_EQ(found, (std::vector<std::string>{

@@ -41,34 +41,23 @@ ZUB_DESCRIBE(TestRecord, ZUB_FIELD(Text), ZUB_FIELD(Big), ZUB_FIELD(Wide), ZUB_F
 // a surrogate pair where wchar_t has 16 bits.
 const char kUtf8[] = "D\xC3\xA9j\xC3\xA0 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80";
 
+// Each type at its extremes, read into a record and written back.
 TEST(RecordJson, EveryFieldTypeSurvivesARoundTrip) {
-  TestRecord rec;
-  rec.Text = zubcim::FromUtf8(kUtf8).c_str();
-  rec.Big = std::numeric_limits<uint64_t>::max();
-  rec.Wide = std::numeric_limits<int64_t>::min();
-  rec.Mid = std::numeric_limits<uint32_t>::max();
-  rec.Signed = std::numeric_limits<int32_t>::min();
-  rec.Flag = 255;
-  rec.Numbers.Add(0);
-  rec.Numbers.Add(std::numeric_limits<uint64_t>::max());
-  rec.Texts.Add(CZubString(L"a"));
-  rec.Texts.Add(rec.Text);
-  rec.Params.Label = L"inner";
-  rec.Params.Count = 7;
-
+  const std::string line = std::string(R"({"Text":")") + kUtf8 +
+      R"(","Big":18446744073709551615,"Wide":-9223372036854775808,"Mid":4294967295,"Signed":-2147483648,"Flag":255,)"
+      R"("Numbers":[0,18446744073709551615],"Texts":["a",")" + kUtf8 + R"("],"Params":{"Label":"inner","Count":7}})";
   const RecordDesc& desc = TestRecord::Describe();
-  Json json = zubcim::ToJson(desc, &rec);
-  EXPECT_EQ(zubcim::JsonLine(json),
-            std::string(R"({"Text":")") + kUtf8 +
-                R"(","Big":18446744073709551615,"Wide":-9223372036854775808,"Mid":4294967295,"Signed":-2147483648,"Flag":255,)"
-                R"("Numbers":[0,18446744073709551615],"Texts":["a",")" + kUtf8 +
-                R"("],"Params":{"Label":"inner","Count":7}})");
-
-  zubcim::RecordPtr back = zubcim::NewRecord(desc);
+  zubcim::RecordPtr rec = zubcim::NewRecord(desc);
   std::string error;
-  ASSERT_TRUE(zubcim::FromJson(desc, Json::parse(zubcim::JsonLine(json)), back.get(), &error)) << error;
-  EXPECT_EQ(zubcim::JsonLine(zubcim::ToJson(desc, back.get())), zubcim::JsonLine(json));
-  EXPECT_EQ(static_cast<TestRecord*>(back.get())->Text.GetLength(), sizeof(wchar_t) == 2 ? 10u : 9u);
+  ASSERT_TRUE(zubcim::FromJson(desc, Json::parse(line), rec.get(), &error)) << error;
+  const TestRecord& read = *static_cast<TestRecord*>(rec.get());
+  EXPECT_EQ(read.Text.GetLength(), sizeof(wchar_t) == 2 ? 10u : 9u);
+  EXPECT_EQ(read.Texts[1].Str(), read.Text.Str());
+  EXPECT_EQ(read.Big, std::numeric_limits<uint64_t>::max());
+  EXPECT_EQ(read.Wide, std::numeric_limits<int64_t>::min());
+  EXPECT_EQ(read.Signed, std::numeric_limits<int32_t>::min());
+  EXPECT_EQ(read.Params.Count, 7u);
+  EXPECT_EQ(zubcim::JsonLine(zubcim::ToJson(desc, rec.get())), line);
 }
 
 TEST(RecordJson, BadInputIsRefusedNamingTheField) {
@@ -76,24 +65,14 @@ TEST(RecordJson, BadInputIsRefusedNamingTheField) {
     const char* in;
     const char* mentions;
   } cases[] = {
-      {R"({"Nope": 1})", "\"Nope\""},
-      {R"({"Params": {"Nope": 1}})", "\"Params.Nope\""},
-      {R"({"Text": 5})", "\"Text\": expected a string"},
-      {R"({"Big": -1})", "\"Big\""},
-      {R"({"Big": 1.5})", "\"Big\""},
-      {R"({"Big": "1"})", "\"Big\""},
-      {R"({"Wide": 9223372036854775808})", "\"Wide\""},
-      {R"({"Mid": 4294967296})", "\"Mid\""},
-      {R"({"Signed": 2147483648})", "\"Signed\""},
-      {R"({"Signed": -2147483649})", "\"Signed\""},
-      {R"({"Flag": 256})", "\"Flag\""},
-      {R"({"Flag": true})", "\"Flag\""},
-      {R"({"Numbers": [1, "x"]})", "\"Numbers[1]\""},
-      {R"({"Numbers": 1})", "\"Numbers\""},
-      {R"({"Texts": ["a", 2]})", "\"Texts[1]\""},
-      {R"({"Params": 3})", "\"Params\""},
-      {R"({"Text": "a\u0000b"})", "\"Text\""},
-      {R"([1])", "TestRecord"}, };
+      {R"({"Nope": 1})", "\"Nope\""}, {R"({"Params": {"Nope": 1}})", "\"Params.Nope\""},
+      {R"({"Text": 5})", "\"Text\": expected a string"}, {R"({"Text": "a\u0000b"})", "\"Text\""},
+      {R"({"Big": -1})", "\"Big\""}, {R"({"Big": 1.5})", "\"Big\""}, {R"({"Big": "1"})", "\"Big\""},
+      {R"({"Wide": 9223372036854775808})", "\"Wide\""}, {R"({"Mid": 4294967296})", "\"Mid\""},
+      {R"({"Signed": 2147483648})", "\"Signed\""}, {R"({"Signed": -2147483649})", "\"Signed\""},
+      {R"({"Flag": 256})", "\"Flag\""}, {R"({"Flag": true})", "\"Flag\""},
+      {R"({"Numbers": [1, "x"]})", "\"Numbers[1]\""}, {R"({"Numbers": 1})", "\"Numbers\""},
+      {R"({"Texts": ["a", 2]})", "\"Texts[1]\""}, {R"({"Params": 3})", "\"Params\""}, {R"([1])", "TestRecord"}, };
   const RecordDesc& desc = TestRecord::Describe();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.in);
@@ -103,12 +82,6 @@ TEST(RecordJson, BadInputIsRefusedNamingTheField) {
     EXPECT_NE(error.find(c.mentions), std::string::npos) << error;
     EXPECT_EQ(error.find('\n'), std::string::npos);
   }
-  // The extremes themselves are accepted.
-  zubcim::RecordPtr rec = zubcim::NewRecord(desc);
-  std::string error;
-  EXPECT_TRUE(zubcim::FromJson(desc, Json::parse(R"({"Signed": -2147483648, "Mid": 4294967295, "Flag": 0})"),
-                               rec.get(), &error))
-      << error;
 }
 
 // A broken text must still print: nlohmann refuses to dump invalid UTF-8.

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 #include <string>
@@ -32,8 +33,7 @@ inline std::vector<std::string> Lines(const std::string& text) {
 
 struct Result {
   int code = -1;
-  std::string out;
-  std::string err;
+  std::string out, err;
   std::vector<std::string> outLines() const { return Lines(out); }
   std::vector<std::string> errLines() const { return Lines(err); }
   // Every stdout line parsed; a line that is not JSON fails the test.
@@ -73,10 +73,7 @@ class ZubcimTest : public ::testing::Test {
   }
 
   static std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}};
   }
 
   // args is appended to the command line as is; quote paths with Quote().
@@ -85,11 +82,8 @@ class ZubcimTest : public ::testing::Test {
     const fs::path out = dir_ / "stdout.txt", err = dir_ / "stderr.txt";
     std::string command = Quote(ZUBCIM_PATH) + " " + args + " <" + Quote(in) + " >" + Quote(out.string()) +
                           " 2>" + Quote(err.string());
-    Result r;
-    r.code = platform::RunShellCommand(command);
-    r.out = Read(out);
-    r.err = Read(err);
-    return r;
+    const int code = platform::RunShellCommand(command);
+    return {code, Read(out), Read(err)};
   }
 
   static std::string Quote(const std::string& s) { return "\"" + s + "\""; }

@@ -10,15 +10,10 @@
 namespace zubcim_test {
 namespace {
 
-constexpr const char* kTwoControllers = R"({
-  "middleware_version": "13.1.0.1004",
-  "controllers": [
-    {"handle": 11, "name": "Alpha Controller", "type": 1,
-     "disks": [{"handle": 1001, "serial": "ALPHA-DISK-1"}]},
-    {"handle": 22, "name": "Beta Controller", "type": 2,
-     "disks": [{"handle": 2001, "serial": "BETA-DISK-1"}, {"handle": 2002, "serial": "BETA-DISK-2"}]}
-  ]
-})";
+constexpr const char* kTwoControllers = R"({"middleware_version": "13.1.0.1004", "controllers": [
+  {"handle": 11, "name": "Alpha Controller", "type": 1, "disks": [{"handle": 1001, "serial": "ALPHA-DISK-1"}]},
+  {"handle": 22, "name": "Beta Controller", "type": 2,
+   "disks": [{"handle": 2001, "serial": "BETA-DISK-1"}, {"handle": 2002, "serial": "BETA-DISK-2"}]}]})";
 
 std::vector<std::string> Keys(const Json& object) {
   std::vector<std::string> keys;
@@ -49,16 +44,13 @@ TEST_F(HostTest, JsonListOfComputerSystemGivesEveryFieldOfEveryController) {
   EXPECT_EQ(line["list"], "ZUB_ComputerSystem");
   EXPECT_EQ(line["status"], 0);
   ASSERT_EQ(line["instances"].size(), 2u);
-
   EXPECT_EQ(line["instances"][1]["Name"], "Beta Controller");
   EXPECT_EQ(line["instances"][1]["ControllerHandle"], "22");
   EXPECT_EQ(line["instances"][0]["Dedicated"], Json::parse("[30, 15]"));
-
   // The two invocation orders of the global option give the same answer.
   Result after = Run("--json list ZUB_ComputerSystem " + topology_);
   EXPECT_EQ(after.code, 0) << after.err;
   EXPECT_EQ(after.out, r.out);
-
   // No instance is still success; the status tells there was nothing.
   std::string empty = Write("empty.json", R"({"middleware_version": "1.0", "controllers": []})");
   Result none = Run("--topology " + Quote(empty) + " --json list ZUB_ComputerSystem");
@@ -83,7 +75,6 @@ TEST_F(HostTest, ScenarioStepsRunInOrderInOneProcess) {
   EXPECT_EQ(r.err, "");
   std::vector<Json> lines = r.json();
   ASSERT_EQ(lines.size(), 7u);
-
   EXPECT_EQ(lines[0]["status"], 0);
   EXPECT_EQ(lines[0]["instances"].size(), 2u);
   EXPECT_EQ(lines[1], Json::parse(R"({"sim": "fail", "ok": true})"));
@@ -91,11 +82,9 @@ TEST_F(HostTest, ScenarioStepsRunInOrderInOneProcess) {
   EXPECT_EQ(lines[2]["instances"].size(), 0u);
   EXPECT_EQ(lines[3], Json::parse(R"({"sim": "clear_faults", "ok": true})"));
   EXPECT_EQ(lines[4], lines[0]);
-
   EXPECT_EQ(Keys(lines[5]), (std::vector<std::string>{"sim", "ok", "error"}));
   EXPECT_EQ(lines[5]["ok"], false);
   EXPECT_NE(lines[5]["error"].get<std::string>().find("NO-SUCH-DISK"), std::string::npos) << lines[5];
-
   const Json& counters = lines[6]["counters"];
   EXPECT_EQ(Keys(counters), (std::vector<std::string>{"calls", "sessions_opened", "sessions_closed", "sessions_open"}));
   EXPECT_GT(counters["sessions_opened"].get<uint64_t>(), 0u);
@@ -104,7 +93,9 @@ TEST_F(HostTest, ScenarioStepsRunInOrderInOneProcess) {
   EXPECT_EQ(counters["calls"]["SsiInitialize"], 1) << "the provider initialises the middleware once";
 }
 
-TEST_F(HostTest, BadScenariosAreRefusedBeforeAnyStepRuns) {
+// A mistake in a scenario, on the command line, in the topology or in a class
+// name is bad input, found before any step runs or anything is listed.
+TEST_F(HostTest, MistakesAreBadInputFoundBeforeAnythingRuns) {
   struct Case {
     const char* steps;
     const char* mentions;
@@ -126,15 +117,24 @@ TEST_F(HostTest, BadScenariosAreRefusedBeforeAnyStepRuns) {
   Result fromInput = Run(topology_ + " run -", R"([{"list": "ZUB_ComputerSystem"}])");
   ASSERT_EQ(fromInput.code, 0) << fromInput.err;
   EXPECT_EQ(fromInput.json().at(0)["instances"].size(), 2u);
-}
-
-TEST_F(HostTest, TopologyTheSimulationRefusesIsBadInput) {
+  // The command line, the topology and the class names are held to the same rule.
+  EXPECT_BAD_INPUT(Run(""), "no command");
+  EXPECT_BAD_INPUT(Run("list --no-such-option ZUB_ComputerSystem"), "--no-such-option");
+  EXPECT_BAD_INPUT(Run("invoke ZUB_ComputerSystem"), "METHOD");
+  EXPECT_BAD_INPUT(Run("frobnicate"), "frobnicate");
+  EXPECT_BAD_INPUT(Run(topology_ + " watch extra"), "extra");
+  EXPECT_BAD_INPUT(Run(topology_ + " list --all ZUB_ComputerSystem"), "--all");
+  EXPECT_BAD_INPUT(Run(topology_ + " list"), "--all");
+  EXPECT_EQ(Run("--help").code, 0);
+  EXPECT_BAD_INPUT(Run(topology_ + " list ZUB_ComputerSystm"), "closest: ZUB_ComputerSystem");
+  EXPECT_BAD_INPUT(Run(topology_ + " --json list ZUB_ComputerSystem ZUB_Nonsense"), "ZUB_Nonsense");
+  EXPECT_BAD_INPUT(Run(topology_ + " invoke ZUB_Nonsense Foo"), "ZUB_Nonsense");
+  EXPECT_BAD_INPUT(Run(topology_ + " invoke ZUB_ComputerSystem Foo", "{}"), "Foo");
   std::string bad = Write("bad.json", R"({"controllers": [{"handle": 0}]})");
   EXPECT_BAD_INPUT(Run("--topology " + Quote(bad) + " list ZUB_ComputerSystem"), "bad.json");
   EXPECT_BAD_INPUT(Run("--topology " + Quote(Write("broken.json", "{")) + " list ZUB_ComputerSystem"), "broken.json");
   EXPECT_BAD_INPUT(Run("--topology " + Quote((dir_ / "absent.json").string()) + " list ZUB_ComputerSystem"),
                    "absent.json");
-
   // The simulation's own variable is held to the same rule, and cannot
   // silently override --topology.
   SetEnv("ABRU2_TOPOLOGY", bad.c_str());
@@ -144,25 +144,6 @@ TEST_F(HostTest, TopologyTheSimulationRefusesIsBadInput) {
   Result fromEnv = Run("--json list ZUB_ComputerSystem");
   EXPECT_EQ(fromEnv.code, 0) << fromEnv.err;
   EXPECT_NE(fromEnv.out.find("Beta Controller"), std::string::npos);
-}
-
-TEST_F(HostTest, UnknownClassesAreRefusedWithTheClosestNames) {
-  EXPECT_BAD_INPUT(Run(topology_ + " list ZUB_ComputerSystm"), "closest: ZUB_ComputerSystem");
-  // A bad name anywhere stops the command before the first class is listed.
-  EXPECT_BAD_INPUT(Run(topology_ + " --json list ZUB_ComputerSystem ZUB_Nonsense"), "ZUB_Nonsense");
-  EXPECT_BAD_INPUT(Run(topology_ + " invoke ZUB_Nonsense Foo"), "ZUB_Nonsense");
-  EXPECT_BAD_INPUT(Run(topology_ + " invoke ZUB_ComputerSystem Foo", "{}"), "Foo");
-}
-
-TEST_F(HostTest, CommandLineMistakesAreBadInput) {
-  EXPECT_BAD_INPUT(Run(""), "no command");
-  EXPECT_BAD_INPUT(Run("list --no-such-option ZUB_ComputerSystem"), "--no-such-option");
-  EXPECT_BAD_INPUT(Run("invoke ZUB_ComputerSystem"), "METHOD");
-  EXPECT_BAD_INPUT(Run("frobnicate"), "frobnicate");
-  EXPECT_BAD_INPUT(Run(topology_ + " watch extra"), "extra");
-  EXPECT_BAD_INPUT(Run(topology_ + " list --all ZUB_ComputerSystem"), "--all");
-  EXPECT_BAD_INPUT(Run(topology_ + " list"), "--all");
-  EXPECT_EQ(Run("--help").code, 0);
 }
 
 TEST_F(HostTest, ClassesDescribesEveryCatalogueEntry) {
@@ -200,7 +181,6 @@ TEST_F(HostTest, TablesCutNothingOffATerminalAndFitOneByLeavingOutTrailingColumn
   EXPECT_NE(classes.out.find("ZUB_StorageSettingsGeneratedFromCapabilities "), std::string::npos) << classes.out;
   EXPECT_EQ(classes.out.find("..."), std::string::npos) << classes.out;
   EXPECT_EQ(classes.out.find("left out"), std::string::npos) << classes.out;
-
   // A terminal 30 wide: the key columns stay whole (the row wraps), the
   // trailing ones go, and the note says which.
   const std::vector<std::string> header{"Key", "OtherKey", "Name", "Description"};
