@@ -77,6 +77,8 @@ TEST_F(AlertTest, EachKindIsFoundByElementAndCodeAndCarriesItsTextsAndNumbers) {
   ASSERT_NE(element, nullptr);
   EXPECT_NE(element->reference, nullptr) << "hosts learn that it holds an object path";
   EXPECT_EQ(CimTypeName(*element), "string") << "as CIM_AlertIndication declares it";
+  for (const char* code : {"AlertingElementFormat", "AlertType", "PerceivedSeverity", "ProbableCause", "Trending"})
+    EXPECT_EQ(CimTypeName(*desc.Find(code)), "uint16") << code << ", whatever the record stores";
   EXPECT_FALSE(desc.Find("AlertClassName")->IsProperty()) << "it names the class, it is not a property";
 }
 

@@ -112,8 +112,7 @@ class FailEveryListingAt {
   }
 
  private:
-  const int period;
-  const int at;
+  const int period, at;
   int seen = 0;
   std::string fault;
 };
