@@ -39,6 +39,7 @@ TEST(AlertQueue, HandsOverEveryAlertInDeliveryOrderOnce) {
 }
 
 class AlertsHostTest : public ZubcimTest {};
+using Step = std::vector<std::pair<std::string, std::string>>;  // alert class, EventID
 
 bool IsAlertJson(const Json& alert) {
   return alert.is_object() && alert.size() == 16 && alert.begin().key() == "Description" &&
@@ -84,8 +85,6 @@ TEST_F(AlertsHostTest, WatchStopsCleanlyWhenInterrupted) {
 // simulated RAID stack, the monitor thread, the classes' change detection,
 // the host's callback, the `alerts` step of `run`. (Each kind of change:
 // the classes' change tests; volumes: the volume verbs' run.)
-using Step = std::vector<std::pair<std::string, std::string>>;
-
 // Controller 1: disks 11 (spare), 14 (available), 15 and 16 in a volume.
 // The first step runs only once the monitor took its first snapshot and
 // waits; each alerts step waits for exactly the alerts the change must
