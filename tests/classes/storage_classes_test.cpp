@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "classes/ports/da_port.h"
 #include "classes/ports/protocol_endpoint.h"
 #include "classes/storage/redundancy_set.h"
 #include "classes/storage/storage_associations.h"
@@ -388,7 +389,9 @@ TEST_F(StorageTest, EachVolumeIsAllocatedFromItsControllersPoolAndDependsOnItsDi
 TEST_F(StorageTest, EveryDiskIsAComponentOfItsPoolAndOfItsOwnEndpoint) {
   // AHCI 5: 51 available, 52 and 53 a mirror (52 its first disk, so the DA
   // port's endpoint is attached to 52 too, and listed first), 54 failed and
-  // without a PHY. DOX 6: SAS and SSP disks.
+  // without a PHY. DOX 6: SAS and SSP disks. The fixture's volumes filed
+  // settings: without a setting for each volume there is no DA port.
+  ClearSettings();
   LoadAndList(R"({"middleware_version": "1.0", "controllers": [{"handle": 5, "type": 1, "disks": [
        {"handle": 51, "phy": {"handle": 151, "protocol": 1}, "port": {"handle": 251}},
        {"handle": 52, "phy": {"handle": 152, "protocol": 1}, "port": {"handle": 252}},
@@ -399,6 +402,7 @@ TEST_F(StorageTest, EveryDiskIsAComponentOfItsPoolAndOfItsOwnEndpoint) {
        {"handle": 62, "phy": {"handle": 162, "protocol": 4}, "port": {"handle": 262}}]}]})");
   PROVIDER_CreateZubATAProtocolEndpointInstance()->Update();  // the port classes too
   PROVIDER_CreateZubSCSIProtocolEndpointInstance()->Update();
+  ASSERT_EQ(List<&PROVIDER_CreateZubDAPortInstance>().GetCount(), 1u);
   const auto endpoint = [](const std::wstring& kind, const std::wstring& port) {
     const std::wstring cimClass = kind == L"SATA" ? L"ZUB_ATAProtocolEndpoint" : L"ZUB_SCSIProtocolEndpoint";
     return Path(cimClass + L".CreationClassName=\"" + cimClass + L"\",Name=\"" + kind + L"_Logical_" + port +
