@@ -29,11 +29,6 @@ void ConnectionThreads::shutdown() {
   for (std::thread& t : threads) t.join();
 }
 
-size_t ConnectionThreads::Started() const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_threads.size();
-}
-
 void ConnectionThreads::Work() {
   std::unique_lock<std::mutex> lock(m_mutex);
   for (;;) {

@@ -33,13 +33,11 @@ class ConnectionThreads : public httplib::TaskQueue {
   // stops accepting.
   void shutdown() override;
 
-  size_t Started() const;  // threads started so far (at most the limit)
-
  private:
   void Work();
 
   const size_t m_limit;
-  mutable std::mutex m_mutex;
+  std::mutex m_mutex;
   std::condition_variable m_wake;
   std::deque<std::function<void()>> m_tasks;
   std::vector<std::thread> m_threads;

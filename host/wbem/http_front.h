@@ -1,8 +1,7 @@
 // http_front.h: the HTTP(S) side of the server: a thread per connection
-// (up to `threads`, see connection_threads.h) with read time-outs and a
-// body limit, Basic authentication,
-// CIM-XML requests to the operations, the simulation's changes at POST /sim,
-// and one log line per request.
+// (up to `threads`, see connection_threads.h) with read time-outs and a body
+// limit, Basic authentication, CIM-XML requests to the operations, the
+// simulation's changes at POST /sim, and one log line per request.
 #pragma once
 
 #include <functional>
@@ -20,7 +19,7 @@ struct HttpSettings {
   int port = 5988;              // 0: any free port
   std::string certFile;         // both set: HTTPS
   std::string keyFile;
-  size_t threads = 256;          // connections served at once
+  size_t threads = 256;         // connections served at once
   int readTimeoutSeconds = 5;
   size_t maxBody = 4 * 1024 * 1024;
 };

@@ -26,20 +26,23 @@ namespace zubtest {
 
 using RefPairs = std::vector<std::pair<std::wstring, std::wstring>>;
 
-// "Class Key" of a reference, its key being DeviceID or else Name.
-inline std::wstring Short(const CZubString& reference) {
+// "Class Key" of a reference, its key the first it has of DeviceID, Name,
+// Tag and InstanceID.
+inline std::wstring Brief(const CZubString& reference) {
   CWbemObjectPath path;
   path.ParsePath(reference);
   CZubString key;
-  if (!path.m_keys.TryGetPropertyValue(L"DeviceID", &key)) path.m_keys.TryGetPropertyValue(L"Name", &key);
+  for (const wchar_t* name : {L"DeviceID", L"Name", L"Tag", L"InstanceID"}) {
+    if (path.m_keys.TryGetPropertyValue(name, &key)) break;
+  }
   return path.m_className.Str() + L" " + key.Str();
 }
 
-// "First | Second" of each association record, in Short form.
+// "First|Second" of each association record, in Brief form.
 template <class Rec>
-std::vector<std::wstring> Pairs(const CArrayT<Rec>& records, CZubString Rec::*first, CZubString Rec::*second) {
-  std::vector<std::wstring> out;
-  for (const Rec& r : records) out.push_back(Short(r.*first) + L" | " + Short(r.*second));
+Rows Links(const CArrayT<Rec>& records, CZubString Rec::*first, CZubString Rec::*second) {
+  Rows out;
+  for (const Rec& r : records) out.push_back(Brief(r.*first) + L"|" + Brief(r.*second));
   return out;
 }
 

@@ -13,12 +13,12 @@
 #include "classes/ports/protocol_controller.h"
 #include "classes/ports/protocol_endpoint.h"
 #include "events/event_registry.h"
-#include "tests/classes/system_port_helpers.h"
+#include "tests/classes/association_fixture.h"
 
 using zubtest::Brief;
 using zubtest::Links;
 using zubtest::Rows;
-using zubtest::Texts;
+using zubtest::Table;
 using PortTest = zubtest::AssociationFixture;
 
 // The address text the port classes share, in the cases the simulation cannot
@@ -54,34 +54,34 @@ TEST_F(PortTest, DAPortsTheirProtocolControllersAndEndpoints) {
   LoadAndList(kVolumes);
   abru2sim::ResetCounters();
   const auto ports = List<&PROVIDER_CreateZubDAPortInstance>();
-  EXPECT_EQ(Rows(ports, {"DeviceID", "HealthState", "Speed", "MaxSpeed", "Protocol", "ProtocolName", "Caption",
+  EXPECT_EQ(Table(ports, {"DeviceID", "HealthState", "Speed", "MaxSpeed", "Protocol", "ProtocolName", "Caption",
                          "ControllerHandle", "AttachedHandle"}),
-            (Texts{L"61 | 10 | 300000000000000 | 600000000000000 | 1 | ATA | SATA Port | 1 | 11",
-                   L"61 | 5 | 300000000000000 | 600000000000000 | 1 | ATA | SATA Port | 1 | 11",
-                   L"81 | 5 | 600000000000000 | 600000000000000 | 3 | SCSI | Serial Tunneling Port | 2 | 21"}));
+            (Rows{L"61|10|300000000000000|600000000000000|1|ATA|SATA Port|1|11",
+                   L"61|5|300000000000000|600000000000000|1|ATA|SATA Port|1|11",
+                   L"81|5|600000000000000|600000000000000|3|SCSI|Serial Tunneling Port|2|21"}));
   EXPECT_EQ(Calls("SsiGetPortHandles"), 2u);  // the ports read once for all four volumes: a count and a fetch
 
   const std::initializer_list<const char*> controller = {"DeviceID", "CreationClassName", "SystemCreationClassName",
                                                          "Name", "PhyCount", "ControllerHandle", "Protocol",
                                                          "HealthState"};
-  EXPECT_EQ(Rows(List<&PROVIDER_CreateZubATAProtocolControllerInstance>(), controller),
-            (Texts{L"11 | ZUB_ATAProtocolController | ATAController_11 | ATAController_11 | 3 | 1 | 1 | 10",
-                   L"11 | ZUB_ATAProtocolController | ATAController_11 | ATAController_11 | 3 | 1 | 1 | 5"}));
-  EXPECT_EQ(Rows(List<&PROVIDER_CreateZubSCSIProtocolControllerInstance>(), controller),
-            Texts{L"21 | ZUB_SCSIProtocolController | SCSIController_21 | SCSIController_21 | 2 | 2 | 3 | 5"});
+  EXPECT_EQ(Table(List<&PROVIDER_CreateZubATAProtocolControllerInstance>(), controller),
+            (Rows{L"11|ZUB_ATAProtocolController|ATAController_11|ATAController_11|3|1|1|10",
+                   L"11|ZUB_ATAProtocolController|ATAController_11|ATAController_11|3|1|1|5"}));
+  EXPECT_EQ(Table(List<&PROVIDER_CreateZubSCSIProtocolControllerInstance>(), controller),
+            Rows{L"21|ZUB_SCSIProtocolController|SCSIController_21|SCSIController_21|2|2|3|5"});
 
   const std::initializer_list<const char*> endpoint = {"Name", "SystemCreationClassName", "SourceValue", "StatusList",
                                                        "ProtocolIFType", "AttachedHandle", "ControllerHandle",
                                                        "Description"};
-  EXPECT_EQ(Rows(List<&PROVIDER_CreateZubATAProtocolEndpointInstance>(), endpoint),
-            (Texts{L"SATA_DAPort_61 | SATAEndpoint_61 | 10 | 2 | 3 | 11 | 1 | SATA Endpoint for DA Port",
-                   L"SATA_DAPort_61 | SATAEndpoint_61 | 5 | 2 | 3 | 11 | 1 | SATA Endpoint for DA Port",
-                   L"SATA_Logical_61 | SATAEndpoint_61 | 5 | 0,2,3,6 | 3 | 11 | 1 | SATA Endpoint for Logical Port",
-                   L"SATA_Logical_62 | SATAEndpoint_62 | 5 | 0,2,3,6 | 3 | 12 | 1 | SATA Endpoint for Logical Port"}));
-  EXPECT_EQ(Rows(List<&PROVIDER_CreateZubSCSIProtocolEndpointInstance>(), endpoint),
-            (Texts{L"SCSI_DAPort_81 | SCSIEndpoint_81 | 5 | 2 | 8 | 21 | 2 | SCSI Endpoint for DA Port",
-                   L"SCSI_Logical_81 | SCSIEndpoint_81 | 5 | 0,2,3,6 | 8 | 21 | 2 | SCSI Endpoint for Logical Port",
-                   L"SCSI_Logical_82 | SCSIEndpoint_82 | 5 | 0,2,3,6 | 8 | 22 | 2 | SCSI Endpoint for Logical Port"}));
+  EXPECT_EQ(Table(List<&PROVIDER_CreateZubATAProtocolEndpointInstance>(), endpoint),
+            (Rows{L"SATA_DAPort_61|SATAEndpoint_61|10|2|3|11|1|SATA Endpoint for DA Port",
+                   L"SATA_DAPort_61|SATAEndpoint_61|5|2|3|11|1|SATA Endpoint for DA Port",
+                   L"SATA_Logical_61|SATAEndpoint_61|5|0,2,3,6|3|11|1|SATA Endpoint for Logical Port",
+                   L"SATA_Logical_62|SATAEndpoint_62|5|0,2,3,6|3|12|1|SATA Endpoint for Logical Port"}));
+  EXPECT_EQ(Table(List<&PROVIDER_CreateZubSCSIProtocolEndpointInstance>(), endpoint),
+            (Rows{L"SCSI_DAPort_81|SCSIEndpoint_81|5|2|8|21|2|SCSI Endpoint for DA Port",
+                   L"SCSI_Logical_81|SCSIEndpoint_81|5|0,2,3,6|8|21|2|SCSI Endpoint for Logical Port",
+                   L"SCSI_Logical_82|SCSIEndpoint_82|5|0,2,3,6|8|22|2|SCSI Endpoint for Logical Port"}));
 }
 
 // A volume whose setting names no member disk gets no DA port and the next
@@ -96,7 +96,7 @@ TEST_F(PortTest, DAPortsOfOddSettingsAndTheStatusesThatEndTheList) {
                {"handle": 13, "raid_info_handle": 19}],
      "volumes": [{"name": "Bare", "disks": [11]}, {"name": "Clad", "disks": [12]}, {"name": "Astray", "disks": [13]}]},
     {"handle": 2, "raid_info": {"handle": 19}}]})");
-  EXPECT_EQ(Rows(List<&PROVIDER_CreateZubDAPortInstance>(PROVIDER_NOT_FOUND), {"DeviceID"}), (Texts{L"61", L"62"}));
+  EXPECT_EQ(Table(List<&PROVIDER_CreateZubDAPortInstance>(PROVIDER_NOT_FOUND), {"DeviceID"}), (Rows{L"61", L"62"}));
 
   ClearSettings();  // the volumes filed theirs: "Bare" gets one without disks instead, the others file theirs again
   stZUB_StorageSetting setting;
@@ -104,7 +104,7 @@ TEST_F(PortTest, DAPortsOfOddSettingsAndTheStatusesThatEndTheList) {
   setting.VolumeName = L"Bare";
   setting.ControllerHandle = L"1";
   AddSetting(SettingList::Volume, setting);
-  EXPECT_EQ(Rows(List<&PROVIDER_CreateZubDAPortInstance>(PROVIDER_NOT_FOUND), {"DeviceID"}), Texts{L"62"});
+  EXPECT_EQ(Table(List<&PROVIDER_CreateZubDAPortInstance>(PROVIDER_NOT_FOUND), {"DeviceID"}), Rows{L"62"});
 
   zubtest::NthCall fetch{2, [] { Fail("SsiGetPortHandles"); }};  // counted, then the fetch fails
   fetch.Install("SsiGetPortHandles");
@@ -137,32 +137,32 @@ TEST_F(PortTest, LogicalPortsOfEachFamily) {
     {"handle": 3, "port": {"handle": 300}, "disks": []}]})");
   CArrayT<stZUB_LogicalPort> all;
   EXPECT_EQ(CLogicalPortBase::BuildAll(&all), PROVIDER_SUCCESS);
-  EXPECT_EQ(Rows(all, {"DeviceID", "UsageRestriction", "ControllerHandle", "AttachedHandle", "Address", "Speed",
+  EXPECT_EQ(Table(all, {"DeviceID", "UsageRestriction", "ControllerHandle", "AttachedHandle", "Address", "Speed",
                        "MaxSpeed", "Protocol"}),
-            (Texts{L"100 | 3 | 1 | 1 | 0-0-0-0 | 0 | 0 | 0",
-                   L"61 | 2 | 1 | 11 | 0-1-0-0 | 150000000000000 | 300000000000000 | 1",
-                   L"62 | 2 | 1 | 12 | 0-0-0-0 | 600000000000000 | 600000000000000 | 0",
-                   L"200 | 3 | 2 | 2 | 5000 | 0 | 0 | 0",
-                   L"81 | 2 | 2 | 21 | 7021 | 0 | 600000000000000 | 2",
-                   L"82 | 2 | 2 | 22 | 0-0-0-0 | 300000000000000 | 150000000000000 | 3",
-                   L"83 | 2 | 2 | 23 | 0-0-0-0 | 600000000000000 | 600000000000000 | 4"}));
+            (Rows{L"100|3|1|1|0-0-0-0|0|0|0",
+                   L"61|2|1|11|0-1-0-0|150000000000000|300000000000000|1",
+                   L"62|2|1|12|0-0-0-0|600000000000000|600000000000000|0",
+                   L"200|3|2|2|5000|0|0|0",
+                   L"81|2|2|21|7021|0|600000000000000|2",
+                   L"82|2|2|22|0-0-0-0|300000000000000|150000000000000|3",
+                   L"83|2|2|23|0-0-0-0|600000000000000|600000000000000|4"}));
   const std::initializer_list<const char*> stamped = {"DeviceID", "CreationClassName", "SystemCreationClassName",
                                                       "Caption"};
-  EXPECT_EQ(Rows(List<&PROVIDER_CreateZubATALogicalPortInstance>(), stamped),
-            Texts{L"61 | ZUB_ATALogicalPort | ATAPort_61 | ATA EndDevice Port"});
-  EXPECT_EQ(Rows(List<&PROVIDER_CreateZubSCSILogicalPortInstance>(), stamped),
-            (Texts{L"81 | ZUB_SCSILogicalPort | SCSIPort_81 | SCSI EndDevice Port",
-                   L"82 | ZUB_SCSILogicalPort | SCSIPort_82 | SCSI EndDevice Port",
-                   L"83 | ZUB_SCSILogicalPort | SCSIPort_83 | SCSI EndDevice Port"}));
+  EXPECT_EQ(Table(List<&PROVIDER_CreateZubATALogicalPortInstance>(), stamped),
+            Rows{L"61|ZUB_ATALogicalPort|ATAPort_61|ATA EndDevice Port"});
+  EXPECT_EQ(Table(List<&PROVIDER_CreateZubSCSILogicalPortInstance>(), stamped),
+            (Rows{L"81|ZUB_SCSILogicalPort|SCSIPort_81|SCSI EndDevice Port",
+                   L"82|ZUB_SCSILogicalPort|SCSIPort_82|SCSI EndDevice Port",
+                   L"83|ZUB_SCSILogicalPort|SCSIPort_83|SCSI EndDevice Port"}));
 
   // The second controller's disks are counted, then fetching them fails: the
   // first controller's ports are built, and the ATA class still lists its own.
   zubtest::NthCall fetch{4, [] { Fail("SsiGetEndDeviceHandles"); }};
   fetch.Install("SsiGetEndDeviceHandles");
   EXPECT_EQ(CLogicalPortBase::BuildAll(&all), PROVIDER_FAILED);
-  EXPECT_EQ(Rows(all, {"DeviceID"}), (Texts{L"100", L"61", L"62"}));
+  EXPECT_EQ(Table(all, {"DeviceID"}), (Rows{L"100", L"61", L"62"}));
   fetch.seen = 0;
-  EXPECT_EQ(Rows(List<&PROVIDER_CreateZubATALogicalPortInstance>(), {"DeviceID"}), Texts{L"61"});
+  EXPECT_EQ(Table(List<&PROVIDER_CreateZubATALogicalPortInstance>(), {"DeviceID"}), Rows{L"61"});
 }
 
 // Each class and association with nothing to build from, or nothing to join.
@@ -215,55 +215,55 @@ TEST_F(PortTest, EndpointsAndControllersWithWhatTheyServe) {
   LoadAndList(kJoins);
   const auto ata = List<&PROVIDER_CreateZubATADeviceSAPImplementationInstance>();
   EXPECT_EQ(Links(ata, &stZUB_DeviceSAPImplementation::Dependent, &stZUB_DeviceSAPImplementation::Antecedent),
-            (Texts{L"ZUB_ATAProtocolEndpoint SATA_DAPort_61 | ZUB_DAPort 61",
-                   L"ZUB_ATAProtocolEndpoint SATA_Logical_61 | ZUB_DAPort 61",
-                   L"ZUB_ATAProtocolEndpoint SATA_DAPort_61 | ZUB_ATALogicalPort 61",
-                   L"ZUB_ATAProtocolEndpoint SATA_Logical_61 | ZUB_ATALogicalPort 61"}));
+            (Rows{L"ZUB_ATAProtocolEndpoint SATA_DAPort_61|ZUB_DAPort 61",
+                   L"ZUB_ATAProtocolEndpoint SATA_Logical_61|ZUB_DAPort 61",
+                   L"ZUB_ATAProtocolEndpoint SATA_DAPort_61|ZUB_ATALogicalPort 61",
+                   L"ZUB_ATAProtocolEndpoint SATA_Logical_61|ZUB_ATALogicalPort 61"}));
   ASSERT_FALSE(ata.GetCount() == 0);
   EXPECT_EQ(ata[0].Dependent.Str(),
             Path(L"ZUB_ATAProtocolEndpoint.CreationClassName=\"ZUB_ATAProtocolEndpoint\",Name=\"SATA_DAPort_61\","
                  L"SystemCreationClassName=\"SATAEndpoint_61\",SystemName=\"Corvo_ZUBe3.0\""));
   EXPECT_EQ(Links(List<&PROVIDER_CreateZubSCSIDeviceSAPImplementationInstance>(),
                   &stZUB_DeviceSAPImplementation::Dependent, &stZUB_DeviceSAPImplementation::Antecedent),
-            (Texts{L"ZUB_SCSIProtocolEndpoint SCSI_DAPort_82 | ZUB_DAPort 82",
-                   L"ZUB_SCSIProtocolEndpoint SCSI_Logical_82 | ZUB_DAPort 82",
-                   L"ZUB_SCSIProtocolEndpoint SCSI_Logical_62 | ZUB_SCSILogicalPort 62",
-                   L"ZUB_SCSIProtocolEndpoint SCSI_Logical_81 | ZUB_SCSILogicalPort 81",
-                   L"ZUB_SCSIProtocolEndpoint SCSI_DAPort_82 | ZUB_SCSILogicalPort 82",
-                   L"ZUB_SCSIProtocolEndpoint SCSI_Logical_82 | ZUB_SCSILogicalPort 82"}));
+            (Rows{L"ZUB_SCSIProtocolEndpoint SCSI_DAPort_82|ZUB_DAPort 82",
+                   L"ZUB_SCSIProtocolEndpoint SCSI_Logical_82|ZUB_DAPort 82",
+                   L"ZUB_SCSIProtocolEndpoint SCSI_Logical_62|ZUB_SCSILogicalPort 62",
+                   L"ZUB_SCSIProtocolEndpoint SCSI_Logical_81|ZUB_SCSILogicalPort 81",
+                   L"ZUB_SCSIProtocolEndpoint SCSI_DAPort_82|ZUB_SCSILogicalPort 82",
+                   L"ZUB_SCSIProtocolEndpoint SCSI_Logical_82|ZUB_SCSILogicalPort 82"}));
 
   EXPECT_EQ(Links(List<&PROVIDER_CreateZubATASAPAvailableForElementInstance>(),
                   &stZUB_SAPAvailableForElement::ManagedElement, &stZUB_SAPAvailableForElement::AvailableSAP),
-            Texts{L"ZUB_ATAProtocolController 11 | ZUB_ATAProtocolEndpoint SATA_DAPort_61"});
+            Rows{L"ZUB_ATAProtocolController 11|ZUB_ATAProtocolEndpoint SATA_DAPort_61"});
   EXPECT_EQ(Links(List<&PROVIDER_CreateZubSCSISAPAvailableForElementInstance>(),
                   &stZUB_SAPAvailableForElement::ManagedElement, &stZUB_SAPAvailableForElement::AvailableSAP),
-            Texts{L"ZUB_SCSIProtocolController 22 | ZUB_SCSIProtocolEndpoint SCSI_DAPort_82"});
+            Rows{L"ZUB_SCSIProtocolController 22|ZUB_SCSIProtocolEndpoint SCSI_DAPort_82"});
 
   const auto hosted = List<&PROVIDER_CreateZubHostedAccessPointInstance>();
   EXPECT_EQ(Links(hosted, &stZUB_HostedAccessPoint::Antecedent, &stZUB_HostedAccessPoint::Dependent),
-            (Texts{L"ZUB_ComputerSystem AHCI | ZUB_ProtocolEndpoint SCSI_Logical_62",
-                   L"ZUB_ComputerSystem AHCI | ZUB_ProtocolEndpoint SATA_DAPort_61",
-                   L"ZUB_ComputerSystem AHCI | ZUB_ProtocolEndpoint SATA_Logical_61",
-                   L"ZUB_ComputerSystem DOX | ZUB_ProtocolEndpoint SCSI_DAPort_82",
-                   L"ZUB_ComputerSystem DOX | ZUB_ProtocolEndpoint SCSI_Logical_81",
-                   L"ZUB_ComputerSystem DOX | ZUB_ProtocolEndpoint SCSI_Logical_82"}));
+            (Rows{L"ZUB_ComputerSystem AHCI|ZUB_ProtocolEndpoint SCSI_Logical_62",
+                   L"ZUB_ComputerSystem AHCI|ZUB_ProtocolEndpoint SATA_DAPort_61",
+                   L"ZUB_ComputerSystem AHCI|ZUB_ProtocolEndpoint SATA_Logical_61",
+                   L"ZUB_ComputerSystem DOX|ZUB_ProtocolEndpoint SCSI_DAPort_82",
+                   L"ZUB_ComputerSystem DOX|ZUB_ProtocolEndpoint SCSI_Logical_81",
+                   L"ZUB_ComputerSystem DOX|ZUB_ProtocolEndpoint SCSI_Logical_82"}));
   ASSERT_EQ(hosted.GetCount(), 6u);
   EXPECT_EQ(hosted[3].Dependent.Str(),  // the general class, Name first, then the endpoint's other keys
             Path(L"ZUB_ProtocolEndpoint.Name=\"SCSI_DAPort_82\",CreationClassName=\"ZUB_SCSIProtocolEndpoint\","
                  L"SystemCreationClassName=\"SCSIEndpoint_82\",SystemName=\"Corvo_ZUBe3.0\""));
 
   const auto links = List<&PROVIDER_CreateZubControlledByInstance>();
-  Texts controlled;
+  Rows controlled;
   for (const stZUB_ControlledBy& l : links)
-    controlled.push_back(Brief(l.Antecedent) + L" | " + Brief(l.Dependent) + L" | " + l.DeviceNumber.Str());
-  EXPECT_EQ(controlled, (Texts{L"ZUB_PortController 1 | ZUB_ATALogicalPort 61 | 0-1-0-0",
-                               L"ZUB_PortController 1 | ZUB_SCSILogicalPort 62 | 0-2-0-0",
-                               L"ZUB_PortController 1 | ZUB_SCSILogicalPort 81 | 7021",
-                               L"ZUB_PortController 1 | ZUB_SCSILogicalPort 82 | 0-0-0-0",
-                               L"ZUB_PortController 2 | ZUB_ATALogicalPort 61 | 0-1-0-0",
-                               L"ZUB_PortController 2 | ZUB_SCSILogicalPort 62 | 0-2-0-0",
-                               L"ZUB_PortController 2 | ZUB_SCSILogicalPort 81 | 7021",
-                               L"ZUB_PortController 2 | ZUB_SCSILogicalPort 82 | 0-0-0-0"}));
+    controlled.push_back(Brief(l.Antecedent) + L"|" + Brief(l.Dependent) + L"|" + l.DeviceNumber.Str());
+  EXPECT_EQ(controlled, (Rows{L"ZUB_PortController 1|ZUB_ATALogicalPort 61|0-1-0-0",
+                               L"ZUB_PortController 1|ZUB_SCSILogicalPort 62|0-2-0-0",
+                               L"ZUB_PortController 1|ZUB_SCSILogicalPort 81|7021",
+                               L"ZUB_PortController 1|ZUB_SCSILogicalPort 82|0-0-0-0",
+                               L"ZUB_PortController 2|ZUB_ATALogicalPort 61|0-1-0-0",
+                               L"ZUB_PortController 2|ZUB_SCSILogicalPort 62|0-2-0-0",
+                               L"ZUB_PortController 2|ZUB_SCSILogicalPort 81|7021",
+                               L"ZUB_PortController 2|ZUB_SCSILogicalPort 82|0-0-0-0"}));
   ASSERT_EQ(links.GetCount(), 8u);
   EXPECT_EQ(links[2].Dependent.Str(),
             Path(L"ZUB_SCSILogicalPort.CreationClassName=\"ZUB_SCSILogicalPort\",DeviceID=\"81\","
@@ -271,8 +271,8 @@ TEST_F(PortTest, EndpointsAndControllersWithWhatTheyServe) {
 
   const auto units = List<&PROVIDER_CreateZubProtocolControllerForUnitInstance>();
   EXPECT_EQ(Links(units, &stZUB_ProtocolControllerForUnit::Antecedent, &stZUB_ProtocolControllerForUnit::Dependent),
-            (Texts{L"ZUB_SCSIProtocolController 22 | ZUB_StorageVolume Sas_25",
-                   L"ZUB_ATAProtocolController 11 | ZUB_StorageVolume Sata_15"}));
+            (Rows{L"ZUB_SCSIProtocolController 22|ZUB_StorageVolume Sas_25",
+                   L"ZUB_ATAProtocolController 11|ZUB_StorageVolume Sata_15"}));
   ASSERT_EQ(units.GetCount(), 2u);
   EXPECT_EQ(units[0].Antecedent.Str(),
             Path(L"ZUB_SCSIProtocolController.CreationClassName=\"ZUB_SCSIProtocolController\",DeviceID=\"22\","
@@ -280,8 +280,8 @@ TEST_F(PortTest, EndpointsAndControllersWithWhatTheyServe) {
 
   const auto same = List<&PROVIDER_CreateZubConcreteIdentityInstance>();
   EXPECT_EQ(Links(same, &stZUB_ConcreteIdentity::SystemElement, &stZUB_ConcreteIdentity::SameElement),
-            (Texts{L"ZUB_ComputerSystem AHCI | ZUB_PortController 1",
-                   L"ZUB_ComputerSystem DOX | ZUB_PortController 2"}));
+            (Rows{L"ZUB_ComputerSystem AHCI|ZUB_PortController 1",
+                   L"ZUB_ComputerSystem DOX|ZUB_PortController 2"}));
   ASSERT_EQ(same.GetCount(), 2u);
   EXPECT_EQ(same[1].SameElement.Str(),
             Path(L"ZUB_PortController.CreationClassName=\"ZUB_PortController\",DeviceID=\"2\","

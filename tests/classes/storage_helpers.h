@@ -1,9 +1,8 @@
 // storage_helpers.h: what the storage and configuration class tests share:
-// listings compared as tables of field values, the two setting lists, a
-// setting generated from capabilities, a volume's path.
+// the two setting lists, a setting generated from capabilities, a volume's
+// path.
 #pragma once
 
-#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -13,24 +12,6 @@
 #include "tests/support/class_fixture.h"
 
 namespace zubtest {
-
-using Rows = std::vector<std::wstring>;
-
-// The values of the named fields of a record, joined by "|" (the names are
-// written once, where the expected table starts).
-template <class Rec>
-std::wstring Row(const Rec& rec, std::initializer_list<const char*> names) {
-  std::wstring row;
-  for (const char* name : names) row += L"|" + Fields(rec, {name}).substr(std::strlen(name) + 1);
-  return row.substr(1);
-}
-
-template <class Rec>
-Rows Table(const CArrayT<Rec>& records, std::initializer_list<const char*> names) {
-  Rows out;
-  for (const Rec& r : records) out.push_back(Row(r, names));
-  return out;
-}
 
 // The keys of a volume's path, as the volume class writes them.
 inline std::wstring VolumeKeys(const std::wstring& name, const std::wstring& handle) {

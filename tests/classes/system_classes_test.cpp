@@ -18,11 +18,11 @@
 #include "classes/system/port_controller.h"
 #include "classes/system/product.h"
 #include "classes/system/system_device.h"
-#include "tests/classes/system_port_helpers.h"
+#include "tests/classes/association_fixture.h"
 
 using zubtest::Links;
 using zubtest::Rows;
-using zubtest::Texts;
+using zubtest::Table;
 using SystemTest = zubtest::AssociationFixture;
 
 // ZUB_ComputerSystem, ZUB_Card and ZUB_PortController: one of each per
@@ -36,22 +36,22 @@ TEST_F(SystemTest, EachControllerIsASystemACardAndAPortController) {
     {"handle": 3, "name": "DOX", "id": 7531, "type": 2, "address": [0, 3, 0, 0], "address64": 5764607523034234880,
      "phy_count": 4, "port": {"handle": 30, "address": [9, 9, 9, 9], "address64": 1}, "disks": [{"handle": 31}]},
     {"handle": 5, "name": "Odd", "type": -1, "phy_count": 2}]})");
-  EXPECT_EQ(Rows(List<&PROVIDER_CreateZubComputerSystemInstance>(), {"Name", "ControllerHandle"}),
-            (Texts{L"AHCI | 4294967295", L"DOX | 3", L"Odd | 5"}));
-  EXPECT_EQ(Rows(List<&PROVIDER_CreateZubCardInstance>(), {"Tag", "Name", "Manufacturer"}),
-            (Texts{L"4294967295 | 10274_AHCI | Corvo_10274", L"3 | 7531_DOX | Corvo_7531", L"5 | 0_Odd | Corvo_0"}));
-  EXPECT_EQ(Rows(List<&PROVIDER_CreateZubPortControllerInstance>(), {"DeviceID", "SystemName", "Caption",
+  EXPECT_EQ(Table(List<&PROVIDER_CreateZubComputerSystemInstance>(), {"Name", "ControllerHandle"}),
+            (Rows{L"AHCI|4294967295", L"DOX|3", L"Odd|5"}));
+  EXPECT_EQ(Table(List<&PROVIDER_CreateZubCardInstance>(), {"Tag", "Name", "Manufacturer"}),
+            (Rows{L"4294967295|10274_AHCI|Corvo_10274", L"3|7531_DOX|Corvo_7531", L"5|0_Odd|Corvo_0"}));
+  EXPECT_EQ(Table(List<&PROVIDER_CreateZubPortControllerInstance>(), {"DeviceID", "SystemName", "Caption",
                  "HostControllerType", "NumberOfPhys", "FeatureEnabled", "Address"}),
-            (Texts{L"4294967295 | AHCI | Host Controller AHCI | 1 | 5 | 1 | 2-3-0-12",
-                   L"3 | DOX | Host Controller DOX | 2 | 0 | 0 | 5764607523034234880",
-                   L"5 | Odd | Host Controller Odd | -1 | 0 | 0 | 0-0-0-0"}));
+            (Rows{L"4294967295|AHCI|Host Controller AHCI|1|5|1|2-3-0-12",
+                   L"3|DOX|Host Controller DOX|2|0|0|5764607523034234880",
+                   L"5|Odd|Host Controller Odd|-1|0|0|0-0-0-0"}));
 
   // A PHY list that cannot be read counts no PHY and fails nothing; a PHY
   // record that cannot be read still counts.
   Fail("SsiGetPhyHandles");
-  EXPECT_EQ(Rows(List<&PROVIDER_CreateZubPortControllerInstance>(), {"NumberOfPhys"}), (Texts{L"0", L"0", L"0"}));
+  EXPECT_EQ(Table(List<&PROVIDER_CreateZubPortControllerInstance>(), {"NumberOfPhys"}), (Rows{L"0", L"0", L"0"}));
   Fail("SsiGetPhyInfo", SSI_STATUS_FAILED, 0);
-  EXPECT_EQ(Rows(List<&PROVIDER_CreateZubPortControllerInstance>(), {"NumberOfPhys"}), (Texts{L"5", L"0", L"0"}));
+  EXPECT_EQ(Table(List<&PROVIDER_CreateZubPortControllerInstance>(), {"NumberOfPhys"}), (Rows{L"5", L"0", L"0"}));
 
   // A rebuild drops what went away: no controller readable is 4 and nothing.
   Fail("SsiGetControllerHandles", SSI_STATUS_FAILED, 0);
@@ -72,21 +72,21 @@ constexpr const char* kProducts = R"({"middleware_version": "1.0", "controllers"
 TEST_F(SystemTest, ProductsOfEachKindArePartsOfTheirControllersCard) {
   Load(kProducts);
   const std::initializer_list<const char*> keys = {"Name", "IdentifyingNumber", "Vendor", "Version"};
-  EXPECT_EQ(Rows(List<&PROVIDER_CreateZubProductHBAInstance>(), keys),
-            (Texts{L"Host_Controller_C1 | 1 | 32902 | 13.1", L"Host_Controller_C2 | 2 | 0 | "}));
-  EXPECT_EQ(Rows(List<&PROVIDER_CreateZubProductDiskInstance>(), keys),
-            (Texts{L"End_Device_S11 | 11 | M11 | F11", L"End_Device_ | 12 |  | ", L"End_Device_S21 | 21 |  | "}));
-  EXPECT_EQ(Rows(List<&PROVIDER_CreateZubProductEnclosureInstance>(), keys),
-            Texts{L"Enclosure_ACME | 300 | ACME | 0001"});
-  EXPECT_EQ(Rows(List<&PROVIDER_CreateZubProductRouterInstance>(), keys), Texts{L"Router_400 | 400 | ACME-EXP | 0102"});
+  EXPECT_EQ(Table(List<&PROVIDER_CreateZubProductHBAInstance>(), keys),
+            (Rows{L"Host_Controller_C1|1|32902|13.1", L"Host_Controller_C2|2|0|"}));
+  EXPECT_EQ(Table(List<&PROVIDER_CreateZubProductDiskInstance>(), keys),
+            (Rows{L"End_Device_S11|11|M11|F11", L"End_Device_|12||", L"End_Device_S21|21||"}));
+  EXPECT_EQ(Table(List<&PROVIDER_CreateZubProductEnclosureInstance>(), keys),
+            Rows{L"Enclosure_ACME|300|ACME|0001"});
+  EXPECT_EQ(Table(List<&PROVIDER_CreateZubProductRouterInstance>(), keys), Rows{L"Router_400|400|ACME-EXP|0102"});
 
   const auto components = List<&PROVIDER_CreateZubProductPhysicalComponentInstance>();
   EXPECT_EQ(Links(components, &stZUB_ProductPhysicalComponent::GroupComponent,
                   &stZUB_ProductPhysicalComponent::PartComponent),
-            (Texts{L"ZUB_ProductHBA Host_Controller_C1 | ZUB_Card 1", L"ZUB_ProductRouter Router_400 | ZUB_Card 1",
-                   L"ZUB_ProductDisk End_Device_S11 | ZUB_Card 1", L"ZUB_ProductDisk End_Device_ | ZUB_Card 1",
-                   L"ZUB_ProductEnclosure Enclosure_ACME | ZUB_Card 1",
-                   L"ZUB_ProductHBA Host_Controller_C2 | ZUB_Card 2", L"ZUB_ProductDisk End_Device_S21 | ZUB_Card 2"}));
+            (Rows{L"ZUB_ProductHBA Host_Controller_C1|ZUB_Card 1", L"ZUB_ProductRouter Router_400|ZUB_Card 1",
+                   L"ZUB_ProductDisk End_Device_S11|ZUB_Card 1", L"ZUB_ProductDisk End_Device_|ZUB_Card 1",
+                   L"ZUB_ProductEnclosure Enclosure_ACME|ZUB_Card 1",
+                   L"ZUB_ProductHBA Host_Controller_C2|ZUB_Card 2", L"ZUB_ProductDisk End_Device_S21|ZUB_Card 2"}));
   ASSERT_FALSE(components.GetCount() == 0);
   EXPECT_EQ(components[0].GroupComponent.Str(),
             Path(L"ZUB_ProductHBA.Name=\"Host_Controller_C1\",IdentifyingNumber=\"1\",Vendor=\"32902\","
@@ -107,10 +107,10 @@ TEST_F(SystemTest, EachCardPackagesItsSystemAndRealizesItsPortController) {
   Load(kProducts);
   EXPECT_EQ(Links(List<&PROVIDER_CreateZubComputerSystemPackageInstance>(), &stZUB_ComputerSystemPackage::Dependent,
                   &stZUB_ComputerSystemPackage::Antecedent),
-            (Texts{L"ZUB_ComputerSystem C1 | ZUB_Card 1", L"ZUB_ComputerSystem C2 | ZUB_Card 2"}));
+            (Rows{L"ZUB_ComputerSystem C1|ZUB_Card 1", L"ZUB_ComputerSystem C2|ZUB_Card 2"}));
   const auto realizes = List<&PROVIDER_CreateZubRealizesInstance>();
   EXPECT_EQ(Links(realizes, &stZUB_Realizes::Dependent, &stZUB_Realizes::Antecedent),
-            (Texts{L"ZUB_PortController 1 | ZUB_Card 1", L"ZUB_PortController 2 | ZUB_Card 2"}));
+            (Rows{L"ZUB_PortController 1|ZUB_Card 1", L"ZUB_PortController 2|ZUB_Card 2"}));
   ASSERT_EQ(realizes.GetCount(), 2u);
   EXPECT_EQ(realizes[1].Dependent.Str(),
             Path(L"ZUB_PortController.CreationClassName=\"ZUB_PortController\",DeviceID=\"2\","
@@ -131,21 +131,21 @@ TEST_F(SystemTest, DriversThenProviderThenMiddlewareEachWithEverySystem) {
     {"handle": 1, "name": "One", "type": 1, "driver_version": "10.1.0.1004"},
     {"handle": 2, "name": "Two", "type": 2, "driver_version": "1.2"},
     {"handle": 3, "name": "Three", "type": 7, "driver_version": "0.0.0.1"}]})");
-  EXPECT_EQ(Rows(List<&PROVIDER_CreateZubSoftwareIdentityInstance>(),
+  EXPECT_EQ(Table(List<&PROVIDER_CreateZubSoftwareIdentityInstance>(),
                  {"InstanceID", "ElementName", "VersionString", "MajorVersion", "MinorVersion", "RevisionNumber",
                   "BuildNumber", "LargeBuildNumber"}),
-            (Texts{L"One | ZUBe AHCI Port Driver  | 10.1.0.1004 | 10 | 1 | 0 | 1004 | 1004",
-                   L"Two | ZUBe DOX Port Driver  | 1.2 | 0 | 0 | 0 | 0 | 0",
-                   L"Three | Unknown | 0.0.0.1 | 0 | 0 | 0 | 1 | 1",
-                   L"ZUBe:CIMProvider | ZUBe CIM Provider | 3.0.0.8000 | 3 | 0 | 0 | 8000 | 8000",
-                   L"ZUBe:ABRU2 | ZUBe SSI Middleware Driver | 13.1.0.1004 | 13 | 1 | 0 | 1004 | 1004"}));
+            (Rows{L"One|ZUBe AHCI Port Driver |10.1.0.1004|10|1|0|1004|1004",
+                   L"Two|ZUBe DOX Port Driver |1.2|0|0|0|0|0",
+                   L"Three|Unknown|0.0.0.1|0|0|0|1|1",
+                   L"ZUBe:CIMProvider|ZUBe CIM Provider|3.0.0.8000|3|0|0|8000|8000",
+                   L"ZUBe:ABRU2|ZUBe SSI Middleware Driver|13.1.0.1004|13|1|0|1004|1004"}));
 
   List<&PROVIDER_CreateZubComputerSystemInstance>();
   const auto links = List<&PROVIDER_CreateZubElementSoftwareIdentityInstance>();
-  const Texts joined =
+  const Rows joined =
       Links(links, &stZUB_ElementSoftwareIdentity::Antecedent, &stZUB_ElementSoftwareIdentity::Dependent);
   ASSERT_EQ(joined.size(), 15u);  // three systems, five identities each
-  EXPECT_EQ(joined[5], L"ZUB_ComputerSystem Two | ZUB_SoftwareIdentity One");
+  EXPECT_EQ(joined[5], L"ZUB_ComputerSystem Two|ZUB_SoftwareIdentity One");
   EXPECT_EQ(links[0].Antecedent.Str() + links[0].Dependent.Str(),
             System(L"One") + Path(L"ZUB_SoftwareIdentity.InstanceID=\"One\""));
 }
@@ -153,16 +153,16 @@ TEST_F(SystemTest, DriversThenProviderThenMiddlewareEachWithEverySystem) {
 // The provider is always listed; the middleware only when it answers with a
 // known version; drivers only while the controllers can be read.
 TEST_F(SystemTest, SoftwareLeftOutWhenTheStackDoesNotAnswer) {
-  const auto ids = [] { return Rows(List<&PROVIDER_CreateZubSoftwareIdentityInstance>(), {"InstanceID"}); };
+  const auto ids = [] { return Table(List<&PROVIDER_CreateZubSoftwareIdentityInstance>(), {"InstanceID"}); };
   Load(R"({"middleware_version": "2.0.0.1", "controllers": [{"handle": 1, "name": "One"}]})");
   Fail("SsiGetSystemInfo");
-  EXPECT_EQ(ids(), (Texts{L"One", L"ZUBe:CIMProvider"}));
+  EXPECT_EQ(ids(), (Rows{L"One", L"ZUBe:CIMProvider"}));
   Fail("SsiGetControllerHandles");
-  EXPECT_EQ(ids(), (Texts{L"ZUBe:CIMProvider", L"ZUBe:ABRU2"}));
+  EXPECT_EQ(ids(), (Rows{L"ZUBe:CIMProvider", L"ZUBe:ABRU2"}));
   Load(R"({"middleware_version": "0.0.0.0", "controllers": []})");
-  EXPECT_EQ(ids(), Texts{L"ZUBe:CIMProvider"});
+  EXPECT_EQ(ids(), Rows{L"ZUBe:CIMProvider"});
   Load(R"({"middleware_version": null, "controllers": []})");
-  EXPECT_EQ(ids(), Texts{L"ZUBe:CIMProvider"});
+  EXPECT_EQ(ids(), Rows{L"ZUBe:CIMProvider"});
 }
 
 // The eight profiles, the same on every update; the host RAID profile
@@ -171,26 +171,26 @@ TEST_F(SystemTest, SoftwareLeftOutWhenTheStackDoesNotAnswer) {
 // the classes' namespace and the profile in the interop one, not the host's.
 TEST_F(SystemTest, ProfilesTheirReferencesAndTheControllersConformingToThem) {
   List<&PROVIDER_CreateZubRegisteredProfileInstance>();
-  EXPECT_EQ(Rows(List<&PROVIDER_CreateZubRegisteredProfileInstance>(), {"InstanceID"}),
-            (Texts{L"SNIA:0", L"SNIA:1", L"CIM:2", L"SNIA:3", L"SNIA:4", L"SNIA:5", L"SNIA:6", L"SNIA:7"}));
+  EXPECT_EQ(Table(List<&PROVIDER_CreateZubRegisteredProfileInstance>(), {"InstanceID"}),
+            (Rows{L"SNIA:0", L"SNIA:1", L"CIM:2", L"SNIA:3", L"SNIA:4", L"SNIA:5", L"SNIA:6", L"SNIA:7"}));
 
   const auto profile = [](const wchar_t* nameSpace, const wchar_t* id) {
     return std::wstring(L"\\\\box\\") + nameSpace +
            L":ZUB_Corvo_ProfileRegistration_RegisteredProfile_v3_0.InstanceID=\"" + id + L"\"";
   };
   const auto refs = List<&PROVIDER_CreateZubReferencedProfileInstance>();
-  EXPECT_EQ(Rows(refs, {"Dependent"}), Texts(7, profile(L"root\\corvo_zub", L"SNIA:0")));
-  Texts others;
+  EXPECT_EQ(Table(refs, {"Dependent"}), Rows(7, profile(L"root\\corvo_zub", L"SNIA:0")));
+  Rows others;
   for (const wchar_t* id : {L"SNIA:1", L"CIM:2", L"SNIA:3", L"SNIA:4", L"SNIA:5", L"SNIA:6", L"SNIA:7"})
     others.push_back(profile(L"root\\corvo_zub", id));
-  EXPECT_EQ(Rows(refs, {"Antecedent"}), others);
+  EXPECT_EQ(Table(refs, {"Antecedent"}), others);
 
   Load(R"({"middleware_version": "1.0", "controllers": [{"handle": 4, "name": "A"}, {"handle": 5, "name": "B"}]})");
   List<&PROVIDER_CreateZubPortControllerInstance>();
   const auto links = List<&PROVIDER_CreateZubElementConformsToProfileInstance>();
-  EXPECT_EQ(Rows(links, {"ConformantStandard"}), Texts(2, profile(L"root\\Interop", L"SNIA:0")));
-  EXPECT_EQ(Rows(links, {"ManagedElement"}),
-            (Texts{L"\\\\box\\root\\Corvo_ZUB:ZUB_PortController.CreationClassName=\"ZUB_PortController\","
+  EXPECT_EQ(Table(links, {"ConformantStandard"}), Rows(2, profile(L"root\\Interop", L"SNIA:0")));
+  EXPECT_EQ(Table(links, {"ManagedElement"}),
+            (Rows{L"\\\\box\\root\\Corvo_ZUB:ZUB_PortController.CreationClassName=\"ZUB_PortController\","
                    L"DeviceID=\"4\",SystemCreationClassName=\"Corvo_ZUBe3.0\",SystemName=\"A\"",
                    L"\\\\box\\root\\Corvo_ZUB:ZUB_PortController.CreationClassName=\"ZUB_PortController\","
                    L"DeviceID=\"5\",SystemCreationClassName=\"Corvo_ZUBe3.0\",SystemName=\"B\""}));
@@ -230,8 +230,8 @@ void Locate(stZUB_AlarmDevice rec, uint64_t state) {
 TEST_F(SystemTest, OneLocatorPerDiskWithAPhyTheLocateReachingIt) {
   Load(kAlarms);
   const auto alarms = List<&PROVIDER_CreateZubAlarmDeviceInstance>();
-  EXPECT_EQ(Rows(alarms, {"DeviceID", "PhyHandle", "EndDeviceHandle", "ControllerHandle"}),  // DeviceID: number, handle
-            (Texts{L"07 | 7 | 101 | 1", L"112 | 12 | 102 | 1", L"430 | 30 | 201 | 2"}));
+  EXPECT_EQ(Table(alarms, {"DeviceID", "PhyHandle", "EndDeviceHandle", "ControllerHandle"}),  // DeviceID: number, handle
+            (Rows{L"07|7|101|1", L"112|12|102|1", L"430|30|201|2"}));
   ASSERT_EQ(alarms.GetCount(), 3u);
 
   Locate(alarms[1], 2);
@@ -280,9 +280,9 @@ TEST_F(SystemTest, EachLocatorWithItsDisk) {
   List<&PROVIDER_CreateZubStorageExtentDiskInstance>();
   const auto links = List<&PROVIDER_CreateZubAssociatedAlarmInstance>();
   EXPECT_EQ(Links(links, &stZUB_AssociatedAlarm::Antecedent, &stZUB_AssociatedAlarm::Dependent),
-            (Texts{L"ZUB_AlarmDevice 07 | ZUB_StorageExtentDisk 101",
-                   L"ZUB_AlarmDevice 112 | ZUB_StorageExtentDisk 102",
-                   L"ZUB_AlarmDevice 430 | ZUB_StorageExtentDisk 201"}));
+            (Rows{L"ZUB_AlarmDevice 07|ZUB_StorageExtentDisk 101",
+                   L"ZUB_AlarmDevice 112|ZUB_StorageExtentDisk 102",
+                   L"ZUB_AlarmDevice 430|ZUB_StorageExtentDisk 201"}));
   ASSERT_FALSE(links.GetCount() == 0);
   EXPECT_EQ(links[0].Antecedent.Str(),
             Path(L"ZUB_AlarmDevice.CreationClassName=\"ZUB_AlarmDevice\",DeviceID=\"07\","
@@ -306,18 +306,18 @@ TEST_F(SystemTest, DevicesGroupedBySystemThenByClass) {
                {"handle": 22, "phy": {"handle": 72, "number": 1}, "port": {"handle": 82}},
                {"handle": 23, "raid_info_handle": 999, "phy": {"handle": 73, "number": 2}, "port": {"handle": 83}}],
      "volumes": [{"handle": 25, "name": "C", "disks": [21, 22]}, {"handle": 26, "name": "Lost", "disks": [23]}]}]})");
-  const Texts expected = {
-      L"ZUB_ComputerSystem AHCI | ZUB_DAPort 61", L"ZUB_ComputerSystem AHCI | ZUB_DAPort 62",
-      L"ZUB_ComputerSystem AHCI | ZUB_SCSIProtocolController 12",
-      L"ZUB_ComputerSystem AHCI | ZUB_ATAProtocolController 11",
-      L"ZUB_ComputerSystem AHCI | ZUB_ATALogicalPort 61", L"ZUB_ComputerSystem AHCI | ZUB_SCSILogicalPort 62",
-      L"ZUB_ComputerSystem AHCI | ZUB_StorageVolume A_15", L"ZUB_ComputerSystem AHCI | ZUB_StorageVolume B_16",
-      L"ZUB_ComputerSystem AHCI | ZUB_AlarmDevice 051", L"ZUB_ComputerSystem AHCI | ZUB_AlarmDevice 152",
-      L"ZUB_ComputerSystem DOX | ZUB_DAPort 81", L"ZUB_ComputerSystem DOX | ZUB_SCSIProtocolController 21",
-      L"ZUB_ComputerSystem DOX | ZUB_SCSILogicalPort 81", L"ZUB_ComputerSystem DOX | ZUB_SCSILogicalPort 82",
-      L"ZUB_ComputerSystem DOX | ZUB_SCSILogicalPort 83", L"ZUB_ComputerSystem DOX | ZUB_StorageVolume C_25",
-      L"ZUB_ComputerSystem DOX | ZUB_AlarmDevice 071", L"ZUB_ComputerSystem DOX | ZUB_AlarmDevice 172",
-      L"ZUB_ComputerSystem DOX | ZUB_AlarmDevice 273"};
+  const Rows expected = {
+      L"ZUB_ComputerSystem AHCI|ZUB_DAPort 61", L"ZUB_ComputerSystem AHCI|ZUB_DAPort 62",
+      L"ZUB_ComputerSystem AHCI|ZUB_SCSIProtocolController 12",
+      L"ZUB_ComputerSystem AHCI|ZUB_ATAProtocolController 11",
+      L"ZUB_ComputerSystem AHCI|ZUB_ATALogicalPort 61", L"ZUB_ComputerSystem AHCI|ZUB_SCSILogicalPort 62",
+      L"ZUB_ComputerSystem AHCI|ZUB_StorageVolume A_15", L"ZUB_ComputerSystem AHCI|ZUB_StorageVolume B_16",
+      L"ZUB_ComputerSystem AHCI|ZUB_AlarmDevice 051", L"ZUB_ComputerSystem AHCI|ZUB_AlarmDevice 152",
+      L"ZUB_ComputerSystem DOX|ZUB_DAPort 81", L"ZUB_ComputerSystem DOX|ZUB_SCSIProtocolController 21",
+      L"ZUB_ComputerSystem DOX|ZUB_SCSILogicalPort 81", L"ZUB_ComputerSystem DOX|ZUB_SCSILogicalPort 82",
+      L"ZUB_ComputerSystem DOX|ZUB_SCSILogicalPort 83", L"ZUB_ComputerSystem DOX|ZUB_StorageVolume C_25",
+      L"ZUB_ComputerSystem DOX|ZUB_AlarmDevice 071", L"ZUB_ComputerSystem DOX|ZUB_AlarmDevice 172",
+      L"ZUB_ComputerSystem DOX|ZUB_AlarmDevice 273"};
   const auto devices = List<&PROVIDER_CreateZubSystemDeviceInstance>();
   EXPECT_EQ(Links(devices, &stZUB_SystemDevice::GroupComponent, &stZUB_SystemDevice::PartComponent), expected);
   ASSERT_FALSE(devices.GetCount() == 0);
@@ -340,14 +340,14 @@ TEST_F(SystemTest, EachSystemHostsItsStorageThenItsSpareService) {
   EXPECT_EQ(hosted(R"({"middleware_version": "1.0", "controllers": [{"handle": 3, "type": 2, "name": "Dox"},
                                                                      {"handle": 4, "type": 1, "name": "Ahci"}]})",
                    PROVIDER_SUCCESS),
-            (Texts{L"ZUB_ComputerSystem Dox | ZUB_StorageConfigurationService ZUB_StorageConfigurationService_Dox",
-                   L"ZUB_ComputerSystem Dox | ZUB_SpareConfigurationService ZUBe:DoxSpareConfigurationService0",
-                   L"ZUB_ComputerSystem Ahci | ZUB_StorageConfigurationService ZUB_StorageConfigurationService_Ahci",
-                   L"ZUB_ComputerSystem Ahci | ZUB_SpareConfigurationService ZUBe:AhciSpareConfigurationService0"}));
+            (Rows{L"ZUB_ComputerSystem Dox|ZUB_StorageConfigurationService ZUB_StorageConfigurationService_Dox",
+                   L"ZUB_ComputerSystem Dox|ZUB_SpareConfigurationService ZUBe:DoxSpareConfigurationService0",
+                   L"ZUB_ComputerSystem Ahci|ZUB_StorageConfigurationService ZUB_StorageConfigurationService_Ahci",
+                   L"ZUB_ComputerSystem Ahci|ZUB_SpareConfigurationService ZUBe:AhciSpareConfigurationService0"}));
   EXPECT_EQ(hosted(R"({"middleware_version": "1.0", "controllers": [{"handle": 3, "type": 2},
                                                                      {"handle": 4, "type": 7}]})",
                    PROVIDER_NOT_FOUND),
-            Texts{});
+            Rows{});
 }
 
 // Every class on a RAID stack without controllers, as a host lists them in

@@ -6,6 +6,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "framework/catalog.h"
 #include "middleware/middleware_state.h"
@@ -14,35 +15,50 @@
 
 namespace zubtest {
 
-// "Name=value; ..." of the named fields of a record (lists as "a,b"), to
-// compare many fields of one record at once.
+// The value of one named field of a record as text (lists as "a,b"; "?"
+// when the record has no such field).
 template <class Rec>
-std::wstring Fields(const Rec& rec, std::initializer_list<const char*> names) {
-  std::wstring out;
-  for (const char* name : names) {
-    const FieldDesc* f = Rec::Describe().Find(name);
-    std::wstring value = L"?";
-    if (f) {
-      switch (f->type) {
-        case FieldType::Text: value = f->Value<CZubString>(&rec).Str(); break;
-        case FieldType::UInt64: value = std::to_wstring(f->Value<uint64_t>(&rec)); break;
-        case FieldType::Int64: value = std::to_wstring(f->Value<int64_t>(&rec)); break;
-        case FieldType::UInt32: value = std::to_wstring(f->Value<uint32_t>(&rec)); break;
-        case FieldType::Int32: value = std::to_wstring(f->Value<int32_t>(&rec)); break;
-        case FieldType::UInt8: value = std::to_wstring(f->Value<uint8_t>(&rec)); break;
-        case FieldType::UInt64List:
-          value.clear();
-          for (uint64_t n : f->Value<CArrayT<uint64_t>>(&rec)) value += (value.empty() ? L"" : L",") + std::to_wstring(n);
-          break;
-        case FieldType::TextList:
-          value.clear();
-          for (const CZubString& s : f->Value<CArrayT<CZubString>>(&rec)) value += (value.empty() ? L"" : L",") + s.Str();
-          break;
-        default: break;
-      }
+std::wstring FieldText(const Rec& rec, const char* name) {
+  const FieldDesc* f = Rec::Describe().Find(name);
+  std::wstring value = L"?";
+  if (f) {
+    switch (f->type) {
+      case FieldType::Text: value = f->Value<CZubString>(&rec).Str(); break;
+      case FieldType::UInt64: value = std::to_wstring(f->Value<uint64_t>(&rec)); break;
+      case FieldType::Int64: value = std::to_wstring(f->Value<int64_t>(&rec)); break;
+      case FieldType::UInt32: value = std::to_wstring(f->Value<uint32_t>(&rec)); break;
+      case FieldType::Int32: value = std::to_wstring(f->Value<int32_t>(&rec)); break;
+      case FieldType::UInt8: value = std::to_wstring(f->Value<uint8_t>(&rec)); break;
+      case FieldType::UInt64List:
+        value.clear();
+        for (uint64_t n : f->Value<CArrayT<uint64_t>>(&rec)) value += (value.empty() ? L"" : L",") + std::to_wstring(n);
+        break;
+      case FieldType::TextList:
+        value.clear();
+        for (const CZubString& s : f->Value<CArrayT<CZubString>>(&rec)) value += (value.empty() ? L"" : L",") + s.Str();
+        break;
+      default: break;
     }
-    out += (out.empty() ? L"" : L"; ") + std::wstring(name, name + std::char_traits<char>::length(name)) + L"=" + value;
   }
+  return value;
+}
+
+// Listings compared as tables: a record's named fields, values only, joined
+// by "|" (the column names are written once, where the expected table
+// starts), and one such row per record.
+using Rows = std::vector<std::wstring>;
+
+template <class Rec>
+std::wstring Row(const Rec& rec, std::initializer_list<const char*> columns) {
+  std::wstring row;
+  for (const char* column : columns) row += (row.empty() ? L"" : L"|") + FieldText(rec, column);
+  return row;
+}
+
+template <class Rec>
+Rows Table(const CArrayT<Rec>& records, std::initializer_list<const char*> columns) {
+  Rows out;
+  for (const Rec& r : records) out.push_back(Row(r, columns));
   return out;
 }
 
