@@ -205,6 +205,7 @@ void XmlOut::Property(const CimProperty& p, const CimValue* value, const Propert
   }
   const char* type = p.type == CimType::Reference ? "string" : TypeName(p.type);
   Open(p.array ? "PROPERTY.ARRAY" : "PROPERTY").Attr("NAME", p.name).Attr("TYPE", type);
+  if (withValue && style.embeddedObject && FindQualifier(p.qualifiers, "EmbeddedObject")) Attr("EmbeddedObject", "object");
   common();
   if (withValue) {
     if (p.array) Raw("<VALUE.ARRAY>");
@@ -222,6 +223,7 @@ void XmlOut::Instance(const zubwbem::Instance& instance, const InstanceOptions& 
   Open("INSTANCE").Attr("CLASSNAME", cls.name).Raw(">\n");
   PropertyStyle style;
   style.classOrigin = options.classOrigin;
+  style.embeddedObject = options.embeddedObjects;
   for (size_t i = 0; i < cls.properties.size(); ++i) {
     const CimProperty& p = cls.properties[i];
     if (!options.properties.Allows(p.name)) continue;

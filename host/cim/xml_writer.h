@@ -31,6 +31,9 @@ struct InstanceOptions {
   PropertyFilter properties;
   bool classOrigin = false;
   const CimClass* declaredIn = nullptr;  // DeepInheritance=FALSE: only this class's properties
+  // Marks the values of EmbeddedObject properties EmbeddedObject="object"
+  // (indications to listeners; the server's answers leave it out).
+  bool embeddedObjects = false;
 };
 
 struct ClassOptions {
@@ -75,6 +78,7 @@ class XmlOut {
 
  private:
   struct PropertyStyle {
+    bool embeddedObject = false;
     bool qualifiers = false;
     bool classOrigin = false;
     bool propagated = false;

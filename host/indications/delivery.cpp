@@ -111,10 +111,11 @@ void IndicationDelivery::Work(Listener& l) {
     // (which stops the worker) empties the queue meanwhile.
     l.sending = true;
     const std::string className = l.queue.front().className;
+    const std::string sourceClass = l.queue.front().sourceClass;
     const std::string request = l.queue.front().request;
     const DeliveryPolicy policy = m_policy;
     lock.unlock();
-    if (policy.wanted && !policy.wanted(l.key, className)) {
+    if (policy.wanted && !policy.wanted(l.key, className, sourceClass)) {
       lock.lock();
       l.sending = false;
       if (l.stop) return;
@@ -169,7 +170,7 @@ void IndicationDelivery::Work(Listener& l) {
       FatalOutcome met;
       if (policy.fatal) {
         lock.unlock();
-        met = policy.fatal(l.key, dropped.className);
+        met = policy.fatal(l.key, dropped.className, dropped.sourceClass);
         lock.lock();
       }
       ++l.counts.dropped;

@@ -75,14 +75,16 @@ struct OutgoingIndication {
   std::string className;  // the indication's class, as the policy is asked of it
   std::string what;       // names it in log lines
   std::string request;    // the ExportIndication request
+  std::string sourceClass = {};  // a life-cycle indication's SourceInstance class ("" for an alert)
 };
 
 // What the subscriptions say of a listener's indications. Both are called
 // on the listener's worker with no lock of the delivery held; either may be
 // empty.
 struct DeliveryPolicy {
-  std::function<bool(const std::string& key, const std::string& className)> wanted;
-  std::function<FatalOutcome(const std::string& key, const std::string& className)> fatal;
+  std::function<bool(const std::string& key, const std::string& className, const std::string& sourceClass)> wanted;
+  std::function<FatalOutcome(const std::string& key, const std::string& className, const std::string& sourceClass)>
+      fatal;
 };
 
 class IndicationDelivery {

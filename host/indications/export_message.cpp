@@ -2,6 +2,7 @@
 #include "host/indications/export_message.h"
 
 #include <chrono>
+#include <map>
 
 #include "host/cim/records.h"
 #include "host/cim/xml_writer.h"
@@ -59,6 +60,41 @@ std::string ExportRequest(const Schema& schema, const stZUB_AlertIndication& ale
   XmlOut out;
   out.Raw("<SIMPLEEXPREQ>\n<EXPMETHODCALL NAME=\"ExportIndication\">\n<EXPPARAMVALUE NAME=\"NewIndication\">\n");
   out.Instance(instance, InstanceOptions{});
+  out.Raw("</EXPPARAMVALUE>\n</EXPMETHODCALL>\n</SIMPLEEXPREQ>\n");
+  return Message(messageId, out.Text());
+}
+
+std::string LifeCycleExportRequest(const Schema& schema, const LifeCycleEvent& event, const std::string& messageId,
+                                   const std::string& identifier, const std::string& time) {
+  const CimClass* cls = schema.Find(ClassNs(), event.indicationClass);
+  auto embedded = [](const zubwbem::Instance& instance) {
+    XmlOut text;
+    text.Instance(instance, InstanceOptions{});
+    return text.Text();
+  };
+  auto scalar = [](std::string text) { return CimValue{false, {std::move(text)}, {}}; };
+  const CimPath& path = event.source.path;
+  const std::map<std::string, CimValue, std::less<>> given = {
+      {"IndicationIdentifier", scalar(identifier)},
+      {"IndicationTime", scalar(time)},
+      {"SourceInstance", scalar(embedded(event.source))},
+      {"SourceInstanceModelPath",
+       scalar("//" + path.host + "/" + CanonicalNamespace(JoinNamespace(path.ns)) + ":" + Describe(path))},
+      {"SourceInstanceHost", scalar(path.host)},
+      {"PreviousInstance", event.previous ? scalar(embedded(*event.previous)) : CimValue{}},
+      {"ChangedPropertyNames", event.changed.empty() ? CimValue{} : CimValue{false, event.changed, {}}},
+  };
+  Instance instance;
+  instance.cls = cls;
+  for (const CimProperty& p : cls->properties) {
+    const auto found = given.find(p.name);
+    instance.values.push_back(found == given.end() ? CimValue{} : found->second);
+  }
+  InstanceOptions options;
+  options.embeddedObjects = true;
+  XmlOut out;
+  out.Raw("<SIMPLEEXPREQ>\n<EXPMETHODCALL NAME=\"ExportIndication\">\n<EXPPARAMVALUE NAME=\"NewIndication\">\n");
+  out.Instance(instance, options);
   out.Raw("</EXPPARAMVALUE>\n</EXPMETHODCALL>\n</SIMPLEEXPREQ>\n");
   return Message(messageId, out.Text());
 }

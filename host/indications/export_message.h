@@ -14,6 +14,7 @@
 #include "host/cim/cim_model.h"
 #include "host/cim/schema.h"
 #include "host/cim/xml_request.h"
+#include "host/indications/lifecycle.h"
 
 namespace zubwbem {
 
@@ -24,6 +25,14 @@ namespace zubwbem {
 // written as a WBEM URI ("//host/root/corvo_zub:Class.Key=\"v\"").
 std::string ExportRequest(const Schema& schema, const stZUB_AlertIndication& alert, const std::string& messageId,
                           const std::string& identifier, const std::string& time);
+
+// The life-cycle indication of `event` (lifecycle.h): an instance of its
+// class with IndicationIdentifier, IndicationTime (a CIM datetime),
+// SourceInstance (and a modification's PreviousInstance) as embedded
+// instances, SourceInstanceModelPath (the instance's WBEM URI),
+// SourceInstanceHost and a modification's ChangedPropertyNames.
+std::string LifeCycleExportRequest(const Schema& schema, const LifeCycleEvent& event, const std::string& messageId,
+                                   const std::string& identifier, const std::string& time);
 
 // A CIM datetime of the current UTC time: yyyymmddhhmmss.mmmmmm+000.
 std::string DateTimeNow();

@@ -32,6 +32,8 @@ std::string Lower(std::string_view text) {
 [[noreturn]] void Invalid(const std::string& what) { throw CimFault(kCimInvalidParameter, what); }
 
 const char* const kQueryLanguages[] = {"WQL", "DMTF:CQL", "CQL"};
+// The class whose indications carry a SourceInstance a query may ask of.
+const char* const kLifeCycleBase = "CIM_InstIndication";
 
 // The range of an integer type; nullopt for any other (reals and Char16
 // included).
@@ -337,8 +339,8 @@ std::optional<ListenerAddress> ParseDestination(std::string_view text) {
   return out;
 }
 
-std::optional<std::string> SelectedClass(std::string_view query) {
-  // SELECT * FROM <class> [;], words apart by spaces, any case.
+std::optional<FilterQuery> ReadFilterQuery(std::string_view query) {
+  // Words apart by spaces, any case; a ';' at the end, alone or not.
   std::vector<std::string_view> words;
   for (size_t at = 0; at < query.size();) {
     if (std::isspace(static_cast<unsigned char>(query[at]))) {
@@ -350,15 +352,37 @@ std::optional<std::string> SelectedClass(std::string_view query) {
     words.push_back(query.substr(at, end - at));
     at = end;
   }
-  if (words.size() == 5 && words[4] == ";") words.pop_back();
-  if (words.size() == 4 && words[3].size() > 1 && words[3].back() == ';') words[3].remove_suffix(1);
-  if (words.size() != 4 || !EqualsNoCase(words[0], "select") || words[1] != "*" || !EqualsNoCase(words[2], "from"))
+  if (!words.empty() && words.back() == ";") words.pop_back();
+  if (!words.empty() && words.back().size() > 1 && words.back().back() == ';') words.back().remove_suffix(1);
+  auto identifier = [](std::string_view word) {
+    auto part = [](unsigned char c) { return std::isalnum(c) || c == '_'; };
+    return !word.empty() && !std::isdigit(static_cast<unsigned char>(word.front())) &&
+           std::all_of(word.begin(), word.end(), part);
+  };
+  if (words.size() < 4 || !EqualsNoCase(words[0], "select") || words[1] != "*" || !EqualsNoCase(words[2], "from") ||
+      !identifier(words[3]))
     return std::nullopt;
-  const std::string_view cls = words[3];
-  auto identifier = [](unsigned char c) { return std::isalnum(c) || c == '_'; };
-  if (std::isdigit(static_cast<unsigned char>(cls.front())) || !std::all_of(cls.begin(), cls.end(), identifier))
-    return std::nullopt;
-  return std::string(cls);
+  FilterQuery out{std::string(words[3]), {}};
+  if (words.size() == 4) return out;
+  // WHERE SourceInstance ISA <class> [OR SourceInstance ISA <class>]...
+  // (the class may be quoted).
+  for (size_t at = 4; at < words.size(); at += 4) {
+    if (!EqualsNoCase(words[at], at == 4 ? "where" : "or") || at + 3 >= words.size() ||
+        !EqualsNoCase(words[at + 1], "SourceInstance") || !EqualsNoCase(words[at + 2], "isa"))
+      return std::nullopt;
+    std::string_view cls = words[at + 3];
+    if (cls.size() > 2 && (cls.front() == '\'' || cls.front() == '"') && cls.back() == cls.front())
+      cls = cls.substr(1, cls.size() - 2);
+    if (!identifier(cls)) return std::nullopt;
+    out.sourceIsa.emplace_back(cls);
+  }
+  return out;
+}
+
+std::optional<std::string> SelectedClass(std::string_view query) {
+  std::optional<FilterQuery> read = ReadFilterQuery(query);
+  if (!read || !read->sourceIsa.empty()) return std::nullopt;
+  return read->cls;
 }
 
 SubscriptionStore::SubscriptionStore(const Schema& schema, std::string host, std::string file, Clock clock)
@@ -389,6 +413,7 @@ bool SubscriptionStore::Load(std::string* error) {
       if (!instance.cls || !instance.cls->kept) throw std::runtime_error("the class " + cls + " is not kept here");
       instance.path = PathFromJson(j.at("path"));
       instance.selects = j.value("selects", "");
+      instance.sourceIsa = j.value("sourceIsa", std::vector<std::string>{});
       for (const auto& [name, value] : j.at("properties").items()) {
         const CimProperty* p = instance.cls->FindProperty(name);
         if (!p) throw std::runtime_error(cls + " has no property " + name);
@@ -434,6 +459,7 @@ bool SubscriptionStore::SaveLocked(std::string* error) const {
     }
     Json j = {{"class", instance.cls->name}, {"path", PathJson(instance.path)}, {"properties", properties}};
     if (!instance.selects.empty()) j["selects"] = instance.selects;
+    if (!instance.sourceIsa.empty()) j["sourceIsa"] = instance.sourceIsa;
     instances.push_back(std::move(j));
   }
   return WriteAtomically(m_file, Json{{"instances", instances}}.dump(1) + "\n", error);
@@ -453,12 +479,23 @@ void SubscriptionStore::CheckFilter(KeptInstance& filter) const {
                    [&](const char* known) { return EqualsNoCase(known, language); }))
     throw CimFault(kCimQueryLanguageNotSupported, "the query language " + language + " is not supported (WQL, DMTF:CQL)");
   const std::string query = TextOf(filter, "Query");
-  std::optional<std::string> selected = SelectedClass(query);
-  if (!selected) throw CimFault(kCimInvalidQuery, "the query \"" + query + "\" is not SELECT * FROM <indication class>");
-  const CimClass* cls = m_schema.Find(ClassNs(), *selected);
+  std::optional<FilterQuery> selected = ReadFilterQuery(query);
+  if (!selected)
+    throw CimFault(kCimInvalidQuery, "the query \"" + query +
+                                         "\" is not SELECT * FROM <indication class> [WHERE SourceInstance ISA <class>]");
+  const CimClass* cls = m_schema.Find(ClassNs(), selected->cls);
   if (!cls || !m_schema.IsA(*cls, "CIM_Indication"))
     throw CimFault(kCimInvalidQuery, "the query \"" + query + "\" selects no indication class of root/corvo_zub");
+  if (!selected->sourceIsa.empty() && !m_schema.IsA(*cls, kLifeCycleBase))
+    throw CimFault(kCimInvalidQuery, "the query \"" + query + "\" asks of a SourceInstance, which only " +
+                                         kLifeCycleBase + " and the classes below it have");
   filter.selects = cls->name;
+  filter.sourceIsa.clear();
+  for (const std::string& name : selected->sourceIsa) {
+    const CimClass* source = m_schema.Find(ClassNs(), name);
+    if (!source) throw CimFault(kCimInvalidQuery, "the query \"" + query + "\" names " + name + ", no class of root/corvo_zub");
+    filter.sourceIsa.push_back(source->name);
+  }
   // A filter names where its indications come from; the alerts come from
   // the classes' namespace, so a filter that leaves it out would never fire.
   std::vector<std::string> sources;
@@ -471,7 +508,7 @@ void SubscriptionStore::CheckFilter(KeptInstance& filter) const {
     Invalid("the filter's source namespaces leave out root/corvo_zub, where the alerts come from");
 }
 
-void SubscriptionStore::CheckSubscription(KeptInstance& subscription, const FilterQuery& providerFilter) const {
+void SubscriptionStore::CheckSubscription(KeptInstance& subscription, const ProviderFilterQuery& providerFilter) const {
   auto completed = [&](const char* property) {
     const CimValue* v = subscription.Value(property);
     if (!v || v->refs.empty()) Invalid(std::string("a subscription needs its ") + property + " (a reference)");
@@ -489,6 +526,7 @@ void SubscriptionStore::CheckSubscription(KeptInstance& subscription, const Filt
   const CimPath handler = completed("Handler");
   if (const KeptInstance* kept = EqualsNoCase(filter.className, kFilterClass) ? FindLocked(Class(kFilterClass), filter) : nullptr) {
     subscription.selects = kept->selects;
+    subscription.sourceIsa = kept->sourceIsa;
   } else {
     const CimClass* cls = m_schema.Find(InteropNs(), filter.className);
     std::optional<std::string> query;
@@ -504,7 +542,7 @@ void SubscriptionStore::CheckSubscription(KeptInstance& subscription, const Filt
 }
 
 CimPath SubscriptionStore::Create(const CimClass& cls, const std::map<std::string, CimValue>& values,
-                                  const FilterQuery& providerFilter) {
+                                  const ProviderFilterQuery& providerFilter) {
   KeptInstance instance;
   instance.cls = &cls;
   for (const auto& [name, value] : values) {
@@ -666,9 +704,14 @@ std::vector<KeptInstance> SubscriptionStore::List(const CimClass& cls) {
   return out;
 }
 
-bool SubscriptionStore::SelectsLocked(const KeptInstance& s, const CimClass* alert, std::string_view indicationClass) const {
+bool SubscriptionStore::SelectsLocked(const KeptInstance& s, const CimClass* alert, std::string_view indicationClass,
+                                      std::string_view sourceClass) const {
   if (!IsSubscription(s) || TextOf(s, "SubscriptionState") != "2") return false;
-  return alert ? m_schema.IsA(*alert, s.selects) : EqualsNoCase(indicationClass, s.selects);
+  if (!(alert ? m_schema.IsA(*alert, s.selects) : EqualsNoCase(indicationClass, s.selects))) return false;
+  if (s.sourceIsa.empty()) return true;
+  const CimClass* source = sourceClass.empty() ? nullptr : m_schema.Find(ClassNs(), sourceClass);
+  return source && std::any_of(s.sourceIsa.begin(), s.sourceIsa.end(),
+                               [&](const std::string& isa) { return m_schema.IsA(*source, isa); });
 }
 
 const KeptInstance* SubscriptionStore::HandlerLocked(const KeptInstance& subscription) const {
@@ -694,14 +737,14 @@ void SubscriptionStore::ExpireLocked(Notices& notices) {
   for (std::string& line : expired) notices.Add(m_notice, saved ? std::move(line) : line + " (not saved: " + error + ")");
 }
 
-std::vector<Target> SubscriptionStore::TargetsOf(std::string_view indicationClass) {
+std::vector<Target> SubscriptionStore::TargetsOf(std::string_view indicationClass, std::string_view sourceClass) {
   std::vector<Target> out;
   const CimClass* alert = m_schema.Find(ClassNs(), indicationClass);
   Notices notices;
   std::lock_guard<std::mutex> lock(m_mutex);
   ExpireLocked(notices);
   for (const KeptInstance& s : m_instances) {
-    if (!SelectsLocked(s, alert, indicationClass)) continue;
+    if (!SelectsLocked(s, alert, indicationClass, sourceClass)) continue;
     const KeptInstance* handler = HandlerLocked(s);
     if (!handler) continue;
     Target target{Describe(handler->path), TextOf(*handler, "Destination")};
@@ -711,18 +754,19 @@ std::vector<Target> SubscriptionStore::TargetsOf(std::string_view indicationClas
   return out;
 }
 
-bool SubscriptionStore::Wants(const std::string& key, std::string_view indicationClass) {
+bool SubscriptionStore::Wants(const std::string& key, std::string_view indicationClass, std::string_view sourceClass) {
   const CimClass* alert = m_schema.Find(ClassNs(), indicationClass);
   Notices notices;
   std::lock_guard<std::mutex> lock(m_mutex);
   ExpireLocked(notices);
   return std::any_of(m_instances.begin(), m_instances.end(), [&](const KeptInstance& s) {
-    const KeptInstance* handler = SelectsLocked(s, alert, indicationClass) ? HandlerLocked(s) : nullptr;
+    const KeptInstance* handler = SelectsLocked(s, alert, indicationClass, sourceClass) ? HandlerLocked(s) : nullptr;
     return handler && Describe(handler->path) == key;
   });
 }
 
-FatalOutcome SubscriptionStore::FatalFailure(const std::string& key, std::string_view indicationClass) {
+FatalOutcome SubscriptionStore::FatalFailure(const std::string& key, std::string_view indicationClass,
+                                             std::string_view sourceClass) {
   const CimClass* alert = m_schema.Find(ClassNs(), indicationClass);
   FatalOutcome out;
   Notices notices;
@@ -730,7 +774,7 @@ FatalOutcome SubscriptionStore::FatalFailure(const std::string& key, std::string
   ExpireLocked(notices);
   auto add = [&out](const std::string& text) { out.text += (out.text.empty() ? "" : "; ") + text; };
   for (auto it = m_instances.begin(); it != m_instances.end();) {
-    const KeptInstance* handler = SelectsLocked(*it, alert, indicationClass) ? HandlerLocked(*it) : nullptr;
+    const KeptInstance* handler = SelectsLocked(*it, alert, indicationClass, sourceClass) ? HandlerLocked(*it) : nullptr;
     if (!handler || Describe(handler->path) != key) {
       ++it;
       continue;

@@ -45,12 +45,14 @@ namespace zubwbem {
 // One kept instance: its class, path and the values a client gave (by
 // lower-case property name; keys are filled in when left out). A
 // subscription also carries the indication class its filter's query
-// selects, found when it was made, and when it started.
+// selects (and the classes its SourceInstance must be, see FilterQuery),
+// found when it was made, and when it started.
 struct KeptInstance {
   const CimClass* cls = nullptr;
   CimPath path;
   std::map<std::string, CimValue> values;
   std::string selects;
+  std::vector<std::string> sourceIsa;
   std::chrono::system_clock::time_point started{};
 
   const CimValue* Value(std::string_view property) const;
@@ -67,8 +69,19 @@ struct ListenerAddress {
 };
 std::optional<ListenerAddress> ParseDestination(std::string_view text);
 
-// The class a filter query "SELECT * FROM <class>" selects (any case, any
-// spacing, an optional ';'); nothing for any other query.
+// What a filter query selects: an indication class and, for life-cycle
+// indications (CIM_InstIndication and below), the classes one of which its
+// SourceInstance must be (none: any instance).
+struct FilterQuery {
+  std::string cls;
+  std::vector<std::string> sourceIsa;
+};
+// "SELECT * FROM <class>", optionally followed by
+// "WHERE SourceInstance ISA <class> [OR SourceInstance ISA <class>]..."
+// (any case, any spacing, an optional ';'); nothing for any other query.
+std::optional<FilterQuery> ReadFilterQuery(std::string_view query);
+// The class a filter query "SELECT * FROM <class>" without a WHERE clause
+// selects; nothing for any other query.
 std::optional<std::string> SelectedClass(std::string_view query);
 
 // A listener an indication goes to: one destination instance.
@@ -102,7 +115,7 @@ class SubscriptionStore {
 
   // The query of a filter the store does not keep (the provider's own
   // ZUB_IndicationFilter instances); nothing when there is no such filter.
-  using FilterQuery = std::function<std::optional<std::string>(const CimClass& cls, const CimPath& path)>;
+  using ProviderFilterQuery = std::function<std::optional<std::string>(const CimClass& cls, const CimPath& path)>;
 
   // Checks a new instance of a kept class, fills the keys a client may leave
   // out (CreationClassName, SystemCreationClassName "CIM_ComputerSystem",
@@ -110,13 +123,14 @@ class SubscriptionStore {
   // server's (above), keeps and saves it; returns its path. `values` holds
   // the client's properties by any-case name. Throws CimFault: 11 when it
   // exists already; 14 a filter's query language other than WQL or CQL; 15
-  // a query that selects no indication class; 4 an unknown property, a
+  // a query that selects no indication class, or a WHERE clause on another
+  // class than a life-cycle indication or naming an unknown class; 4 an unknown property, a
   // value of the wrong type, a missing Name or Destination, a filter whose
   // source namespaces leave out root/corvo_zub, a subscription naming a
   // filter or destination that does not exist, a SubscriptionDuration of 0,
   // an OnFatalErrorPolicy other than 1 to 4; 7 a destination protocol other
   // than CIM-XML; 1 when the file cannot be written (nothing is kept then).
-  CimPath Create(const CimClass& cls, const std::map<std::string, CimValue>& values, const FilterQuery& providerFilter);
+  CimPath Create(const CimClass& cls, const std::map<std::string, CimValue>& values, const ProviderFilterQuery& providerFilter);
 
   // Throws CimFault: 6 when there is no such instance; 1 for a filter or
   // destination a subscription still names, or when the file cannot be
@@ -138,18 +152,22 @@ class SubscriptionStore {
 
   // The listeners of the enabled subscriptions (state 2) whose filter
   // selects `indicationClass` or one of its parents, each listener once.
-  std::vector<Target> TargetsOf(std::string_view indicationClass);
+  // `sourceClass` is the class of a life-cycle indication's SourceInstance
+  // (empty for an alert): a filter with an ISA condition selects it only
+  // when it is one of the condition's classes or below.
+  std::vector<Target> TargetsOf(std::string_view indicationClass, std::string_view sourceClass = {});
 
   // Whether the listener `key` (a Target's) still has an enabled
-  // subscription that selects `indicationClass`.
-  bool Wants(const std::string& key, std::string_view indicationClass);
+  // subscription that selects `indicationClass` (of `sourceClass`).
+  bool Wants(const std::string& key, std::string_view indicationClass, std::string_view sourceClass = {});
 
   // An indication of `indicationClass` failed fatally on its way to the
   // listener `key`: each enabled subscription of that listener that selects
   // it meets the failure as its OnFatalErrorPolicy says (above); a change is
   // saved (a file that cannot be written is said in the text; the change
   // stays).
-  FatalOutcome FatalFailure(const std::string& key, std::string_view indicationClass);
+  FatalOutcome FatalFailure(const std::string& key, std::string_view indicationClass,
+                            std::string_view sourceClass = {});
 
   // Called, with no lock held, with the key of each destination deleted.
   void OnDestinationDeleted(std::function<void(const std::string& key)> observer) {
@@ -164,8 +182,9 @@ class SubscriptionStore {
   const CimClass& Class(const char* name) const;
   const KeptInstance* FindLocked(const CimClass& cls, const CimPath& path) const;
   void CheckFilter(KeptInstance& filter) const;
-  void CheckSubscription(KeptInstance& subscription, const FilterQuery& providerFilter) const;
-  bool SelectsLocked(const KeptInstance& subscription, const CimClass* alert, std::string_view indicationClass) const;
+  void CheckSubscription(KeptInstance& subscription, const ProviderFilterQuery& providerFilter) const;
+  bool SelectsLocked(const KeptInstance& subscription, const CimClass* alert, std::string_view indicationClass,
+                     std::string_view sourceClass) const;
   const KeptInstance* HandlerLocked(const KeptInstance& subscription) const;
   void ExpireLocked(Notices& notices);
   bool SaveLocked(std::string* error) const;

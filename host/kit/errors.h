@@ -14,6 +14,7 @@ enum ExitCode : int {
   kExitBadInput = 2,     // bad command line, file or JSON
   kExitMethodFailed = 3, // a task verb's method reported a failure (volume, spare, locate)
   kExitDangling = 4,     // list --all: a reference names no listed instance
+  kExitCheckFailed = 5,  // check: a registered profile failed its walk
 };
 
 class HostError : public std::runtime_error {

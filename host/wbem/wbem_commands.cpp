@@ -14,6 +14,8 @@
 #include "framework/catalog.h"
 #include "host/kit/errors.h"
 #include "host/wbem/auth.h"
+#include "host/wbem/check_command.h"
+#include "host/wbem/cim_access.h"
 #include "host/indications/delivery.h"
 #include "host/wbem/http_front.h"
 #include "host/indications/indications.h"
@@ -136,9 +138,10 @@ int Serve(const HostOptions& options, const ServeArgs& args, bool namespaceGiven
   IndicationDelivery delivery(DeliverySettings{}, std::cerr);
   store.OnDestinationDeleted([&delivery](const std::string& key) { delivery.Forget(key); });
   IndicationRouter router(schema, store, delivery);
+  ProviderGate gate(PathDefaults{session.ComputerName(), ClassNs()});
+  router.WatchLifeCycle([&gate](const CimClass& cls) { return gate.List(cls); });
   router.Start(Session::Alerts());
 
-  ProviderGate gate(PathDefaults{session.ComputerName(), ClassNs()});
   const ServerInstances own(schema, ServerIdentity{session.ComputerName(), ZUBCIM_VERSION, auth.has_value()}, gate);
   Operations operations(schema, gate, &store, &own);
   HttpFront front(operations, auth ? &*auth : nullptr, &ApplySimChange, std::cerr);
@@ -187,29 +190,15 @@ int Passwd(const std::string& file, const std::string& user) {
 }
 
 int SimClient(const std::string& url, const std::string& change, bool noVerify) {
-  // scheme://[user:pass@]host[:port][/...]
-  size_t schemeEnd = url.find("://");
-  if (schemeEnd == std::string::npos) throw BadInput("sim: --server takes a URL such as http://127.0.0.1:5988");
-  std::string scheme = url.substr(0, schemeEnd);
-  std::string rest = url.substr(schemeEnd + 3);
-  rest = rest.substr(0, rest.find('/'));
-  std::string user, password;
-  if (size_t at = rest.rfind('@'); at != std::string::npos) {
-    std::string credentials = rest.substr(0, at);
-    rest = rest.substr(at + 1);
-    size_t colon = credentials.find(':');
-    user = credentials.substr(0, colon);
-    if (colon != std::string::npos) password = credentials.substr(colon + 1);
-  }
-  if (scheme != "http" && scheme != "https") throw BadInput("sim: the URL must start with http:// or https://");
-  httplib::Client client(scheme + "://" + rest);
+  const ServerAddress address = ParseServerUrl(url, "sim");
+  httplib::Client client(address.origin);
   if (!client.is_valid()) throw BadInput("sim: cannot use the URL " + url);
   if (noVerify) client.enable_server_certificate_verification(false);
   client.set_connection_timeout(5, 0);
   client.set_read_timeout(30, 0);
-  if (!user.empty()) client.set_basic_auth(user, password);
+  if (!address.user.empty()) client.set_basic_auth(address.user, address.password);
   httplib::Result result = client.Post("/sim", change, "application/json");
-  if (!result) throw HostError(kExitStartFailed, "sim: no answer from " + scheme + "://" + rest + ": " + httplib::to_string(result.error()));
+  if (!result) throw HostError(kExitStartFailed, "sim: no answer from " + address.origin + ": " + httplib::to_string(result.error()));
   if (result->status == 401) throw HostError(kExitStartFailed, "sim: the server refused the credentials");
   std::string body = result->body;
   while (!body.empty() && body.back() == '\n') body.pop_back();
@@ -295,8 +284,11 @@ A first session, in three terminals:
 The listener prints the ZUB_AlertDiskFailed indication of disk 110.
 wbemcli di on the subscription's path ends the delivery.)");
 
+  auto runCheck = AddCheckCommand(app);
+
   CLI::App* root = &app;
   return [=](const HostOptions& options) -> std::optional<int> {
+    if (std::optional<int> code = runCheck(options)) return code;
     if (*serve) return Serve(options, *serveArgs, root->get_option("--namespace")->count() > 0);
     if (*schema) return Schema(*mof);
     if (*passwd) return Passwd(*passwdFile, *passwdUser);

@@ -1,5 +1,5 @@
 // wbem_commands.h: the verbs of zubcim that belong to the WBEM server and
-// its indications: serve, schema, passwd, sim and listen. main adds them and
+// its indications: serve, schema, passwd, sim, listen and check. main adds them and
 // asks them to run.
 #pragma once
 

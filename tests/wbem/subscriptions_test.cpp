@@ -265,6 +265,55 @@ TEST_F(Subscriptions, PersistenceTypeSaysWhereTheyAreKept) {
   EXPECT_EQ(memory.List(destinations).at(0).Value("PersistenceType")->items, V{"3"});
 }
 
+TEST_F(Subscriptions, LifeCycleFiltersSelectByTheSourceInstancesClass) {
+  ASSERT_EQ(Create(Destination("vols", "http://127.0.0.1:5990/vols")), 0);
+  ASSERT_EQ(Create(Destination("store", "http://127.0.0.1:5990/store")), 0);
+  ASSERT_EQ(Create(Destination("alerts", "http://127.0.0.1:5990/alerts")), 0);
+  ASSERT_EQ(Create(Filter("created", "SELECT * FROM CIM_InstCreation WHERE SourceInstance ISA CIM_StorageVolume")), 0)
+      << last.body;
+  ASSERT_EQ(Create(Filter("any", "select * from CIM_InstIndication where SourceInstance isa 'CIM_StorageExtent' "
+                                 "or SourceInstance ISA CIM_StoragePool;")), 0) << last.body;
+  ASSERT_EQ(Create(Filter("alerts", "SELECT * FROM CIM_AlertIndication")), 0);
+  ASSERT_EQ(Create(Subscription(FilterName("created"), DestinationName("vols"))), 0);
+  ASSERT_EQ(Create(Subscription(FilterName("any"), DestinationName("store"))), 0);
+  ASSERT_EQ(Create(Subscription(FilterName("alerts"), DestinationName("alerts"))), 0);
+  // A filter asks of a SourceInstance only of a life-cycle class, and of a class the server has.
+  for (const char* query : {"SELECT * FROM CIM_AlertIndication WHERE SourceInstance ISA CIM_StorageVolume",
+                            "SELECT * FROM CIM_InstCreation WHERE SourceInstance ISA CIM_NoSuchThing",
+                            "SELECT * FROM CIM_InstCreation WHERE PreviousInstance ISA CIM_StorageVolume",
+                            "SELECT * FROM CIM_InstCreation WHERE SourceInstance ISA CIM_StorageVolume AND"})
+    EXPECT_EQ(Create(Filter("bad", query)), 15) << query;
+
+  auto listeners = [](zubwbem::SubscriptionStore& from, const char* cls, const char* source) {
+    V out;
+    for (const zubwbem::Target& t : from.TargetsOf(cls, source)) out.push_back(t.destination.substr(22));
+    return out;
+  };
+  const struct {
+    const char* cls;
+    const char* source;
+    V listeners;
+  } kSelected[] = {
+      {"CIM_InstCreation", "CIM_StorageVolume", {"vols", "store"}},
+      {"CIM_InstCreation", "CIM_StorageExtent", {"store"}},  // an extent is no volume
+      {"CIM_InstDeletion", "CIM_StorageVolume", {"store"}},
+      {"CIM_InstModification", "CIM_StoragePool", {"store"}},
+      {"CIM_InstModification", "CIM_ComputerSystem", {}},
+      {"CIM_InstCreation", "", {}},
+      {"ZUB_AlertIndication", "", {"alerts"}},
+  };
+  zubwbem::SubscriptionStore reloaded(interopSchema, "h", file, [this] { return now; });
+  std::string error;
+  ASSERT_TRUE(reloaded.Load(&error)) << error;
+  for (const auto& [cls, source, expected] : kSelected) {
+    EXPECT_EQ(listeners(*store, cls, source), expected) << cls << " of " << source;
+    EXPECT_EQ(listeners(reloaded, cls, source), expected) << cls << " of " << source << ", from the file";
+  }
+  const std::string vols = store->TargetsOf("CIM_InstCreation", "CIM_StorageVolume")[0].key;
+  EXPECT_TRUE(store->Wants(vols, "CIM_InstCreation", "CIM_StorageVolume"));
+  EXPECT_FALSE(store->Wants(vols, "CIM_InstCreation", "CIM_StoragePool"));
+}
+
 TEST(SubscriptionTexts, DestinationsQueriesAndDatesAreRead) {
   const std::tuple<const char*, const char*, const char*> kRead[] = {
       {"http://127.0.0.1:5990", "http://127.0.0.1:5990", "/"},

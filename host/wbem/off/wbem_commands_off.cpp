@@ -7,7 +7,7 @@ namespace zubcim {
 
 std::function<std::optional<int>(const HostOptions&)> AddWbemCommands(CLI::App& app) {
   std::vector<CLI::App*> verbs;
-  for (const char* name : {"serve", "schema", "passwd", "sim", "listen"}) {
+  for (const char* name : {"serve", "schema", "passwd", "sim", "listen", "check"}) {
     CLI::App* verb = app.add_subcommand(name, "(not in this build: zubcim was built without the WBEM server)");
     verb->allow_extras();
     verbs.push_back(verb);
