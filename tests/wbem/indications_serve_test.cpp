@@ -35,6 +35,35 @@ std::map<std::string, std::vector<std::string>> ByElement(const std::vector<std:
 }
 namespace fs = std::filesystem;
 
+// A property of the instance a life-cycle indication embeds ("" when there is none).
+std::string Embedded(const zubwbem::ReceivedIndication& r, const char* which, const char* property) {
+  pugi::xml_document doc;
+  if (!doc.load_string(r.Text(which).c_str())) return "";
+  pugi::xml_node instance = doc.child("INSTANCE");
+  if (std::string(property) == "CLASSNAME") return instance.attribute("CLASSNAME").value();
+  return instance.find_child_by_attribute("PROPERTY", "NAME", property).child_value("VALUE");
+}
+// "Class SourceClass DeviceID" of a life-cycle indication.
+std::string LifeCycleEvent(const zubwbem::ReceivedIndication& r) {
+  return r.className + " " + Embedded(r, "SourceInstance", "CLASSNAME") + " " + Embedded(r, "SourceInstance", "DeviceID");
+}
+// Waits (bounded, generously) until `listener` received the life-cycle indication `event`; what it received.
+std::vector<zubwbem::ReceivedIndication> UntilLifeCycle(TestListener& listener, const std::string& event) {
+  for (int i = 0; i < 1200; ++i) {
+    std::vector<zubwbem::ReceivedIndication> seen = listener.WaitFor(0);
+    for (const auto& r : seen) {
+      if (LifeCycleEvent(r) == event) return seen;
+    }
+    std::this_thread::sleep_for(50ms);
+  }
+  return listener.WaitFor(0);
+}
+std::vector<std::string> LifeCycleEvents(const std::vector<zubwbem::ReceivedIndication>& received) {
+  std::vector<std::string> out;
+  for (const auto& r : received) out.push_back(LifeCycleEvent(r));
+  return out;
+}
+
 // One controller with a mirror on 21 and 22, a spare 23 and two free disks.
 const char* const kServedTopology = R"({"middleware_version": "1", "controllers": [
   {"handle": 2, "name": "C2", "type": 2, "disks": [
@@ -211,6 +240,54 @@ TEST_F(IndicationsServed, ListenersReceiveTheScenariosAlertsAndSubscriptionsOutl
   EXPECT_EQ(some.Until("ZUB_AlertDiskFailing 22"), std::vector<std::string>{"ZUB_AlertDiskFailing 22"});
   const std::vector<std::string> seen = all.Until("ZUB_AlertDiskFailing 22");
   EXPECT_NE(std::find(seen.begin(), seen.end(), "ZUB_AlertDiskFailing 22"), seen.end()) << Log();
+}
+
+TEST_F(IndicationsServed, LifeCycleIndicationsFollowTheVolumesAndDisks) {
+  TestListener volumes, disks;
+  StartServer();
+  Cim(CreateRequest(Destination("volumes", volumes.Url())));
+  Cim(CreateRequest(Destination("disks", disks.Url())));
+  Subscribe("made", "SELECT * FROM CIM_InstCreation WHERE SourceInstance ISA CIM_StorageVolume", "volumes");
+  Subscribe("ended", "SELECT * FROM CIM_InstDeletion WHERE SourceInstance ISA CIM_StorageVolume", "volumes");
+  Subscribe("extents", "SELECT * FROM CIM_InstIndication WHERE SourceInstance ISA CIM_StorageExtent", "disks");
+
+  // A disk comes: a creation of a disk extent, for the disks only.
+  Sim(R"({"op": "insert_disk", "controller": 2, "disk": {"handle": 26, "serial": "S26"}})");
+  const std::string inserted = "CIM_InstCreation ZUB_StorageExtentDisk 26";
+  ASSERT_EQ(LifeCycleEvents(UntilLifeCycle(disks, inserted)), std::vector<std::string>{inserted}) << Log();
+  const zubwbem::ReceivedIndication creation = disks.WaitFor(1)[0];
+  EXPECT_TRUE(zubwbem::IsCimDateTime(creation.Text("IndicationTime"))) << creation.Text("IndicationTime");
+  EXPECT_EQ(creation.Text("PreviousInstance"), "");
+
+  // A volume is made of two disks and goes again: its creation and deletion, each once, for the volumes; the
+  // disks see the volume come and go too (a volume is an extent), and their own two disks change twice.
+  const std::string volume = CreateVolume();
+  const std::string id = DeviceIdOf(volume);
+  UntilLifeCycle(volumes, "CIM_InstCreation ZUB_StorageVolume " + id);
+  DeleteVolume(volume);
+  EXPECT_EQ(LifeCycleEvents(UntilLifeCycle(volumes, "CIM_InstDeletion ZUB_StorageVolume " + id)),
+            (std::vector<std::string>{"CIM_InstCreation ZUB_StorageVolume " + id, "CIM_InstDeletion ZUB_StorageVolume " + id}))
+      << Log();
+  // A disk that fails: a modification with the disk before and after, and what changed.
+  Sim(R"({"op": "set_disk", "disk": "S26", "state": 4})");
+  const std::string failing = "CIM_InstModification ZUB_StorageExtentDisk 26";
+  std::vector<zubwbem::ReceivedIndication> seen = UntilLifeCycle(disks, failing);
+  std::map<std::string, int> counts;
+  for (const std::string& event : LifeCycleEvents(seen)) ++counts[event];
+  EXPECT_EQ(counts, (std::map<std::string, int>{{inserted, 1},
+                                                {"CIM_InstCreation ZUB_StorageVolume " + id, 1},
+                                                {"CIM_InstDeletion ZUB_StorageVolume " + id, 1},
+                                                {"CIM_InstModification ZUB_StorageExtentDisk 24", 2},
+                                                {"CIM_InstModification ZUB_StorageExtentDisk 25", 2},
+                                                {failing, 1}}))
+      << Log();
+  const zubwbem::ReceivedIndication& last = seen.back();
+  ASSERT_EQ(LifeCycleEvent(last), failing);
+  EXPECT_EQ(Embedded(last, "PreviousInstance", "DeviceID"), "26");
+  const std::string changed = last.Text("ChangedPropertyNames");
+  ASSERT_FALSE(changed.empty());
+  const std::string first = changed.substr(0, changed.find(','));
+  EXPECT_NE(Embedded(last, "PreviousInstance", first.c_str()), Embedded(last, "SourceInstance", first.c_str())) << changed;
 }
 
 }  // namespace
