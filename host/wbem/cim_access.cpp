@@ -143,8 +143,9 @@ class CimXmlAccess : public CimAccess {
 
 class Http final : public CimXmlAccess {
  public:
-  Http(const std::string& url, bool noVerify) : m_url(url) {
+  Http(const std::string& url, bool noVerify) {
     const ServerAddress address = ParseServerUrl(url, "check");
+    m_url = address.origin;  // no password in reports
     m_client = std::make_unique<httplib::Client>(address.origin);
     if (!m_client->is_valid()) throw zubcim::BadInput("check: cannot use the URL " + url);
     if (noVerify) m_client->enable_server_certificate_verification(false);
