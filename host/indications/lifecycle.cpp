@@ -1,7 +1,7 @@
 // lifecycle.cpp: the listings compared.
 #include "host/indications/lifecycle.h"
 
-#include <algorithm>
+#include <map>
 
 namespace zubwbem {
 namespace {
@@ -17,9 +17,11 @@ bool SameValue(const CimValue& a, const CimValue& b) {
   return true;
 }
 
-const Instance* Find(const std::vector<Instance>& in, const std::string& path) {
-  const auto found = std::find_if(in.begin(), in.end(), [&](const Instance& i) { return Describe(i.path) == path; });
-  return found == in.end() ? nullptr : &*found;
+// A listing's instances by path.
+std::map<std::string, const Instance*> ByPath(const std::vector<Instance>& in) {
+  std::map<std::string, const Instance*> out;
+  for (const Instance& i : in) out.emplace(Describe(i.path), &i);
+  return out;
 }
 
 }  // namespace
@@ -48,15 +50,17 @@ std::vector<LifeCycleEvent> LifeCycleWatch::Compare() {
     const auto last = m_last.find(cls);
     if (last != m_last.end()) {
       const std::vector<Instance>& before = last->second;
+      const std::map<std::string, const Instance*> nowByPath = ByPath(now), beforeByPath = ByPath(before);
       for (const Instance& i : now) {
-        if (!Find(before, Describe(i.path))) out.push_back({kInstCreation, i, std::nullopt, {}});
+        if (!beforeByPath.count(Describe(i.path))) out.push_back({kInstCreation, i, std::nullopt, {}});
       }
       for (const Instance& i : before) {
-        if (!Find(now, Describe(i.path))) out.push_back({kInstDeletion, i, std::nullopt, {}});
+        if (!nowByPath.count(Describe(i.path))) out.push_back({kInstDeletion, i, std::nullopt, {}});
       }
       for (const Instance& i : now) {
-        const Instance* was = Find(before, Describe(i.path));
-        if (!was) continue;
+        const auto found = beforeByPath.find(Describe(i.path));
+        if (found == beforeByPath.end()) continue;
+        const Instance* was = found->second;
         std::vector<std::string> changed;
         for (size_t p = 0; p < cls->properties.size() && p < i.values.size() && p < was->values.size(); ++p) {
           if (!SameValue(i.values[p], was->values[p])) changed.push_back(cls->properties[p].name);

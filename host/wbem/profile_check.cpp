@@ -38,6 +38,15 @@ std::string Text(const ClientInstance& instance, const char* property) {
   return v && !v->items.empty() ? v->items.front() : std::string();
 }
 
+// Instances, each path once, in the order first met.
+struct Met {
+  std::vector<ClientInstance> instances;
+  std::set<std::string> paths;
+  void Add(ClientInstance instance) {
+    if (paths.insert(KeyText(instance.path)).second) instances.push_back(std::move(instance));
+  }
+};
+
 // Where a failure is counted and said.
 struct Sink {
   ProfileResult* result = nullptr;
@@ -108,25 +117,24 @@ class Walker {
                                       int depth = 0) {
     const std::string key = KeyText(profile.path);
     if (auto found = m_central.find(key); found != m_central.end() && !sink.item) return found->second;
-    std::vector<ClientInstance> out;
+    Met out;
     if (!row.reach.empty()) {
-      std::vector<ClientInstance> from;
-      for (const ClientInstance& scoping : Scoping(profile, depth)) Add(from, scoping);
+      std::vector<ClientInstance> from = Scoping(profile, depth);
       if (from.empty()) from.push_back(profile);
       for (const Hop& hop : row.reach) from = Across(from, hop, false, sink);
-      out = std::move(from);
+      for (ClientInstance& central : from) out.Add(std::move(central));
     }
     for (ClientInstance& conforming : m_access.Associators(profile.path, kConformsClass, row.central))
-      Add(out, std::move(conforming));
-    m_central[key] = out;
-    return out;
+      out.Add(std::move(conforming));
+    m_central[key] = out.instances;
+    return out.instances;
   }
 
   // A component profile's scoping instances: the central instances of the
   // profiles that reference it. None for an autonomous profile.
   std::vector<ClientInstance> Scoping(const ClientInstance& profile, int depth) {
-    std::vector<ClientInstance> out;
-    if (depth > 4) return out;  // a loop of references scopes nothing
+    Met out;
+    if (depth > 4) return {};  // a loop of references scopes nothing
     // The association names the profile by its keys; the class it names
     // may be one standing for the profile's.
     for (const ClientInstance& ref : m_access.References(profile.path, kReferencedClass)) {
@@ -140,15 +148,15 @@ class Walker {
       std::optional<ClientInstance> parent = m_access.Get(parentPath);
       const ProfileRow* parentRow = parent ? RowOf(*parent) : nullptr;
       if (!parentRow) continue;
-      for (ClientInstance& scoping : Central(*parent, *parentRow, Sink{}, depth + 1)) Add(out, std::move(scoping));
+      for (ClientInstance& scoping : Central(*parent, *parentRow, Sink{}, depth + 1)) out.Add(std::move(scoping));
     }
-    return out;
+    return out.instances;
   }
 
   // The instances one hop leads to from each of `from`; every association
   // instance met on the way must name instances that exist.
   std::vector<ClientInstance> Across(const std::vector<ClientInstance>& from, const Hop& hop, bool each, Sink& sink) {
-    std::vector<ClientInstance> out;
+    Met out;
     for (const ClientInstance& x : from) {
       for (const ClientInstance& link : m_access.References(x.path, hop.association)) {
         NoteClass(link.path, sink);
@@ -163,9 +171,9 @@ class Walker {
       std::vector<ClientInstance> reached = m_access.Associators(x.path, hop.association, hop.result);
       if (reached.empty() && each)
         sink.Missing(Describe(x.path) + " leads through no " + hop.association + " to a " + hop.result);
-      for (ClientInstance& r : reached) Add(out, std::move(r));
+      for (ClientInstance& r : reached) out.Add(std::move(r));
     }
-    return out;
+    return out.instances;
   }
 
   // The required properties and the keys of the instances reached.
@@ -215,11 +223,6 @@ class Walker {
     return found->second;
   }
 
-  static void Add(std::vector<ClientInstance>& into, ClientInstance instance) {
-    const std::string key = KeyText(instance.path);
-    if (std::none_of(into.begin(), into.end(), [&](const ClientInstance& i) { return KeyText(i.path) == key; }))
-      into.push_back(std::move(instance));
-  }
 
   CimAccess& m_access;
   std::span<const ProfileRow> m_table;
