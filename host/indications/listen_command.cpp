@@ -36,9 +36,13 @@ std::string Severity(const std::string& value) {
 
 // time, class, severity, element, description
 std::string IndicationLine(const ReceivedIndication& indication) {
+  // A life-cycle indication names its instance by its path and says what changed.
   std::string element = indication.Text("AlertingManagedElement");
+  if (element.empty()) element = indication.Text("SourceInstanceModelPath");
   if (element == "N/A" || element.empty()) element = indication.Text("EventID") + " (gone)";
   std::string description = indication.Text("Description");
+  if (description.empty() && indication.Value("ChangedPropertyNames"))
+    description = "changed: " + indication.Text("ChangedPropertyNames");
   while (!description.empty() && (description.back() == '\n' || description.back() == ' ')) description.pop_back();
   std::string time = indication.Text("IndicationTime");
   return (time.empty() ? "-" : time) + "  " + indication.className + "  " +
