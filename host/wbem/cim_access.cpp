@@ -163,9 +163,9 @@ class Http final : public CimXmlAccess {
     const httplib::Headers headers = {{"CIMOperation", "MethodCall"}, {"CIMMethod", call.name},
                                       {"CIMObject", object}, {"CIMProtocolVersion", "1.0"}};
     httplib::Result result = m_client->Post("/cimom", headers, body, "application/xml; charset=\"utf-8\"");
-    if (!result) throw CimAccessError(0, "no answer from " + m_url + ": " + httplib::to_string(result.error()));
+    if (!result) throw CimAccessError(0, call.name + ": no answer (" + httplib::to_string(result.error()) + ")");
     if (result->status != 200)
-      throw CimAccessError(0, call.name + ": HTTP " + std::to_string(result->status) + " from " + m_url +
+      throw CimAccessError(0, call.name + ": HTTP " + std::to_string(result->status) +
                                   (result->has_header("CIMError") ? " (" + result->get_header_value("CIMError") + ")" : ""));
     return result->body;
   }
