@@ -243,13 +243,15 @@ TEST_F(IndicationsServed, ListenersReceiveTheScenariosAlertsAndSubscriptionsOutl
 }
 
 TEST_F(IndicationsServed, LifeCycleIndicationsFollowTheVolumesAndDisks) {
-  TestListener volumes, disks;
+  TestListener volumes, disks, pools;
   StartServer();
   Cim(CreateRequest(Destination("volumes", volumes.Url())));
   Cim(CreateRequest(Destination("disks", disks.Url())));
+  Cim(CreateRequest(Destination("pools", pools.Url())));
   Subscribe("made", "SELECT * FROM CIM_InstCreation WHERE SourceInstance ISA CIM_StorageVolume", "volumes");
   Subscribe("ended", "SELECT * FROM CIM_InstDeletion WHERE SourceInstance ISA CIM_StorageVolume", "volumes");
   Subscribe("extents", "SELECT * FROM CIM_InstIndication WHERE SourceInstance ISA CIM_StorageExtent", "disks");
+  Subscribe("pool", "SELECT * FROM CIM_InstModification WHERE SourceInstance ISA CIM_StoragePool", "pools");
 
   // A disk comes: a creation of a disk extent, for the disks only.
   Sim(R"({"op": "insert_disk", "controller": 2, "disk": {"handle": 26, "serial": "S26"}})");
@@ -288,6 +290,10 @@ TEST_F(IndicationsServed, LifeCycleIndicationsFollowTheVolumesAndDisks) {
   ASSERT_FALSE(changed.empty());
   const std::string first = changed.substr(0, changed.find(','));
   EXPECT_NE(Embedded(last, "PreviousInstance", first.c_str()), Embedded(last, "SourceInstance", first.c_str())) << changed;
+  // The pool of controller 2 gave the volume its disks and took them back: modifications of the pool alone.
+  const std::vector<std::string> poolEvents = LifeCycleEvents(UntilLifeCycle(pools, "CIM_InstModification ZUB_StoragePool "));
+  ASSERT_FALSE(poolEvents.empty());
+  for (const std::string& event : poolEvents) EXPECT_EQ(event, "CIM_InstModification ZUB_StoragePool ");
 }
 
 }  // namespace
