@@ -11,6 +11,8 @@
 #include "host/kit/inventory.h"
 #include "host/kit/lookup.h"
 #include "host/cli/table.h"
+#include "host/view/adapter.h"
+#include "host/view/view.h"
 
 namespace zubcim {
 namespace {
@@ -102,13 +104,60 @@ Json ParseJson(const std::string& text, const std::string& source) {
   }
 }
 
+namespace {
+
+// A catalogue class's definition with the client view's derived properties
+// and its adapter method (marked "derived"), unless --records-only.
+Json ClassWithView(const ClassDesc& cls, bool view) {
+  Json out = ClassJson(cls);
+  if (!view) return out;
+  for (const zubview::Rule& rule : zubview::DerivedRules(cls.name)) out["properties"].push_back(zubview::RuleJson(rule));
+  if (std::string_view(cls.name) == zubview::kAdapterClass)
+    out["methods"].push_back({{"name", zubview::kAdapterMethod}, {"return", "uint32"}, {"derived", true},
+                              {"rule", "picks the pool's free disks and calls CreateOrModifyElementFromElements "
+                                       "(docs/client-view.md)"}});
+  return out;
+}
+
+// A view class of references is an association.
+Json ViewClassJson(const zubview::ViewClass& cls) {
+  Json properties = Json::array();
+  bool association = false;
+  for (const zubview::Rule& rule : cls.rules) {
+    properties.push_back(zubview::RuleJson(rule));
+    association = association || std::string_view(rule.cimType).ends_with(" ref");
+  }
+  return {{"class", cls.name},
+          {"kind", association ? "association" : "instance"},
+          {"superclass", cls.superclass},
+          {"description", cls.description},
+          {"view", true},
+          {"instances", cls.instances},
+          {"properties", std::move(properties)},
+          {"methods", Json::array()}};
+}
+
+}  // namespace
+
 int ClassesCommand(const HostOptions& options) {
+  const bool view = !options.recordsOnly;
   if (options.json) {
-    for (const ClassDesc& cls : ClassCatalog()) PrintLine(ClassJson(cls));
+    for (const ClassDesc& cls : ClassCatalog()) PrintLine(ClassWithView(cls, view));
+    if (view) {
+      for (const zubview::ViewClass& cls : zubview::ViewClasses()) PrintLine(ViewClassJson(cls));
+    }
     return kExitOk;
   }
   std::vector<std::vector<std::string>> rows;
-  for (const ClassDesc& cls : ClassCatalog()) rows.push_back({cls.name, Kind(cls), cls.superclass, MethodNames(cls)});
+  for (const ClassDesc& cls : ClassCatalog()) {
+    std::string methods = MethodNames(cls);
+    if (view && std::string_view(cls.name) == zubview::kAdapterClass) methods += std::string(" ") + zubview::kAdapterMethod;
+    rows.push_back({cls.name, Kind(cls), cls.superclass, methods});
+  }
+  if (view) {
+    for (const zubview::ViewClass& cls : zubview::ViewClasses())
+      rows.push_back({cls.name, ViewClassJson(cls)["kind"].get<std::string>() + " (view)", cls.superclass, ""});
+  }
   PrintColumns(std::cout, {"Class", "Kind", "Specialises", "Methods"}, rows, TerminalWidth());
   return kExitOk;
 }

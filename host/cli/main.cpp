@@ -47,6 +47,9 @@ int main(int argc, char** argv) {
   CLI::Option* computerNameOption =
       app.add_option("--computer-name", computerName, "computer name handed to the provider; default: host name");
   app.add_flag("--json", options.json, "machine-readable output, one JSON object per line");
+  app.add_flag("--records-only", options.recordsOnly,
+               "the library's records alone, without the client view (derived properties, the view's classes "
+               "and method adapter; docs/client-view.md)");
 
   CLI::App* classes = app.add_subcommand("classes", "list the CIM classes the library serves");
 
