@@ -4,11 +4,7 @@
 // on its own keep-alive connection):
 //   - EnumerateInstances of ZUB_StorageExtentDisk on a generated topology of
 //     1024 disks (8 controllers of 128);
-//   - GetInstance of one disk on the built-in topology;
-//   - the client view's cost on classes it adds nothing to: the same
-//     enumerations (the 1024 disks, and their 1024 SCSI logical ports)
-//     on a second server with the view, one client, the two servers taking
-//     turns, each case's time per instance and the view's over records-only.
+//   - GetInstance of one disk on the built-in topology.
 // It prints requests per second and latency percentiles per case.
 //   build/bin/zub_wbem_bench [--quick]
 #include <algorithm>
@@ -24,7 +20,6 @@
 
 #include "framework/catalog.h"
 #include "host/kit/session.h"
-#include "host/wbem/client_view.h"
 #include "host/wbem/http_front.h"
 #include "sim/abru2_control.h"
 
@@ -150,37 +145,6 @@ int main(int argc, char** argv) {
     Report("EnumerateInstances, 1024 disks", clients, r);
     failures += static_cast<int>(r.failures);
   }
-
-  // The view's cost: one client, records-only and view servers taking turns
-  // in rounds, so both see the same machine.
-  zubwbem::Schema viewSchema(ClassCatalog());
-  zubwbem::AddClientView(viewSchema);
-  zubwbem::Operations viewOperations(viewSchema, gate, nullptr, nullptr, true);
-  zubwbem::HttpFront viewFront(viewOperations, nullptr, nullptr, nowhere);
-  if (!viewFront.Bind(settings, &error)) {
-    std::fprintf(stderr, "zub_wbem_bench: %s\n", error.c_str());
-    return 1;
-  }
-  std::thread viewServer([&] { viewFront.Run(); });
-  for (const char* cls : {"ZUB_StorageExtentDisk", "ZUB_SCSILogicalPort"}) {
-    const std::string body = Envelope(
-        "EnumerateInstances", std::string(R"(<IPARAMVALUE NAME="ClassName"><CLASSNAME NAME=")") + cls + R"("/></IPARAMVALUE>)");
-    std::vector<double> records, view;
-    for (int round = 0; round < (quick ? 2 : 10); ++round) {
-      for (auto [to, into] : {std::pair{port, &records}, std::pair{viewFront.Port(), &view}}) {
-        Result r = Run(to, "EnumerateInstances", body, 1, quick ? 4 : 20);
-        failures += static_cast<int>(r.failures);
-        into->insert(into->end(), r.ms.begin(), r.ms.end());
-      }
-    }
-    std::sort(records.begin(), records.end());
-    std::sort(view.begin(), view.end());
-    const double perRecords = Percentile(records, 50) * 1000 / 1024, perView = Percentile(view, 50) * 1000 / 1024;
-    std::printf("%-30s p50 per instance: records only %6.2f us, view %6.2f us (%+.1f %%)\n", cls, perRecords, perView,
-                (perView / perRecords - 1) * 100);
-  }
-  viewFront.Stop();
-  viewServer.join();
   front.Stop();
   server.join();
   return failures ? 1 : 0;
