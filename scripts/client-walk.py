@@ -25,7 +25,9 @@ volume's geometry and health, each disk's state. Walks:
  7. provisioning from the pool: CreateSetting, CreateOrModifyElementFromStoragePool
     (its reference resolves and shows under the system), ReturnToStoragePool;
     a size no choice of disks reaches; the adapter refused where there is no
-    pool; sparing through the spare service (GetExtents).
+    pool; sparing through the spare service found through HostedService
+    (GetExtents of its spares and candidates, SetSpareExtents marking one
+    disk and unmarking it).
 With --records-only the server runs with that switch, and the walk checks
 that the view is off: no conformance of the systems, no derived property,
 no view class, no adapter.
@@ -286,8 +288,7 @@ class Walk(cc.Checks):
                 self.check('7: %s: its services are found' % label, False)
                 continue
             service = services[0][1]
-            rv, outs = self.invoke(ns, spares[0][1], 'GetExtents', '')
-            self.check('7: %s: the spare service answers GetExtents (%d)' % (label, rv), rv == 0, rv)
+            self.sparing(ns, spares[0][1], label, want)
             if self.records_only or not want['pool']:
                 try:
                     self.invoke(ns, service, adapter, '<PARAMVALUE NAME="ElementType"><VALUE>2</VALUE></PARAMVALUE>')
@@ -339,6 +340,48 @@ class Walk(cc.Checks):
             listed = self.assoc(ns, name, 'CIM_SystemDevice', 'CIM_StorageVolume')
             self.check('7: %s: ReturnToStoragePool deletes it' % label,
                        rv == 0 and not any(value(v, 'ElementName') == 'Walked' for _, _, v in listed), rv)
+
+    def extents(self, ns, spare_service, operation):
+        """The DeviceIDs GetExtents lists for an Operation, and their references."""
+        rv, outs = self.invoke(ns, spare_service, 'GetExtents',
+                               '<PARAMVALUE NAME="Operation"><VALUE>%d</VALUE></PARAMVALUE>' % operation)
+        refs = outs['Extents'].findall('VALUE.REFERENCE') if 'Extents' in outs else []
+        ids = sorted(r.find(".//KEYBINDING[@NAME='DeviceID']/KEYVALUE").text for r in refs)
+        return rv, ids, refs
+
+    def sparing(self, ns, spare_service, label, want):
+        """The spare service as it is: its spares and candidates, one disk marked and unmarked."""
+        disks = want['disks']
+        spares = sorted(h for h, d in disks.items() if d['usage'] == 4 and d['state'] == 6)
+        candidates = sorted(h for h, d in disks.items() if d['usage'] == 2 and d['state'] == 6 and not d['no_pool'])
+        rv, ids, _ = self.extents(ns, spare_service, 1)
+        self.check('7: %s: GetExtents lists its spares %s' % (label, spares), rv == 0 and ids == spares, (rv, ids))
+        rv, ids, refs = self.extents(ns, spare_service, 0)
+        self.check('7: %s: GetExtents lists its spare candidates %s' % (label, candidates),
+                   rv == 0 and ids == candidates, (rv, ids))
+        if self.records_only or not refs:
+            return
+        chosen = refs[0]
+        param = ('<PARAMVALUE NAME="InExtents"><VALUE.REFARRAY>%s</VALUE.REFARRAY></PARAMVALUE>'
+                 % ET.tostring(chosen, encoding='unicode'))
+        marked = chosen.find(".//KEYBINDING[@NAME='DeviceID']/KEYVALUE").text
+        rv, _ = self.invoke(ns, spare_service, 'SetSpareExtents',
+                            param + '<PARAMVALUE NAME="Operation"><VALUE>3</VALUE></PARAMVALUE>')
+        self.check('7: %s: SetSpareExtents marks disk %s a spare' % (label, marked),
+                   rv == 0 and marked in self.wait_for_spares(ns, spare_service, marked, True), rv)
+        rv, _ = self.invoke(ns, spare_service, 'SetSpareExtents',
+                            param + '<PARAMVALUE NAME="Operation"><VALUE>4</VALUE></PARAMVALUE>')
+        self.check('7: %s: SetSpareExtents unmarks it' % label,
+                   rv == 0 and marked not in self.wait_for_spares(ns, spare_service, marked, False), rv)
+
+    def wait_for_spares(self, ns, spare_service, disk, present):
+        """The spares once `disk` is (or is no longer) among them, or after 10 s."""
+        deadline = time.monotonic() + 10
+        while True:
+            ids = self.extents(ns, spare_service, 1)[1]
+            if (disk in ids) == present or time.monotonic() > deadline:
+                return ids
+            time.sleep(0.2)
 
     def view_classes(self):
         try:

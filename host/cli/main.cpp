@@ -56,7 +56,8 @@ int main(int argc, char** argv) {
   std::vector<std::string> listNames;
   bool listAll = false;
   CLI::App* list = app.add_subcommand("list", "list the instances of classes");
-  list->add_option("CLASS", listNames, "CIM class names");
+  list->add_option("CLASS", listNames,
+                   "CIM class names (a class of the client view too; a class's derived properties are added)");
   list->add_flag("--all", listAll,
                  "every class, in catalogue order: a summary (--json: every record), then every reference checked "
                  "(exit 4 when one names no listed instance)");
