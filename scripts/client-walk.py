@@ -76,9 +76,12 @@ def expectations(topology):
     for c in topology['controllers']:
         disks = {}
         for d in c.get('disks', []):
+            phy = d.get('phy', {})
+            protocol = None if phy is None else phy.get('protocol', 1 if c.get('type', 1) == 1 else 2)
             disks[str(d['handle'])] = {'serial': d.get('serial', ''), 'size': d.get('size', 500107862016),
                                        'state': d.get('state', 6), 'usage': d.get('usage', 2),
-                                       'no_pool': d.get('no_pool', 0)}
+                                       'no_pool': d.get('no_pool', 0),
+                                       'interconnect': {1: '4', 3: '4', 2: '5', 4: '5'}.get(protocol)}
         by_serial = {d['serial']: h for h, d in disks.items()}
         levels = c.get('raid_info', {}).get('levels', {})
         volumes = {}
@@ -262,11 +265,13 @@ class Walk(cc.Checks):
                 continue
             extents = self.assoc(ns, dpath, 'CIM_MediaPresent', 'CIM_StorageExtent')
             health, status = DISK_HEALTH[disk['state']]
-            self.check('6: %s drive %s: MediaPresent to its extent, state %d' % (label, disk['serial'], disk['state']),
+            self.check('6: %s drive %s: MediaPresent to its extent, state %d, interconnect %s'
+                       % (label, disk['serial'], disk['state'], disk['interconnect']),
                        len(extents) == 1 and value(extents[0][2], 'DeviceID') == value(drive, 'DeviceID')
                        and value(drive, 'HealthState') == health and value(drive, 'OperationalStatus') == status
-                       and value(drive, 'Name') == disk['serial'],
-                       (len(extents), value(drive, 'HealthState'), value(drive, 'OperationalStatus')))
+                       and value(drive, 'Name') == disk['serial'] and value(drive, 'InterconnectType') == disk['interconnect'],
+                       (len(extents), value(drive, 'HealthState'), value(drive, 'OperationalStatus'),
+                        value(drive, 'InterconnectType')))
         extents = self.assoc(ns, name, 'CIM_SystemDevice', 'CIM_StorageExtent', names=True)
         joined = sorted(cc.key_text(k) for _, n, _ in extents if n.get('CLASSNAME') == 'ZUB_StorageExtentDisk'
                         for k in n.findall('KEYBINDING') if k.get('NAME') == 'DeviceID')

@@ -116,6 +116,23 @@ const Rule kVolumeRules[] = {
 
 // ---- ZUB_HostDiskDrive and ZUB_HostMediaPresent ------------------------------------------
 
+// The drive's interconnect from the protocol of the logical port attached
+// to the disk (AttachedHandle = EndDeviceHandle): SATA (1) and STP (3) give
+// 4 SATA, SAS (2) and SSP (4) give 5 SAS; NULL for a disk without a port.
+Json InterconnectOf(const Json& extent, Source& source) {
+  for (const char* cls : {"ZUB_ATALogicalPort", "ZUB_SCSILogicalPort"}) {
+    const Json* port = FindRecord(source, cls, "AttachedHandle", Text(extent, "EndDeviceHandle"));
+    if (!port || Text(*port, "ControllerHandle") != Text(extent, "ControllerHandle")) continue;
+    switch (Unsigned(*port, "Protocol")) {
+      case 1:
+      case 3: return 4;
+      case 2:
+      case 4: return 5;
+    }
+  }
+  return Json();
+}
+
 // {"extent", "system"}: each disk extent whose controller has a system.
 std::vector<Json> DiskRows(Source& source) {
   std::vector<Json> rows;
@@ -151,6 +168,9 @@ const Rule kDriveRules[] = {
        }
        return Json::array({0});
      }},
+    {"InterconnectType", "uint16", "from the protocol of the logical port attached to the disk (AttachedHandle = "
+     "EndDeviceHandle): SATA and STP 4 (SATA), SAS and SSP 5 (SAS); NULL without a port",
+     [](const Json& r, Source& s) -> Json { return InterconnectOf(r["extent"], s); }},
 };
 
 const Rule kMediaPresentRules[] = {
