@@ -396,6 +396,10 @@ class Walk(cc.Checks):
             code = e.code
         if self.records_only:
             self.check('(records only) the view\'s classes are not served', code == 6, code)
+            derived = [(cls, p) for cls, props in (('ZUB_StorageVolume', ('NumberOfBlocks', 'OperationalStatus')),
+                                                   ('ZUB_StoragePool', ('TotalManagedSpace', 'Usage')))
+                       for _, _, i in self.instances(ZUB, cls) for p in props if value(i, p) is not None]
+            self.check('(records only) volumes and pools have no derived property', not derived, derived)
         else:
             self.check('the view\'s drive class is served', code == 0, code)
 
