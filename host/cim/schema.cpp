@@ -381,6 +381,13 @@ const CimClass& Schema::AddHostClass(const std::string& ns, const std::string& n
   return Add(ns, std::move(cls));
 }
 
+void Schema::AddProperty(const std::string& ns, const std::string& cls, CimProperty property) {
+  auto space = m_classes.find(CanonicalNamespace(ns));
+  if (space == m_classes.end()) return;
+  auto it = space->second.find(Lower(cls));
+  if (it != space->second.end()) it->second.properties.push_back(std::move(property));
+}
+
 std::vector<const CimClass*> Schema::Kept(std::string_view ns, std::string_view name) const {
   std::vector<const CimClass*> out;
   for (const char* kept : KeptClassNames()) {

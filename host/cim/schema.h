@@ -146,6 +146,9 @@ class Schema {
   // nothing added (the server's object manager, its computer system).
   const CimClass& AddHostClass(const std::string& ns, const std::string& name, const std::string& superclass,
                                const std::string& description);
+  // A property of the host's own on a class of `ns`, after its others (a
+  // derived property of the client view that the standard class lacks).
+  void AddProperty(const std::string& ns, const std::string& cls, CimProperty property);
 
  private:
   CimClass& Add(const std::string& ns, CimClass cls);

@@ -11,6 +11,8 @@
 #include "host/kit/inventory.h"
 #include "host/kit/lookup.h"
 #include "host/cli/table.h"
+#include "host/view/adapter.h"
+#include "host/view/view.h"
 
 namespace zubcim {
 namespace {
@@ -69,6 +71,30 @@ int ListAllCommand(const HostOptions& options) {
   return dangling.empty() ? kExitOk : kExitDangling;
 }
 
+const zubview::ViewClass* FindViewClass(const std::string& name) {
+  for (const zubview::ViewClass& view : zubview::ViewClasses()) {
+    if (name == view.name) return &view;
+  }
+  return nullptr;
+}
+
+// {"list", "status": 0, "instances"} of a view class, each instance its rules' values.
+Json ViewList(const zubview::ViewClass& view, zubview::Source& source) {
+  Json instances = Json::array();
+  for (const Json& row : view.rows(source)) instances.push_back(zubview::Evaluate(view.rules, row, source));
+  return {{"list", view.name}, {"status", 0}, {"instances", std::move(instances)}};
+}
+
+// The derived properties of a listed library class, added to each instance,
+// computed on the very records listed.
+void AddDerived(const ClassDesc& cls, Json& result, zubview::LibrarySource& source) {
+  const auto rules = zubview::DerivedRules(cls.name);
+  if (rules.empty()) return;
+  Json& instances = result["instances"];
+  source.Put(cls.name, std::vector<Json>(instances.begin(), instances.end()));
+  for (Json& instance : instances) instance.update(zubview::Evaluate(rules, instance, source));
+}
+
 void PrintListHuman(const ClassDesc& cls, const Json& result) {
   const Json& instances = result["instances"];
   std::cout << result["list"].get<std::string>() << ": ";
@@ -102,13 +128,60 @@ Json ParseJson(const std::string& text, const std::string& source) {
   }
 }
 
+namespace {
+
+// A catalogue class's definition with the client view's derived properties
+// and its adapter method (marked "derived"), unless --records-only.
+Json ClassWithView(const ClassDesc& cls, bool view) {
+  Json out = ClassJson(cls);
+  if (!view) return out;
+  for (const zubview::Rule& rule : zubview::DerivedRules(cls.name)) out["properties"].push_back(zubview::RuleJson(rule));
+  if (std::string_view(cls.name) == zubview::kAdapterClass)
+    out["methods"].push_back({{"name", zubview::kAdapterMethod}, {"return", "uint32"}, {"derived", true},
+                              {"rule", "picks the pool's free disks and calls CreateOrModifyElementFromElements "
+                                       "(docs/client-view.md)"}});
+  return out;
+}
+
+// A view class of references is an association.
+Json ViewClassJson(const zubview::ViewClass& cls) {
+  Json properties = Json::array();
+  bool association = false;
+  for (const zubview::Rule& rule : cls.rules) {
+    properties.push_back(zubview::RuleJson(rule));
+    association = association || std::string_view(rule.cimType).ends_with(" ref");
+  }
+  return {{"class", cls.name},
+          {"kind", association ? "association" : "instance"},
+          {"superclass", cls.superclass},
+          {"description", cls.description},
+          {"view", true},
+          {"instances", cls.instances},
+          {"properties", std::move(properties)},
+          {"methods", Json::array()}};
+}
+
+}  // namespace
+
 int ClassesCommand(const HostOptions& options) {
+  const bool view = !options.recordsOnly;
   if (options.json) {
-    for (const ClassDesc& cls : ClassCatalog()) PrintLine(ClassJson(cls));
+    for (const ClassDesc& cls : ClassCatalog()) PrintLine(ClassWithView(cls, view));
+    if (view) {
+      for (const zubview::ViewClass& cls : zubview::ViewClasses()) PrintLine(ViewClassJson(cls));
+    }
     return kExitOk;
   }
   std::vector<std::vector<std::string>> rows;
-  for (const ClassDesc& cls : ClassCatalog()) rows.push_back({cls.name, Kind(cls), cls.superclass, MethodNames(cls)});
+  for (const ClassDesc& cls : ClassCatalog()) {
+    std::string methods = MethodNames(cls);
+    if (view && std::string_view(cls.name) == zubview::kAdapterClass) methods += std::string(" ") + zubview::kAdapterMethod;
+    rows.push_back({cls.name, Kind(cls), cls.superclass, methods});
+  }
+  if (view) {
+    for (const zubview::ViewClass& cls : zubview::ViewClasses())
+      rows.push_back({cls.name, ViewClassJson(cls)["kind"].get<std::string>() + " (view)", cls.superclass, ""});
+  }
   PrintColumns(std::cout, {"Class", "Kind", "Specialises", "Methods"}, rows, TerminalWidth());
   return kExitOk;
 }
@@ -120,18 +193,31 @@ int ListCommand(const HostOptions& options, const std::vector<std::string>& name
   }
   if (names.empty()) throw BadInput("list: name at least one class, or --all");
   // Every name is checked before the library starts: a typo in the third
-  // name must not leave half an answer behind.
+  // name must not leave half an answer behind. A class of the client view
+  // is listed from the records it derives from.
   std::vector<const ClassDesc*> classes;
-  for (const std::string& name : names) classes.push_back(&RequireClass(name));
+  std::vector<const zubview::ViewClass*> views;
+  for (const std::string& name : names) {
+    const zubview::ViewClass* view = options.recordsOnly ? nullptr : FindViewClass(name);
+    views.push_back(view);
+    classes.push_back(view ? nullptr : &RequireClass(name));
+  }
   Session session(options.session);
+  zubview::LibrarySource source(session.ComputerName(), session.Namespace());
   bool first = true;
-  for (const ClassDesc* cls : classes) {
-    Json result = session.List(*cls);
+  for (size_t i = 0; i < names.size(); ++i) {
+    Json result = views[i] ? ViewList(*views[i], source) : session.List(*classes[i]);
+    if (classes[i] && !options.recordsOnly) AddDerived(*classes[i], result, source);
     if (options.json) {
       PrintLine(result);
     } else {
       if (!first) std::cout << '\n';
-      PrintListHuman(*cls, result);
+      if (classes[i]) {
+        PrintListHuman(*classes[i], result);
+      } else {
+        std::cout << views[i]->name << ": " << result["instances"].size() << " instances (client view)\n";
+        for (const Json& instance : result["instances"]) PrintRecord(std::cout, instance);
+      }
     }
     first = false;
   }

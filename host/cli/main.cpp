@@ -47,13 +47,17 @@ int main(int argc, char** argv) {
   CLI::Option* computerNameOption =
       app.add_option("--computer-name", computerName, "computer name handed to the provider; default: host name");
   app.add_flag("--json", options.json, "machine-readable output, one JSON object per line");
+  app.add_flag("--records-only", options.recordsOnly,
+               "the library's records alone, without the client view (derived properties, the view's classes "
+               "and method adapter; docs/client-view.md)");
 
   CLI::App* classes = app.add_subcommand("classes", "list the CIM classes the library serves");
 
   std::vector<std::string> listNames;
   bool listAll = false;
   CLI::App* list = app.add_subcommand("list", "list the instances of classes");
-  list->add_option("CLASS", listNames, "CIM class names");
+  list->add_option("CLASS", listNames,
+                   "CIM class names (a class of the client view too; a class's derived properties are added)");
   list->add_flag("--all", listAll,
                  "every class, in catalogue order: a summary (--json: every record), then every reference checked "
                  "(exit 4 when one names no listed instance)");

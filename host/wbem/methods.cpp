@@ -2,7 +2,9 @@
 // the instance's own record (so the fields the library keeps for itself are
 // there), set what the request gives, and call the library.
 #include <memory>
+#include <stdexcept>
 
+#include "host/view/adapter.h"
 #include "host/wbem/op_context.h"
 
 namespace zubwbem {
@@ -34,6 +36,74 @@ RecordPtr TargetRecord(OpContext& ctx, const CimClass& cls, const std::optional<
   return record;
 }
 
+// One output parameter, left out when NULL (wbemcli cannot read one).
+void WriteOut(XmlOut& out, const CimParameter& param, const CimValue& v) {
+  if (v.null || (param.type == CimType::Reference && v.refs.empty())) return;
+  out.Open("PARAMVALUE").Attr("NAME", param.name).Attr("PARAMTYPE", TypeName(param.type)).Raw(">");
+  out.ParamValue(param, v);
+  out.Raw("</PARAMVALUE>\n");
+}
+
+// The client view's CreateOrModifyElementFromStoragePool (host/view/adapter.h)
+// on a storage configuration service; not available for a service whose
+// controller has no pool.
+std::string InvokeAdapter(OpContext& ctx, const CimClass& cls, const CimMethod& method) {
+  const Request& request = ctx.request;
+  if (!request.target) throw CimFault(kCimInvalidParameter, method.name + " is called on a service, not on its class");
+  CheckKeys(cls, *request.target);
+  ViewInstances view(ctx.schema, ctx.gate);
+  std::vector<zubcim::Json> records;
+  const std::vector<Instance> services = ctx.gate.List(cls, &records);
+  size_t at = 0;
+  while (at < services.size() && !KeysMatch(services[at].path, *request.target)) ++at;
+  if (at == services.size()) throw CimFault(kCimNotFound, "no instance " + Describe(*request.target) + " in " + ctx.nameSpace);
+  if (!zubview::PoolOfService(view.Source(), records[at]))
+    throw CimFault(kCimMethodNotAvailable, method.name + " is not available for " + Describe(*request.target) +
+                                               ": its controller has no pool (no free, healthy disk)");
+  const PathDefaults& defaults = ctx.gate.Defaults();
+  zubview::PoolRequest in;
+  for (pugi::xml_node p : request.params) {
+    const std::string name = p.attribute("NAME").value();
+    const CimParameter* param = nullptr;
+    for (const CimParameter& candidate : method.params) {
+      if (EqualsNoCase(candidate.name, name)) param = &candidate;
+    }
+    if (!param || !param->in) throw CimFault(kCimInvalidParameter, cls.name + "." + method.name + " takes no input \"" + name + "\"");
+    const CimValue value = ReadValue(p);
+    if (value.null) continue;
+    auto text = [&] { return value.items.empty() ? std::string() : value.items.front(); };
+    auto ref = [&] { return value.refs.empty() ? std::string() : LibraryTextOf(value.refs.front(), defaults.host, defaults.nameSpace); };
+    try {
+      if (EqualsNoCase(name, "ElementName")) in.elementName = text();
+      else if (EqualsNoCase(name, "ElementType")) in.elementType = std::stoull(text());
+      else if (EqualsNoCase(name, "Size")) in.size = std::stoull(text());
+      else if (EqualsNoCase(name, "Goal")) in.goal = ref();
+      else if (EqualsNoCase(name, "InPool")) in.inPool = ref();
+      else if (EqualsNoCase(name, "TheElement")) in.theElement = ref();
+    } catch (const std::logic_error&) {
+      throw CimFault(kCimInvalidParameter, cls.name + "." + method.name + ": " + name + " is not a number");
+    }
+  }
+  zubview::PoolOutcome outcome;
+  try {
+    outcome = zubview::CreateFromPool(view.Source(), records[at], in);
+  } catch (const std::invalid_argument& e) {
+    throw CimFault(kCimInvalidParameter, cls.name + "." + method.name + ": " + e.what());
+  }
+  XmlOut out;
+  out.Open("RETURNVALUE").Attr("PARAMTYPE", TypeName(method.returnType)).Raw(">");
+  out.Value(std::to_string(outcome.returnValue));
+  out.Raw("</RETURNVALUE>\n");
+  for (const CimParameter& param : method.params) {
+    if (!param.out) continue;
+    if (EqualsNoCase(param.name, "Size") && outcome.size)
+      WriteOut(out, param, CimValueOf(param, zubcim::Json(*outcome.size), defaults));
+    else if (EqualsNoCase(param.name, "TheElement") && !outcome.theElement.empty())
+      WriteOut(out, param, CimValueOf(param, zubcim::Json(outcome.theElement), defaults));
+  }
+  return std::move(out.Text());
+}
+
 }  // namespace
 
 std::string InvokeMethod(OpContext& ctx) {
@@ -41,6 +111,8 @@ std::string InvokeMethod(OpContext& ctx) {
   const CimClass& cls = ctx.RequireClass(request.className);
   const CimMethod* method = cls.FindMethod(request.name);
   if (!method) throw CimFault(kCimMethodNotFound, "class " + cls.name + " has no method " + request.name);
+  if (ctx.view && EqualsNoCase(cls.name, zubview::kAdapterClass) && EqualsNoCase(method->name, zubview::kAdapterMethod))
+    return InvokeAdapter(ctx, cls, *method);
   // A standard method the library does not implement.
   if (!cls.desc || !method->desc)
     throw CimFault(kCimNotSupported, cls.name + "." + method->name + " is not supported by this provider");
@@ -79,12 +151,7 @@ std::string InvokeMethod(OpContext& ctx) {
   out.Raw("</RETURNVALUE>\n");
   for (const CimParameter& param : method->params) {
     if (!param.out || !param.param.field) continue;
-    CimValue v = ReadField(*param.param.field, param, param.param.At(record.get()), defaults);
-    // wbemcli cannot read a NULL output parameter: leave it out.
-    if (v.null || (param.type == CimType::Reference && v.refs.empty())) continue;
-    out.Open("PARAMVALUE").Attr("NAME", param.name).Attr("PARAMTYPE", TypeName(param.type)).Raw(">");
-    out.ParamValue(param, v);
-    out.Raw("</PARAMVALUE>\n");
+    WriteOut(out, param, ReadField(*param.param.field, param, param.param.At(record.get()), defaults));
   }
   return std::move(out.Text());
 }

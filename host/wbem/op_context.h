@@ -4,9 +4,11 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "host/wbem/client_view.h"
 #include "host/wbem/provider_gate.h"
 #include "host/cim/schema.h"
 #include "host/indications/subscriptions.h"
@@ -23,6 +25,7 @@ struct OpContext {
   std::string nameSpace;  // canonical
   SubscriptionStore* store = nullptr;  // null: no subscriptions are kept
   const ServerInstances* own = nullptr; // null: the server has no instances of its own
+  bool view = false;                    // the client view (client_view.h) is served
 
   // What the operation answers when a class it is given does not exist
   // (DSP0200 names it per operation).
@@ -38,8 +41,9 @@ struct OpContext {
 
 // The instances of one request, from every source, each source read at
 // most once: the library's classes (through the gate), the subscriptions
-// the server keeps, and the server's own instances. An alias class stands
-// for the instances of the classes it names.
+// the server keeps, the server's own instances and the client view's (its
+// derived properties on the library's instances, its own instances). An
+// alias class stands for the instances of the classes it names.
 class InstanceCache {
  public:
   explicit InstanceCache(OpContext& ctx) : m_ctx(ctx) {}
@@ -55,7 +59,10 @@ class InstanceCache {
   const std::vector<Instance>& Served(const CimClass& cls);
   const std::vector<Instance>& Kept(const CimClass& cls);
 
+  ViewInstances* View();
+
   OpContext& m_ctx;
+  std::unique_ptr<ViewInstances> m_view;
   std::map<const CimClass*, std::vector<Instance>> m_served;
   std::map<const CimClass*, std::vector<Instance>> m_kept;
 };

@@ -359,9 +359,17 @@ PropertyFilter OpContext::Properties() const {
   return PropertyFilter(ReadStringArray(param, "PropertyList"));
 }
 
+ViewInstances* InstanceCache::View() {
+  if (m_ctx.view && !m_view) m_view = std::make_unique<ViewInstances>(m_ctx.schema, m_ctx.gate);
+  return m_view.get();
+}
+
 const std::vector<Instance>& InstanceCache::Served(const CimClass& cls) {
   auto it = m_served.find(&cls);
-  if (it == m_served.end()) it = m_served.emplace(&cls, m_ctx.gate.List(cls)).first;
+  if (it == m_served.end()) {
+    ViewInstances* view = ViewInstances::Derives(cls) ? View() : nullptr;
+    it = m_served.emplace(&cls, view ? view->Served(cls) : m_ctx.gate.List(cls)).first;
+  }
   return it->second;
 }
 
@@ -391,6 +399,9 @@ std::vector<const Instance*> InstanceCache::Of(const CimClass& cls) {
   if (m_ctx.own) {
     for (const Instance* instance : m_ctx.own->Of(schema, cls)) out.push_back(instance);
   }
+  if (ViewInstances* view = View()) {
+    for (const Instance* instance : view->Of(cls)) out.push_back(instance);
+  }
   return out;
 }
 
@@ -406,6 +417,9 @@ std::vector<const Instance*> InstanceCache::In(const std::string& ns) {
   }
   if (m_ctx.own) {
     for (const Instance* instance : m_ctx.own->In(ns)) out.push_back(instance);
+  }
+  if (ViewInstances* view = View()) {
+    for (const Instance* instance : view->In(ns)) out.push_back(instance);
   }
   return out;
 }
@@ -456,7 +470,7 @@ Outcome Operations::Handle(const std::string& body, const CimHeaders& headers) {
   out.className = ClassOfRequest(request);
   if (!headers.cimMethod.empty() && !EqualsNoCase(PercentDecode(headers.cimMethod), request.name))
     return refuse(400, "header-mismatch");
-  OpContext ctx{m_schema, m_gate, request, CanonicalNamespace(request.nameSpace), m_store, m_own};
+  OpContext ctx{m_schema, m_gate, request, CanonicalNamespace(request.nameSpace), m_store, m_own, m_view};
   try {
     out.body = Run(ctx);
   } catch (const CimFault& e) {

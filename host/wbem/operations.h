@@ -35,9 +35,11 @@ class Operations {
   // `store` keeps the indication subscriptions clients create in
   // root/interop; without one, creating them is not supported. `own` are
   // the server's own instances (server_instances.h), when it has them.
+  // `view`: the client view is served (its classes are in the schema,
+  // AddClientView); without it the library's records alone.
   Operations(const Schema& schema, ProviderGate& gate, SubscriptionStore* store = nullptr,
-             const ServerInstances* own = nullptr)
-      : m_schema(schema), m_gate(gate), m_store(store), m_own(own) {}
+             const ServerInstances* own = nullptr, bool view = false)
+      : m_schema(schema), m_gate(gate), m_store(store), m_own(own), m_view(view) {}
   Outcome Handle(const std::string& body, const CimHeaders& headers);
 
  private:
@@ -45,6 +47,7 @@ class Operations {
   ProviderGate& m_gate;
   SubscriptionStore* m_store;
   const ServerInstances* m_own;
+  bool m_view;
 };
 
 std::string PercentDecode(const std::string& text);

@@ -20,6 +20,15 @@ std::vector<Instance> ProviderGate::List(const CimClass& cls) {
   return out;
 }
 
+std::vector<Instance> ProviderGate::List(const CimClass& cls, std::vector<zubcim::Json>* records) {
+  std::vector<Instance> out;
+  Refresh(cls, [&](const void* record) {
+    out.push_back(InstanceOf(cls, record, m_defaults));
+    records->push_back(zubcim::ToJson(cls.desc->record(), record));
+  });
+  return out;
+}
+
 bool ProviderGate::FindRecord(const CimClass& cls, const CimPath& path, void* record) {
   bool found = false;
   Refresh(cls, [&](const void* candidate) {

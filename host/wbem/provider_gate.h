@@ -11,6 +11,7 @@
 
 #include "host/cim/records.h"
 #include "host/cim/schema.h"
+#include "host/kit/record_json.h"
 
 namespace zubwbem {
 
@@ -22,6 +23,9 @@ class ProviderGate {
   // status other than 0 or 4 (nothing there), or an object that cannot be
   // made, throws CimFault (failed) naming the class and status.
   std::vector<Instance> List(const CimClass& cls);
+  // The same, with each record's JSON (every field, internal ones too) in
+  // *records, read in the same pass.
+  std::vector<Instance> List(const CimClass& cls, std::vector<zubcim::Json>* records);
 
   // The record of the instance with the keys of `path`, copied into
   // `*record` (a record of the class's description). False when there is none.

@@ -16,6 +16,7 @@
 #include "host/wbem/auth.h"
 #include "host/wbem/check_command.h"
 #include "host/wbem/cim_access.h"
+#include "host/wbem/client_view.h"
 #include "host/indications/delivery.h"
 #include "host/wbem/http_front.h"
 #include "host/indications/indications.h"
@@ -117,6 +118,7 @@ int Serve(const HostOptions& options, const ServeArgs& args, bool namespaceGiven
   if (!args.authFile.empty() && !auth) throw BadInput("serve: " + authError);
 
   Schema schema(ClassCatalog());
+  if (!options.recordsOnly) AddClientView(schema);
   if (!schema.Problem().empty()) std::cerr << "zubcim serve: warning: " << schema.Problem() << std::endl;
   SessionOptions sessionOptions = options.session;
   sessionOptions.nameSpace.clear();
@@ -143,7 +145,7 @@ int Serve(const HostOptions& options, const ServeArgs& args, bool namespaceGiven
   router.Start(Session::Alerts());
 
   const ServerInstances own(schema, ServerIdentity{session.ComputerName(), ZUBCIM_VERSION, auth.has_value()}, gate);
-  Operations operations(schema, gate, &store, &own);
+  Operations operations(schema, gate, &store, &own, !options.recordsOnly);
   HttpFront front(operations, auth ? &*auth : nullptr, &ApplySimChange, std::cerr);
   std::string error;
   if (!front.Bind(settings, &error)) throw HostError(kExitStartFailed, "serve: " + error);
@@ -171,8 +173,9 @@ int Serve(const HostOptions& options, const ServeArgs& args, bool namespaceGiven
   return kExitOk;
 }
 
-int Schema(bool mof) {
+int Schema(bool mof, bool view) {
   zubwbem::Schema schema(ClassCatalog());
+  if (view) AddClientView(schema);
   if (!schema.Problem().empty()) throw HostError(kExitStartFailed, "schema: " + schema.Problem());
   if (!mof) throw BadInput("schema: say which form (--mof)");
   WriteMof(std::cout, schema);
@@ -290,7 +293,7 @@ wbemcli di on the subscription's path ends the delivery.)");
   return [=](const HostOptions& options) -> std::optional<int> {
     if (std::optional<int> code = runCheck(options)) return code;
     if (*serve) return Serve(options, *serveArgs, root->get_option("--namespace")->count() > 0);
-    if (*schema) return Schema(*mof);
+    if (*schema) return Schema(*mof, !options.recordsOnly);
     if (*passwd) return Passwd(*passwdFile, *passwdUser);
     if (*sim) return SimClient(*simServer, *simChange, *simNoVerify);
     if (*listen) return ListenCommand(options, *listenArgs);

@@ -147,7 +147,19 @@ TEST_F(HostTest, MistakesAreBadInputFoundBeforeAnythingRuns) {
 }
 
 TEST_F(HostTest, ClassesDescribesEveryCatalogueEntry) {
-  Result r = Run("--json classes");
+  // With the client view: the catalogue's classes with the derived
+  // properties marked, then the view's own classes.
+  Result view = Run("--json classes");
+  ASSERT_EQ(view.code, 0) << view.err;
+  std::vector<Json> viewLines = view.json();
+  ASSERT_GT(viewLines.size(), ClassCatalog().size());
+  EXPECT_EQ(viewLines[ClassCatalog().size()]["view"], true) << viewLines[ClassCatalog().size()];
+  const Json& derived = viewLines[0]["properties"];
+  ASSERT_GT(derived.size(), 4u);
+  EXPECT_EQ(derived[4]["derived"], true) << derived[4];
+  EXPECT_FALSE(derived[4]["rule"].get<std::string>().empty());
+  // The records alone: exactly the catalogue.
+  Result r = Run("--records-only --json classes");
   ASSERT_EQ(r.code, 0) << r.err;
   std::vector<Json> lines = r.json();
   std::span<const ClassDesc> catalog = ClassCatalog();

@@ -6,7 +6,7 @@ The rooms, lowest first (a room may include its own files and any lower
 room's):
   include/zubprov (the public headers: they include only each other and
   platform/export.h), platform < framework < middleware < classes < events < provider
-    < host/kit < host/sim < host/cim < host/indications < host/wbem < host/cli
+    < host/kit < host/view, host/sim < host/cim < host/indications < host/wbem < host/cli
     < tools, bench, fuzz < tests, examples
 sim/ stands in for the external middleware: it includes nothing of the
 provider but platform/ and middleware/abru2.h (the API it implements), and
@@ -18,7 +18,7 @@ import os, re, sys
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 ORDER = [
     ('include/', 0), ('platform/', 0), ('framework/', 1), ('middleware/', 2), ('classes/', 3), ('events/', 4), ('provider/', 5),
-    ('host/kit/', 6), ('host/sim/', 7), ('host/cim/', 8), ('host/indications/', 9), ('host/wbem/', 10),
+    ('host/kit/', 6), ('host/view/', 7), ('host/sim/', 7), ('host/cim/', 8), ('host/indications/', 9), ('host/wbem/', 10),
     ('host/cli/', 11), ('tools/', 12), ('bench/', 12), ('fuzz/', 12), ('tests/', 13), ('examples/', 13),
 ]
 # Who may include the simulation's own headers (sim/): the host's simulation
