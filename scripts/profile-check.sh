@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# zubcim check on the built-in simulated RAID stack, both ways: in this
-# process, then against a zubcim serve (with logins) started here on a free
-# loopback port; the two reports must be the same. Exit 0 when every
-# profile passed both ways.
-#   scripts/profile-check.sh [BUILD_DIR]       (default: build)
+# zubcim check on a simulated RAID stack (the built-in one, or TOPOLOGY),
+# both ways: in this process, then against a zubcim serve (with logins)
+# started here on a free loopback port; the two reports must be the same.
+# Exit 0 when every profile passed both ways.
+#   scripts/profile-check.sh [BUILD_DIR [TOPOLOGY]]       (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 zubcim="$build/bin/zubcim"
+topology=()
+[ -n "${2:-}" ] && topology=(--topology "$2")
 
 work=$(mktemp -d)
 server=""
@@ -17,10 +19,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$zubcim" check >"$work/local.txt" || { cat "$work/local.txt"; echo "profile-check: in-process check failed" >&2; exit 1; }
+"$zubcim" "${topology[@]}" check >"$work/local.txt" || { cat "$work/local.txt"; echo "profile-check: in-process check failed" >&2; exit 1; }
 
 echo 's3cret' | "$zubcim" passwd --auth-file "$work/users" checker
-"$zubcim" serve --listen 127.0.0.1:0 --auth-file "$work/users" >"$work/serve.out" 2>"$work/serve.log" &
+"$zubcim" "${topology[@]}" serve --listen 127.0.0.1:0 --auth-file "$work/users" >"$work/serve.out" 2>"$work/serve.log" &
 server=$!
 port=""
 for _ in $(seq 100); do

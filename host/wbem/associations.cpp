@@ -48,13 +48,18 @@ CimPath ObjectName(OpContext& ctx, const char* name) {
 }
 
 // Whether a class name may name the instance of `cls`: the same class, a
-// class it descends from, a general class that stands for it (an alias), or
-// a class the schema does not know (the keys decide then).
+// class it descends from, a general class that stands for it (an alias) or
+// one it stands for (the object named by an alias, a reference naming the
+// instance by its own class), or a class the schema does not know (the
+// keys decide then).
 bool ClassFits(OpContext& ctx, const std::string& name, const CimClass& cls) {
   const CimClass* named = ctx.schema.Find(cls.nameSpace, name);
   if (!named || ctx.schema.IsA(cls, named->name)) return true;
   for (const std::string& standsFor : named->aliasOf) {
     if (ctx.schema.IsA(cls, standsFor)) return true;
+  }
+  for (const std::string& standsFor : cls.aliasOf) {
+    if (ctx.schema.IsA(*named, standsFor)) return true;
   }
   return false;
 }

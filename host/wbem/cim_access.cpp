@@ -10,6 +10,7 @@
 #include "host/cim/xml_writer.h"
 #include "host/kit/errors.h"
 #include "host/kit/join.h"
+#include "host/wbem/client_view.h"
 #include "host/wbem/operations.h"
 
 namespace zubwbem {
@@ -105,6 +106,16 @@ class CimXmlAccess : public CimAccess {
     }
   }
 
+  bool HasClass(const std::string& ns, const std::string& cls) override {
+    try {
+      Answer({"GetClass", ns, ClassParam("ClassName", cls)});
+      return true;
+    } catch (const CimAccessError& e) {
+      if (e.code() == kCimInvalidClass || e.code() == kCimNotFound) return false;
+      throw;
+    }
+  }
+
  protected:
   // The answer's body to a request `body` of `call`; throws CimAccessError
   // when there is none.
@@ -175,16 +186,17 @@ class Http final : public CimXmlAccess {
   std::unique_ptr<httplib::Client> m_client;
 };
 
-// The server's parts as `zubcim serve` puts them together, less HTTP and
-// indications.
+// The server's parts as `zubcim serve` puts them together (the client view
+// too, unless --records-only), less HTTP and indications.
 class InProcess final : public CimXmlAccess {
  public:
   explicit InProcess(const zubcim::HostOptions& options)
       : m_schema(ClassCatalog()),
+        m_view(!options.recordsOnly && (AddClientView(m_schema), true)),
         m_session(SessionOptionsOf(options)),
         m_gate(PathDefaults{m_session.ComputerName(), ClassNs()}),
         m_own(m_schema, ServerIdentity{m_session.ComputerName(), ZUBCIM_VERSION, false}, m_gate),
-        m_operations(m_schema, m_gate, nullptr, &m_own) {}
+        m_operations(m_schema, m_gate, nullptr, &m_own, m_view) {}
 
   std::string Where() const override { return "in-process"; }
 
@@ -204,6 +216,7 @@ class InProcess final : public CimXmlAccess {
   }
 
   Schema m_schema;
+  bool m_view;  // the client view joined the schema (before anything reads it)
   zubcim::Session m_session;
   ProviderGate m_gate;
   ServerInstances m_own;

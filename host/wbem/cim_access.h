@@ -57,6 +57,8 @@ class CimAccess {
   virtual std::vector<ClientInstance> References(const CimPath& object, const std::string& assocClass) = 0;
   // GetInstance; nothing when the server says there is no such instance.
   virtual std::optional<ClientInstance> Get(const CimPath& path) = 0;
+  // GetClass: whether the server serves the class `cls` in `ns`.
+  virtual bool HasClass(const std::string& ns, const std::string& cls) = 0;
   // Where it reads from, for the report: the URL, or "in-process".
   virtual std::string Where() const = 0;
 };
@@ -76,8 +78,9 @@ ServerAddress ParseServerUrl(const std::string& url, const std::string& verb);
 std::unique_ptr<CimAccess> HttpCimAccess(const std::string& url, bool noVerify);
 
 // A server in this process on a session of the library started with
-// `options` (its topology and computer name), without HTTP. Throws
-// zubcim::HostError as Session does.
+// `options` (its topology and computer name), serving the client view
+// unless `options.recordsOnly`, as `zubcim serve` does; without HTTP.
+// Throws zubcim::HostError as Session does.
 std::unique_ptr<CimAccess> InProcessCimAccess(const zubcim::HostOptions& options);
 
 }  // namespace zubwbem

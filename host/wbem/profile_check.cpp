@@ -6,6 +6,8 @@
 #include <map>
 #include <set>
 
+#include "host/view/view.h"
+
 namespace zubwbem {
 namespace {
 
@@ -64,7 +66,8 @@ struct Sink {
 
 class Walker {
  public:
-  Walker(CimAccess& access, std::span<const ProfileRow> table) : m_access(access), m_table(table) {}
+  Walker(CimAccess& access, std::span<const ProfileRow> table, bool view)
+      : m_access(access), m_table(table), m_view(view) {}
 
   std::vector<ProfileResult> Run() {
     std::vector<ProfileResult> out;
@@ -87,8 +90,9 @@ class Walker {
  private:
   const ProfileRow* RowOf(const ClientInstance& profile) const {
     const std::string name = Lower(Text(profile, "RegisteredName"));
+    const Served other = m_view ? Served::RecordsOnly : Served::View;
     for (const ProfileRow& row : m_table) {
-      if (Lower(row.registeredName) == name) return &row;
+      if (row.served != other && Lower(row.registeredName) == name) return &row;
     }
     return nullptr;
   }
@@ -99,15 +103,27 @@ class Walker {
     Sink central{&result, &result.items.back()};
     const std::vector<ClientInstance> centrals = Central(profile, row, central);
     central.item->checked = centrals.size();
-    if (centrals.empty())
+    if (centrals.empty() && !row.mayHaveNone)
       central.Missing("no instance of " + std::string(row.central) + " is reached from the profile " + result.path);
     Check(centrals, row.required, central);
+    // Each item's instances by its result class, for the items that start
+    // from them.
+    std::map<std::string, std::pair<std::string, std::vector<ClientInstance>>> reachedBy;
     for (const Follow& follow : row.mandatory) {
-      result.items.push_back({HopName(follow.hop), 0, 0, 0});
+      const auto from = follow.from ? reachedBy.find(Lower(follow.from)) : reachedBy.end();
+      const std::string name = (from != reachedBy.end() ? from->second.first + " -> " : "") + HopName(follow.hop);
+      result.items.push_back({name, 0, 0, 0});
       Sink sink{&result, &result.items.back()};
-      const std::vector<ClientInstance> reached = Across(centrals, follow.hop, follow.each, sink);
+      if (follow.from && from == reachedBy.end()) {
+        sink.Wrong(std::string("the profile table's row starts it from ") + follow.from +
+                   ", which no earlier association of the row leads to");
+        continue;
+      }
+      std::vector<ClientInstance> reached =
+          Across(from != reachedBy.end() ? from->second.second : centrals, follow.hop, follow.each, sink);
       sink.item->checked = reached.size();
       Check(reached, follow.required, sink);
+      reachedBy[Lower(follow.hop.result)] = {name, std::move(reached)};
     }
   }
 
@@ -226,6 +242,7 @@ class Walker {
 
   CimAccess& m_access;
   std::span<const ProfileRow> m_table;
+  bool m_view;
   std::map<std::string, std::vector<ClientInstance>> m_central;
   std::map<std::string, std::vector<std::string>> m_duplicates;
   std::map<std::string, bool> m_exists;
@@ -234,8 +251,13 @@ class Walker {
 
 }  // namespace
 
-std::vector<ProfileResult> CheckProfiles(CimAccess& access, std::span<const ProfileRow> table) {
-  return Walker(access, table).Run();
+std::vector<ProfileResult> CheckProfiles(CimAccess& access, std::span<const ProfileRow> table, bool view) {
+  return Walker(access, table, view).Run();
+}
+
+bool ServesClientView(CimAccess& access) {
+  const zubview::ViewClass& any = zubview::ViewClasses().front();
+  return access.HasClass(any.nameSpace, any.name);
 }
 
 }  // namespace zubwbem

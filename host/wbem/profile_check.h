@@ -23,8 +23,9 @@
 //   that exist (GetInstance finds them);
 // - no two instances of a class met share a path (two controllers of one
 //   name);
-// - each profile has a central instance, and each central instance has an
-//   instance at the end of every hop marked `each`.
+// - each profile has a central instance (unless its row says why it may
+//   have none), and each instance a mandatory association starts from has
+//   an instance at its end where it is marked `each`.
 #pragma once
 
 #include <cstddef>
@@ -43,12 +44,20 @@ struct Hop {
   const char* result;
 };
 
-// A mandatory association of a profile's central instances.
+// A mandatory association of a profile's central instances, or of the
+// instances an earlier one of the row leads to (`from`, that one's result
+// class).
 struct Follow {
   Hop hop;
-  bool each;                          // every central instance leads to one at least
+  bool each;                          // every instance it starts from leads to one at least
   std::vector<const char*> required;  // properties of the instances it leads to
+  const char* from = nullptr;         // null: from the central instances
 };
+
+// Which server a row is for: the client view (host/view) adds associations
+// and properties, so a profile whose walk changes with it has a row for
+// each; the others one for both.
+enum class Served { Both, View, RecordsOnly };
 
 struct ProfileRow {
   const char* registeredName;
@@ -56,6 +65,10 @@ struct ProfileRow {
   std::vector<Hop> reach;             // see above; empty: through CIM_ElementConformsToProfile only
   std::vector<const char*> required;  // properties of each central instance
   std::vector<Follow> mandatory;
+  Served served = Served::Both;
+  // Why the profile may have no central instance (null: it must have one),
+  // as a pool where no controller has a free, healthy disk.
+  const char* mayHaveNone = nullptr;
 };
 
 // The table (profile_table.cpp).
@@ -81,7 +94,11 @@ struct ProfileResult {
 };
 
 // Walks every registered profile `access` serves in root/interop, in the
-// order served. Throws CimAccessError when the server cannot be read.
-std::vector<ProfileResult> CheckProfiles(CimAccess& access, std::span<const ProfileRow> table);
+// order served, by the rows for a server with the client view (`view`) or
+// without. Throws CimAccessError when the server cannot be read.
+std::vector<ProfileResult> CheckProfiles(CimAccess& access, std::span<const ProfileRow> table, bool view);
+
+// Whether the server at `access` serves the client view (its classes).
+bool ServesClientView(CimAccess& access);
 
 }  // namespace zubwbem

@@ -1,36 +1,76 @@
 // profile_table.cpp: what `zubcim check` knows of each profile, one row
-// each (profile_check.h says how the walk reads a row; docs/check.md what
-// each row means and which rows the client view changes).
+// each, or one for a server with the client view and one for the records
+// alone where the view changes the walk (profile_check.h says how the walk
+// reads a row; docs/check.md what each row means).
 #include "host/wbem/profile_check.h"
 
 namespace zubwbem {
+namespace {
+
+// What leads from a controller's system either way.
+const Follow kService{{"CIM_HostedService", "CIM_StorageConfigurationService"}, true, {"Name", "SystemName"}};
+const Follow kPackage{{"CIM_ComputerSystemPackage", "CIM_PhysicalPackage"}, true, {"Tag", "Manufacturer", "Model"}};
+const Follow kVolumes{{"CIM_SystemDevice", "CIM_StorageVolume"}, false, {"DeviceID", "ElementName"}};
+const Follow kRedundancy{{"CIM_HostedCollection", "CIM_StorageRedundancySet"}, false, {"InstanceID"}};
+const Follow kEndpoints{{"CIM_HostedAccessPoint", "CIM_ProtocolEndpoint"}, false, {"Name"}};
+const std::vector<const char*> kSystemKeys = {"CreationClassName", "Name", "NameFormat"};
+const std::vector<const char*> kSoftware = {"InstanceID", "VersionString"};
+
+}  // namespace
 
 std::span<const ProfileRow> ProfileTable() {
   static const ProfileRow rows[] = {
-      // The controller's system is reached through its port controller, the
-      // element the library joins to the profile.
+      // With the view each system conforms itself; it has a name, a health
+      // and its identity, its drives (each on its disk extent) and its pool
+      // (none for a controller without a free, healthy disk).
+      {"Host Hardware RAID Controller", "CIM_ComputerSystem", {},
+       {"CreationClassName", "Name", "NameFormat", "ElementName", "OperationalStatus", "HealthState",
+        "IdentifyingDescriptions", "OtherIdentifyingInfo"},
+       {kService, kPackage,
+        {{"CIM_InstalledSoftwareIdentity", "CIM_SoftwareIdentity"}, true, kSoftware},
+        kVolumes,
+        {{"CIM_SystemDevice", "CIM_DiskDrive"}, false, {"DeviceID", "OperationalStatus", "HealthState"}},
+        {{"CIM_MediaPresent", "CIM_StorageExtent"}, true, {"DeviceID"}, "CIM_DiskDrive"},
+        {{"CIM_HostedStoragePool", "CIM_StoragePool"}, false, {"InstanceID"}},
+        kRedundancy, kEndpoints},
+       Served::View},
+      // The records join the profile to the port controllers; the system is
+      // their identity.
       {"Host Hardware RAID Controller", "CIM_ComputerSystem",
        {{"CIM_ElementConformsToProfile", "CIM_PortController"}, {"CIM_ConcreteIdentity", "CIM_ComputerSystem"}},
-       {"CreationClassName", "Name", "NameFormat"},
-       {{{"CIM_HostedService", "CIM_StorageConfigurationService"}, true, {"Name", "SystemName"}},
-        {{"CIM_ComputerSystemPackage", "CIM_PhysicalPackage"}, true, {"Tag", "Manufacturer", "Model"}},
-        {{"CIM_ElementSoftwareIdentity", "CIM_SoftwareIdentity"}, true, {"InstanceID", "VersionString"}},
-        {{"CIM_SystemDevice", "CIM_StorageVolume"}, false, {"DeviceID", "ElementName"}},
-        {{"CIM_HostedCollection", "CIM_StorageRedundancySet"}, false, {"InstanceID"}},
-        {{"CIM_HostedAccessPoint", "CIM_ProtocolEndpoint"}, false, {"Name"}}}},
+       kSystemKeys,
+       {kService, kPackage, {{"CIM_ElementSoftwareIdentity", "CIM_SoftwareIdentity"}, true, kSoftware}, kVolumes,
+        kRedundancy, kEndpoints},
+       Served::RecordsOnly},
+      // The pools of the systems, with their capabilities and volumes.
+      {"Block Services", "CIM_StoragePool",
+       {{"CIM_HostedStoragePool", "CIM_StoragePool"}},
+       {"InstanceID", "PoolID", "TotalManagedSpace", "RemainingManagedSpace", "OperationalStatus", "HealthState",
+        "Usage"},
+       {{{"CIM_ElementCapabilities", "CIM_StorageCapabilities"}, true, {"InstanceID"}},
+        {{"CIM_AllocatedFromStoragePool", "CIM_StorageVolume"}, false, {"DeviceID"}}},
+       Served::View, "no controller has a free, healthy disk (the library makes no pool then)"},
+      // The records hang the pools from no system: the services stand for them.
       {"Block Services", "CIM_StorageConfigurationService",
        {{"CIM_HostedService", "CIM_StorageConfigurationService"}},
        {"Name", "SystemName"},
-       {}},
+       {},
+       Served::RecordsOnly},
       {"Physical Asset", "CIM_PhysicalPackage",
        {{"CIM_ComputerSystemPackage", "CIM_PhysicalPackage"}},
        {"Tag", "Manufacturer", "Model", "SerialNumber"},
        {{{"CIM_Realizes", "CIM_PortController"}, true, {"DeviceID"}},
         {{"CIM_ProductPhysicalComponent", "CIM_Product"}, true, {"Name", "Vendor"}}}},
       {"Software Inventory", "CIM_SoftwareIdentity",
+       {{"CIM_InstalledSoftwareIdentity", "CIM_SoftwareIdentity"}},
+       kSoftware,
+       {},
+       Served::View},
+      {"Software Inventory", "CIM_SoftwareIdentity",
        {{"CIM_ElementSoftwareIdentity", "CIM_SoftwareIdentity"}},
-       {"InstanceID", "VersionString"},
-       {}},
+       kSoftware,
+       {},
+       Served::RecordsOnly},
       {"Generic Initiator Ports", "CIM_LogicalPort",
        {{"CIM_SystemDevice", "CIM_LogicalPort"}},
        {"DeviceID"},

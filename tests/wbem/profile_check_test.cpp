@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <thread>
 
@@ -69,13 +70,17 @@ class ProfileCheck : public ::testing::Test {
     return run;
   }
   // `zubcim serve` on a free port; its URL.
-  std::string Serve(const std::string& topology) {
+  std::string Serve(const std::string& topology, bool recordsOnly = false) {
+    if (server > 0 && ::kill(server, SIGTERM) == 0) ::waitpid(server, nullptr, 0);
     const fs::path said = dir / "serve.out";
+    fs::remove(said);
     server = ::fork();
     if (server == 0) {
       std::freopen(said.c_str(), "w", stdout);
       std::freopen("/dev/null", "w", stderr);
-      ::execl(ZUBCIM_PATH, ZUBCIM_PATH, "--topology", topology.c_str(), "serve", "--listen", "127.0.0.1:0", nullptr);
+      const char* view = recordsOnly ? "--records-only" : "--json";  // --json changes nothing of serve
+      ::execl(ZUBCIM_PATH, ZUBCIM_PATH, view, "--topology", topology.c_str(), "serve", "--listen", "127.0.0.1:0",
+              nullptr);
       ::_exit(127);
     }
     const std::string serving = "http://127.0.0.1:";
@@ -103,23 +108,41 @@ class ProfileCheck : public ::testing::Test {
   pid_t server = 0;
 };
 
+// With the client view each system conforms itself, its drives sit on their extents and the pool of the one
+// controller with a free disk is Block Services' central instance; without it the records' own joins are walked.
 TEST_F(ProfileCheck, InProcessAndServedAgreeAndEveryProfilePasses) {
   const std::string topology = Topology("whole.json", kWholeTopology);
-  const Ran local = Zubcim("--json --topology " + topology + " check");
-  ASSERT_EQ(local.exit, 0) << local.out;
-  const Ran served = Zubcim("--json check --server " + Serve(topology));
-  ASSERT_EQ(served.exit, 0) << served.out;
-  const std::vector<nlohmann::json> profiles = Profiles(local.out);
-  EXPECT_EQ(profiles, Profiles(served.out));
+  for (const bool recordsOnly : {false, true}) {
+    const std::string mode = recordsOnly ? "--records-only " : "";
+    const Ran local = Zubcim(mode + "--json --topology " + topology + " check");
+    ASSERT_EQ(local.exit, 0) << local.out;
+    const Ran served = Zubcim("--json check --server " + Serve(topology, recordsOnly));
+    ASSERT_EQ(served.exit, 0) << served.out;
+    const std::vector<nlohmann::json> profiles = Profiles(local.out);
+    EXPECT_EQ(profiles, Profiles(served.out)) << mode;
+    EXPECT_EQ(nlohmann::json::parse(served.out.substr(served.out.rfind('{')))["view"], !recordsOnly) << served.out;
 
-  bool hhrc = false;
-  for (const nlohmann::json& profile : profiles) {
-    EXPECT_TRUE(profile["passed"].get<bool>()) << profile.dump();
-    if (profile["profile"] != "Host Hardware RAID Controller") continue;
-    hhrc = true;
-    EXPECT_EQ(profile["items"][0]["checked"], 2) << "one system per controller";
+    std::map<std::string, size_t> checked;  // "profile/item" -> instances checked
+    for (const nlohmann::json& profile : profiles) {
+      EXPECT_TRUE(profile["passed"].get<bool>()) << mode << profile.dump();
+      for (const nlohmann::json& item : profile["items"])
+        checked[profile["profile"].get<std::string>() + "/" + item["item"].get<std::string>()] = item["checked"];
+    }
+    EXPECT_EQ(checked["Host Hardware RAID Controller/central CIM_ComputerSystem"], 2u) << mode << "one system each";
+    if (recordsOnly) {
+      EXPECT_EQ(checked["Block Services/central CIM_StorageConfigurationService"], 2u) << local.out;
+      EXPECT_EQ(checked.count("Block Services/central CIM_StoragePool"), 0u) << local.out;
+    } else {
+      EXPECT_EQ(checked["Block Services/central CIM_StoragePool"], 1u) << "AHCI's pool; SAS has no free disk";
+      EXPECT_EQ(checked["Host Hardware RAID Controller/CIM_SystemDevice -> CIM_DiskDrive -> CIM_MediaPresent -> "
+                        "CIM_StorageExtent"],
+                6u)
+          << local.out;
+      EXPECT_EQ(checked["Software Inventory/central CIM_SoftwareIdentity"],
+                checked["Host Hardware RAID Controller/CIM_InstalledSoftwareIdentity -> CIM_SoftwareIdentity"])
+          << local.out;
+    }
   }
-  EXPECT_TRUE(hhrc) << local.out;
 }
 
 TEST_F(ProfileCheck, TwoControllersOfOneNameFailWithAClearLine) {
@@ -191,6 +214,7 @@ class StandIn : public zubwbem::CimAccess {
     }
     return std::nullopt;
   }
+  bool HasClass(const std::string&, const std::string&) override { return true; }
   std::string Where() const override { return "stand-in"; }
 
  private:
@@ -215,7 +239,7 @@ TEST(ProfileWalk, AReferenceToNothingAndAMissingPropertyAreFailuresOfTheirItem) 
   };
   const zubwbem::ProfileRow table[] = {{"P", "X_Central", {}, {"Name", "Size"}, {{{"X_Link", "X_Part"}, true, {"Name"}}}}};
 
-  const std::vector<zubwbem::ProfileResult> results = zubwbem::CheckProfiles(server, table);
+  const std::vector<zubwbem::ProfileResult> results = zubwbem::CheckProfiles(server, table, true);
   ASSERT_EQ(results.size(), 1u);
   const zubwbem::ProfileResult& p = results[0];
   ASSERT_EQ(p.items.size(), 2u);
@@ -227,7 +251,7 @@ TEST(ProfileWalk, AReferenceToNothingAndAMissingPropertyAreFailuresOfTheirItem) 
 
   // The part gone, the central instance leads nowhere: missing, since every central instance must lead to one.
   server.instances.erase(server.instances.begin() + 2);
-  const zubwbem::ProfileResult again = zubwbem::CheckProfiles(server, table)[0];
+  const zubwbem::ProfileResult again = zubwbem::CheckProfiles(server, table, true)[0];
   EXPECT_EQ(again.items[1].missing, 1u);
 }
 
