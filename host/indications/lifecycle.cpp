@@ -6,8 +6,10 @@
 namespace zubwbem {
 namespace {
 
-// The records the library's change detection compares.
-const char* const kWatched[] = {"ZUB_StorageVolume", "ZUB_StoragePool", "ZUB_StorageExtentDisk"};
+// The records the library's change detection compares, and the client
+// view's drive, one per disk extent (a class the schema has only when the
+// server serves the view).
+const char* const kWatched[] = {"ZUB_StorageVolume", "ZUB_StoragePool", "ZUB_StorageExtentDisk", "ZUB_HostDiskDrive"};
 
 bool SameValue(const CimValue& a, const CimValue& b) {
   if (a.null != b.null || a.items != b.items || a.refs.size() != b.refs.size()) return false;
@@ -34,7 +36,7 @@ std::span<const char* const> LifeCycleClasses() { return kWatched; }
 
 LifeCycleWatch::LifeCycleWatch(const Schema& schema, Lister lister) : m_schema(schema), m_lister(std::move(lister)) {
   for (const char* name : LifeCycleClasses()) {
-    if (const CimClass* cls = m_schema.Find(ClassNs(), name); cls && cls->desc) m_classes.push_back(cls);
+    if (const CimClass* cls = m_schema.Find(ClassNs(), name)) m_classes.push_back(cls);
   }
 }
 

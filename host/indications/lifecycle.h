@@ -12,6 +12,9 @@
 // - a path listed both times with a property of another value: a
 //   modification, SourceInstance the instance now, PreviousInstance as it
 //   was, ChangedPropertyNames the properties that differ.
+// The lister lists them as the server serves them: with the client view,
+// its derived properties are part of each instance (and so of what is
+// compared), and the view's drives are watched beside the disk extents.
 // A volume's DeviceID holds its name, so a rename is a deletion and a
 // creation. A class whose listing fails keeps its previous listing and is
 // compared again at the next batch. The library's alerts are untouched.

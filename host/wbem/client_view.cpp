@@ -134,4 +134,13 @@ std::vector<const Instance*> ViewInstances::In(const std::string& ns) {
   return out;
 }
 
+std::vector<Instance> ListWithView(const Schema& schema, ProviderGate& gate, const CimClass& cls) {
+  ViewInstances view(schema, gate);
+  if (ViewInstances::Derives(cls)) return view.Served(cls);
+  if (cls.desc) return gate.List(cls);
+  std::vector<Instance> out;
+  for (const Instance* instance : view.Of(cls)) out.push_back(*instance);
+  return out;
+}
+
 }  // namespace zubwbem

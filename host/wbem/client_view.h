@@ -50,6 +50,12 @@ class ViewInstances {
   std::map<const CimClass*, std::vector<Instance>> m_own;
 };
 
+// The instances of `cls` as one request with the view lists them: a library
+// class's records with its derived properties, a class of the view's own
+// its instances (copies), any other class as the gate lists it. May throw
+// as the gate does.
+std::vector<Instance> ListWithView(const Schema& schema, ProviderGate& gate, const CimClass& cls);
+
 // A view value (JSON, references as the library's texts) as the CIM value
 // of a property of that type.
 CimValue CimValueOf(const CimTyped& type, const zubview::Json& value, const PathDefaults& defaults);

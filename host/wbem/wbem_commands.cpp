@@ -141,7 +141,14 @@ int Serve(const HostOptions& options, const ServeArgs& args, bool namespaceGiven
   store.OnDestinationDeleted([&delivery](const std::string& key) { delivery.Forget(key); });
   IndicationRouter router(schema, store, delivery);
   ProviderGate gate(PathDefaults{session.ComputerName(), ClassNs()});
-  router.WatchLifeCycle([&gate](const CimClass& cls) { return gate.List(cls); });
+  // The watched classes listed as the server serves them: with the view,
+  // an instance carries its derived properties and the view's drives are
+  // watched too.
+  if (options.recordsOnly) {
+    router.WatchLifeCycle([&gate](const CimClass& cls) { return gate.List(cls); });
+  } else {
+    router.WatchLifeCycle([&schema, &gate](const CimClass& cls) { return ListWithView(schema, gate, cls); });
+  }
   router.Start(Session::Alerts());
 
   const ServerInstances own(schema, ServerIdentity{session.ComputerName(), ZUBCIM_VERSION, auth.has_value()}, gate);

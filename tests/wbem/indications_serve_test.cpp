@@ -243,11 +243,13 @@ TEST_F(IndicationsServed, ListenersReceiveTheScenariosAlertsAndSubscriptionsOutl
 }
 
 TEST_F(IndicationsServed, LifeCycleIndicationsFollowTheVolumesAndDisks) {
-  TestListener volumes, disks, pools;
+  TestListener volumes, disks, pools, drives;
   StartServer();
   Cim(CreateRequest(Destination("volumes", volumes.Url())));
   Cim(CreateRequest(Destination("disks", disks.Url())));
   Cim(CreateRequest(Destination("pools", pools.Url())));
+  Cim(CreateRequest(Destination("drives", drives.Url())));
+  Subscribe("drive", "SELECT * FROM CIM_InstIndication WHERE SourceInstance ISA CIM_DiskDrive", "drives");
   Subscribe("made", "SELECT * FROM CIM_InstCreation WHERE SourceInstance ISA CIM_StorageVolume", "volumes");
   Subscribe("ended", "SELECT * FROM CIM_InstDeletion WHERE SourceInstance ISA CIM_StorageVolume", "volumes");
   Subscribe("extents", "SELECT * FROM CIM_InstIndication WHERE SourceInstance ISA CIM_StorageExtent", "disks");
@@ -265,7 +267,10 @@ TEST_F(IndicationsServed, LifeCycleIndicationsFollowTheVolumesAndDisks) {
   // disks see the volume come and go too (a volume is an extent), and their own two disks change twice.
   const std::string volume = CreateVolume();
   const std::string id = DeviceIdOf(volume);
-  UntilLifeCycle(volumes, "CIM_InstCreation ZUB_StorageVolume " + id);
+  const std::vector<zubwbem::ReceivedIndication> made = UntilLifeCycle(volumes, "CIM_InstCreation ZUB_StorageVolume " + id);
+  ASSERT_FALSE(made.empty());
+  // The client view's derived properties are part of the instance sent.
+  EXPECT_NE(Embedded(made.back(), "SourceInstance", "NumberOfBlocks"), "") << made.back().Text("SourceInstance");
   DeleteVolume(volume);
   EXPECT_EQ(LifeCycleEvents(UntilLifeCycle(volumes, "CIM_InstDeletion ZUB_StorageVolume " + id)),
             (std::vector<std::string>{"CIM_InstCreation ZUB_StorageVolume " + id, "CIM_InstDeletion ZUB_StorageVolume " + id}))
@@ -290,6 +295,19 @@ TEST_F(IndicationsServed, LifeCycleIndicationsFollowTheVolumesAndDisks) {
   ASSERT_FALSE(changed.empty());
   const std::string first = changed.substr(0, changed.find(','));
   EXPECT_NE(Embedded(last, "PreviousInstance", first.c_str()), Embedded(last, "SourceInstance", first.c_str())) << changed;
+  // The client view's drive of the disk: its creation, then its modification with the health derived before and
+  // after the disk predicted its failure; nothing of the extents or volumes.
+  const std::string driveFailing = "CIM_InstModification ZUB_HostDiskDrive 26";
+  const std::vector<zubwbem::ReceivedIndication> driveSeen = UntilLifeCycle(drives, driveFailing);
+  std::vector<std::string> driveEvents;
+  for (const std::string& event : LifeCycleEvents(driveSeen)) {
+    if (event.ends_with(" 26")) driveEvents.push_back(event);
+    EXPECT_NE(event.find(" ZUB_HostDiskDrive "), std::string::npos) << event;
+  }
+  EXPECT_EQ(driveEvents, (std::vector<std::string>{"CIM_InstCreation ZUB_HostDiskDrive 26", driveFailing})) << Log();
+  ASSERT_EQ(LifeCycleEvent(driveSeen.back()), driveFailing);
+  EXPECT_EQ(Embedded(driveSeen.back(), "PreviousInstance", "HealthState"), "5");
+  EXPECT_EQ(Embedded(driveSeen.back(), "SourceInstance", "HealthState"), "10");
   // The pool of controller 2 gave the volume its disks and took them back: modifications of the pool alone.
   const std::vector<std::string> poolEvents = LifeCycleEvents(UntilLifeCycle(pools, "CIM_InstModification ZUB_StoragePool "));
   ASSERT_FALSE(poolEvents.empty());
