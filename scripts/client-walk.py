@@ -27,10 +27,20 @@ volume's geometry and health, each disk's state. Walks:
     a size no choice of disks reaches; the adapter refused where there is no
     pool; sparing through the spare service found through HostedService
     (GetExtents of its spares and candidates, SetSpareExtents marking one
-    disk and unmarking it).
+    disk and unmarking it);
+ 8. keeping its cache current: before walk 7 it starts a listener of its own
+    (stdlib HTTP server), creates a destination, three filters
+    (CIM_InstCreation, CIM_InstDeletion, CIM_InstModification, each
+    SourceInstance ISA a volume, a pool, a disk extent or a drive) and their
+    subscriptions; after walk 7 it inserts a disk and makes it predict its
+    failure through the server's POST /sim, and checks what arrived: the
+    volume walk 7 made and returned, created and deleted once each with its
+    derived properties, the pool's modifications, the disk's extent and drive
+    created and modified (the drive's HealthState 5, then 10, in
+    PreviousInstance and SourceInstance), IndicationTime a CIM datetime.
 With --records-only the server runs with that switch, and the walk checks
 that the view is off: no conformance of the systems, no derived property,
-no view class, no adapter.
+no view class, no adapter, no drive's indication (the extent's still come).
 One line per check, then a summary; exit 0 when every check passed.
 """
 import argparse
@@ -41,7 +51,9 @@ import re
 import subprocess
 import sys
 import tempfile
+import threading
 import time
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 import urllib.request
 import xml.etree.ElementTree as ET
 from xml.sax.saxutils import escape, quoteattr
@@ -404,6 +416,159 @@ class Walk(cc.Checks):
             self.check('the view\'s drive class is served', code == 0, code)
 
 
+# ---- walk 8: life-cycle indications ------------------------------------------------
+
+DATETIME = re.compile(r'^\d{14}\.\d{6}[+-]\d{3}$')
+WATCHED = ('CIM_StorageVolume', 'CIM_StoragePool', 'CIM_StorageExtent', 'CIM_DiskDrive')
+
+
+class Listener:
+    """A CIM-XML listener on a free loopback port: every indication received, as
+    (class, SourceInstance, PreviousInstance, IndicationTime), instances as INSTANCE elements."""
+
+    def __init__(self):
+        self.received, self.lock = [], threading.Lock()
+        outer = self
+
+        class Handler(BaseHTTPRequestHandler):
+            def do_POST(self):
+                body = self.rfile.read(int(self.headers.get('Content-Length', 0)))
+                try:
+                    outer.take(ET.fromstring(body))
+                finally:
+                    self.send_response(200)
+                    self.send_header('Content-Length', '0')
+                    self.end_headers()
+
+            def log_message(self, *args):
+                pass
+
+        self.server = ThreadingHTTPServer(('127.0.0.1', 0), Handler)
+        self.url = 'http://127.0.0.1:%d' % self.server.server_address[1]
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+
+    def take(self, message):
+        for indication in message.iter('INSTANCE'):
+            if not indication.get('CLASSNAME', '').startswith('CIM_Inst'):
+                continue
+            def embedded(name):
+                text = value(indication, name)
+                return ET.fromstring(text) if text else None
+            with self.lock:
+                self.received.append((indication.get('CLASSNAME'), embedded('SourceInstance'),
+                                      embedded('PreviousInstance'), value(indication, 'IndicationTime')))
+
+    def events(self):
+        """[(indication class, source class, DeviceID or InstanceID, source, previous, time)]."""
+        with self.lock:
+            return [(cls, src.get('CLASSNAME'), value(src, 'DeviceID') or value(src, 'InstanceID'), src, prev, when)
+                    for cls, src, prev, when in self.received if src is not None]
+
+    def until(self, wanted, seconds=60):
+        """The events once `wanted(events)` holds, or after `seconds`."""
+        deadline = time.monotonic() + seconds
+        while not wanted(self.events()) and time.monotonic() < deadline:
+            time.sleep(0.2)
+        return self.events()
+
+    def stop(self):
+        self.server.shutdown()
+
+
+class LifeCycle:
+    """Walk 8: what a client subscribing to life-cycle indications receives."""
+
+    def __init__(self, walk, topology):
+        self.walk, self.topology, self.listener = walk, topology, None
+
+    def subscribe(self):
+        self.listener = Listener()
+        subs = cc.Subscriptions(self.walk, None, self.walk.url)
+        destination = subs.create('<INSTANCE CLASSNAME="CIM_ListenerDestinationCIMXML">' +
+                                  cc.prop('Name', 'string', 'client-walk') +
+                                  cc.prop('Destination', 'string', self.listener.url) + '</INSTANCE>')
+        where = ' OR '.join('SourceInstance ISA %s' % cls for cls in WATCHED)
+        for indication in ('CIM_InstCreation', 'CIM_InstDeletion', 'CIM_InstModification'):
+            query = subs.create('<INSTANCE CLASSNAME="CIM_IndicationFilter">' + cc.prop('Name', 'string', indication) +
+                                cc.prop('Query', 'string', 'SELECT * FROM %s WHERE %s' % (indication, where)) +
+                                cc.prop('QueryLanguage', 'string', 'WQL') +
+                                '<PROPERTY.ARRAY NAME="SourceNamespaces" TYPE="string"><VALUE.ARRAY><VALUE>%s'
+                                '</VALUE></VALUE.ARRAY></PROPERTY.ARRAY></INSTANCE>' % ZUB)
+            subs.create('<INSTANCE CLASSNAME="CIM_IndicationSubscription">' + cc.interop_ref('Filter', query) +
+                        cc.interop_ref('Handler', destination) + '</INSTANCE>')
+        self.walk.check('8: three life-cycle filters and their subscriptions are made', True)
+
+    def sim(self, change):
+        request = urllib.request.Request(self.walk.url + '/sim', data=json.dumps(change).encode(),
+                                         headers={'Content-Type': 'application/json'})
+        with urllib.request.urlopen(request, timeout=60) as answer:
+            answer.read()
+
+    def check(self):
+        walk, records_only = self.walk, self.walk.records_only
+        controller = self.topology['controllers'][0]
+        handle = str(max([d['handle'] for c in self.topology['controllers'] for d in c.get('disks', [])] + [0]) + 100)
+        drive = 'ZUB_HostDiskDrive'
+
+        def about(events, kind, cls):
+            return [e for e in events if e[0] == kind and e[1] == cls and e[2] == handle]
+
+        # The disk comes, and once its creation is in (so the two changes are
+        # two batches the server compares), it predicts its failure.
+        self.sim({'op': 'insert_disk', 'controller': controller['handle'],
+                  'disk': {'handle': int(handle), 'serial': 'WALK8'}})
+        self.listener.until(lambda events: about(events, 'CIM_InstCreation', 'ZUB_StorageExtentDisk'))
+        self.sim({'op': 'set_disk', 'disk': 'WALK8', 'state': 4})
+
+        def done(events):
+            if records_only:
+                return about(events, 'CIM_InstModification', 'ZUB_StorageExtentDisk')
+            return about(events, 'CIM_InstModification', drive)
+        events = self.listener.until(done)
+        # Once the last change is in, a moment for anything that should not come.
+        time.sleep(1)
+        events = self.listener.events()
+        label = 'controller %s, disk %s' % (controller['name'], handle)
+        for kind in ('CIM_InstCreation', 'CIM_InstModification'):
+            got = about(events, kind, 'ZUB_StorageExtentDisk')
+            walk.check('8: %s: one %s of its disk extent' % (label, kind), len(got) == 1, len(got))
+        drives = [e for e in events if e[1] == drive]
+        if records_only:
+            walk.check('8: (records only) no drive\'s indication', not drives, len(drives))
+        else:
+            made, changed = about(events, 'CIM_InstCreation', drive), about(events, 'CIM_InstModification', drive)
+            walk.check('8: %s: its drive is created once, with its HealthState 5' % label,
+                       len(made) == 1 and value(made[0][3], 'HealthState') == '5',
+                       [value(e[3], 'HealthState') for e in made])
+            walk.check('8: %s: the drive\'s modification carries HealthState 5 before and 10 after' % label,
+                       len(changed) == 1 and value(changed[0][4], 'HealthState') == '5' and
+                       value(changed[0][3], 'HealthState') == '10',
+                       [(value(e[4], 'HealthState') if e[4] is not None else None, value(e[3], 'HealthState'))
+                        for e in changed])
+        walk.check('8: every IndicationTime is a CIM datetime (%d indications)' % len(events),
+                   events and all(e[5] and DATETIME.match(e[5]) for e in events),
+                   [e[5] for e in events if not (e[5] and DATETIME.match(e[5]))][:3])
+        modifications = [e for e in events if e[0] == 'CIM_InstModification']
+        walk.check('8: every modification has its PreviousInstance',
+                   all(e[4] is not None for e in modifications), len(modifications))
+        # The volume walk 7 made from a pool and returned to it.
+        walked = [e for e in events if e[1] == 'ZUB_StorageVolume' and value(e[3], 'ElementName') == 'Walked']
+        if records_only or not any(want['pool'] and len(want['free']) >= 2 for want in walk.expected.values()):
+            walk.check('8: no volume was made, none came', not walked, len(walked))
+            return
+        kinds = sorted(e[0] for e in walked if e[0] != 'CIM_InstModification')
+        walk.check('8: the volume walk 7 made: one creation, one deletion',
+                   kinds == ['CIM_InstCreation', 'CIM_InstDeletion'], kinds)
+        walk.check('8: the volume\'s SourceInstance carries its NumberOfBlocks (derived)',
+                   all(value(e[3], 'NumberOfBlocks') for e in walked), [value(e[3], 'NumberOfBlocks') for e in walked])
+        # (Sparing in walk 7 may take a controller's last free disk: its pool goes and comes back.)
+        pools = [e for e in events if e[1] == 'ZUB_StoragePool']
+        walk.check('8: the pool that gave its disks is modified; every pool\'s instance carries TotalManagedSpace '
+                   '(derived)', any(e[0] == 'CIM_InstModification' for e in pools) and
+                   all(value(e[3], 'TotalManagedSpace') for e in pools),
+                   [(e[0], value(e[3], 'TotalManagedSpace')) for e in pools])
+
+
 def start_server(zubcim, topology, records_only):
     command = [zubcim] + (['--topology', topology] if topology else []) + ['serve', '--listen', '127.0.0.1:0']
     if records_only:
@@ -427,8 +592,10 @@ def main():
     server, url = start_server(args.zubcim, args.topology, args.records_only)
     started = time.monotonic()
     walk = Walk(cc.Client(url), url, expectations(topology), args.records_only)
+    lifecycle = LifeCycle(walk, topology)
     try:
-        for step in (walk.view_classes, walk.profiles, walk.walk_systems, walk.provisioning):
+        for step in (walk.view_classes, walk.profiles, walk.walk_systems, lifecycle.subscribe, walk.provisioning,
+                     lifecycle.check):
             try:
                 step()
             except (CimError, OSError, AttributeError, IndexError, KeyError, TypeError, ValueError) as e:
@@ -436,6 +603,8 @@ def main():
     finally:
         server.terminate()
         server.wait()
+        if lifecycle.listener:
+            lifecycle.listener.stop()
     print('client-walk: %d passed, %d failed (%d requests, %.1f s)' %
           (walk.passed, walk.failed, walk.c.calls, time.monotonic() - started))
     return 1 if walk.failed else 0
