@@ -48,6 +48,9 @@ struct Counters {
   uint64_t sessionsOpened = 0;
   uint64_t sessionsClosed = 0;
   uint64_t sessionsOpen = 0;
+  // SsiEventWait calls that may wait (a time-out other than 0): the event
+  // monitor's, told apart from polls that only look.
+  uint64_t blockingEventWaits = 0;
 };
 ABRU2_API Counters GetCounters();
 ABRU2_API void ResetCounters();

@@ -27,6 +27,7 @@ ABRU2_API SSI_STATUS SsiEventWait(uint32_t timeoutMs, SSI_HANDLE event) {
   return Enter("SsiEventWait", true, [=](Sim& sim, std::unique_lock<std::mutex>& lock) -> SSI_STATUS {
     auto it = sim.events.find(event);
     if (it == sim.events.end()) return SSI_STATUS_INVALID_PARAMETER;
+    if (timeoutMs != 0) ++sim.counters.blockingEventWaits;
     // Each waiter compares with the count the handle had when it started,
     // so several waiters on one handle all see the same change.
     const uint64_t seen = it->second;

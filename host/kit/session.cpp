@@ -97,9 +97,7 @@ void Session::WaitUntilMonitoring() {
 uint64_t MonitorWaits() {
   SimulationControl* simulation = Simulation();
   if (!simulation) return 0;
-  const SimulationControl::Counters counters = simulation->GetCounters();
-  const auto it = counters.calls.find("SsiEventWait");
-  return it == counters.calls.end() ? 0 : it->second;
+  return simulation->GetCounters().blockingEventWaits;
 }
 
 bool WaitForMonitorWaitsBeyond(uint64_t waits, std::chrono::milliseconds limit) {

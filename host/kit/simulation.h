@@ -30,6 +30,7 @@ class SimulationControl {
     uint64_t sessionsOpened = 0;
     uint64_t sessionsClosed = 0;
     uint64_t sessionsOpen = 0;
+    uint64_t blockingEventWaits = 0;  // SsiEventWait calls that may wait
   };
   virtual Counters GetCounters() = 0;
   // Whether SsiInitialize has been called and not finalised.

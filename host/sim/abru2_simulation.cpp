@@ -16,7 +16,7 @@ class Abru2Simulation : public SimulationControl {
   }
   Counters GetCounters() override {
     const abru2sim::Counters c = abru2sim::GetCounters();
-    return Counters{c.calls, c.sessionsOpened, c.sessionsClosed, c.sessionsOpen};
+    return Counters{c.calls, c.sessionsOpened, c.sessionsClosed, c.sessionsOpen, c.blockingEventWaits};
   }
   bool IsInitialized() override { return abru2sim::IsInitialized(); }
 };

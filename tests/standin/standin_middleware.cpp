@@ -3,6 +3,7 @@
 // wait until their handle is freed, as a quiet RAID stack's would.
 #include <condition_variable>
 #include <cstring>
+#include <chrono>
 #include <mutex>
 
 #include "middleware/abru2.h"
@@ -83,9 +84,13 @@ SSI_STATUS SsiGetEventHandle(SSI_HANDLE* event) {
   *event = kEvent;
   return SSI_STATUS_SUCCESS;
 }
-SSI_STATUS SsiEventWait(uint32_t, SSI_HANDLE) {
+SSI_STATUS SsiEventWait(uint32_t timeoutMs, SSI_HANDLE) {
+  // Nothing ever changes here: a wait ends when the handle is freed or its
+  // time runs out.
   std::unique_lock<std::mutex> lock(g_mutex);
-  g_freed.wait(lock, [] { return !g_eventHeld; });
+  const auto freed = [] { return !g_eventHeld; };
+  if (timeoutMs == SSI_NO_TIMEOUT) g_freed.wait(lock, freed);
+  else g_freed.wait_for(lock, std::chrono::milliseconds(timeoutMs), freed);
   return SSI_STATUS_FAILED;
 }
 SSI_STATUS SsiFreeEventHandle(SSI_HANDLE) {

@@ -17,7 +17,7 @@
 
 namespace zubtest {
 
-inline uint64_t EventWaits() { return abru2sim::GetCounters().calls["SsiEventWait"]; }
+inline uint64_t EventWaits() { return abru2sim::GetCounters().blockingEventWaits; }
 
 // True once the monitor entered an event wait after `waits` were counted:
 // after a change, it has then handled it and delivered its alerts. Bounded,

@@ -243,9 +243,7 @@ std::vector<Alert> TakeAlerts() {
 }
 
 uint64_t EventWaits() {
-  const abru2sim::Counters c = abru2sim::GetCounters();
-  const auto it = c.calls.find("SsiEventWait");
-  return it == c.calls.end() ? 0 : it->second;
+  return abru2sim::GetCounters().blockingEventWaits;
 }
 
 // Waits until the monitor has taken in a change made after `waits` event
