@@ -219,7 +219,9 @@ class CZubStorageVolume : public CZubClassT<CZubStorageVolumeInterface, stZUB_St
         return PROVIDER_NO_OBJECT;
       }
     }
-    if (!HasSetting(*reads.settings, rec.ElementName, controller->handle)) {
+    // A setting filed from an unread record would stay filed under the wrong
+    // controller: the next listing that reads both files it.
+    if (read && !HasSetting(*reads.settings, rec.ElementName, controller->handle)) {
       SettingFiler filer(rec, volume.raidLevel, *controller, volume.cachePolicy);
       if (!reads.disks) {
         reads.disks = std::make_unique<CArrayT<stZUB_StorageExtentDisk>>();
