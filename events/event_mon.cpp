@@ -25,6 +25,7 @@
 #include "framework/association.h"
 #include "framework/class_base.h"
 #include "middleware/abru2.h"
+#include "middleware/read_once.h"
 
 namespace {
 
@@ -164,6 +165,9 @@ void WatchEvents(CEventContainer& container, SSI_HANDLE handle) {
       continue;
     }
     pause.Reset();
+    // The comparison reads the state after the event, never an answer
+    // remembered before it.
+    zubmw::Forget();
     CArrayT<stZUB_AlertIndication> alerts;
     container.CollectAlerts(&alerts);
     Deliver(alerts);

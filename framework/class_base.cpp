@@ -6,9 +6,18 @@
 namespace {
 // The innermost list build running on this thread.
 thread_local CListBuildBase* t_innermost = nullptr;
+// Counts the outermost builds begun on this thread; the one running is
+// t_outermostSerial.
+thread_local uint64_t t_outermostBuilds = 0;
+thread_local uint64_t t_outermostSerial = 0;
 }  // namespace
 
-CListBuildBase::CListBuildBase() : m_outer(t_innermost) { t_innermost = this; }
+CListBuildBase::CListBuildBase() : m_outer(t_innermost) {
+  t_innermost = this;
+  if (!m_outer) t_outermostSerial = ++t_outermostBuilds;
+}
+
+uint64_t OutermostBuildSerial() { return t_innermost ? t_outermostSerial : 0; }
 
 CListBuildBase::~CListBuildBase() {
   t_innermost = m_outer;

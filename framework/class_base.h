@@ -122,6 +122,11 @@ class CListBuildBase {
 // that last replaced the list at `list` (0 before any), to be used under the
 // process-wide lock.
 uint64_t NextBuildTicket();
+// Which outermost list build runs on this thread: a number no earlier
+// outermost build of the thread had, or 0 when none runs. A request a host
+// makes of a class is one outermost build (and the builds it runs on the
+// way), so the middleware room checks for changes once per number.
+uint64_t OutermostBuildSerial();
 uint64_t& NewestBuildOf(const void* list);
 
 // A part of the middleware's list that a build did not read: it stands for

@@ -17,39 +17,47 @@ SSI_STATUS RaidInfoHandles(SSI_HANDLE session, uint32_t, SSI_HANDLE, SSI_HANDLE*
 }
 
 // The shared frame of GetRaidInfo and GetRaidLevelInfo: make sure the list
-// is there, pick the handle, and run one call inside a session of its own.
-template <class Query>
-SSI_STATUS QueryRaidInfo(CRaidInfo& raid, SSI_HANDLE raidInfo, Query query) {
+// is there, pick the handle, and run one call inside a session of its own,
+// unless the read-once store holds its answer (keyed by the query's call,
+// the handle and `level`).
+template <class Record, class Query>
+SSI_STATUS QueryRaidInfo(CRaidInfo& raid, SSI_HANDLE raidInfo, uintptr_t call, uint32_t level, Record* out,
+                         Query query) {
   if (!raid.m_bLoaded) {
     if (SSI_STATUS s = raid.Load(); s != SSI_STATUS_SUCCESS) return s;
   }
-  CSsiBase session;
-  if (SSI_STATUS s = session.Open(); s != SSI_STATUS_SUCCESS) return s;
+  zubmw::CheckOncePerRequest();
+  const zubmw::Reading reading;
   SSI_HANDLE h = raidInfo;
   if (h == 0) {
     const SSI_HANDLE* current = raid.m_list.GetCurrent();
     // An empty list leaves handle 0, which the middleware refuses itself.
     h = current ? *current : 0;
   }
-  return query(session.Session(), h);
+  return reading.Read(zubmw::ReadKey{call, h, level}, out, [&]() -> SSI_STATUS {
+    CSsiBase session;
+    if (SSI_STATUS s = session.Open(); s != SSI_STATUS_SUCCESS) return s;
+    return query(session.Session(), h);
+  });
 }
 
 }  // namespace
 
 SSI_STATUS CRaidInfo::Load() {
   return zubmw::LoadHandles(RaidInfoHandles, zubmw::kNoScope, SSI_SCOPE_ALL, 0, SSI_STATUS_SUCCESS, m_list, m_bLoaded,
-                            [](SSI_HANDLE, SSI_HANDLE h) { return h; });
+                            [](const zubmw::Reading&, zubmw::LazySession&, SSI_HANDLE h) { return h; });
 }
 
 SSI_STATUS CRaidInfo::GetRaidInfo(_SSI_RaidInfo* out, SSI_HANDLE raidInfo) {
   if (out == nullptr) return WRAP_MISSING_ARGUMENT;
-  return QueryRaidInfo(*this, raidInfo,
+  return QueryRaidInfo(*this, raidInfo, zubmw::CallId(&SsiGetRaidInfo), 0, out,
                        [out](SSI_HANDLE session, SSI_HANDLE h) { return SsiGetRaidInfo(session, h, out); });
 }
 
 SSI_STATUS CRaidInfo::GetRaidLevelInfo(uint32_t level, _SSI_RaidLevelInfo* out, SSI_HANDLE raidInfo) {
   if (out == nullptr) return WRAP_MISSING_ARGUMENT;
-  return QueryRaidInfo(*this, raidInfo, [level, out](SSI_HANDLE session, SSI_HANDLE h) {
+  return QueryRaidInfo(*this, raidInfo, zubmw::CallId(&SsiGetRaidLevelInfo), level, out,
+                       [level, out](SSI_HANDLE session, SSI_HANDLE h) {
     return SsiGetRaidLevelInfo(session, h, level, out);
   });
 }

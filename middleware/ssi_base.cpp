@@ -8,6 +8,7 @@
 // sessions: after StopMiddleware finalised the middleware, a session handle
 // no longer means anything to it.
 #include "middleware/middleware_state.h"
+#include "middleware/read_once.h"
 #include "middleware/wrappers.h"
 
 std::atomic<bool> g_bMiddlewareInitialized{false};
@@ -19,7 +20,10 @@ bool StartMiddleware() {
 }
 
 void StopMiddleware() {
-  if (g_bMiddlewareInitialized.exchange(false)) SsiFinalize();
+  if (g_bMiddlewareInitialized.exchange(false)) {
+    zubmw::Disarm();
+    SsiFinalize();
+  }
 }
 
 SSI_STATUS EnsureMiddlewareInitialized() {

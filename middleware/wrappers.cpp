@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "middleware/list_loader.h"
+#include "middleware/read_once.h"
 #include "middleware/wrappers.h"
 
 namespace {
@@ -87,6 +88,12 @@ SSI_STATUS LoadVolumes(CVolumeList* list) {
   return LoadList(*list, SSI_SCOPE_ALL, 0, WRAP_NO_VOLUME);
 }
 
+SSI_STATUS ReadSystemInfo(_SSI_SystemInfo* out) {
+  zubmw::CheckOncePerRequest();
+  return zubmw::Reading().Read(zubmw::ReadKey{zubmw::CallId(&SsiGetSystemInfo)}, out,
+                               [out] { return SsiGetSystemInfo(out); });
+}
+
 SSI_STATUS CPhys::GetCurrentInfo(_SSI_PhyInfo* out) {
   if (out == nullptr) return WRAP_MISSING_ARGUMENT;
   if (!m_bLoaded) {
@@ -104,6 +111,8 @@ SSI_STATUS CPhys::GetCurrentInfo(_SSI_PhyInfo* out) {
 }
 
 SSI_STATUS CPhys::Locate(SSI_HANDLE phy, uint32_t on) {
+  // The PHY records change with the light: read and leave them fresh.
+  const zubmw::FreshScope fresh;
   // The load is what initialises the middleware when nobody has; its
   // session is closed again before the locate call, which needs none.
   if (SSI_STATUS s = Load(SSI_SCOPE_ALL, 0); s != SSI_STATUS_SUCCESS) return s;

@@ -53,6 +53,10 @@ bool StartMiddleware();
 // initialised, and clears that.
 void StopMiddleware();
 
+// SsiGetSystemInfo, answered by the read-once store when it holds the
+// answer (read_once.h); the middleware's status otherwise.
+SSI_STATUS ReadSystemInfo(_SSI_SystemInfo* out);
+
 // The common shape of the list wrappers: a locked list of records and a
 // loaded flag.
 template <class Record>

@@ -15,6 +15,7 @@
 #include "framework/object_path.h"
 #include "framework/text.h"
 #include "middleware/abru2.h"
+#include "middleware/read_once.h"
 
 ZUB_DESCRIBE(stZUB_SetSpareExtentsParams,
     ZUB_FIELD(Job).Out().NullText(),
@@ -237,6 +238,8 @@ class CZubSpareConfigurationService : public CServiceBase {
 
   PROVIDER_STATUS SetSpareExtents(stZUB_SpareConfigurationService* rec) override {
     if (!rec) return PROVIDER_INVALID_PARAMETER;
+    // Reads and leaves fresh state: the configuration changes here.
+    const zubmw::FreshScope fresh;
     const uint32_t operation = rec->Operation;
     if (operation != kSpareMark && operation != kSpareUnmark) return PROVIDER_FAILED;
     if (rec->SetSpareExtentsParams.InExtents.GetCount() == 0) return Rejected(rec);

@@ -17,6 +17,7 @@
 #include "framework/class_base.h"
 #include "framework/object_path.h"
 #include "framework/text.h"
+#include "middleware/read_once.h"
 #include "platform/platform.h"
 
 ZUB_DESCRIBE(stZUB_CreateOrModifyParams,
@@ -157,6 +158,8 @@ class CZubStorageConfigurationService
 
   PROVIDER_STATUS CreateOrModifyElementFromElements(stZUB_StorageConfigurationService* rec) override {
     if (!rec) return PROVIDER_INVALID_PARAMETER;
+    // Reads and leaves fresh state: the configuration changes here.
+    const zubmw::FreshScope fresh;
     stZUB_CreateOrModifyParams& p = rec->CreateOrModifyParams;
     Outcome out(&rec->ReturnValue);
     if (p.ElementType != kElementTypeVolume) return out.Set(kReturnInvalidParameter);
@@ -168,6 +171,8 @@ class CZubStorageConfigurationService
 
   PROVIDER_STATUS ReturnToStoragePool(stZUB_StorageConfigurationService* rec) override {
     if (!rec) return PROVIDER_INVALID_PARAMETER;
+    // Reads and leaves fresh state: the configuration changes here.
+    const zubmw::FreshScope fresh;
     const CZubString& element = rec->ReturnToStoragePoolParams.TheElement;
     Outcome out(&rec->ReturnValue);
     if (element.IsEmpty()) return out.Set(kReturnInvalidParameter);
@@ -193,6 +198,8 @@ class CZubStorageConfigurationService
 
   PROVIDER_STATUS ScsiScan(stZUB_StorageConfigurationService* rec) override {
     if (!rec) return PROVIDER_INVALID_PARAMETER;
+    // Reads and leaves fresh state: the configuration changes here.
+    const zubmw::FreshScope fresh;
     stZUB_ScsiScanParams& p = rec->ScsiScanParams;
     p.ConnectionType = 0;
     p.Initiators.RemoveAll();

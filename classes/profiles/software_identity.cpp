@@ -101,7 +101,7 @@ class CZubSoftwareIdentity : public CZubClassT<CZubSoftwareIdentityInterface, st
         &built);
     built.Add(IdentityOf(L"ZUBe:CIMProvider", L"3.0.0.8000", kClassProvider, L"ZUBe CIM Provider"));
     _SSI_SystemInfo system{};
-    if (EnsureMiddlewareInitialized() == SSI_STATUS_SUCCESS && SsiGetSystemInfo(&system) == SSI_STATUS_SUCCESS) {
+    if (EnsureMiddlewareInitialized() == SSI_STATUS_SUCCESS && ReadSystemInfo(&system) == SSI_STATUS_SUCCESS) {
       const CZubString version = FromMultiByte(system.middlewareVersion);
       if (SoftwareVersionOf(version).known)
         built.Add(IdentityOf(L"ZUBe:ABRU2", version, kClassMiddleware, L"ZUBe SSI Middleware Driver"));

@@ -33,6 +33,8 @@ using Counts = std::vector<uint64_t>;
 
 class ConfigurationTest : public zubtest::AssociationFixture {
  protected:
+  // The methods read and leave fresh state whether the store is on or off.
+  bool ReadOnce(bool configured) const override { return configured; }
   void SetUp() override {
     AssociationFixture::SetUp();
     Load(kTopology);

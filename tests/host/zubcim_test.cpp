@@ -60,11 +60,13 @@ TEST_F(HostTest, JsonListOfComputerSystemGivesEveryFieldOfEveryController) {
 }
 
 // Each list step asks the class again (Update), so a change made by a sim
-// step between two lists shows in the second.
+// step between two lists shows in the second. A fault is no change of the
+// stack: it shows once the stack changes (until then what was read stays).
 TEST_F(HostTest, ScenarioStepsRunInOrderInOneProcess) {
   Result r = RunScenario(R"([
     {"list": "ZUB_ComputerSystem"},
     {"sim": {"op": "fail", "call": "SsiGetControllerHandles", "status": 15, "times": 0}},
+    {"sim": {"op": "set_disk", "disk": "BETA-DISK-2", "firmware": "2.0"}},
     {"list": "ZUB_ComputerSystem"},
     {"sim": {"op": "clear_faults"}},
     {"list": "ZUB_ComputerSystem"},
@@ -74,18 +76,18 @@ TEST_F(HostTest, ScenarioStepsRunInOrderInOneProcess) {
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.err, "");
   std::vector<Json> lines = r.json();
-  ASSERT_EQ(lines.size(), 7u);
+  ASSERT_EQ(lines.size(), 8u);
   EXPECT_EQ(lines[0]["status"], 0);
   EXPECT_EQ(lines[0]["instances"].size(), 2u);
   EXPECT_EQ(lines[1], Json::parse(R"({"sim": "fail", "ok": true})"));
-  EXPECT_NE(lines[2]["status"], 0) << "the failing middleware shows in the status";
-  EXPECT_EQ(lines[2]["instances"].size(), 0u);
-  EXPECT_EQ(lines[3], Json::parse(R"({"sim": "clear_faults", "ok": true})"));
-  EXPECT_EQ(lines[4], lines[0]);
-  EXPECT_EQ(Keys(lines[5]), (std::vector<std::string>{"sim", "ok", "error"}));
-  EXPECT_EQ(lines[5]["ok"], false);
-  EXPECT_NE(lines[5]["error"].get<std::string>().find("NO-SUCH-DISK"), std::string::npos) << lines[5];
-  const Json& counters = lines[6]["counters"];
+  EXPECT_NE(lines[3]["status"], 0) << "the failing middleware shows in the status";
+  EXPECT_EQ(lines[3]["instances"].size(), 0u);
+  EXPECT_EQ(lines[4], Json::parse(R"({"sim": "clear_faults", "ok": true})"));
+  EXPECT_EQ(lines[5], lines[0]);
+  EXPECT_EQ(Keys(lines[6]), (std::vector<std::string>{"sim", "ok", "error"}));
+  EXPECT_EQ(lines[6]["ok"], false);
+  EXPECT_NE(lines[6]["error"].get<std::string>().find("NO-SUCH-DISK"), std::string::npos) << lines[6];
+  const Json& counters = lines[7]["counters"];
   EXPECT_EQ(Keys(counters), (std::vector<std::string>{"calls", "sessions_opened", "sessions_closed", "sessions_open"}));
   EXPECT_GT(counters["sessions_opened"].get<uint64_t>(), 0u);
   EXPECT_EQ(counters["sessions_closed"], counters["sessions_opened"]) << "also on the failing path";

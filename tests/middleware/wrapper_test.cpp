@@ -156,7 +156,7 @@ TEST_F(WrapperTest, CountGrowsBetweenTheTwoHandleCalls) {
     *count = handles ? 4 : 2;
     return SSI_STATUS{0};
   };
-  const auto asIs = [](SSI_HANDLE, SSI_HANDLE h) { return h; };
+  const auto asIs = [](const zubmw::Reading&, zubmw::LazySession&, SSI_HANDLE h) { return h; };
   EXPECT_EQ(zubmw::LoadHandles(growing, zubmw::kNoScope, 0, 0, 0, list, loaded, asIs), 0u);
   EXPECT_EQ(std::make_tuple(loaded, Handles(list)), std::make_tuple(true, HandleList{10, 11, 11, 11}));
   ExpectSessionsBalanced();

@@ -10,6 +10,7 @@
 
 #include "framework/catalog.h"
 #include "middleware/middleware_state.h"
+#include "middleware/read_once.h"
 #include "provider/provider.h"
 #include "tests/support/sim_fixture.h"
 
@@ -70,7 +71,21 @@ class ClassFixture : public SimFixture {
     SimFixture::SetUp();
     g_bMiddlewareInitialized = true;
     PROVIDER_CreateZubContainerInstance()->SetComputerNameStrings(stComputerStringNames{});
+    // Class tests follow each class's reading call by call, and fail calls
+    // that succeeded before: the read-once store, which would answer those
+    // from memory, is off unless the fixture says otherwise. Either way it
+    // starts empty.
+    m_readOnceBefore = zubmw::ReadOnceOn();
+    zubmw::Disarm();
+    zubmw::SetReadOnce(ReadOnce(m_readOnceBefore));
   }
+  void TearDown() override {
+    zubmw::Disarm();
+    zubmw::SetReadOnce(m_readOnceBefore);
+    SimFixture::TearDown();
+  }
+  // Whether the store is on, given whether the environment turns it on.
+  virtual bool ReadOnce(bool /*configured*/) const { return false; }
 
   // Update (expecting `status`), then GetData of the class Factory makes.
   template <auto Factory>
@@ -84,6 +99,9 @@ class ClassFixture : public SimFixture {
     ExpectSessionsBalanced();
     return out;
   }
+
+ private:
+  bool m_readOnceBefore = true;
 };
 
 }  // namespace zubtest

@@ -1,0 +1,223 @@
+// read_once.cpp: the store of read_once.h.
+//
+// One map of answers under one mutex. The middleware is never called with
+// the mutex held: a poll or a read may block for as long as the middleware
+// likes, and readers on other threads go on meanwhile.
+#include "middleware/read_once.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+#include <string>
+#include <tuple>
+#include <utility>
+
+#include "framework/class_base.h"
+#include "middleware/middleware_state.h"
+
+namespace zubmw {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+uint32_t FromEnvironment(const char* name, uint32_t otherwise) {
+  const char* text = std::getenv(name);
+  if (text == nullptr || *text == '\0') return otherwise;
+  char* end = nullptr;
+  const unsigned long value = std::strtoul(text, &end, 10);
+  return *end == '\0' ? static_cast<uint32_t>(value) : otherwise;
+}
+
+std::atomic<bool>& SwitchOn() {
+  static std::atomic<bool> on{FromEnvironment("ZUB_READ_ONCE", 1) != 0};
+  return on;
+}
+
+std::atomic<uint32_t>& MaxAgeMs() {
+  static std::atomic<uint32_t> ms{FromEnvironment("ZUB_READ_ONCE_MAX_AGE_MS", 2000)};
+  return ms;
+}
+
+// Rough cost of one map node besides its key and answer (tree links, colour,
+// the string's own header): what ReadOnceInUse counts for the container.
+constexpr size_t kNodeOverhead = 4 * sizeof(void*) + sizeof(std::string);
+
+struct Store {
+  std::mutex mutex;
+  std::map<ReadKey, std::string> answers;
+  size_t answerBytes = 0;
+  uint64_t generation = 1;
+  Clock::time_point oldest{};  // when the first answer since the last forget was kept
+  SSI_HANDLE event = 0;        // 0: not armed, nothing is kept
+  int freshScopes = 0;
+
+  void ForgetLocked() {
+    answers.clear();
+    answerBytes = 0;
+    ++generation;
+  }
+};
+
+Store& TheStore() {
+  static Store* store = new Store;  // never destroyed: readers may outlive static destruction
+  return *store;
+}
+
+}  // namespace
+
+bool ReadKey::operator<(const ReadKey& o) const { return std::tie(call, a, b, c) < std::tie(o.call, o.a, o.b, o.c); }
+
+bool ReadOnceOn() { return SwitchOn().load(); }
+
+void SetReadOnce(bool on) {
+  SwitchOn() = on;
+  Forget();
+}
+
+uint32_t ReadOnceMaxAgeMs() { return MaxAgeMs().load(); }
+void SetReadOnceMaxAgeMs(uint32_t ms) { MaxAgeMs() = ms; }
+
+void Forget() {
+  Store& store = TheStore();
+  std::lock_guard<std::mutex> lock(store.mutex);
+  store.ForgetLocked();
+}
+
+namespace {
+
+// Gets the store its event handle; false when the middleware gives none
+// (nothing is then kept until a later check arms it).
+bool Arm(Store& store) {
+  SSI_HANDLE fresh = 0;
+  if (SsiGetEventHandle(&fresh) != SSI_STATUS_SUCCESS || fresh == 0) return false;
+  {
+    std::lock_guard<std::mutex> lock(store.mutex);
+    if (store.event == 0) {
+      // Answers are kept only from here on: everything read before the
+      // handle existed belongs to an older generation.
+      store.event = fresh;
+      store.ForgetLocked();
+      return true;
+    }
+  }
+  SsiFreeEventHandle(fresh);  // another thread armed first
+  return true;
+}
+
+}  // namespace
+
+void CheckForChanges() {
+  if (!ReadOnceOn() || !g_bMiddlewareInitialized) return;
+  Store& store = TheStore();
+  SSI_HANDLE event = 0;
+  {
+    std::lock_guard<std::mutex> lock(store.mutex);
+    const auto maxAge = std::chrono::milliseconds(ReadOnceMaxAgeMs());
+    if (!store.answers.empty() && Clock::now() - store.oldest >= maxAge) store.ForgetLocked();
+    event = store.event;
+  }
+  if (event == 0) {
+    Arm(store);
+    return;
+  }
+  // 0: a change since the last poll; the failure status: none. Anything else
+  // (the handle is gone, as after a reset of the middleware) forgets and arms
+  // again with a new handle.
+  const SSI_STATUS s = SsiEventWait(0, event);
+  if (s == SSI_STATUS_FAILED) return;
+  {
+    std::lock_guard<std::mutex> lock(store.mutex);
+    store.ForgetLocked();
+    if (s == SSI_STATUS_SUCCESS || store.event != event) return;
+    store.event = 0;
+  }
+  Arm(store);
+}
+
+void CheckOncePerRequest() {
+  thread_local uint64_t checked = 0;
+  const uint64_t serial = OutermostBuildSerial();
+  if (serial != 0 && serial == checked) return;
+  checked = serial;
+  CheckForChanges();
+}
+
+void Disarm() {
+  Store& store = TheStore();
+  SSI_HANDLE event = 0;
+  {
+    std::lock_guard<std::mutex> lock(store.mutex);
+    store.ForgetLocked();
+    event = std::exchange(store.event, 0);
+  }
+  // Once the middleware is finalised its handles are gone with it.
+  if (event != 0 && g_bMiddlewareInitialized) SsiFreeEventHandle(event);
+}
+
+ReadOnceUse ReadOnceInUse() {
+  Store& store = TheStore();
+  std::lock_guard<std::mutex> lock(store.mutex);
+  ReadOnceUse use;
+  use.answers = store.answers.size();
+  use.answerBytes = store.answerBytes;
+  use.keptBytes = store.answerBytes + store.answers.size() * (sizeof(ReadKey) + kNodeOverhead);
+  return use;
+}
+
+Reading::Reading() : m_usable(false), m_generation(0) {
+  if (!ReadOnceOn()) return;
+  Store& store = TheStore();
+  std::lock_guard<std::mutex> lock(store.mutex);
+  m_usable = store.event != 0 && store.freshScopes == 0;
+  m_generation = store.generation;
+}
+
+bool Reading::Recall(const ReadKey& key, void* out, size_t size) const {
+  Store& store = TheStore();
+  std::lock_guard<std::mutex> lock(store.mutex);
+  if (store.generation != m_generation) return false;
+  const auto it = store.answers.find(key);
+  if (it == store.answers.end() || it->second.size() != size) return false;
+  std::memcpy(out, it->second.data(), size);
+  return true;
+}
+
+bool Reading::Recall(const ReadKey& key, std::vector<SSI_HANDLE>* handles) const {
+  Store& store = TheStore();
+  std::lock_guard<std::mutex> lock(store.mutex);
+  if (store.generation != m_generation) return false;
+  const auto it = store.answers.find(key);
+  if (it == store.answers.end()) return false;
+  handles->resize(it->second.size() / sizeof(SSI_HANDLE));
+  if (!handles->empty()) std::memcpy(handles->data(), it->second.data(), handles->size() * sizeof(SSI_HANDLE));
+  return true;
+}
+
+void Reading::Keep(const ReadKey& key, const void* data, size_t size) const {
+  Store& store = TheStore();
+  std::lock_guard<std::mutex> lock(store.mutex);
+  if (!m_usable || store.generation != m_generation || store.freshScopes != 0) return;
+  if (store.answers.empty()) store.oldest = Clock::now();
+  const auto it = store.answers.try_emplace(key).first;
+  store.answerBytes -= it->second.size();
+  it->second.assign(static_cast<const char*>(data), size);
+  store.answerBytes += size;
+}
+
+FreshScope::FreshScope() {
+  Store& store = TheStore();
+  std::lock_guard<std::mutex> lock(store.mutex);
+  ++store.freshScopes;
+  store.ForgetLocked();
+}
+
+FreshScope::~FreshScope() {
+  Store& store = TheStore();
+  std::lock_guard<std::mutex> lock(store.mutex);
+  --store.freshScopes;
+  store.ForgetLocked();
+}
+
+}  // namespace zubmw
