@@ -19,15 +19,27 @@ CProviderInterfaceBase* Requests::Object(const ClassDesc& cls, FirstRequest* fir
 }
 
 PROVIDER_STATUS Requests::Read(const ClassDesc& cls, const RecordVisitor& visit) {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  const uint64_t arrived = ++m_clock;
+  ++m_waiting;
+  std::unique_lock<std::mutex> lock(m_mutex);
+  --m_waiting;
   FirstRequest first;
   CProviderInterfaceBase* object = Object(cls, &first);
   if (!object) return PROVIDER_NO_OBJECT;
   PROVIDER_STATUS status = first.status;
   if (!first.listRead) {
-    status = object->Update();
-    for (int retry = 0; retry < kRetriesOfAFailedUpdate && status == PROVIDER_FAILED; ++retry)
+    LastUpdate& last = m_lastUpdate[&cls];
+    if (last.began > arrived) {
+      // Another request's Update began after this one arrived (it waited
+      // meanwhile): that list is as fresh as one this request would build.
+      status = last.status;
+    } else {
+      const uint64_t began = ++m_clock;
       status = object->Update();
+      for (int retry = 0; retry < kRetriesOfAFailedUpdate && status == PROVIDER_FAILED; ++retry)
+        status = object->Update();
+      last = LastUpdate{began, status};
+    }
   }
   const PROVIDER_STATUS got = cls.getData(visit);
   return status == PROVIDER_SUCCESS ? got : status;

@@ -9,7 +9,11 @@
 //
 // One rule for reading a class: its first request calls Initialize, which
 // reads the list (and then that list is taken: a second read straight after
-// would only cost middleware calls); every later request calls Update. An
+// would only cost middleware calls); every later request calls Update,
+// unless an Update of the class began after the request arrived (while it
+// waited for the lock): that list is as fresh as the request asks, and it
+// takes it, with that Update's status. Clients reading one class at once so
+// share one refresh instead of queueing one each. An
 // Update that fails with 1 (the RAID stack changed under its enumeration) is
 // tried twice more. GetData follows in every case, so a host shows what the
 // class holds after a failed Update too.
@@ -17,6 +21,9 @@
 // The library's objects are process-wide singletons, and so is this.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
+#include <map>
 #include <mutex>
 #include <set>
 
@@ -39,13 +46,23 @@ class Requests {
   // status; 9 when the class's object cannot be made.
   PROVIDER_STATUS Call(const ClassDesc& cls, const MethodDesc& method, void* record);
 
+  // Reads that arrived and wait for another request to end.
+  uint64_t Waiting() const { return m_waiting.load(); }
+
  private:
   // The class's object, initialised on its first request (*first: what that
   // Initialize returned and whether it read the list). Under m_mutex.
   CProviderInterfaceBase* Object(const ClassDesc& cls, FirstRequest* first);
 
+  struct LastUpdate {
+    uint64_t began = 0;  // m_clock when the class's last Update began
+    PROVIDER_STATUS status = PROVIDER_SUCCESS;
+  };
+  std::atomic<uint64_t> m_clock{0};  // orders arrivals and Update starts
+  std::atomic<uint64_t> m_waiting{0};
   std::mutex m_mutex;
   std::set<const ClassDesc*> m_initialized;
+  std::map<const ClassDesc*, LastUpdate> m_lastUpdate;  // under m_mutex
 };
 
 }  // namespace zubcim
