@@ -154,6 +154,11 @@ int Serve(const HostOptions& options, const ServeArgs& args, bool namespaceGiven
   const ServerInstances own(schema, ServerIdentity{session.ComputerName(), ZUBCIM_VERSION, auth.has_value()}, gate);
   Operations operations(schema, gate, &store, &own, !options.recordsOnly);
   HttpFront front(operations, auth ? &*auth : nullptr, &ApplySimChange, std::cerr);
+  // Requests are answered once the event monitor has taken its first
+  // reading: a class's first build running alongside that reading could
+  // leave another class's list read empty (seen as a served check that
+  // reached no DA port under load).
+  session.WaitUntilMonitoring();
   std::string error;
   if (!front.Bind(settings, &error)) throw HostError(kExitStartFailed, "serve: " + error);
   const bool ipv6 = settings.address.find(':') != std::string::npos;
