@@ -60,9 +60,19 @@ struct Store {
   }
 };
 
-Store& TheStore() {
-  static Store* store = new Store;  // never destroyed: readers may outlive static destruction
-  return *store;
+// Trivially destructible, so it still reads true after the store is gone.
+std::atomic<bool> g_storeGone{false};
+
+struct StaticStore : Store {
+  ~StaticStore() { g_storeGone = true; }
+};
+
+// A static object rather than a leaked one, so that a copy of the library
+// that is unloaded releases its store with it. Null once it is destroyed (a
+// reader at exit then goes to the middleware).
+Store* TheStore() {
+  static StaticStore store;
+  return g_storeGone ? nullptr : &store;
 }
 
 }  // namespace
@@ -80,7 +90,9 @@ uint32_t ReadOnceMaxAgeMs() { return MaxAgeMs().load(); }
 void SetReadOnceMaxAgeMs(uint32_t ms) { MaxAgeMs() = ms; }
 
 void Forget() {
-  Store& store = TheStore();
+  Store* const found = TheStore();
+  if (!found) return;
+  Store& store = *found;
   std::lock_guard<std::mutex> lock(store.mutex);
   store.ForgetLocked();
 }
@@ -110,7 +122,9 @@ bool Arm(Store& store) {
 
 void CheckForChanges() {
   if (!ReadOnceOn() || !g_bMiddlewareInitialized) return;
-  Store& store = TheStore();
+  Store* const found = TheStore();
+  if (!found) return;
+  Store& store = *found;
   SSI_HANDLE event = 0;
   {
     std::lock_guard<std::mutex> lock(store.mutex);
@@ -145,7 +159,9 @@ void CheckOncePerRequest() {
 }
 
 void Disarm() {
-  Store& store = TheStore();
+  Store* const found = TheStore();
+  if (!found) return;
+  Store& store = *found;
   SSI_HANDLE event = 0;
   {
     std::lock_guard<std::mutex> lock(store.mutex);
@@ -157,7 +173,9 @@ void Disarm() {
 }
 
 ReadOnceUse ReadOnceInUse() {
-  Store& store = TheStore();
+  Store* const found = TheStore();
+  if (!found) return {};
+  Store& store = *found;
   std::lock_guard<std::mutex> lock(store.mutex);
   ReadOnceUse use;
   use.answers = store.answers.size();
@@ -168,14 +186,18 @@ ReadOnceUse ReadOnceInUse() {
 
 Reading::Reading() : m_usable(false), m_generation(0) {
   if (!ReadOnceOn()) return;
-  Store& store = TheStore();
+  Store* const found = TheStore();
+  if (!found) return;
+  Store& store = *found;
   std::lock_guard<std::mutex> lock(store.mutex);
   m_usable = store.event != 0 && store.freshScopes == 0;
   m_generation = store.generation;
 }
 
 bool Reading::Recall(const ReadKey& key, void* out, size_t size) const {
-  Store& store = TheStore();
+  Store* const found = TheStore();
+  if (!found) return false;
+  Store& store = *found;
   std::lock_guard<std::mutex> lock(store.mutex);
   if (store.generation != m_generation) return false;
   const auto it = store.answers.find(key);
@@ -185,7 +207,9 @@ bool Reading::Recall(const ReadKey& key, void* out, size_t size) const {
 }
 
 bool Reading::Recall(const ReadKey& key, std::vector<SSI_HANDLE>* handles) const {
-  Store& store = TheStore();
+  Store* const found = TheStore();
+  if (!found) return false;
+  Store& store = *found;
   std::lock_guard<std::mutex> lock(store.mutex);
   if (store.generation != m_generation) return false;
   const auto it = store.answers.find(key);
@@ -196,7 +220,9 @@ bool Reading::Recall(const ReadKey& key, std::vector<SSI_HANDLE>* handles) const
 }
 
 void Reading::Keep(const ReadKey& key, const void* data, size_t size) const {
-  Store& store = TheStore();
+  Store* const found = TheStore();
+  if (!found) return;
+  Store& store = *found;
   std::lock_guard<std::mutex> lock(store.mutex);
   if (!m_usable || store.generation != m_generation || store.freshScopes != 0) return;
   if (store.answers.empty()) store.oldest = Clock::now();
@@ -207,14 +233,18 @@ void Reading::Keep(const ReadKey& key, const void* data, size_t size) const {
 }
 
 FreshScope::FreshScope() {
-  Store& store = TheStore();
+  Store* const found = TheStore();
+  if (!found) return;
+  Store& store = *found;
   std::lock_guard<std::mutex> lock(store.mutex);
   ++store.freshScopes;
   store.ForgetLocked();
 }
 
 FreshScope::~FreshScope() {
-  Store& store = TheStore();
+  Store* const found = TheStore();
+  if (!found) return;
+  Store& store = *found;
   std::lock_guard<std::mutex> lock(store.mutex);
   --store.freshScopes;
   store.ForgetLocked();
