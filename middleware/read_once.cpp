@@ -194,19 +194,7 @@ Reading::Reading() : m_usable(false), m_generation(0) {
   m_generation = store.generation;
 }
 
-bool Reading::Recall(const ReadKey& key, void* out, size_t size) const {
-  Store* const found = TheStore();
-  if (!found) return false;
-  Store& store = *found;
-  std::lock_guard<std::mutex> lock(store.mutex);
-  if (store.generation != m_generation) return false;
-  const auto it = store.answers.find(key);
-  if (it == store.answers.end() || it->second.size() != size) return false;
-  std::memcpy(out, it->second.data(), size);
-  return true;
-}
-
-bool Reading::Recall(const ReadKey& key, std::vector<SSI_HANDLE>* handles) const {
+bool Reading::Recall(const ReadKey& key, std::string* answer) const {
   Store* const found = TheStore();
   if (!found) return false;
   Store& store = *found;
@@ -214,8 +202,22 @@ bool Reading::Recall(const ReadKey& key, std::vector<SSI_HANDLE>* handles) const
   if (store.generation != m_generation) return false;
   const auto it = store.answers.find(key);
   if (it == store.answers.end()) return false;
-  handles->resize(it->second.size() / sizeof(SSI_HANDLE));
-  if (!handles->empty()) std::memcpy(handles->data(), it->second.data(), handles->size() * sizeof(SSI_HANDLE));
+  *answer = it->second;
+  return true;
+}
+
+bool Reading::Recall(const ReadKey& key, void* out, size_t size) const {
+  std::string answer;
+  if (!Recall(key, &answer) || answer.size() != size) return false;
+  std::memcpy(out, answer.data(), size);
+  return true;
+}
+
+bool Reading::Recall(const ReadKey& key, std::vector<SSI_HANDLE>* handles) const {
+  std::string answer;
+  if (!Recall(key, &answer)) return false;
+  handles->resize(answer.size() / sizeof(SSI_HANDLE));
+  if (!handles->empty()) std::memcpy(handles->data(), answer.data(), handles->size() * sizeof(SSI_HANDLE));
   return true;
 }
 

@@ -113,6 +113,7 @@ class Reading {
   }
 
  private:
+  bool Recall(const ReadKey& key, std::string* answer) const;
   bool m_usable;
   uint64_t m_generation;
 };

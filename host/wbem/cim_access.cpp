@@ -48,12 +48,14 @@ std::string ClassParam(const char* name, const std::string& cls) {
   return std::move(out.Text());
 }
 
-std::string ObjectParam(const CimPath& object) {
+// The path as the parameter `name` (ObjectName, InstanceName), without its
+// host and namespace.
+std::string PathParam(const char* name, const CimPath& object) {
   CimPath local = object;
   local.host.clear();
   local.ns.clear();
   XmlOut out;
-  out.Raw("<IPARAMVALUE NAME=\"ObjectName\">");
+  out.Raw(std::string("<IPARAMVALUE NAME=\"") + name + "\">");
   out.InstanceName(local);
   out.Raw("</IPARAMVALUE>");
   return std::move(out.Text());
@@ -80,23 +82,17 @@ class CimXmlAccess : public CimAccess {
   std::vector<ClientInstance> Associators(const CimPath& object, const std::string& assocClass,
                                           const std::string& resultClass) override {
     return Answer({"Associators", JoinNamespace(object.ns),
-                   ObjectParam(object) + ClassParam("AssocClass", assocClass) + ClassParam("ResultClass", resultClass)});
+                   PathParam("ObjectName", object) + ClassParam("AssocClass", assocClass) + ClassParam("ResultClass", resultClass)});
   }
 
   std::vector<ClientInstance> References(const CimPath& object, const std::string& assocClass) override {
-    return Answer({"References", JoinNamespace(object.ns), ObjectParam(object) + ClassParam("ResultClass", assocClass)});
+    return Answer({"References", JoinNamespace(object.ns), PathParam("ObjectName", object) + ClassParam("ResultClass", assocClass)});
   }
 
   std::optional<ClientInstance> Get(const CimPath& path) override {
-    CimPath local = path;
-    local.host.clear();
-    local.ns.clear();
-    XmlOut param;
-    param.Raw("<IPARAMVALUE NAME=\"InstanceName\">");
-    param.InstanceName(local);
-    param.Raw("</IPARAMVALUE>");
     try {
-      std::vector<ClientInstance> found = Answer({"GetInstance", JoinNamespace(path.ns), param.Text()});
+      std::vector<ClientInstance> found =
+          Answer({"GetInstance", JoinNamespace(path.ns), PathParam("InstanceName", path)});
       if (found.empty()) return std::nullopt;
       found.front().path = path;
       return found.front();
