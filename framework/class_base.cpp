@@ -31,6 +31,10 @@ CListBuildBase::~CListBuildBase() {
   m_outer->m_innerGaps.insert(m_innerGaps.begin(), m_innerGaps.end());
 }
 
+void CListBuildBase::PublishBuildOf(const void* list) {
+  if (t_innermost && t_innermost->List() == list) t_innermost->Publish();
+}
+
 uint64_t NextBuildTicket() {
   static std::atomic<uint64_t> tickets{0};
   return ++tickets;

@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -47,7 +48,8 @@ inline PROVIDER_STATUS SharedInitialize(CProviderInterfaceBase& self) {
 
 // One build of an instance list that replaces the list in one step: the
 // records go into the build's own array, and when the build ends, whichever
-// way, they become the instance list under the process-wide lock. A
+// way (or when its class's Update is done, before the class says it is
+// initialised), they become the instance list under the process-wide lock. A
 // GetData, another thread's Update of the same class or the event monitor
 // then never sees a half-built list, nor the records of two builds mixed. A
 // build that began before the one that last replaced the list read an older
@@ -83,6 +85,13 @@ class CListBuildBase {
   // whatever else says so.
   void SetIncomplete() { m_incomplete = true; }
 
+  // Puts in place the list of the innermost build running on this thread
+  // when that build makes the list at `list` (nothing otherwise). The end of
+  // a class's Update calls it before the class says it is initialised: a
+  // thread that finds the class initialised then reads the list built, not
+  // the empty one the first build has not replaced yet.
+  static void PublishBuildOf(const void* list);
+
   // A build that places the gaps of the builds it runs on the way itself
   // (the pools, per controller) calls this first; otherwise such a gap
   // leaves it incomplete.
@@ -97,7 +106,10 @@ class CListBuildBase {
   CListBuildBase();
   // An incomplete build leaves the one around it incomplete; a complete one
   // hands it the controllers of its gaps.
-  ~CListBuildBase();
+  virtual ~CListBuildBase();
+  // The list the build makes, and putting it in place (once).
+  virtual const void* List() const = 0;
+  virtual void Publish() = 0;
   bool Complete() const {
     return m_complete && !m_incomplete && (m_innerGaps.empty() || m_placesInner);
   }
@@ -150,13 +162,9 @@ class CListBuild : public CListBuildBase {
   // otherwise.
   CListBuild(CSafeArrayT<Record>& list, std::optional<CListRead<Record>>* read)
       : m_list(list), m_readOut(read), m_ticket(NextBuildTicket()) {}
-  ~CListBuild() {
+  ~CListBuild() override {
+    Publish();
     CGlobalLock lock(GetGlobalLock());
-    uint64_t& newest = NewestBuildOf(&m_list);
-    if (m_ticket > newest) {
-      newest = m_ticket;
-      m_list = m_built;
-    }
     if (m_readOut && Complete()) *m_readOut = std::move(m_read);
   }
   // A record read: listed and compared.
@@ -178,11 +186,23 @@ class CListBuild : public CListBuildBase {
   }
 
  private:
+  const void* List() const override { return &m_list; }
+  void Publish() override {
+    CGlobalLock lock(GetGlobalLock());
+    if (std::exchange(m_published, true)) return;
+    uint64_t& newest = NewestBuildOf(&m_list);
+    if (m_ticket > newest) {
+      newest = m_ticket;
+      m_list = m_built;
+    }
+  }
+
   CSafeArrayT<Record>& m_list;
   std::optional<CListRead<Record>>* const m_readOut;
   const uint64_t m_ticket;
   CArrayT<Record> m_built;
   CListRead<Record> m_read;
+  bool m_published = false;
 };
 
 template <class Iface, class Record>
@@ -276,6 +296,7 @@ class CZubClassT : public virtual Iface {
  protected:
   // The end of every successful Update.
   PROVIDER_STATUS UpdateDone() {
+    CListBuildBase::PublishBuildOf(&m_list);
     this->m_bInitialized = true;
     m_list.ResetCursor();
     return PROVIDER_SUCCESS;

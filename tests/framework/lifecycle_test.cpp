@@ -87,6 +87,37 @@ TEST(Lifecycle, InitializeReadsOnceForInstancesAndEveryTimeForAssociations) {
   EXPECT_EQ(out.GetCursor(), 0u);
 }
 
+// A class built in one step (CListBuild) that notes, at the moment its
+// Update says it is initialised, what a reader on another thread would get
+// then: the build's records, not the empty list of before its first build
+// (the event monitor's first reading took such an empty list while a host's
+// first build of the same class was ending).
+class OneStepClass : public CZubClassT<FakeInterface, stFake> {
+ public:
+  PROVIDER_STATUS Update() override {
+    CListBuild<stFake> built(m_list, nullptr);
+    stFake r;
+    r.Text = L"built";
+    built.Add(r);
+    built.Add(r);
+    const PROVIDER_STATUS status = UpdateDone();
+    CArrayT<stFake> seen;
+    GetData(&seen);
+    seenWhenInitialized = IsInitialized() ? seen.GetCount() : 0;
+    return status;
+  }
+  size_t seenWhenInitialized = 0;
+};
+
+TEST(Lifecycle, AClassSaysItIsInitialisedOnlyWithItsListInPlace) {
+  OneStepClass cls;
+  EXPECT_EQ(cls.Initialize(), PROVIDER_SUCCESS);
+  EXPECT_EQ(cls.seenWhenInitialized, 2u);
+  CArrayT<stFake> out;
+  EXPECT_EQ(cls.GetData(&out), PROVIDER_SUCCESS);
+  EXPECT_EQ(out.GetCount(), 2u) << "the build's end leaves the list as published";
+}
+
 // The container and the provider are one object each; the container keeps
 // exactly the names given, the provider starts the middleware once and its
 // Cleanup finalises it once.
