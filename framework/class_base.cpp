@@ -12,7 +12,7 @@ thread_local uint64_t t_outermostBuilds = 0;
 thread_local uint64_t t_outermostSerial = 0;
 }  // namespace
 
-CListBuildBase::CListBuildBase() : m_outer(t_innermost) {
+CListBuildBase::CListBuildBase(const void* list) : m_outer(t_innermost), m_listAddress(list) {
   t_innermost = this;
   if (!m_outer) t_outermostSerial = ++t_outermostBuilds;
 }
@@ -31,8 +31,10 @@ CListBuildBase::~CListBuildBase() {
   m_outer->m_innerGaps.insert(m_innerGaps.begin(), m_innerGaps.end());
 }
 
-void CListBuildBase::PublishBuildOf(const void* list) {
-  if (t_innermost && t_innermost->List() == list) t_innermost->Publish();
+bool CListBuildBase::InitializedWhenPublished(const void* list, std::atomic<bool>* initialized) {
+  if (!t_innermost || t_innermost->m_listAddress != list) return false;
+  t_innermost->m_initialized = initialized;
+  return true;
 }
 
 uint64_t NextBuildTicket() {

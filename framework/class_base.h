@@ -10,7 +10,6 @@
 #include <set>
 #include <string>
 #include <type_traits>
-#include <utility>
 #include <variant>
 #include <vector>
 
@@ -48,10 +47,10 @@ inline PROVIDER_STATUS SharedInitialize(CProviderInterfaceBase& self) {
 
 // One build of an instance list that replaces the list in one step: the
 // records go into the build's own array, and when the build ends, whichever
-// way (or when its class's Update is done, before the class says it is
-// initialised), they become the instance list under the process-wide lock. A
-// GetData, another thread's Update of the same class or the event monitor
-// then never sees a half-built list, nor the records of two builds mixed. A
+// way, they become the instance list under the process-wide lock, and only
+// then does its class say it is initialised (UpdateDone). A GetData,
+// another thread's Update of the same class or the event monitor then
+// never sees a half-built list, nor the records of two builds mixed. A
 // build that began before the one that last replaced the list read an older
 // state of the middleware (or stopped part way on a change the newer one saw
 // whole): it leaves the list as it is. Every class the monitor compares,
@@ -85,12 +84,13 @@ class CListBuildBase {
   // whatever else says so.
   void SetIncomplete() { m_incomplete = true; }
 
-  // Puts in place the list of the innermost build running on this thread
-  // when that build makes the list at `list` (nothing otherwise). The end of
-  // a class's Update calls it before the class says it is initialised: a
-  // thread that finds the class initialised then reads the list built, not
-  // the empty one the first build has not replaced yet.
-  static void PublishBuildOf(const void* list);
+  // When the innermost build running on this thread makes the list at
+  // `list`: sets *initialized once that build has put its list in place, and
+  // returns true; false otherwise. A class's UpdateDone says it is
+  // initialised through this: a thread that finds the class initialised
+  // reads the list built, not the empty one a first build has not replaced
+  // yet.
+  static bool InitializedWhenPublished(const void* list, std::atomic<bool>* initialized);
 
   // A build that places the gaps of the builds it runs on the way itself
   // (the pools, per controller) calls this first; otherwise such a gap
@@ -103,13 +103,14 @@ class CListBuildBase {
  protected:
   // The builds running on one thread nest (a build that reads another
   // class's rebuilt list runs that class's build inside its own).
-  CListBuildBase();
+  explicit CListBuildBase(const void* list);
   // An incomplete build leaves the one around it incomplete; a complete one
   // hands it the controllers of its gaps.
-  virtual ~CListBuildBase();
-  // The list the build makes, and putting it in place (once).
-  virtual const void* List() const = 0;
-  virtual void Publish() = 0;
+  ~CListBuildBase();
+  // After the list is in place.
+  void SetInitialized() {
+    if (m_initialized) *m_initialized = true;
+  }
   bool Complete() const {
     return m_complete && !m_incomplete && (m_innerGaps.empty() || m_placesInner);
   }
@@ -122,6 +123,8 @@ class CListBuildBase {
 
  private:
   CListBuildBase* const m_outer;
+  const void* m_listAddress = nullptr;
+  std::atomic<bool>* m_initialized = nullptr;
   bool m_complete = false;
   bool m_incomplete = false;
   bool m_placesInner = false;
@@ -161,10 +164,15 @@ class CListBuild : public CListBuildBase {
   // *read (when given) receives what a complete build read, and stays empty
   // otherwise.
   CListBuild(CSafeArrayT<Record>& list, std::optional<CListRead<Record>>* read)
-      : m_list(list), m_readOut(read), m_ticket(NextBuildTicket()) {}
-  ~CListBuild() override {
-    Publish();
+      : CListBuildBase(&list), m_list(list), m_readOut(read), m_ticket(NextBuildTicket()) {}
+  ~CListBuild() {
     CGlobalLock lock(GetGlobalLock());
+    uint64_t& newest = NewestBuildOf(&m_list);
+    if (m_ticket > newest) {
+      newest = m_ticket;
+      m_list = m_built;
+    }
+    SetInitialized();
     if (m_readOut && Complete()) *m_readOut = std::move(m_read);
   }
   // A record read: listed and compared.
@@ -186,23 +194,11 @@ class CListBuild : public CListBuildBase {
   }
 
  private:
-  const void* List() const override { return &m_list; }
-  void Publish() override {
-    CGlobalLock lock(GetGlobalLock());
-    if (std::exchange(m_published, true)) return;
-    uint64_t& newest = NewestBuildOf(&m_list);
-    if (m_ticket > newest) {
-      newest = m_ticket;
-      m_list = m_built;
-    }
-  }
-
   CSafeArrayT<Record>& m_list;
   std::optional<CListRead<Record>>* const m_readOut;
   const uint64_t m_ticket;
   CArrayT<Record> m_built;
   CListRead<Record> m_read;
-  bool m_published = false;
 };
 
 template <class Iface, class Record>
@@ -296,8 +292,7 @@ class CZubClassT : public virtual Iface {
  protected:
   // The end of every successful Update.
   PROVIDER_STATUS UpdateDone() {
-    CListBuildBase::PublishBuildOf(&m_list);
-    this->m_bInitialized = true;
+    if (!CListBuildBase::InitializedWhenPublished(&m_list, &this->m_bInitialized)) this->m_bInitialized = true;
     m_list.ResetCursor();
     return PROVIDER_SUCCESS;
   }
