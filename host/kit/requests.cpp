@@ -41,7 +41,13 @@ PROVIDER_STATUS Requests::Read(const ClassDesc& cls, const RecordVisitor& visit)
       last = LastUpdate{began, status};
     }
   }
-  const PROVIDER_STATUS got = cls.getData(visit);
+  // getData copies the list out of the class before its first visit: the
+  // visits (a host turning records into instances, most of a read's time)
+  // run on that copy, with the lock given back.
+  const PROVIDER_STATUS got = cls.getData([&](const void* record) {
+    if (lock.owns_lock()) lock.unlock();
+    visit(record);
+  });
   return status == PROVIDER_SUCCESS ? got : status;
 }
 

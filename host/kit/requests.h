@@ -5,7 +5,8 @@
 // alone, under one lock for the process. The library's association lists are
 // rebuilt in place by Update, so two requests refreshing one class at once
 // would interleave their records; and a class's Update may rebuild the
-// classes it reads.
+// classes it reads. What a read does with the records (a host's instances,
+// JSON or XML) runs after the lock, on the copy GetData made.
 //
 // One rule for reading a class: its first request calls Initialize, which
 // reads the list (and then that list is taken: a second read straight after
@@ -36,8 +37,8 @@ class Requests {
   // The process's one.
   static Requests& Process();
 
-  // Reads the class as described above, visiting each record under the
-  // lock. Returns Update's (or Initialize's) status, or GetData's when that
+  // Reads the class as described above, then visits each record of the
+  // class's copy of its list outside the lock (reads visit at once). Returns Update's (or Initialize's) status, or GetData's when that
   // was 0 and GetData failed; 9 when the class's object cannot be made.
   PROVIDER_STATUS Read(const ClassDesc& cls, const RecordVisitor& visit);
 

@@ -1,9 +1,10 @@
 // The host's request path: reads of one class that waited while its Update
 // ran share the next Update, and none takes a list whose Update began before
-// it arrived.
+// it arrived; a read's records are visited with the lock given back.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <future>
 #include <string>
 #include <thread>
@@ -64,6 +65,29 @@ TEST_F(RequestsTest, ReadsThatWaitedShareTheNextUpdateNeverAnOlderOne) {
   // The first request's Update and one more that began after the three
   // arrived (a listing is a count and a fill).
   EXPECT_EQ(Calls("SsiGetControllerHandles") - before, 4u);
+}
+
+// A host turns the records into instances after the lock: another request
+// is served meanwhile (with the lock held, the read inside would wait for
+// the visit that waits for it).
+TEST_F(RequestsTest, RecordsAreVisitedWithTheLockGivenBack) {
+  Load(kTwoControllers);
+  const ClassDesc* systems = FindClass("ZUB_ComputerSystem");
+  const ClassDesc* cards = FindClass("ZUB_Card");
+  ASSERT_TRUE(systems && cards);
+  zubcim::Requests& requests = zubcim::Requests::Process();
+  size_t visited = 0, cardsRead = 0;
+  bool servedMeanwhile = false;
+  std::future<PROVIDER_STATUS> other;  // ends after the read when the lock was kept
+  EXPECT_EQ(requests.Read(*systems, [&](const void*) {
+    if (visited++) return;
+    other = std::async(std::launch::async, [&] { return requests.Read(*cards, [&](const void*) { ++cardsRead; }); });
+    servedMeanwhile = other.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+  }), PROVIDER_SUCCESS);
+  EXPECT_EQ(other.get(), PROVIDER_SUCCESS);
+  EXPECT_TRUE(servedMeanwhile);
+  EXPECT_EQ(visited, 2u);
+  EXPECT_EQ(cardsRead, 2u);
 }
 
 }  // namespace
