@@ -30,6 +30,7 @@ std::string Head(const std::string& id) {
 }
 
 const char* kTail = "</SIMPLERSP>\n</MESSAGE>\n</CIM>\n";
+constexpr size_t kFraming = 256;  // head, tail and the elements around an answer's content
 
 }  // namespace
 
@@ -302,15 +303,18 @@ void XmlOut::ParamValue(const CimTyped& type, const CimValue& value) {
   if (type.array) Raw("</VALUE.ARRAY>");
 }
 
-std::string IMethodResponse(const std::string& id, const std::string& name, const std::string& inner) {
-  XmlOut out;
-  out.Raw(Head(id)).Open("IMETHODRESPONSE").Attr("NAME", name).Raw(">\n").Raw(inner);
-  out.Raw("</IMETHODRESPONSE>\n").Raw(kTail);
-  return std::move(out.Text());
+std::string IMethodResponse(const std::string& id, const std::string& name, std::string inner, bool returnValue) {
+  XmlOut head;
+  head.Raw(Head(id)).Open("IMETHODRESPONSE").Attr("NAME", name).Raw(">\n");
+  if (returnValue) head.Raw("<IRETURNVALUE>\n");
+  inner.insert(0, head.Text());  // in place: an enumeration leaves room for it
+  if (returnValue) inner.append("</IRETURNVALUE>\n");
+  return inner.append("</IMETHODRESPONSE>\n").append(kTail);
 }
 
 std::string MethodResponse(const std::string& id, const std::string& name, const std::string& body) {
   XmlOut out;
+  out.Text().reserve(body.size() + name.size() + id.size() + kFraming);
   out.Raw(Head(id)).Open("METHODRESPONSE").Attr("NAME", name).Raw(">\n").Raw(body).Raw("</METHODRESPONSE>\n").Raw(kTail);
   return std::move(out.Text());
 }

@@ -98,8 +98,12 @@ MofScalar KeyTrue();
 
 // Whole responses: `inner` is everything inside IMETHODRESPONSE (IRETURNVALUE
 // and, for pulled enumerations, the output PARAMVALUEs; nothing for an
-// operation that returns nothing), `body` what goes inside METHODRESPONSE.
-std::string IMethodResponse(const std::string& id, const std::string& name, const std::string& inner);
+// operation that returns nothing), or with `returnValue` what goes inside its
+// IRETURNVALUE; `body` what goes inside METHODRESPONSE. IMethodResponse
+// frames `inner` in place (an enumeration's is megabytes, and copying it
+// means touching as many fresh pages).
+std::string IMethodResponse(const std::string& id, const std::string& name, std::string inner,
+                            bool returnValue = false);
 std::string MethodResponse(const std::string& id, const std::string& name, const std::string& body);
 std::string ErrorResponse(const std::string& id, const std::string& name, bool intrinsic, int code,
                           const std::string& description);

@@ -24,6 +24,11 @@ struct HttpSettings {
   size_t maxBody = 4 * 1024 * 1024;
 };
 
+// The answers a server's heap keeps room for once freed
+// (platform::KeepLargeBlocks): an enumeration of a thousand disks is about
+// 6 MiB of CIM-XML, built, framed and sent per request.
+constexpr size_t kKeptAnswerBytes = size_t{32} << 20;
+
 // The answer to a POST /sim: HTTP status and a JSON body.
 struct SimAnswer {
   int http;

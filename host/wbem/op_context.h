@@ -75,9 +75,10 @@ std::string References(OpContext& ctx, bool names);
 void VisitAssociators(OpContext& ctx, const char* objectParam, const std::function<void(const Instance&)>& emit);
 void VisitReferences(OpContext& ctx, const char* objectParam, const std::function<void(const Instance&)>& emit);
 // EnumerateInstances' instances of the class in parameter `classParam`,
-// each with the class the request named.
+// each with the class the request named; `counted` (when given) learns how
+// many come before the first.
 void VisitInstances(OpContext& ctx, const char* classParam, const std::function<void(const Instance&)>& emit,
-                    const CimClass** asked);
+                    const CimClass** asked, const std::function<void(size_t)>& counted = nullptr);
 // pull_ops.cpp: the pulled enumerations (DSP0200 1.3). Each returns what
 // goes inside IMETHODRESPONSE.
 std::string OpenEnumeration(OpContext& ctx);

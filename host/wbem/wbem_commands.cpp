@@ -23,6 +23,7 @@
 #include "host/cim/mof.h"
 #include "host/wbem/operations.h"
 #include "host/indications/listen_command.h"
+#include "platform/process/process.h"
 #include "host/kit/join.h"
 #include "host/kit/simulation.h"
 
@@ -117,6 +118,7 @@ int Serve(const HostOptions& options, const ServeArgs& args, bool namespaceGiven
       args.authFile.empty() ? std::optional<Authenticator>() : Authenticator::Load(args.authFile, &authError);
   if (!args.authFile.empty() && !auth) throw BadInput("serve: " + authError);
 
+  platform::KeepLargeBlocks(kKeptAnswerBytes);
   Schema schema(ClassCatalog());
   if (!options.recordsOnly) AddClientView(schema);
   if (!schema.Problem().empty()) std::cerr << "zubcim serve: warning: " << schema.Problem() << std::endl;

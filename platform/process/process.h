@@ -25,6 +25,13 @@ bool StdoutIsTerminal();
 // is not a terminal or the width is unknown.
 size_t TerminalColumns();
 
+// Keeps freed blocks of up to `bytes` (at most 32 MiB) in the process's heap
+// for re-use, rather than handing each back to the system when it is freed.
+// A server that builds an answer of megabytes per request otherwise maps and
+// faults in fresh pages for every answer, and its threads queue on the
+// kernel's page tables. Nothing to do where the allocator keeps them anyway.
+void KeepLargeBlocks(size_t bytes);
+
 // Sets (or, for a null value, removes) an environment variable of this process.
 void SetEnvironment(const char* name, const char* value);
 

@@ -1,6 +1,9 @@
 // process_posix.cpp: host name, terminal, environment, child commands and
 // run-time loading of shared libraries on POSIX systems.
 #include <dlfcn.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <sys/ioctl.h>
 #include <unistd.h>
 #include <sys/wait.h>
@@ -31,6 +34,18 @@ size_t TerminalColumns() {
   winsize size{};
   if (!isatty(STDOUT_FILENO) || ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0) return 0;
   return size.ws_col;
+}
+
+void KeepLargeBlocks(size_t bytes) {
+#if defined(__GLIBC__)
+  // glibc maps blocks over the threshold on their own and unmaps them when
+  // freed, and returns a heap's free top over the trim threshold at once.
+  const int kept = static_cast<int>(bytes < (size_t{32} << 20) ? bytes : (size_t{32} << 20));
+  mallopt(M_MMAP_THRESHOLD, kept);
+  mallopt(M_TRIM_THRESHOLD, 2 * kept);
+#else
+  (void)bytes;
+#endif
 }
 
 void SetEnvironment(const char* name, const char* value) {

@@ -37,6 +37,9 @@ size_t TerminalColumns() {
   return static_cast<size_t>(info.srWindow.Right - info.srWindow.Left + 1);
 }
 
+// The Windows heap keeps freed blocks for re-use itself.
+void KeepLargeBlocks(size_t) {}
+
 void SetEnvironment(const char* name, const char* value) { _putenv_s(name, value ? value : ""); }
 
 int RunShellCommand(const std::string& command) {
