@@ -48,7 +48,6 @@ import importlib.util
 import json
 import os
 import re
-import subprocess
 import sys
 import tempfile
 import threading
@@ -572,19 +571,6 @@ class LifeCycle:
                    [(e[0], value(e[3], 'TotalManagedSpace')) for e in pools])
 
 
-def start_server(zubcim, topology, records_only):
-    command = [zubcim] + (['--topology', topology] if topology else []) + ['serve', '--listen', '127.0.0.1:0']
-    if records_only:
-        command.append('--records-only')
-    server = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-    line = server.stdout.readline()
-    found = re.search(r'(https?://127\.0\.0\.1:\d+)', line)
-    if not found:
-        server.kill()
-        sys.exit('client-walk: the server did not start (%r)' % line)
-    return server, found.group(1)
-
-
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument('--zubcim', default=os.path.join(ROOT, 'build', 'bin', 'zubcim'))
@@ -592,7 +578,8 @@ def main():
     parser.add_argument('--records-only', action='store_true', help='serve the records alone; check the view is off')
     args = parser.parse_args()
     topology = json.load(open(args.topology)) if args.topology else default_topology()
-    server, url = start_server(args.zubcim, args.topology, args.records_only)
+    server, url = cc.start_server(args.zubcim, args.topology, ['--records-only'] if args.records_only else [],
+                                  'client-walk')
     started = time.monotonic()
     walk = Walk(cc.Client(url), url, expectations(topology), args.records_only)
     lifecycle = LifeCycle(walk, topology)

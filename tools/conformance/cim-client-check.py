@@ -544,14 +544,16 @@ class Subscriptions:
                           self.state(disable))
 
 
-def start_server(zubcim, topology_file):
-    server = subprocess.Popen([zubcim, '--topology', topology_file, 'serve', '--listen', '127.0.0.1:0'],
-                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+def start_server(zubcim, topology_file=None, serve_options=(), who='cim-client-check'):
+    """Starts `zubcim serve` on a free loopback port; returns the process and its URL."""
+    command = [zubcim] + (['--topology', topology_file] if topology_file else [])
+    command += ['serve', '--listen', '127.0.0.1:0'] + list(serve_options)
+    server = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
     line = server.stdout.readline()
     found = re.search(r'(https?://127\.0\.0\.1:\d+)', line)
     if not found:
         server.kill()
-        sys.exit('cim-client-check: the server did not start (%r)' % line)
+        sys.exit('%s: the server did not start (%r)' % (who, line))
     return server, found.group(1)
 
 
