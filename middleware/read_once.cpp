@@ -75,6 +75,20 @@ Store* TheStore() {
   return g_storeGone ? nullptr : &store;
 }
 
+// The store under its mutex, or none once it is destroyed.
+class LockedStore {
+ public:
+  LockedStore() : m_store(TheStore()) {
+    if (m_store) m_lock = std::unique_lock<std::mutex>(m_store->mutex);
+  }
+  explicit operator bool() const { return m_store != nullptr; }
+  Store* operator->() const { return m_store; }
+
+ private:
+  Store* m_store;
+  std::unique_lock<std::mutex> m_lock;
+};
+
 }  // namespace
 
 bool ReadKey::operator<(const ReadKey& o) const { return std::tie(call, a, b, c) < std::tie(o.call, o.a, o.b, o.c); }
@@ -90,31 +104,27 @@ uint32_t ReadOnceMaxAgeMs() { return MaxAgeMs().load(); }
 void SetReadOnceMaxAgeMs(uint32_t ms) { MaxAgeMs() = ms; }
 
 void Forget() {
-  Store* const found = TheStore();
-  if (!found) return;
-  Store& store = *found;
-  std::lock_guard<std::mutex> lock(store.mutex);
-  store.ForgetLocked();
+  if (LockedStore store; store) store->ForgetLocked();
 }
 
 namespace {
 
 // Gets the store its event handle; false when the middleware gives none
 // (nothing is then kept until a later check arms it).
-bool Arm(Store& store) {
+bool Arm() {
   SSI_HANDLE fresh = 0;
   if (SsiGetEventHandle(&fresh) != SSI_STATUS_SUCCESS || fresh == 0) return false;
   {
-    std::lock_guard<std::mutex> lock(store.mutex);
-    if (store.event == 0) {
+    LockedStore store;
+    if (store && store->event == 0) {
       // Answers are kept only from here on: everything read before the
       // handle existed belongs to an older generation.
-      store.event = fresh;
-      store.ForgetLocked();
+      store->event = fresh;
+      store->ForgetLocked();
       return true;
     }
   }
-  SsiFreeEventHandle(fresh);  // another thread armed first
+  SsiFreeEventHandle(fresh);  // another thread armed first (or the store is gone)
   return true;
 }
 
@@ -122,18 +132,16 @@ bool Arm(Store& store) {
 
 void CheckForChanges() {
   if (!ReadOnceOn() || !g_bMiddlewareInitialized) return;
-  Store* const found = TheStore();
-  if (!found) return;
-  Store& store = *found;
   SSI_HANDLE event = 0;
   {
-    std::lock_guard<std::mutex> lock(store.mutex);
+    LockedStore store;
+    if (!store) return;
     const auto maxAge = std::chrono::milliseconds(ReadOnceMaxAgeMs());
-    if (!store.answers.empty() && Clock::now() - store.oldest >= maxAge) store.ForgetLocked();
-    event = store.event;
+    if (!store->answers.empty() && Clock::now() - store->oldest >= maxAge) store->ForgetLocked();
+    event = store->event;
   }
   if (event == 0) {
-    Arm(store);
+    Arm();
     return;
   }
   // 0: a change since the last poll; the failure status: none. Anything else
@@ -142,12 +150,13 @@ void CheckForChanges() {
   const SSI_STATUS s = SsiEventWait(0, event);
   if (s == SSI_STATUS_FAILED) return;
   {
-    std::lock_guard<std::mutex> lock(store.mutex);
-    store.ForgetLocked();
-    if (s == SSI_STATUS_SUCCESS || store.event != event) return;
-    store.event = 0;
+    LockedStore store;
+    if (!store) return;
+    store->ForgetLocked();
+    if (s == SSI_STATUS_SUCCESS || store->event != event) return;
+    store->event = 0;
   }
-  Arm(store);
+  Arm();
 }
 
 void CheckOncePerRequest() {
@@ -159,97 +168,81 @@ void CheckOncePerRequest() {
 }
 
 void Disarm() {
-  Store* const found = TheStore();
-  if (!found) return;
-  Store& store = *found;
   SSI_HANDLE event = 0;
   {
-    std::lock_guard<std::mutex> lock(store.mutex);
-    store.ForgetLocked();
-    event = std::exchange(store.event, 0);
+    LockedStore store;
+    if (!store) return;
+    store->ForgetLocked();
+    event = std::exchange(store->event, 0);
   }
   // Once the middleware is finalised its handles are gone with it.
   if (event != 0 && g_bMiddlewareInitialized) SsiFreeEventHandle(event);
 }
 
 ReadOnceUse ReadOnceInUse() {
-  Store* const found = TheStore();
-  if (!found) return {};
-  Store& store = *found;
-  std::lock_guard<std::mutex> lock(store.mutex);
+  LockedStore store;
+  if (!store) return {};
   ReadOnceUse use;
-  use.answers = store.answers.size();
-  use.answerBytes = store.answerBytes;
-  use.keptBytes = store.answerBytes + store.answers.size() * (sizeof(ReadKey) + kNodeOverhead);
+  use.answers = store->answers.size();
+  use.answerBytes = store->answerBytes;
+  use.keptBytes = store->answerBytes + store->answers.size() * (sizeof(ReadKey) + kNodeOverhead);
   return use;
 }
 
 Reading::Reading() : m_usable(false), m_generation(0) {
   if (!ReadOnceOn()) return;
-  Store* const found = TheStore();
-  if (!found) return;
-  Store& store = *found;
-  std::lock_guard<std::mutex> lock(store.mutex);
-  m_usable = store.event != 0 && store.freshScopes == 0;
-  m_generation = store.generation;
+  LockedStore store;
+  if (!store) return;
+  m_usable = store->event != 0 && store->freshScopes == 0;
+  m_generation = store->generation;
 }
 
-bool Reading::Recall(const ReadKey& key, std::string* answer) const {
-  Store* const found = TheStore();
-  if (!found) return false;
-  Store& store = *found;
-  std::lock_guard<std::mutex> lock(store.mutex);
-  if (store.generation != m_generation) return false;
-  const auto it = store.answers.find(key);
-  if (it == store.answers.end()) return false;
-  *answer = it->second;
-  return true;
+template <class Take>
+bool Reading::RecallWith(const ReadKey& key, Take take) const {
+  LockedStore store;
+  if (!store || store->generation != m_generation) return false;
+  const auto it = store->answers.find(key);
+  return it != store->answers.end() && take(it->second);
 }
 
 bool Reading::Recall(const ReadKey& key, void* out, size_t size) const {
-  std::string answer;
-  if (!Recall(key, &answer) || answer.size() != size) return false;
-  std::memcpy(out, answer.data(), size);
-  return true;
+  return RecallWith(key, [&](const std::string& answer) {
+    if (answer.size() != size) return false;
+    std::memcpy(out, answer.data(), size);
+    return true;
+  });
 }
 
 bool Reading::Recall(const ReadKey& key, std::vector<SSI_HANDLE>* handles) const {
-  std::string answer;
-  if (!Recall(key, &answer)) return false;
-  handles->resize(answer.size() / sizeof(SSI_HANDLE));
-  if (!handles->empty()) std::memcpy(handles->data(), answer.data(), handles->size() * sizeof(SSI_HANDLE));
-  return true;
+  return RecallWith(key, [&](const std::string& answer) {
+    handles->resize(answer.size() / sizeof(SSI_HANDLE));
+    if (!handles->empty()) std::memcpy(handles->data(), answer.data(), handles->size() * sizeof(SSI_HANDLE));
+    return true;
+  });
 }
 
 void Reading::Keep(const ReadKey& key, const void* data, size_t size) const {
-  Store* const found = TheStore();
-  if (!found) return;
-  Store& store = *found;
-  std::lock_guard<std::mutex> lock(store.mutex);
-  if (!m_usable || store.generation != m_generation || store.freshScopes != 0) return;
-  if (store.answers.empty()) store.oldest = Clock::now();
-  const auto it = store.answers.try_emplace(key).first;
-  store.answerBytes -= it->second.size();
+  LockedStore store;
+  if (!store || !m_usable || store->generation != m_generation || store->freshScopes != 0) return;
+  if (store->answers.empty()) store->oldest = Clock::now();
+  const auto it = store->answers.try_emplace(key).first;
+  store->answerBytes -= it->second.size();
   it->second.assign(static_cast<const char*>(data), size);
-  store.answerBytes += size;
+  store->answerBytes += size;
 }
 
 FreshScope::FreshScope() {
-  Store* const found = TheStore();
-  if (!found) return;
-  Store& store = *found;
-  std::lock_guard<std::mutex> lock(store.mutex);
-  ++store.freshScopes;
-  store.ForgetLocked();
+  if (LockedStore store; store) {
+    ++store->freshScopes;
+    store->ForgetLocked();
+  }
 }
 
 FreshScope::~FreshScope() {
-  Store* const found = TheStore();
-  if (!found) return;
-  Store& store = *found;
-  std::lock_guard<std::mutex> lock(store.mutex);
-  --store.freshScopes;
-  store.ForgetLocked();
+  if (LockedStore store; store) {
+    --store->freshScopes;
+    store->ForgetLocked();
+  }
 }
 
 }  // namespace zubmw

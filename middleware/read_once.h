@@ -113,7 +113,10 @@ class Reading {
   }
 
  private:
-  bool Recall(const ReadKey& key, std::string* answer) const;
+  // Hands the remembered answer to `take` under the store's lock (no copy of
+  // it is made); false when there is none or `take` refuses it.
+  template <class Take>
+  bool RecallWith(const ReadKey& key, Take take) const;
   bool m_usable;
   uint64_t m_generation;
 };

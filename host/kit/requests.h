@@ -37,8 +37,9 @@ class Requests {
   // The process's one.
   static Requests& Process();
 
-  // Reads the class as described above, then visits each record of the
-  // class's copy of its list outside the lock (reads visit at once). Returns Update's (or Initialize's) status, or GetData's when that
+  // Reads the class as described above, then visits each record of the copy
+  // GetData made, with the lock given back (visits of several reads run at
+  // once). Returns Update's (or Initialize's) status, or GetData's when that
   // was 0 and GetData failed; 9 when the class's object cannot be made.
   PROVIDER_STATUS Read(const ClassDesc& cls, const RecordVisitor& visit);
 

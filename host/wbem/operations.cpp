@@ -93,7 +93,7 @@ std::string EnumerateInstances(OpContext& ctx, bool names) {
   const bool deep = ctx.Flag("DeepInheritance", true);
   XmlOut out;
   const CimClass* cls = nullptr;
-  size_t count = 0;
+  size_t expected = 0;  // instances still to size the buffer for: once, after the first
   VisitInstances(ctx, "ClassName", [&](const Instance& instance) {
     if (names) {
       out.InstanceName(instance.path);
@@ -108,9 +108,9 @@ std::string EnumerateInstances(OpContext& ctx, bool names) {
     }
     // The first instance gauges the answer: a buffer grown by doubling to
     // megabytes copies it a score of times and touches fresh pages each time.
-    if (count > 1) out.Text().reserve(out.Text().size() * count * 5 / 4);
-    count = 0;
-  }, &cls, [&](size_t n) { count = n; });
+    if (expected > 1) out.Text().reserve(out.Text().size() * expected * 5 / 4);
+    expected = 0;
+  }, &cls, [&](size_t n) { expected = n; });
   return std::move(out.Text());
 }
 

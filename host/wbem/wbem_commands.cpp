@@ -157,9 +157,9 @@ int Serve(const HostOptions& options, const ServeArgs& args, bool namespaceGiven
   Operations operations(schema, gate, &store, &own, !options.recordsOnly);
   HttpFront front(operations, auth ? &*auth : nullptr, &ApplySimChange, std::cerr);
   // Requests are answered once the event monitor has taken its first
-  // reading: a class's first build running alongside that reading could
-  // leave another class's list read empty (seen as a served check that
-  // reached no DA port under load).
+  // reading, as every host of the kit does: a change made before it (a
+  // client's POST /sim) would raise no indication, and the first requests
+  // find the middleware's answers already read.
   session.WaitUntilMonitoring();
   std::string error;
   if (!front.Bind(settings, &error)) throw HostError(kExitStartFailed, "serve: " + error);
